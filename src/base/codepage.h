@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// Texts are byte strings in the system's ANSI code page. On Windows that is the system's code
+// page; the host build stands in for it with Windows-1252.
+struct SCodePage {
+    unsigned char lower[256]; // lower-case map of the single-byte characters
+    bool lead[256];           // lead bytes of double-byte characters
+    bool doubleByte;          // any lead byte at all
+};
+
+const SCodePage& SystemCodePage();
+
+// Converts UTF-16 code units to the code page; a unit it cannot hold becomes '?'.
+std::string WideToAnsi(const char16_t* units, size_t count);
+
+// Lower-cases the single-byte letters of the code page; double-byte characters are left alone.
+std::string LowerAnsi(const std::string& text);
+
+// Finds an already lower-cased needle in a text that is lower-cased on the fly, starting only at
+// character boundaries. Built once per needle, used for many texts.
+class CLoweredFinder {
+public:
+    explicit CLoweredFinder(std::string needleLower);
+
+    bool In(const char* text, size_t size) const;
+    bool In(const std::string& text) const { return In(text.data(), text.size()); }
+    const std::string& Needle() const { return m_needle; }
+
+private:
+    bool MatchesAt(const unsigned char* p) const;
+    bool InSingleByte(const unsigned char* text, size_t size) const;
+    bool InDoubleByte(const unsigned char* text, size_t size) const;
+
+    const SCodePage& m_cp;
+    std::string m_needle;
+    unsigned char m_first[4]; // bytes that lower-case to the needle's first byte
+    int m_firstCount = 0;
+};

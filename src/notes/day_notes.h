@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// One day note: the date key ("%d%m%y" of the day in local time), then the note text.
+struct SDay {
+    std::string strDate;
+    std::string strNote;
+};
+
+inline bool operator==(const SDay& a, const SDay& b) {
+    return a.strDate == b.strDate && a.strNote == b.strNote;
+}
+inline bool operator!=(const SDay& a, const SDay& b) {
+    return !(a == b);
+}
+
+using DayArray = std::vector<SDay>;
+
+// The date key of a calendar day; empty when the date cannot be converted to local time.
+std::string DayKeyFromDate(int year, int month, int day);
+
+// dd, mm and yy of the key joined with the separator: order 0 day-month-year, 1 month-day-year,
+// 2 year-month-day; any other order gives the empty text. Parts beyond the key's end are short.
+std::string FormatDayDate(const SDay& day, int order, const std::string& separator);
+
+// yymmdd of the key, at most six bytes, compared byte-wise.
+std::string SortKey(const SDay& day);
+
+// Note of the first entry with the key; empty when there is none.
+const std::string& GetDayNote(const std::string& key, const DayArray& days);
+
+// Only blanks, carriage returns and line feeds, or nothing.
+bool IsBlankNote(const std::string& text);
+
+// Removes every entry of the day's key, then inserts the day in order unless its note is blank.
+void SetDayNote(const SDay& day, DayArray& days, bool ascending);
+
+size_t FindInsertPos(const SDay& day, const DayArray& days, bool ascending);
+bool IsDaysSorted(const DayArray& days, bool ascending);
+
+// Selection sort by sort key: among equal keys the earliest entry in array order is taken and
+// swapped into place, so the result is exactly that of the plain O(n^2) selection sort.
+void SortDays(DayArray& days, bool ascending);
+
+// Bit d-1 set when the day d (1 to 31) of the month "mmyy" has a note that is not blank, found
+// the way GetDayNote finds it.
+uint32_t NotedDaysMask(const std::string& monthYear, const DayArray& days);

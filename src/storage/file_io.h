@@ -1,0 +1,36 @@
+#pragma once
+
+#include "storage/archive.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+// A data file opened for exclusive reading, readable through an archive.
+class CReadFile : public IArchiveStream {
+public:
+    CReadFile();
+    ~CReadFile() override;
+    CReadFile(const CReadFile&) = delete;
+    CReadFile& operator=(const CReadFile&) = delete;
+
+    bool Open(const std::string& path);
+
+    size_t Read(void* data, size_t size) override;
+    void Write(const void* data, size_t size) override;
+    uint64_t Remaining() const override;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};
+
+// Writes the bytes to a temporary file in the target's folder, flushes it to the disk and then
+// replaces the target in one step. On false the previous target is exactly as it was.
+bool ReplaceFileContents(const std::string& path, const std::string& bytes);
+
+// Creates a folder; an existing one is no error. Returns whether the folder exists afterwards.
+bool CreateFolder(const std::string& path);
+
+// The name of the temporary file that a save of path writes first.
+std::string TempPathFor(const std::string& path);

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "notes/day_notes.h"
+
+#include <string>
+
+class IArchiveStream;
+
+std::string SerializeNotes(const DayArray& days, const std::string& everyDay);
+// Appends the records to days. False when the stream ends early; what was read stays.
+bool ReadNotes(DayArray& days, std::string& everyDay, IArchiveStream& stream);
+
+// Replaces the file with the every-day note and the day notes in array order. On false the
+// previous file is untouched.
+bool SaveNotes(const DayArray& days, const std::string& everyDay, const std::string& path);
+// Empties days, then reads the file. Records stay in file order, unchecked.
+bool LoadNotes(DayArray& days, std::string& everyDay, const std::string& path);

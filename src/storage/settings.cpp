@@ -1,0 +1,178 @@
+#include "storage/settings.h"
+
+#include "storage/archive.h"
+#include "storage/file_io.h"
+
+#include <cstring>
+
+std::string SLogFont::Face() const {
+    return std::string(lfFaceName, strnlen(lfFaceName, kFaceSize));
+}
+
+void SLogFont::SetFace(const std::string& face) {
+    std::memset(lfFaceName, 0, kFaceSize);
+    const size_t n = strnlen(face.c_str(), kFaceSize - 1);
+    std::memcpy(lfFaceName, face.data(), n);
+}
+
+bool operator==(const SLogFont& a, const SLogFont& b) {
+    return a.lfHeight == b.lfHeight && a.lfWidth == b.lfWidth && a.lfEscapement == b.lfEscapement &&
+           a.lfOrientation == b.lfOrientation && a.lfWeight == b.lfWeight &&
+           a.lfItalic == b.lfItalic && a.lfUnderline == b.lfUnderline &&
+           a.lfStrikeOut == b.lfStrikeOut && a.lfCharSet == b.lfCharSet &&
+           a.lfOutPrecision == b.lfOutPrecision && a.lfClipPrecision == b.lfClipPrecision &&
+           a.lfQuality == b.lfQuality && a.lfPitchAndFamily == b.lfPitchAndFamily &&
+           std::memcmp(a.lfFaceName, b.lfFaceName, SLogFont::kFaceSize) == 0;
+}
+
+std::string ScrambleText(const std::string& text, bool unscramble) {
+    std::string out(text);
+    for (char& c : out) {
+        const unsigned b = static_cast<unsigned char>(c);
+        c = static_cast<char>(unscramble ? b + kScrambleK : b - kScrambleK);
+    }
+    return out;
+}
+
+void FillDefaultLogFont(SLogFont& font) {
+    font = SLogFont();
+    font.lfHeight = -11;
+    font.SetFace("Tahoma");
+}
+
+bool IsPointOnDesktop(SPoint point, const SRect& desktop) {
+    return desktop.Contains(point);
+}
+
+SPoint CentreOnDesktop(const SRect& window, const SRect& desktop) {
+    SPoint p;
+    p.x = (desktop.left + desktop.right) / 2 - window.Width() / 2;
+    p.y = (desktop.top + desktop.bottom) / 2 - window.Height() / 2;
+    return p;
+}
+
+void SetDefaultSettings(SSettings& settings, const SRect& window, const SRect& desktop) {
+    FillDefaultLogFont(settings.lfTitle);
+    settings.lfTitle.lfWeight = 600;
+    settings.lfTitle.lfHeight = -15;
+    FillDefaultLogFont(settings.lfNotes);
+    settings.lfNotes.lfItalic = 1;
+    FillDefaultLogFont(settings.lfCalendar);
+    settings.ptPos = CentreOnDesktop(window, desktop);
+    settings.nShape = 0;
+    settings.nColor = 0;
+    settings.nGradient = 0;
+    settings.nTimeFormat = 43;
+    settings.nFullView = 1;
+    settings.nRoom = 0;
+    settings.bLockMoving = false;
+    settings.bAlwaysTop = false;
+    settings.bMondayFirst = false;
+    settings.bWeekNumbers = false;
+    settings.nReserved1 = 0;
+    settings.nReserved2 = 0;
+    settings.nReserved3 = 0;
+    settings.strReserved.clear();
+    settings.strCustomFormat = "%d %B";
+}
+
+void RefreshStoredPosition(SSettings& settings, const SRect& window, const SRect& desktop) {
+    if (window.left == 0 || window.right == 0) {
+        return;
+    }
+    const SPoint corner{window.left, window.top};
+    settings.ptPos = IsPointOnDesktop(corner, desktop) ? corner : CentreOnDesktop(window, desktop);
+}
+
+namespace {
+
+void WriteFontHead(CDataArchive& ar, const SLogFont& font) {
+    ar.WriteInt(font.lfHeight).WriteByte(font.lfItalic).WriteByte(font.lfUnderline);
+    ar.WriteInt(font.lfWeight);
+}
+
+void ReadFontHead(CDataArchive& ar, SLogFont& font) {
+    font.lfHeight = ar.ReadInt();
+    font.lfItalic = ar.ReadByte();
+    font.lfUnderline = ar.ReadByte();
+    font.lfWeight = ar.ReadInt();
+}
+
+} // namespace
+
+std::string SerializeSettings(const SSettings& s) {
+    CMemoryWriter out;
+    CDataArchive ar(out, CDataArchive::Mode::Store);
+    ar.WriteInt(s.nRoom);
+    ar.WriteFlag(s.bLockMoving).WriteFlag(s.bAlwaysTop).WriteFlag(s.bMondayFirst);
+    ar.WriteFlag(s.bWeekNumbers);
+    ar.WriteInt(s.nReserved1).WriteInt(s.nReserved2).WriteInt(s.nReserved3);
+    ar.WriteInt(s.nFullView).WriteInt(s.nColor).WriteInt(s.nShape).WriteInt(s.nGradient);
+    ar.WriteInt(s.nTimeFormat).WriteInt(s.ptPos.x).WriteInt(s.ptPos.y);
+    WriteFontHead(ar, s.lfTitle);
+    ar.WriteString(ScrambleText(s.lfTitle.Face(), false));
+    WriteFontHead(ar, s.lfNotes);
+    ar.WriteString(ScrambleText(s.lfNotes.Face(), false));
+    ar.WriteString(s.strCustomFormat);
+    ar.WriteString(ScrambleText(s.strReserved, false));
+    ar.WriteString(ScrambleText(s.lfCalendar.Face(), false));
+    ar.WriteInt(s.lfCalendar.lfHeight).WriteByte(s.lfCalendar.lfItalic);
+    ar.Close();
+    return out.Bytes();
+}
+
+bool ReadSettings(SSettings& s, IArchiveStream& stream) {
+    FillDefaultLogFont(s.lfTitle);
+    FillDefaultLogFont(s.lfNotes);
+    FillDefaultLogFont(s.lfCalendar);
+    try {
+        CDataArchive ar(stream, CDataArchive::Mode::Load);
+        s.nRoom = ar.ReadInt();
+        s.bLockMoving = ar.ReadFlag();
+        s.bAlwaysTop = ar.ReadFlag();
+        s.bMondayFirst = ar.ReadFlag();
+        s.bWeekNumbers = ar.ReadFlag();
+        s.nReserved1 = ar.ReadInt();
+        s.nReserved2 = ar.ReadInt();
+        s.nReserved3 = ar.ReadInt();
+        s.nFullView = ar.ReadInt();
+        s.nColor = ar.ReadInt();
+        s.nShape = ar.ReadInt();
+        s.nGradient = ar.ReadInt();
+        s.nTimeFormat = ar.ReadInt();
+        s.ptPos.x = ar.ReadInt();
+        s.ptPos.y = ar.ReadInt();
+        ReadFontHead(ar, s.lfTitle);
+        const std::string titleFace = ar.ReadString();
+        ReadFontHead(ar, s.lfNotes);
+        const std::string notesFace = ar.ReadString();
+        s.strCustomFormat = ar.ReadString();
+        s.strReserved = ar.ReadString();
+        const std::string calendarFace = ar.ReadString();
+        s.lfCalendar.lfHeight = ar.ReadInt();
+        s.lfCalendar.lfItalic = ar.ReadByte();
+        ar.Close();
+
+        s.lfTitle.SetFace(ScrambleText(titleFace, true));
+        s.lfNotes.SetFace(ScrambleText(notesFace, true));
+        s.lfCalendar.SetFace(ScrambleText(calendarFace, true));
+        s.strReserved = ScrambleText(s.strReserved, true);
+        return true;
+    } catch (const CArchiveError&) {
+        return false;
+    }
+}
+
+bool SaveSettings(SSettings& settings, const std::string& path, const SRect& window,
+                  const SRect& desktop) {
+    RefreshStoredPosition(settings, window, desktop);
+    return ReplaceFileContents(path, SerializeSettings(settings));
+}
+
+bool LoadSettings(SSettings& settings, const std::string& path) {
+    CReadFile file;
+    if (!file.Open(path)) {
+        return false;
+    }
+    return ReadSettings(settings, file);
+}
