@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Runs a Windows program under Wine in the project's own prefix (quiet, no Mono/Gecko prompts,
+# Runs a Windows program under Wine in a prefix of the project's own (the tests' one unless
+# WINEPREFIX says otherwise) (quiet, no Mono/Gecko prompts,
 # crashes end the process instead of opening a debugger). Used by CTest as the cross-compiling
 # emulator and by the run and test scripts.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-export WINEPREFIX="${WINEPREFIX:-$root/build/wineprefix}"
+export WINEPREFIX="${WINEPREFIX:-$root/build/wineprefix-test}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 export WINEARCH=win64

@@ -34,3 +34,6 @@ bool CreateFolder(const std::string& path);
 
 // The name of the temporary file that a save of path writes first.
 std::string TempPathFor(const std::string& path);
+
+// Deletes a file; a missing file is no error.
+void RemoveFile(const std::string& path);

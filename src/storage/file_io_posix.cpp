@@ -145,3 +145,5 @@ bool CreateFolder(const std::string& path) {
     struct stat st {};
     return stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
+
+void RemoveFile(const std::string& path) { unlink(path.c_str()); }

@@ -151,3 +151,5 @@ bool CreateFolder(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
+
+void RemoveFile(const std::string& path) { DeleteFileA(path.c_str()); }

@@ -1,0 +1,23 @@
+#include "render/fonts_win.h"
+
+#include "win/convert_win.h"
+
+std::unique_ptr<CFontHandle> CreateTahomaFont(int kind) {
+    LOGFONTA lf{};
+    lf.lfHeight = kind == 4 ? -8 : -11;
+    lf.lfWeight = kind == 2 ? 600 : FW_DONTCARE;
+    lf.lfItalic = kind == 1 ? TRUE : FALSE;
+    lf.lfUnderline = kind == 3 ? TRUE : FALSE;
+    lf.lfCharSet = ANSI_CHARSET;
+    lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
+    lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+    lf.lfQuality = DEFAULT_QUALITY;
+    lf.lfPitchAndFamily = DEFAULT_PITCH;
+    lstrcpynA(lf.lfFaceName, "Tahoma", LF_FACESIZE);
+    return std::make_unique<CFontHandle>(CreateFontIndirectA(&lf));
+}
+
+CFontHandle CreateStoredFont(const SLogFont& font) {
+    const LOGFONTA lf = ToLOGFONT(font);
+    return CFontHandle(CreateFontIndirectA(&lf));
+}

@@ -1,0 +1,80 @@
+#include "storage/storage.h"
+
+#include "storage/file_io.h"
+#include "storage/notes_file.h"
+
+const char* const kStorageFolderName = "Quillet\\";
+const char* const kSettingsFileName = "Quillet\\qlt_info.dat";
+const char* const kNotesFileName = "Quillet\\qlt_notes.dat";
+const char* const kSettingsBackupName = "Quillet\\prevInfo.dat";
+const char* const kNotesBackupName = "Quillet\\prevNotes.dat";
+
+namespace {
+
+std::string Join(const std::string& appData, const char* relative, char separator) {
+    std::string path = appData + separator + relative;
+    for (size_t i = appData.size(); i < path.size(); ++i) {
+        if (path[i] == '\\') {
+            path[i] = separator;
+        }
+    }
+    return path;
+}
+
+} // namespace
+
+SDataPaths SDataPaths::In(const std::string& appData, char separator) {
+    SDataPaths paths;
+    paths.folder = Join(appData, kStorageFolderName, separator);
+    paths.settings = Join(appData, kSettingsFileName, separator);
+    paths.notes = Join(appData, kNotesFileName, separator);
+    paths.settingsBackup = Join(appData, kSettingsBackupName, separator);
+    paths.notesBackup = Join(appData, kNotesBackupName, separator);
+    return paths;
+}
+
+void SetDefaultNotes(DayArray& days, std::string& everyDay, const SDataPaths& paths, QTime now) {
+    CreateFolder(paths.folder);
+    days.clear();
+    days.push_back(SDay{FormatTime(now, "%d%m%y"), "My first note..."});
+    everyDay = "Every day area...";
+}
+
+bool LoadAtStartup(SStoredData data, const SDataPaths& paths, const SWindowPlace& place,
+                   QTime now) {
+    bool firstRun = false;
+    if (LoadSettings(data.settings, paths.settings)) {
+        SaveSettings(data.settings, paths.settingsBackup, place.window, place.desktop);
+    } else if (!LoadSettings(data.settings, paths.settingsBackup)) {
+        CreateFolder(paths.folder);
+        SetDefaultSettings(data.settings, place.window, place.desktop);
+        firstRun = true;
+    }
+    if (LoadNotes(data.days, data.everyDay, paths.notes)) {
+        SaveNotes(data.days, data.everyDay, paths.notesBackup);
+    } else if (!LoadNotes(data.days, data.everyDay, paths.notesBackup)) {
+        SetDefaultNotes(data.days, data.everyDay, paths, now);
+    }
+    return firstRun;
+}
+
+bool SaveAllFiles(SStoredData data, const SDataPaths& paths, const SWindowPlace& place) {
+    return SaveSettings(data.settings, paths.settings, place.window, place.desktop) &&
+           SaveNotes(data.days, data.everyDay, paths.notes) &&
+           SaveSettings(data.settings, paths.settingsBackup, place.window, place.desktop) &&
+           SaveNotes(data.days, data.everyDay, paths.notesBackup);
+}
+
+bool SaveMainFiles(SStoredData data, const SDataPaths& paths, const SWindowPlace& place) {
+    const bool settingsSaved =
+        SaveSettings(data.settings, paths.settings, place.window, place.desktop);
+    const bool notesSaved = SaveNotes(data.days, data.everyDay, paths.notes);
+    return settingsSaved && notesSaved;
+}
+
+void RemoveLeftoverTempFiles(const SDataPaths& paths) {
+    for (const std::string* path :
+         {&paths.settings, &paths.notes, &paths.settingsBackup, &paths.notesBackup}) {
+        RemoveFile(TempPathFor(*path));
+    }
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "base/geometry.h"
+#include "base/time_format.h"
+#include "notes/day_notes.h"
+#include "storage/settings.h"
+
+#include <string>
+
+// Names of the storage folder and its files relative to the application-data folder.
+extern const char* const kStorageFolderName; // "Quillet\"
+extern const char* const kSettingsFileName;  // "Quillet\qlt_info.dat"
+extern const char* const kNotesFileName;     // "Quillet\qlt_notes.dat"
+extern const char* const kSettingsBackupName;
+extern const char* const kNotesBackupName;
+
+// Full paths of the storage folder and the four data files.
+struct SDataPaths {
+    std::string folder;
+    std::string settings;
+    std::string notes;
+    std::string settingsBackup;
+    std::string notesBackup;
+
+    // Joins the application-data folder and each relative name with a backslash, turning the
+    // names' backslashes into separator where another one is wanted.
+    static SDataPaths In(const std::string& appData, char separator = '\\');
+};
+
+// Everything the data files hold, owned by the main window.
+struct SStoredData {
+    SSettings& settings;
+    DayArray& days;
+    std::string& everyDay;
+};
+
+// The window's place at the moment of a load or save, for the stored position.
+struct SWindowPlace {
+    SRect window;
+    SRect desktop;
+};
+
+void SetDefaultNotes(DayArray& days, std::string& everyDay, const SDataPaths& paths, QTime now);
+
+// Reads settings and notes, each from its main file, else its backup, else defaults; a main file
+// that loads refreshes its backup at once. Returns true when the settings had to be defaulted
+// (a first run).
+bool LoadAtStartup(SStoredData data, const SDataPaths& paths, const SWindowPlace& place,
+                   QTime now);
+
+// Both main files, then both backups; stops at the first failure.
+bool SaveAllFiles(SStoredData data, const SDataPaths& paths, const SWindowPlace& place);
+
+// Both main files, each tried whatever the other did. True when both were written.
+bool SaveMainFiles(SStoredData data, const SDataPaths& paths, const SWindowPlace& place);
+
+// Temporary files that an interrupted save left behind.
+void RemoveLeftoverTempFiles(const SDataPaths& paths);

@@ -1,0 +1,48 @@
+#include "win/controls_win.h"
+
+#include "win/convert_win.h"
+
+bool CMonthCalCtrl::GetCurSel(SYSTEMTIME& date) const {
+    date = SYSTEMTIME{};
+    return SendMessage(MCM_GETCURSEL, 0, reinterpret_cast<LPARAM>(&date)) != 0;
+}
+
+int CMonthCalCtrl::GetMonthRangeWithDayStates() const {
+    SYSTEMTIME range[2]{};
+    return static_cast<int>(
+        SendMessage(MCM_GETMONTHRANGE, GMR_DAYSTATE, reinterpret_cast<LPARAM>(range)));
+}
+
+void CMonthCalCtrl::SetDayState(std::vector<MONTHDAYSTATE>& states) const {
+    SendMessage(MCM_SETDAYSTATE, states.size(), reinterpret_cast<LPARAM>(states.data()));
+}
+
+CToolTipCtrl::~CToolTipCtrl() {
+    if (m_hWnd != nullptr && ::IsWindow(m_hWnd)) {
+        ::DestroyWindow(m_hWnd);
+    }
+}
+
+bool CToolTipCtrl::Create(HWND parent, DWORD style) {
+    m_hWnd = ::CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | style, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, parent, nullptr,
+                               ::GetModuleHandleA(nullptr), nullptr);
+    return m_hWnd != nullptr;
+}
+
+void CToolTipCtrl::AddTool(HWND owner, const char* text, const SRect& rect, UINT_PTR id) const {
+    TOOLINFOA info{};
+    info.cbSize = sizeof info;
+    info.hwnd = owner;
+    info.uId = id;
+    info.rect = ToRECT(rect);
+    info.hinst = ::GetModuleHandleA(nullptr);
+    info.lpszText = const_cast<char*>(text);
+    SendMessage(TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+void CToolTipCtrl::RelayEvent(MSG* msg) const {
+    if (m_hWnd != nullptr) {
+        SendMessage(TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(msg));
+    }
+}

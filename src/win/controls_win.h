@@ -1,0 +1,32 @@
+#pragma once
+
+#include "win/window_win.h"
+
+#include <commctrl.h>
+
+#include <vector>
+
+class CEdit : public CWnd {
+public:
+    void SetSel(int start, int end) const { SendMessage(EM_SETSEL, start, end); }
+    void ScrollCaret() const { SendMessage(EM_SCROLLCARET); }
+};
+
+class CMonthCalCtrl : public CWnd {
+public:
+    // False when the control reports no selection.
+    bool GetCurSel(SYSTEMTIME& date) const;
+    // Number of months in the display range, partly shown ones included.
+    int GetMonthRangeWithDayStates() const;
+    void SetDayState(std::vector<MONTHDAYSTATE>& states) const;
+    void SetColor(int which, COLORREF color) const { SendMessage(MCM_SETCOLOR, which, color); }
+    void SetFirstDayOfWeek(int day) const { SendMessage(MCM_SETFIRSTDAYOFWEEK, 0, day); }
+};
+
+class CToolTipCtrl : public CWnd {
+public:
+    ~CToolTipCtrl() override;
+    bool Create(HWND parent, DWORD style);
+    void AddTool(HWND owner, const char* text, const SRect& rect, UINT_PTR id) const;
+    void RelayEvent(MSG* msg) const;
+};

@@ -1,0 +1,152 @@
+#include "win/dialog_win.h"
+
+#include <windowsx.h>
+
+HWND CDialog::s_appMainWnd = nullptr;
+
+INT_PTR CDialog::DoModal() {
+    HWND owner = m_owner != nullptr ? m_owner : s_appMainWnd;
+    m_running = true;
+    m_result = IDCANCEL;
+    HWND wnd = ::CreateDialogParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_templateId),
+                                    owner, &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+    if (wnd == nullptr) {
+        m_running = false;
+        return -1;
+    }
+    const bool ownerWasEnabled = owner != nullptr && ::IsWindowEnabled(owner);
+    if (ownerWasEnabled) {
+        ::EnableWindow(owner, FALSE);
+    }
+    MSG msg;
+    bool quit = false;
+    while (m_running) {
+        const BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
+        if (got == 0 || got == -1) {
+            quit = got == 0;
+            break;
+        }
+        if (!PreTranslateMessage(&msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+    }
+    if (ownerWasEnabled) {
+        ::EnableWindow(owner, TRUE);
+        if (::GetActiveWindow() == m_hWnd) {
+            ::SetActiveWindow(owner);
+        }
+    }
+    ::DestroyWindow(m_hWnd);
+    m_hWnd = nullptr;
+    if (quit) {
+        ::PostQuitMessage(static_cast<int>(msg.wParam));
+    }
+    return m_result;
+}
+
+void CDialog::EndDialog(INT_PTR result) {
+    m_result = result;
+    m_running = false;
+    // Wakes the loop if it is waiting.
+    ::PostMessageA(m_hWnd, WM_NULL, 0, 0);
+}
+
+bool CDialog::PreTranslateMessage(MSG* msg) {
+    return m_hWnd != nullptr && ::IsDialogMessageA(m_hWnd, msg) != FALSE;
+}
+
+bool CDialog::OnCmdMsg(UINT id, UINT notifyCode, HWND control) {
+    (void)control;
+    if (notifyCode != 0 && notifyCode != 1) {
+        return false;
+    }
+    if (id == IDOK) {
+        OnOK();
+        return true;
+    }
+    if (id == IDCANCEL) {
+        OnCancel();
+        return true;
+    }
+    return false;
+}
+
+LRESULT CDialog::Default(UINT msg, WPARAM wParam, LPARAM lParam) {
+    // DefDlgProc calls back into the dialog procedure; the flag makes that call report
+    // "not handled" so the default processing runs.
+    m_inDefault = true;
+    const LRESULT result = ::DefDlgProcA(m_hWnd, msg, wParam, lParam);
+    m_inDefault = false;
+    return result;
+}
+
+INT_PTR CALLBACK CDialog::DialogProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    CDialog* self;
+    if (msg == WM_INITDIALOG) {
+        self = reinterpret_cast<CDialog*>(lParam);
+        self->m_hWnd = wnd;
+        ::SetWindowLongPtrA(wnd, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
+    } else {
+        self = reinterpret_cast<CDialog*>(::GetWindowLongPtrA(wnd, DWLP_USER));
+    }
+    if (self == nullptr || self->m_inDefault) {
+        return FALSE;
+    }
+    return self->Dispatch(msg, wParam, lParam);
+}
+
+INT_PTR CDialog::Handled(bool handled, LRESULT result) {
+    if (!handled) {
+        return FALSE;
+    }
+    ::SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, result);
+    return TRUE;
+}
+
+INT_PTR CDialog::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
+    const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    const UINT flags = static_cast<UINT>(wParam);
+    switch (msg) {
+    case WM_INITDIALOG:
+        return OnInitDialog();
+    case WM_COMMAND:
+        return OnCmdMsg(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)) ? TRUE
+                                                                                        : FALSE;
+    case WM_NOTIFY: {
+        LRESULT result = 0;
+        const bool handled = OnNotify(reinterpret_cast<NMHDR*>(lParam), result);
+        return Handled(handled, result);
+    }
+    case WM_PAINT:
+        return Handled(OnPaint());
+    case WM_ERASEBKGND:
+        return Handled(OnEraseBkgnd(reinterpret_cast<HDC>(wParam)), 1);
+    case WM_TIMER:
+        return Handled(OnTimer(wParam));
+    case WM_SYSCOMMAND:
+        return Handled(OnSysCommand(static_cast<UINT>(wParam), lParam));
+    case WM_LBUTTONDOWN:
+        return Handled(OnLButtonDown(flags, point));
+    case WM_LBUTTONUP:
+        return Handled(OnLButtonUp(flags, point));
+    case WM_LBUTTONDBLCLK:
+        return Handled(OnLButtonDblClk(flags, point));
+    case WM_MOUSEMOVE:
+        return Handled(OnMouseMove(flags, point));
+    case WM_QUERYDRAGICON:
+        // The icon is the return value itself, not a message result.
+        return reinterpret_cast<INT_PTR>(OnQueryDragIcon());
+    case WM_HELP:
+        return Handled(OnHelp(reinterpret_cast<HELPINFO*>(lParam)), TRUE);
+    case WM_ENDSESSION:
+        return Handled(OnEndSession(wParam != FALSE));
+    case WM_HOTKEY:
+        return Handled(OnHotKey(static_cast<int>(wParam)));
+    default: {
+        LRESULT result = 0;
+        const bool handled = OnMessage(msg, wParam, lParam, result);
+        return Handled(handled, result);
+    }
+    }
+}

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "win/window_win.h"
+
+// A dialog from a template, run modally by its own message loop so that PreTranslateMessage sees
+// every message first. Each message reaches one virtual handler named after it; a handler that
+// returns false leaves the message to the platform's default processing.
+class CDialog : public CWnd {
+public:
+    CDialog(UINT templateId, HWND owner) : m_templateId(templateId), m_owner(owner) {}
+
+    // Creates the dialog, disables the owner and runs the loop until EndDialog.
+    INT_PTR DoModal();
+    void EndDialog(INT_PTR result);
+
+    // The window every modal dialog without an explicit owner gets: the application's main one.
+    static HWND s_appMainWnd;
+
+protected:
+    virtual BOOL OnInitDialog() { return TRUE; }
+    virtual void OnOK() { EndDialog(IDOK); }
+    virtual void OnCancel() { EndDialog(IDCANCEL); }
+    // Commands: true when handled. The default sends IDOK and IDCANCEL to OnOK and OnCancel.
+    virtual bool OnCmdMsg(UINT id, UINT notifyCode, HWND control);
+    // Notifications; set result and return true when handled.
+    virtual bool OnNotify(NMHDR* header, LRESULT& result) {
+        (void)header;
+        (void)result;
+        return false;
+    }
+    virtual bool PreTranslateMessage(MSG* msg);
+
+    // Window messages; each returns true when it handled the message.
+    virtual bool OnPaint() { return false; }
+    virtual bool OnEraseBkgnd(HDC dc) {
+        (void)dc;
+        return false;
+    }
+    virtual bool OnTimer(UINT_PTR id) {
+        (void)id;
+        return false;
+    }
+    virtual bool OnSysCommand(UINT id, LPARAM lParam) {
+        (void)id;
+        (void)lParam;
+        return false;
+    }
+    virtual bool OnLButtonDown(UINT flags, POINT point) { return Ignore(flags, point); }
+    virtual bool OnLButtonUp(UINT flags, POINT point) { return Ignore(flags, point); }
+    virtual bool OnLButtonDblClk(UINT flags, POINT point) { return Ignore(flags, point); }
+    virtual bool OnMouseMove(UINT flags, POINT point) { return Ignore(flags, point); }
+    virtual HICON OnQueryDragIcon() { return nullptr; }
+    virtual bool OnHelp(HELPINFO* info) {
+        (void)info;
+        return false;
+    }
+    virtual bool OnEndSession(bool ending) {
+        (void)ending;
+        return false;
+    }
+    virtual bool OnHotKey(int id) {
+        (void)id;
+        return false;
+    }
+    // Messages without a handler of their own (for example private notification messages).
+    virtual bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+        (void)msg;
+        (void)wParam;
+        (void)lParam;
+        (void)result;
+        return false;
+    }
+
+    // Default processing of a message the dialog has already seen.
+    LRESULT Default(UINT msg, WPARAM wParam, LPARAM lParam);
+
+private:
+    static bool Ignore(UINT, POINT) { return false; }
+    INT_PTR Handled(bool handled, LRESULT result = 0);
+    static INT_PTR CALLBACK DialogProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    INT_PTR Dispatch(UINT msg, WPARAM wParam, LPARAM lParam);
+
+    UINT m_templateId;
+    HWND m_owner;
+    bool m_running = false;
+    INT_PTR m_result = IDCANCEL;
+    bool m_inDefault = false;
+};

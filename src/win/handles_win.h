@@ -1,0 +1,113 @@
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+// Owns one GDI object (font, brush, pen, bitmap, region) and deletes it when it goes.
+template <typename T> class CGdiObject {
+public:
+    CGdiObject() = default;
+    explicit CGdiObject(T handle) : m_handle(handle) {}
+    ~CGdiObject() { Reset(); }
+    CGdiObject(CGdiObject&& other) noexcept : m_handle(std::exchange(other.m_handle, nullptr)) {}
+    CGdiObject& operator=(CGdiObject&& other) noexcept {
+        if (this != &other) {
+            Reset(std::exchange(other.m_handle, nullptr));
+        }
+        return *this;
+    }
+    CGdiObject(const CGdiObject&) = delete;
+    CGdiObject& operator=(const CGdiObject&) = delete;
+
+    T Get() const { return m_handle; }
+    explicit operator bool() const { return m_handle != nullptr; }
+    void Reset(T handle = nullptr) {
+        if (m_handle != nullptr) {
+            DeleteObject(m_handle);
+        }
+        m_handle = handle;
+    }
+    // Hands the handle to a new owner (for example a window that takes a region).
+    T Release() { return std::exchange(m_handle, nullptr); }
+
+private:
+    T m_handle = nullptr;
+};
+
+using CFontHandle = CGdiObject<HFONT>;
+using CBrushHandle = CGdiObject<HBRUSH>;
+using CPenHandle = CGdiObject<HPEN>;
+using CBitmapHandle = CGdiObject<HBITMAP>;
+using CRegionHandle = CGdiObject<HRGN>;
+
+// A memory device context.
+class CMemoryDc {
+public:
+    explicit CMemoryDc(HDC compatible) : m_dc(CreateCompatibleDC(compatible)) {}
+    ~CMemoryDc() {
+        if (m_dc != nullptr) {
+            DeleteDC(m_dc);
+        }
+    }
+    CMemoryDc(const CMemoryDc&) = delete;
+    CMemoryDc& operator=(const CMemoryDc&) = delete;
+    HDC Get() const { return m_dc; }
+
+private:
+    HDC m_dc;
+};
+
+// BeginPaint/EndPaint.
+class CPaintDc {
+public:
+    explicit CPaintDc(HWND wnd) : m_wnd(wnd) { m_dc = BeginPaint(wnd, &m_ps); }
+    ~CPaintDc() { EndPaint(m_wnd, &m_ps); }
+    CPaintDc(const CPaintDc&) = delete;
+    CPaintDc& operator=(const CPaintDc&) = delete;
+    HDC Get() const { return m_dc; }
+
+private:
+    HWND m_wnd;
+    PAINTSTRUCT m_ps{};
+    HDC m_dc;
+};
+
+// Selects an object into a device context and puts the previous one back at the end of scope,
+// so nothing is deleted while still selected.
+class CSelectObject {
+public:
+    CSelectObject(HDC dc, HGDIOBJ object) : m_dc(dc), m_old(SelectObject(dc, object)) {}
+    ~CSelectObject() { SelectObject(m_dc, m_old); }
+    CSelectObject(const CSelectObject&) = delete;
+    CSelectObject& operator=(const CSelectObject&) = delete;
+
+private:
+    HDC m_dc;
+    HGDIOBJ m_old;
+};
+
+// A popup menu; destroyed with its submenus when it goes unless attached to a parent menu.
+class CMenuHandle {
+public:
+    CMenuHandle() = default;
+    ~CMenuHandle() { Reset(); }
+    CMenuHandle(const CMenuHandle&) = delete;
+    CMenuHandle& operator=(const CMenuHandle&) = delete;
+
+    bool CreatePopup() {
+        Reset();
+        m_menu = CreatePopupMenu();
+        return m_menu != nullptr;
+    }
+    HMENU Get() const { return m_menu; }
+    void Reset() {
+        if (m_menu != nullptr && IsMenu(m_menu)) {
+            DestroyMenu(m_menu);
+        }
+        m_menu = nullptr;
+    }
+
+private:
+    HMENU m_menu = nullptr;
+};

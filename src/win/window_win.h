@@ -1,0 +1,47 @@
+#pragma once
+
+#include "base/geometry.h"
+
+#include <windows.h>
+
+#include <string>
+
+// A window handle with the few operations the program uses; owns nothing.
+class CWnd {
+public:
+    CWnd() = default;
+    virtual ~CWnd() = default;
+    CWnd(const CWnd&) = delete;
+    CWnd& operator=(const CWnd&) = delete;
+
+    HWND GetSafeHwnd() const { return m_hWnd; }
+    void Attach(HWND wnd) { m_hWnd = wnd; }
+    HWND Detach() {
+        HWND wnd = m_hWnd;
+        m_hWnd = nullptr;
+        return wnd;
+    }
+
+    LRESULT SendMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const {
+        return ::SendMessageA(m_hWnd, msg, wParam, lParam);
+    }
+    std::string GetWindowText() const;
+    void SetWindowText(const std::string& text) const { ::SetWindowTextA(m_hWnd, text.c_str()); }
+    SRect GetClientRect() const;
+    SRect GetWindowRect() const;
+    void MoveWindow(const SRect& rect, bool repaint = true) const;
+    void ShowWindow(int show) const { ::ShowWindow(m_hWnd, show); }
+    bool IsWindowVisible() const { return ::IsWindowVisible(m_hWnd) != FALSE; }
+    void SetFont(HFONT font, bool redraw = true) const {
+        SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw ? TRUE : FALSE);
+    }
+    void SetFocus() const { ::SetFocus(m_hWnd); }
+    // Invalidate with erase and paint at once.
+    void RedrawNow() const;
+
+protected:
+    HWND m_hWnd = nullptr;
+};
+
+// The screen rectangle of the desktop window (the primary display).
+SRect DesktopRect();

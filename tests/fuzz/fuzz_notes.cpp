@@ -1,0 +1,170 @@
+// Notes reader: any file it accepts must survive a write and a second read unchanged. The array it
+// yields then drives the store's fast paths against plain versions of the same rules.
+#include "fuzz_check.h"
+
+#include "base/codepage.h"
+#include "notes/day_notes.h"
+#include "notes/search.h"
+#include "storage/archive.h"
+#include "storage/notes_file.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <utility>
+
+namespace {
+
+std::string PlainSortKey(const SDay& day) {
+    const std::string& k = day.strDate;
+    auto part = [&k](size_t from) { return from < k.size() ? k.substr(from, 2) : std::string(); };
+    return part(4) + part(2) + part(0);
+}
+
+// The 31 lookups of one calendar refresh.
+uint32_t PlainNotedDays(const std::string& monthYear, const DayArray& days) {
+    uint32_t mask = 0;
+    for (int d = 1; d <= 31; ++d) {
+        const std::string key = (d <= 9 ? "0" : "") + std::to_string(d) + monthYear;
+        if (!IsBlankNote(GetDayNote(key, days))) {
+            mask |= 1u << (d - 1);
+        }
+    }
+    return mask;
+}
+
+void PlainSelectionSort(DayArray& days, bool ascending) {
+    std::vector<std::string> keys;
+    for (const SDay& day : days) {
+        keys.push_back(PlainSortKey(day));
+    }
+    for (size_t i = 0; i + 1 < days.size(); ++i) {
+        size_t b = i;
+        for (size_t j = i + 1; j < days.size(); ++j) {
+            if (ascending ? keys[b] > keys[j] : keys[b] < keys[j]) {
+                b = j;
+            }
+        }
+        if (b != i) {
+            std::swap(days[i], days[b]);
+            std::swap(keys[i], keys[b]);
+        }
+    }
+}
+
+size_t PlainInsertPos(const SDay& day, const DayArray& days, bool ascending) {
+    const size_t n = days.size();
+    if (n == 0) {
+        return 0;
+    }
+    const std::string key = PlainSortKey(day);
+    if (ascending && key < PlainSortKey(days[0])) {
+        return 0;
+    }
+    if (ascending && key > PlainSortKey(days[n - 1])) {
+        return n;
+    }
+    if (!ascending && key > PlainSortKey(days[0])) {
+        return 0;
+    }
+    if (!ascending && key < PlainSortKey(days[n - 1])) {
+        return n;
+    }
+    for (size_t i = 1; i < n; ++i) {
+        const std::string before = PlainSortKey(days[i - 1]);
+        const std::string at = PlainSortKey(days[i]);
+        if (ascending && before < key && key <= at) {
+            return i;
+        }
+        if (!ascending && before > key && key >= at) {
+            return i;
+        }
+    }
+    return n;
+}
+
+std::string PlainSearch(const std::string& searchText, const DayArray& days) {
+    const std::string needle = LowerAnsi(searchText);
+    std::string result;
+    for (const SDay& day : days) {
+        const std::string line = FormatDayDate(day, 0, ".") + " " + day.strNote;
+        if (LowerAnsi(line).find(needle) != std::string::npos) {
+            result += line + "\r\n\r\n";
+        }
+    }
+    return result.empty() ? "Empty" : result;
+}
+
+void CheckStore(const DayArray& days, const std::string& everyDay) {
+    // Probes come from the input itself so the fuzzer can steer them.
+    std::vector<std::string> months{everyDay.substr(0, 4)};
+    std::vector<SDay> probes{SDay{everyDay.substr(0, 6), everyDay}};
+    for (size_t i = 0; i < days.size() && i < 4; ++i) {
+        const std::string& key = days[i].strDate;
+        months.push_back(key.size() >= 2 ? key.substr(2) : key);
+        probes.push_back(SDay{key, days[days.size() - 1 - i].strNote});
+    }
+    for (const std::string& month : months) {
+        FUZZ_CHECK(NotedDaysMask(month, days) == PlainNotedDays(month, days));
+    }
+
+    const std::string needle = everyDay.substr(0, 8);
+    FUZZ_CHECK(SearchNotes(needle, days) == PlainSearch(needle, days));
+
+    // The plain sort is quadratic; larger arrays only check that the result is ordered.
+    for (const bool ascending : {true, false}) {
+        for (const SDay& probe : probes) {
+            FUZZ_CHECK(FindInsertPos(probe, days, ascending) ==
+                       PlainInsertPos(probe, days, ascending));
+        }
+        DayArray sorted = days;
+        SortDays(sorted, ascending);
+        FUZZ_CHECK(IsDaysSorted(sorted, ascending));
+        if (days.size() <= 256) {
+            DayArray expected = days;
+            PlainSelectionSort(expected, ascending);
+            FUZZ_CHECK(sorted == expected);
+        }
+        for (const SDay& probe : probes) {
+            DayArray changed = sorted;
+            // The insert rule only keeps the order when no other key has the same sort key
+            // (keys from a file may be longer than six bytes).
+            const bool sharesSortKey =
+                std::any_of(changed.begin(), changed.end(), [&probe](const SDay& d) {
+                    return d.strDate != probe.strDate && SortKey(d) == SortKey(probe);
+                });
+            SetDayNote(probe, changed, ascending);
+            FUZZ_CHECK(sharesSortKey || IsDaysSorted(changed, ascending));
+            FUZZ_CHECK(GetDayNote(probe.strDate, changed) ==
+                       (IsBlankNote(probe.strNote) ? std::string() : probe.strNote));
+            const size_t same = static_cast<size_t>(
+                std::count_if(changed.begin(), changed.end(),
+                              [&probe](const SDay& d) { return d.strDate == probe.strDate; }));
+            FUZZ_CHECK(same == (IsBlankNote(probe.strNote) ? 0u : 1u));
+        }
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    DayArray days;
+    std::string everyDay;
+    CMemoryReader input(data, size);
+    if (!ReadNotes(days, everyDay, input)) {
+        return 0;
+    }
+    const std::string bytes = SerializeNotes(days, everyDay);
+    FUZZ_CHECK(bytes.size() <= size);
+
+    DayArray daysAgain;
+    std::string everyDayAgain;
+    CMemoryReader again(bytes);
+    FUZZ_CHECK(ReadNotes(daysAgain, everyDayAgain, again));
+    FUZZ_CHECK(daysAgain == days);
+    FUZZ_CHECK(everyDayAgain == everyDay);
+    FUZZ_CHECK(SerializeNotes(daysAgain, everyDayAgain) == bytes);
+
+    CheckStore(days, everyDay);
+    return 0;
+}

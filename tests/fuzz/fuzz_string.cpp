@@ -1,0 +1,42 @@
+// Counted strings: every prefix form, wide strings and lengths the input cannot hold.
+#include "fuzz_check.h"
+
+#include "storage/archive.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    CMemoryReader input(data, size);
+    CDataArchive reader(input, CDataArchive::Mode::Load);
+    std::vector<std::string> texts;
+    try {
+        // Each read takes at least one byte or throws, so this ends.
+        for (;;) {
+            texts.push_back(reader.ReadString());
+            FUZZ_CHECK(texts.back().size() <= size);
+        }
+    } catch (const CArchiveError&) {
+    }
+
+    CMemoryWriter output;
+    CDataArchive writer(output, CDataArchive::Mode::Store);
+    for (const std::string& text : texts) {
+        writer.WriteString(text);
+    }
+    writer.Close();
+    CMemoryReader written(output.Bytes());
+    CDataArchive rereader(written, CDataArchive::Mode::Load);
+    for (const std::string& text : texts) {
+        FUZZ_CHECK(rereader.ReadString() == text);
+    }
+    bool ended = false;
+    try {
+        rereader.ReadString();
+    } catch (const CArchiveError&) {
+        ended = true;
+    }
+    FUZZ_CHECK(ended);
+    return 0;
+}

@@ -1,0 +1,62 @@
+// Checks that need the real platform: font read-back and file attributes.
+#include "storage/file_io.h"
+#include "storage/notes_file.h"
+#include "storage/settings.h"
+
+#include "test_util.h"
+
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <cstring>
+
+#include <windows.h>
+
+static_assert(sizeof(SLogFont) == sizeof(LOGFONTA), "SLogFont must mirror LOGFONTA");
+static_assert(offsetof(SLogFont, lfWeight) == offsetof(LOGFONTA, lfWeight), "");
+static_assert(offsetof(SLogFont, lfItalic) == offsetof(LOGFONTA, lfItalic), "");
+static_assert(offsetof(SLogFont, lfPitchAndFamily) == offsetof(LOGFONTA, lfPitchAndFamily), "");
+static_assert(offsetof(SLogFont, lfFaceName) == offsetof(LOGFONTA, lfFaceName), "");
+
+TEST(PlatformFont, TahomaReadsBackAsTheDefaultDescription) {
+    LOGFONTA request{};
+    request.lfHeight = -11;
+    std::strcpy(request.lfFaceName, "Tahoma");
+    const HFONT font = CreateFontIndirectA(&request);
+    ASSERT_NE(font, nullptr);
+    LOGFONTA lf{};
+    const int got = GetObjectA(font, sizeof lf, &lf);
+    DeleteObject(font);
+    ASSERT_EQ(got, static_cast<int>(sizeof lf));
+
+    SLogFont expected;
+    FillDefaultLogFont(expected);
+    EXPECT_EQ(lf.lfHeight, expected.lfHeight);
+    EXPECT_EQ(lf.lfWidth, expected.lfWidth);
+    EXPECT_EQ(lf.lfEscapement, expected.lfEscapement);
+    EXPECT_EQ(lf.lfOrientation, expected.lfOrientation);
+    EXPECT_EQ(lf.lfWeight, expected.lfWeight);
+    EXPECT_EQ(lf.lfItalic, expected.lfItalic);
+    EXPECT_EQ(lf.lfUnderline, expected.lfUnderline);
+    EXPECT_EQ(lf.lfStrikeOut, expected.lfStrikeOut);
+    EXPECT_EQ(lf.lfCharSet, expected.lfCharSet);
+    EXPECT_EQ(lf.lfOutPrecision, expected.lfOutPrecision);
+    EXPECT_EQ(lf.lfClipPrecision, expected.lfClipPrecision);
+    EXPECT_EQ(lf.lfQuality, expected.lfQuality);
+    EXPECT_EQ(lf.lfPitchAndFamily, expected.lfPitchAndFamily);
+    EXPECT_EQ(std::memcmp(lf.lfFaceName, expected.lfFaceName, LF_FACESIZE), 0) << lf.lfFaceName;
+}
+
+class PlatformFiles : public testutil::ScratchDir {};
+
+TEST_F(PlatformFiles, SaveOverAReadOnlyFileLeavesItUntouched) {
+    const std::string path = PathOf("qlt_notes.dat");
+    const std::string previous = SerializeNotes({{"010126", "previous"}}, "old");
+    testutil::WriteFileBytes(path, previous);
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    const bool saved = SaveNotes({{"020126", "new"}}, "new", path);
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(testutil::ReadFileBytes(path), previous);
+    EXPECT_FALSE(testutil::Exists(TempPathFor(path)));
+}

@@ -1,0 +1,228 @@
+#include "storage/notes_file.h"
+
+#include "storage/archive.h"
+#include "storage/file_io.h"
+#include "test_util.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+using testutil::Bytes;
+using testutil::Counted;
+using testutil::Hex;
+using testutil::Le32;
+
+namespace {
+
+bool ReadFrom(const std::string& bytes, DayArray& days, std::string& everyDay) {
+    CMemoryReader in(bytes);
+    return ReadNotes(days, everyDay, in);
+}
+
+DayArray SampleDays() {
+    return {
+        {"071226", "Dentist\r\nat 10"},
+        {"311299", std::string(300, 'n')},
+        {"010127", std::string("zero\0inside", 11)},
+    };
+}
+
+} // namespace
+
+TEST(NotesFile, EmptyNotesAreFiveZeroBytes) {
+    const std::string bytes = SerializeNotes({}, "");
+    EXPECT_EQ(bytes, std::string(5, '\0'));
+    DayArray days;
+    std::string everyDay = "stale";
+    ASSERT_TRUE(ReadFrom(bytes, days, everyDay));
+    EXPECT_TRUE(days.empty());
+    EXPECT_EQ(everyDay, "");
+}
+
+TEST(NotesFile, OneNoteExampleBytes) {
+    const DayArray days{{"071226", "Hi"}};
+    const std::string bytes = SerializeNotes(days, "X");
+    EXPECT_EQ(Hex(bytes), "01 58 01 00 00 00 06 30 37 31 32 32 36 02 48 69");
+    DayArray back;
+    std::string everyDay;
+    ASSERT_TRUE(ReadFrom(bytes, back, everyDay));
+    EXPECT_EQ(back, days);
+    EXPECT_EQ(everyDay, "X");
+}
+
+TEST(NotesFile, LongNoteUsesTheThreeBytePrefix) {
+    const std::string bytes = SerializeNotes({{"071226", std::string(300, 'a')}}, "");
+    EXPECT_EQ(Hex(bytes.substr(12, 3)), "FF 2C 01");
+    EXPECT_EQ(bytes.size(), 15u + 300u);
+}
+
+TEST(NotesFile, RecordsStayInFileOrderWithDuplicates) {
+    const DayArray stored{
+        {"311299", "late"}, {"071226", "first"}, {"071226", "second"}, {"0712", "short"}, {"", ""}};
+    DayArray back;
+    std::string everyDay;
+    ASSERT_TRUE(ReadFrom(SerializeNotes(stored, "every"), back, everyDay));
+    EXPECT_EQ(back, stored);
+}
+
+TEST(NotesFile, CountBelowOneReadsNoRecords) {
+    for (int32_t count : {0, -1, INT32_MIN}) {
+        SCOPED_TRACE(count);
+        DayArray days;
+        std::string everyDay;
+        // Records after a non-positive count are not read, like any trailing bytes.
+        const std::string bytes =
+            Counted("E") + Le32(static_cast<uint32_t>(count)) + Counted("071226") + Counted("Hi");
+        EXPECT_TRUE(ReadFrom(bytes, days, everyDay));
+        EXPECT_TRUE(days.empty());
+        EXPECT_EQ(everyDay, "E");
+    }
+}
+
+TEST(NotesFile, CountAboveTheRecordsPresentFailsKeepingWhatWasRead) {
+    const std::string bytes = Counted("every") + Le32(3) + Counted("010126") + Counted("a") +
+                              Counted("020126") + Counted("b");
+    DayArray days;
+    std::string everyDay;
+    EXPECT_FALSE(ReadFrom(bytes, days, everyDay));
+    EXPECT_EQ(everyDay, "every");
+    EXPECT_EQ(days, (DayArray{{"010126", "a"}, {"020126", "b"}}));
+
+    // A huge count in a tiny file fails just the same, without growing the array first.
+    days.clear();
+    EXPECT_FALSE(ReadFrom(Counted("") + Le32(0x7FFFFFFF) + Counted("010126"), days, everyDay));
+    EXPECT_TRUE(days.empty());
+}
+
+TEST(NotesFile, TrailingBytesAreIgnored) {
+    const std::string bytes = SerializeNotes(SampleDays(), "every") + "junk";
+    DayArray days;
+    std::string everyDay;
+    ASSERT_TRUE(ReadFrom(bytes, days, everyDay));
+    EXPECT_EQ(days, SampleDays());
+}
+
+TEST(NotesFile, EveryTruncationFails) {
+    const std::string bytes = SerializeNotes(SampleDays(), "every day");
+    for (size_t size = 0; size < bytes.size(); ++size) {
+        DayArray days;
+        std::string everyDay;
+        EXPECT_FALSE(ReadFrom(bytes.substr(0, size), days, everyDay)) << "size " << size;
+        EXPECT_LE(days.size(), SampleDays().size());
+    }
+}
+
+class NotesDiskTest : public testutil::ScratchDir {
+protected:
+    // A previous file whose bytes every failed save must leave alone.
+    std::string WritePrevious(const std::string& path) {
+        const std::string bytes = SerializeNotes({{"010126", "previous"}}, "old");
+        testutil::WriteFileBytes(path, bytes);
+        return bytes;
+    }
+};
+
+TEST_F(NotesDiskTest, SaveAndLoadRoundTrip) {
+    const std::string path = PathOf("qlt_notes.dat");
+    DayArray days = SampleDays();
+    days.push_back({"020127", std::string(70000, 'w')}); // 32-bit length, beyond the buffer
+    ASSERT_TRUE(SaveNotes(days, "every\r\nday", path));
+    EXPECT_EQ(testutil::ReadFileBytes(path), SerializeNotes(days, "every\r\nday"));
+    EXPECT_FALSE(testutil::Exists(path + ".tmp"));
+
+    DayArray back{{"stale", "stale"}};
+    std::string everyDay = "stale";
+    ASSERT_TRUE(LoadNotes(back, everyDay, path));
+    EXPECT_EQ(back, days);
+    EXPECT_EQ(everyDay, "every\r\nday");
+
+    // A second save replaces the first completely.
+    ASSERT_TRUE(SaveNotes({}, "", path));
+    EXPECT_EQ(testutil::ReadFileBytes(path), std::string(5, '\0'));
+}
+
+TEST_F(NotesDiskTest, LoadOfAMissingPathFailsWithAnEmptyArray) {
+    DayArray days = SampleDays();
+    std::string everyDay = "kept";
+    EXPECT_FALSE(LoadNotes(days, everyDay, PathOf("missing.dat")));
+    EXPECT_TRUE(days.empty());
+    EXPECT_EQ(everyDay, "kept");
+    // A folder is not a notes file.
+    days = SampleDays();
+    EXPECT_FALSE(LoadNotes(days, everyDay, m_dir.string()));
+    EXPECT_TRUE(days.empty());
+}
+
+TEST_F(NotesDiskTest, LoadOfATruncatedFileFails) {
+    const std::string path = PathOf("qlt_notes.dat");
+    const std::string bytes = SerializeNotes(SampleDays(), "every");
+    testutil::WriteFileBytes(path, bytes.substr(0, bytes.size() - 1));
+    DayArray days;
+    std::string everyDay;
+    EXPECT_FALSE(LoadNotes(days, everyDay, path));
+    EXPECT_EQ(days.size(), 2u);
+    EXPECT_EQ(everyDay, "every");
+}
+
+TEST_F(NotesDiskTest, SaveOverAStaleTemporaryFileSucceeds) {
+    const std::string path = PathOf("qlt_notes.dat");
+    WritePrevious(path);
+    testutil::WriteFileBytes(path + ".tmp", std::string(10000, 'x')); // left by a crash
+    ASSERT_TRUE(SaveNotes(SampleDays(), "new", path));
+    EXPECT_EQ(testutil::ReadFileBytes(path), SerializeNotes(SampleDays(), "new"));
+    EXPECT_FALSE(testutil::Exists(path + ".tmp"));
+}
+
+TEST_F(NotesDiskTest, SaveToAnUnwritableTargetFailsCleanly) {
+    // A folder with the file's name.
+    const std::string folder = PathOf("qlt_notes.dat");
+    std::filesystem::create_directory(folder);
+    EXPECT_FALSE(SaveNotes(SampleDays(), "new", folder));
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+    EXPECT_FALSE(testutil::Exists(folder + ".tmp"));
+
+    // A folder that does not exist.
+    const std::string nowhere = PathOf("no/such/folder/qlt_notes.dat");
+    EXPECT_FALSE(SaveNotes(SampleDays(), "new", nowhere));
+    EXPECT_FALSE(testutil::Exists(nowhere));
+    EXPECT_FALSE(testutil::Exists(nowhere + ".tmp"));
+}
+
+TEST_F(NotesDiskTest, SaveWhileAReaderHoldsTheFileLeavesItUntouched) {
+    const std::string path = PathOf("qlt_notes.dat");
+    const std::string previous = WritePrevious(path);
+    {
+        CReadFile reader;
+        ASSERT_TRUE(reader.Open(path));
+        EXPECT_FALSE(SaveNotes(SampleDays(), "new", path));
+        // Exclusive access: a second reader is refused too.
+        DayArray days;
+        std::string everyDay;
+        EXPECT_FALSE(LoadNotes(days, everyDay, path));
+    }
+    EXPECT_EQ(testutil::ReadFileBytes(path), previous);
+    EXPECT_FALSE(testutil::Exists(path + ".tmp"));
+    EXPECT_TRUE(SaveNotes(SampleDays(), "new", path));
+}
+
+#ifndef _WIN32
+// Root ignores permission bits, but not the immutable attribute.
+TEST_F(NotesDiskTest, SaveOverAnImmutableFileLeavesItUntouched) {
+    const std::string path = PathOf("qlt_notes.dat");
+    const std::string previous = WritePrevious(path);
+    const std::string quoted = "'" + path + "'";
+    if (std::system(("chattr +i " + quoted + " 2>/dev/null").c_str()) != 0) {
+        GTEST_SKIP() << "chattr +i is not available here";
+    }
+    const bool saved = SaveNotes(SampleDays(), "new", path);
+    const std::string after = testutil::ReadFileBytes(path);
+    const bool tempLeft = testutil::Exists(path + ".tmp");
+    ASSERT_EQ(std::system(("chattr -i " + quoted).c_str()), 0);
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(after, previous);
+    EXPECT_FALSE(tempLeft);
+}
+#endif
