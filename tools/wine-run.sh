@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# Runs a Windows program under Wine in a prefix of the project's own (the tests' one unless
-# WINEPREFIX says otherwise) (quiet, no Mono/Gecko prompts,
-# crashes end the process instead of opening a debugger). Used by CTest as the cross-compiling
-# emulator and by the run and test scripts.
+# Runs a Windows program under Wine in a prefix of the project's own (the tests' prefix unless
+# WINEPREFIX names another): quiet, no Mono/Gecko prompts, and a crash ends the process instead of
+# opening a debugger. CTest uses it as the cross-compiling emulator; the run script uses it too.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 export WINEPREFIX="${WINEPREFIX:-$root/build/wineprefix-test}"

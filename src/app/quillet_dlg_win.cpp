@@ -13,9 +13,9 @@ CQuilletDlg* g_pMainDlg = nullptr;
 
 CQuilletDlg::CQuilletDlg()
     : CDialog(IDD_QUILLET_DIALOG, nullptr), CNoteRooms(static_cast<INoteAreaView&>(*this)) {
-    m_hIcon = static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr),
-                                              MAKEINTRESOURCEA(IDI_QUILLET), IMAGE_ICON, 0, 0,
-                                              LR_DEFAULTSIZE | LR_SHARED));
+    m_hIcon =
+        static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_QUILLET),
+                                        IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
     g_pMainDlg = this;
 }
 
@@ -32,8 +32,8 @@ BOOL CQuilletDlg::OnInitDialog() {
 
     HMENU systemMenu = ::GetSystemMenu(m_hWnd, FALSE);
     char about[128] = {};
-    if (systemMenu != nullptr && ::LoadStringA(::GetModuleHandleA(nullptr), IDS_ABOUTBOX, about,
-                                               sizeof about) > 0) {
+    if (systemMenu != nullptr &&
+        ::LoadStringA(::GetModuleHandleA(nullptr), IDS_ABOUTBOX, about, sizeof about) > 0) {
         ::AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
         ::AppendMenuA(systemMenu, MF_STRING, kSysCommandAbout, about);
     }
@@ -86,16 +86,18 @@ BOOL CQuilletDlg::OnInitDialog() {
     return FALSE;
 }
 
-void CQuilletDlg::OnOK() { SaveAndClose(false); }
+void CQuilletDlg::OnOK() {
+    SaveAndClose(false);
+}
 
 void CQuilletDlg::SaveAndClose(bool askOnFailure) {
     RemoveTrayIcon();
     if (!SaveOnExit() && askOnFailure) {
-        const int answer = ::MessageBoxA(m_hWnd,
-                                         "Quillet could not save your notes.\r\nExit anyway and "
-                                         "lose the changes made since the last save?",
-                                         "Unsuccessful saving data",
-                                         MB_ICONERROR | MB_YESNO | MB_DEFBUTTON2);
+        const int answer =
+            ::MessageBoxA(m_hWnd,
+                          "Quillet could not save your notes.\r\nExit anyway and "
+                          "lose the changes made since the last save?",
+                          "Unsuccessful saving data", MB_ICONERROR | MB_YESNO | MB_DEFBUTTON2);
         if (answer != IDYES) {
             AddTrayIcon(false);
             return;

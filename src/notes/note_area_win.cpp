@@ -1,7 +1,9 @@
 // The notes edit, the search box and the calendar as the room rules see them.
 #include "app/quillet_dlg_win.h"
 
-std::string CQuilletDlg::GetNotesText() const { return m_editNotes.GetWindowText(); }
+std::string CQuilletDlg::GetNotesText() const {
+    return m_editNotes.GetWindowText();
+}
 
 void CQuilletDlg::SetNotesText(const std::string& text, ECaret caret) {
     m_editNotes.SetWindowText(text);
@@ -13,7 +15,9 @@ void CQuilletDlg::SetNotesText(const std::string& text, ECaret caret) {
     m_editNotes.ScrollCaret();
 }
 
-std::string CQuilletDlg::GetSearchText() const { return m_editSearch.GetWindowText(); }
+std::string CQuilletDlg::GetSearchText() const {
+    return m_editSearch.GetWindowText();
+}
 
 void CQuilletDlg::LayoutRoom(int room) {
     if (room == kRoomDynamic) {
@@ -39,4 +43,6 @@ void CQuilletDlg::ShowSearchBox(bool show, bool focus) {
     }
 }
 
-void CQuilletDlg::RedrawWindow() { RedrawNow(); }
+void CQuilletDlg::RedrawWindow() {
+    RedrawNow();
+}

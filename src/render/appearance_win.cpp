@@ -48,10 +48,10 @@ void CQuilletDlg::ApplyWindowShape(int shape) {
     const SWindowRegion region = RegionFor(shape, m_settings.nFullView, m_rcClient.Width(),
                                            m_rcClient.Height(), m_settings.nRadius);
     const SRect& r = region.rect;
-    CRegionHandle handle(region.rounded ? ::CreateRoundRectRgn(r.left, r.top, r.right, r.bottom,
-                                                               m_settings.nRadius,
-                                                               m_settings.nRadius)
-                                        : ::CreateRectRgn(r.left, r.top, r.right, r.bottom));
+    CRegionHandle handle(region.rounded
+                             ? ::CreateRoundRectRgn(r.left, r.top, r.right, r.bottom,
+                                                    m_settings.nRadius, m_settings.nRadius)
+                             : ::CreateRectRgn(r.left, r.top, r.right, r.bottom));
     // The window owns the region from here on.
     if (::SetWindowRgn(m_hWnd, handle.Get(), TRUE) != 0) {
         handle.Release();
@@ -67,7 +67,9 @@ void CQuilletDlg::ApplyFonts() {
     m_calendar.SetFont(m_fontCalendar.Get(), true);
 }
 
-void CQuilletDlg::ToggleLockMoving() { m_settings.bLockMoving = !m_settings.bLockMoving; }
+void CQuilletDlg::ToggleLockMoving() {
+    m_settings.bLockMoving = !m_settings.bLockMoving;
+}
 
 void CQuilletDlg::ToggleAlwaysTop() {
     m_settings.bAlwaysTop = !m_settings.bAlwaysTop;

@@ -10,9 +10,15 @@ using QColor = uint32_t;
 constexpr QColor MakeColor(int r, int g, int b) {
     return static_cast<QColor>(r) | (static_cast<QColor>(g) << 8) | (static_cast<QColor>(b) << 16);
 }
-constexpr int ColorRed(QColor c) { return static_cast<int>(c & 0xFF); }
-constexpr int ColorGreen(QColor c) { return static_cast<int>((c >> 8) & 0xFF); }
-constexpr int ColorBlue(QColor c) { return static_cast<int>((c >> 16) & 0xFF); }
+constexpr int ColorRed(QColor c) {
+    return static_cast<int>(c & 0xFF);
+}
+constexpr int ColorGreen(QColor c) {
+    return static_cast<int>((c >> 8) & 0xFF);
+}
+constexpr int ColorBlue(QColor c) {
+    return static_cast<int>((c >> 16) & 0xFF);
+}
 
 constexpr int kThemeCount = 8;
 

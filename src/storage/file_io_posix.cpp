@@ -146,4 +146,6 @@ bool CreateFolder(const std::string& path) {
     return stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-void RemoveFile(const std::string& path) { unlink(path.c_str()); }
+void RemoveFile(const std::string& path) {
+    unlink(path.c_str());
+}

@@ -45,8 +45,7 @@ void SetDefaultNotes(DayArray& days, std::string& everyDay, const SDataPaths& pa
 // Reads settings and notes, each from its main file, else its backup, else defaults; a main file
 // that loads refreshes its backup at once. Returns true when the settings had to be defaulted
 // (a first run).
-bool LoadAtStartup(SStoredData data, const SDataPaths& paths, const SWindowPlace& place,
-                   QTime now);
+bool LoadAtStartup(SStoredData data, const SDataPaths& paths, const SWindowPlace& place, QTime now);
 
 // Both main files, then both backups; stops at the first failure.
 bool SaveAllFiles(SStoredData data, const SDataPaths& paths, const SWindowPlace& place);

@@ -14,7 +14,9 @@ SDataPaths CQuilletDlg::DataPaths() const {
     return SDataPaths::In(folder.substr(0, folder.size() - 1));
 }
 
-SWindowPlace CQuilletDlg::WindowPlace() const { return SWindowPlace{GetWindowRect(), DesktopRect()}; }
+SWindowPlace CQuilletDlg::WindowPlace() const {
+    return SWindowPlace{GetWindowRect(), DesktopRect()};
+}
 
 void CQuilletDlg::LoadAtStartup() {
     const SDataPaths paths = DataPaths();

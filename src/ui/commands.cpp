@@ -2,7 +2,9 @@
 
 namespace {
 
-bool InRange(unsigned id, unsigned first, unsigned last) { return id >= first && id <= last; }
+bool InRange(unsigned id, unsigned first, unsigned last) {
+    return id >= first && id <= last;
+}
 
 } // namespace
 

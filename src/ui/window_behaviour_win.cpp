@@ -5,7 +5,9 @@
 
 namespace {
 
-bool Contains(const SRect& rect, POINT p) { return rect.Contains(SPoint{p.x, p.y}); }
+bool Contains(const SRect& rect, POINT p) {
+    return rect.Contains(SPoint{p.x, p.y});
+}
 
 } // namespace
 

@@ -7,8 +7,12 @@
 
 #include <cstring>
 
-inline RECT ToRECT(const SRect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
-inline SRect ToSRect(const RECT& r) { return SRect{r.left, r.top, r.right, r.bottom}; }
+inline RECT ToRECT(const SRect& r) {
+    return RECT{r.left, r.top, r.right, r.bottom};
+}
+inline SRect ToSRect(const RECT& r) {
+    return SRect{r.left, r.top, r.right, r.bottom};
+}
 
 inline LOGFONTA ToLOGFONT(const SLogFont& f) {
     static_assert(sizeof(f.lfFaceName) == sizeof(LOGFONTA::lfFaceName), "face sizes differ");
