@@ -70,6 +70,7 @@ BOOL CQuilletDlg::OnInitDialog() {
 
     LoadAtStartup();
     m_nShownRoom = -1;
+    BuildPopupMenu();
     ApplySettings();
 
     m_timeShown = CurrentTime();
@@ -190,7 +191,10 @@ bool CQuilletDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& res
     if (msg == WM_TRAY_NOTIFY) {
         POINT cursor{};
         ::GetCursorPos(&cursor);
-        if (lParam == WM_LBUTTONDOWN || lParam == WM_RBUTTONUP) {
+        if (lParam == WM_RBUTTONUP) {
+            ::SetForegroundWindow(m_hWnd);
+            ShowPopupMenu(cursor);
+        } else if (lParam == WM_LBUTTONDOWN) {
             ::SetForegroundWindow(m_hWnd);
         }
         result = 0;
@@ -224,10 +228,8 @@ void CQuilletDlg::AddTrayIcon(bool showBalloon) {
     NOTIFYICONDATAA old = m_nid;
     ::Shell_NotifyIconA(NIM_DELETE, &old);
     ::Shell_NotifyIconA(NIM_ADD, &m_nid);
-    m_bTrayIconShown = true;
 }
 
 void CQuilletDlg::RemoveTrayIcon() {
     ::Shell_NotifyIconA(NIM_DELETE, &m_nid);
-    m_bTrayIconShown = false;
 }

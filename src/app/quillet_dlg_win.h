@@ -5,6 +5,7 @@
 #include "render/layout.h"
 #include "storage/settings.h"
 #include "storage/storage.h"
+#include "ui/popup_menu.h"
 #include "win/controls_win.h"
 #include "win/dialog_win.h"
 #include "win/handles_win.h"
@@ -68,7 +69,17 @@ private:
     void DrawRoomTabs(HDC dc, int room);
     void OnClockTick();
 
+    // Popup menu.
+    void BuildPopupMenu();
+    CMenuHandle& Menu(EMenu menu);
+    void RefreshTimeMenu();
+    void ShowPopupMenu(POINT screenPoint);
+    void RadioCheck(EMenu menu, unsigned first, unsigned last, int index);
+    void CheckFlag(unsigned id, bool checked);
+
     // Commands.
+    void ChooseColorTheme(int color);
+    void ChooseRandomColor();
     void ToggleLockMoving();
     void ToggleAlwaysTop();
     void ToggleMondayFirst();
@@ -118,9 +129,17 @@ private:
     SRect m_rcTitle;
     SRect m_rcMenuButton;
     SRect m_rcSearchBox;
+    CMenuHandle m_menuMain;
+    CMenuHandle m_menuTime;
+    CMenuHandle m_menuColor;
+    CMenuHandle m_menuStyle;
+    CMenuHandle m_menuTitle;
+    CMenuHandle m_menuFont;
+    CMenuHandle m_menuFlags;
+    CMenuHandle m_menuHelp;
+    CMenuHandle m_menuBackup;
     POINT m_ptDragAnchor{};
     NOTIFYICONDATAA m_nid{};
-    bool m_bTrayIconShown = false;
 };
 
 // The one main window of the process.

@@ -6,6 +6,8 @@
 #include "ui/commands.h"
 #include "win/convert_win.h"
 
+#include <cstdlib>
+
 void CQuilletDlg::ApplySettings() {
     const SRect window = GetWindowRect();
     const SRect desktop = DesktopRect();
@@ -15,7 +17,12 @@ void CQuilletDlg::ApplySettings() {
     ::MoveWindow(m_hWnd, m_settings.ptPos.x, m_settings.ptPos.y, window.Width(), window.Height(),
                  TRUE);
     ApplyColorTheme(m_settings.nColor);
+    RadioCheck(EMenu::Color, ID_COLOR_FIRST, ID_COLOR_LAST, m_settings.nColor);
     ApplyWindowShape(m_settings.nShape);
+    RadioCheck(EMenu::Style, ID_SHAPE_FIRST, ID_SHAPE_MARK_LAST, m_settings.nShape);
+    RadioCheck(EMenu::Time, ID_TIME_FIRST, ID_TIME_CUSTOM, m_settings.nTimeFormat);
+    RadioCheck(EMenu::Title, ID_GRADIENT_FIRST, ID_GRADIENT_MARK_LAST, m_settings.nGradient);
+    CheckFlag(ID_LOCK_MOVING, m_settings.bLockMoving);
     // Each flag command inverts its flag and applies it, so invert first to keep the stored one.
     m_settings.bAlwaysTop = !m_settings.bAlwaysTop;
     ToggleAlwaysTop();
@@ -79,6 +86,7 @@ void CQuilletDlg::ToggleAlwaysTop() {
 
 void CQuilletDlg::ToggleMondayFirst() {
     m_settings.bMondayFirst = !m_settings.bMondayFirst;
+    CheckFlag(ID_MONDAY_FIRST, m_settings.bMondayFirst);
     m_calendar.SetFirstDayOfWeek(m_settings.bMondayFirst ? 0 : 6);
 }
 
@@ -88,9 +96,29 @@ void CQuilletDlg::ToggleWeekNumbers() {
     LONG_PTR style = ::GetWindowLongPtrA(calendar, GWL_STYLE);
     style = m_settings.bWeekNumbers ? (style | MCS_WEEKNUMBERS) : (style & ~MCS_WEEKNUMBERS);
     ::SetWindowLongPtrA(calendar, GWL_STYLE, style);
+    CheckFlag(ID_WEEK_NUMBERS, m_settings.bWeekNumbers);
 }
 
 void CQuilletDlg::ToggleFullView() {
-    m_settings.nFullView = m_settings.nFullView == 1 ? 0 : 1;
+    const bool toCompact = m_settings.nFullView == 1;
+    m_settings.nFullView = toCompact ? 0 : 1;
+    ::ModifyMenuA(m_menuMain.Get(), ID_FULL_COMPACT, MF_BYCOMMAND | MF_STRING, ID_FULL_COMPACT,
+                  toCompact ? "Full" : "Compact");
     ApplyWindowShape(m_settings.nShape);
+}
+
+void CQuilletDlg::ChooseColorTheme(int color) {
+    ApplyColorTheme(color);
+    RadioCheck(EMenu::Color, ID_COLOR_FIRST, ID_COLOR_LAST, m_settings.nColor);
+    RedrawNow();
+}
+
+void CQuilletDlg::ChooseRandomColor() {
+    // Seeded at every use, as the command always was; the loop guarantees a visible change.
+    std::srand(static_cast<unsigned>(CurrentTime()));
+    int color;
+    do {
+        color = std::rand() % kThemeCount;
+    } while (color == m_settings.nColor);
+    ChooseColorTheme(color);
 }

@@ -14,19 +14,24 @@ bool CQuilletDlg::OnCmdMsg(UINT id, UINT notifyCode, HWND control) {
         }
         return CDialog::OnCmdMsg(id, notifyCode, control);
     case ECommandRoute::ColorTheme:
-        ApplyColorTheme(static_cast<int>(id) - ID_COLOR_FIRST);
-        RedrawNow();
+        ChooseColorTheme(static_cast<int>(id) - ID_COLOR_FIRST);
+        return true;
+    case ECommandRoute::RandomColor:
+        ChooseRandomColor();
         return true;
     case ECommandRoute::Shape:
         ApplyWindowShape(static_cast<int>(id) - ID_SHAPE_FIRST);
+        RadioCheck(EMenu::Style, ID_SHAPE_FIRST, ID_SHAPE_MARK_LAST, m_settings.nShape);
         RedrawNow();
         return true;
     case ECommandRoute::ClockFormat:
         m_settings.nTimeFormat = static_cast<int>(id) - ID_TIME_FIRST;
+        RadioCheck(EMenu::Time, ID_TIME_FIRST, ID_TIME_CUSTOM, m_settings.nTimeFormat);
         RedrawNow();
         return true;
     case ECommandRoute::Gradient:
         m_settings.nGradient = static_cast<int>(id) - ID_GRADIENT_FIRST;
+        RadioCheck(EMenu::Title, ID_GRADIENT_FIRST, ID_GRADIENT_MARK_LAST, m_settings.nGradient);
         RedrawNow();
         return true;
     case ECommandRoute::LockMoving:

@@ -14,7 +14,11 @@ bool Contains(const SRect& rect, POINT p) {
 bool CQuilletDlg::OnLButtonDown(UINT flags, POINT point) {
     (void)flags;
     if (Contains(m_rcMenuButton, point)) {
-        // The popup menu opens here; a press on the button never starts a drag.
+        // The menu opens just below the button; a press on the button never starts a drag.
+        POINT corner{0, m_rcMenuButton.bottom};
+        ::ClientToScreen(m_hWnd, &corner);
+        RefreshTimeMenu();
+        ShowPopupMenu(corner);
         return true;
     }
     if (Contains(m_rcTabDynamic, point) && m_settings.nRoom != kRoomDynamic) {
