@@ -52,7 +52,6 @@ protected:
 
 private:
     // Start-up and saving.
-    std::string GetDataPath(const char* relativeName) const;
     SDataPaths DataPaths() const;
     SWindowPlace WindowPlace() const;
     void LoadAtStartup();

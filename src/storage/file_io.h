@@ -23,6 +23,8 @@ public:
 private:
     struct Impl;
     std::unique_ptr<Impl> m_impl;
+    uint64_t m_size = 0;
+    uint64_t m_pos = 0;
 };
 
 // Writes the bytes to a temporary file in the target's folder, flushes it to the disk and then

@@ -10,8 +10,6 @@
 
 struct CReadFile::Impl {
     int fd = -1;
-    uint64_t size = 0;
-    uint64_t pos = 0;
 };
 
 CReadFile::CReadFile() : m_impl(new Impl) {}
@@ -34,8 +32,8 @@ bool CReadFile::Open(const std::string& path) {
         return false;
     }
     m_impl->fd = fd;
-    m_impl->size = static_cast<uint64_t>(st.st_size);
-    m_impl->pos = 0;
+    m_size = static_cast<uint64_t>(st.st_size);
+    m_pos = 0;
     return true;
 }
 
@@ -43,25 +41,13 @@ size_t CReadFile::Read(void* data, size_t size) {
     for (;;) {
         const ssize_t n = read(m_impl->fd, data, size);
         if (n >= 0) {
-            m_impl->pos += static_cast<uint64_t>(n);
+            m_pos += static_cast<uint64_t>(n);
             return static_cast<size_t>(n);
         }
         if (errno != EINTR) {
             throw CArchiveError("read failed");
         }
     }
-}
-
-void CReadFile::Write(const void*, size_t) {
-    throw CArchiveError("file is open for reading");
-}
-
-uint64_t CReadFile::Remaining() const {
-    return m_impl->pos < m_impl->size ? m_impl->size - m_impl->pos : 0;
-}
-
-std::string TempPathFor(const std::string& path) {
-    return path + ".tmp";
 }
 
 namespace {

@@ -5,8 +5,6 @@
 
 struct CReadFile::Impl {
     HANDLE file = INVALID_HANDLE_VALUE;
-    uint64_t size = 0;
-    uint64_t pos = 0;
 };
 
 CReadFile::CReadFile() : m_impl(new Impl) {}
@@ -29,8 +27,8 @@ bool CReadFile::Open(const std::string& path) {
         return false;
     }
     m_impl->file = file;
-    m_impl->size = static_cast<uint64_t>(size.QuadPart);
-    m_impl->pos = 0;
+    m_size = static_cast<uint64_t>(size.QuadPart);
+    m_pos = 0;
     return true;
 }
 
@@ -41,20 +39,8 @@ size_t CReadFile::Read(void* data, size_t size) {
     if (!ReadFile(m_impl->file, data, chunk, &got, nullptr)) {
         throw CArchiveError("read failed");
     }
-    m_impl->pos += got;
+    m_pos += got;
     return got;
-}
-
-void CReadFile::Write(const void*, size_t) {
-    throw CArchiveError("file is open for reading");
-}
-
-uint64_t CReadFile::Remaining() const {
-    return m_impl->pos < m_impl->size ? m_impl->size - m_impl->pos : 0;
-}
-
-std::string TempPathFor(const std::string& path) {
-    return path + ".tmp";
 }
 
 namespace {

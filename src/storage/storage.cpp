@@ -9,9 +9,7 @@ const char* const kNotesFileName = "Quillet\\qlt_notes.dat";
 const char* const kSettingsBackupName = "Quillet\\prevInfo.dat";
 const char* const kNotesBackupName = "Quillet\\prevNotes.dat";
 
-namespace {
-
-std::string Join(const std::string& appData, const char* relative, char separator) {
+std::string GetDataPath(const std::string& appData, const char* relative, char separator) {
     std::string path = appData + separator + relative;
     for (size_t i = appData.size(); i < path.size(); ++i) {
         if (path[i] == '\\') {
@@ -21,15 +19,13 @@ std::string Join(const std::string& appData, const char* relative, char separato
     return path;
 }
 
-} // namespace
-
 SDataPaths SDataPaths::In(const std::string& appData, char separator) {
     SDataPaths paths;
-    paths.folder = Join(appData, kStorageFolderName, separator);
-    paths.settings = Join(appData, kSettingsFileName, separator);
-    paths.notes = Join(appData, kNotesFileName, separator);
-    paths.settingsBackup = Join(appData, kSettingsBackupName, separator);
-    paths.notesBackup = Join(appData, kNotesBackupName, separator);
+    paths.folder = GetDataPath(appData, kStorageFolderName, separator);
+    paths.settings = GetDataPath(appData, kSettingsFileName, separator);
+    paths.notes = GetDataPath(appData, kNotesFileName, separator);
+    paths.settingsBackup = GetDataPath(appData, kSettingsBackupName, separator);
+    paths.notesBackup = GetDataPath(appData, kNotesBackupName, separator);
     return paths;
 }
 

@@ -14,6 +14,10 @@ extern const char* const kNotesFileName;     // "Quillet\qlt_notes.dat"
 extern const char* const kSettingsBackupName;
 extern const char* const kNotesBackupName;
 
+// The application-data folder, a separator and the relative name, whose backslashes become that
+// separator.
+std::string GetDataPath(const std::string& appData, const char* relative, char separator = '\\');
+
 // Full paths of the storage folder and the four data files.
 struct SDataPaths {
     std::string folder;
@@ -22,8 +26,6 @@ struct SDataPaths {
     std::string settingsBackup;
     std::string notesBackup;
 
-    // Joins the application-data folder and each relative name with a backslash, turning the
-    // names' backslashes into separator where another one is wanted.
     static SDataPaths In(const std::string& appData, char separator = '\\');
 };
 

@@ -3,15 +3,18 @@
 
 #include <shlobj.h>
 
-std::string CQuilletDlg::GetDataPath(const char* relativeName) const {
+namespace {
+
+std::string AppDataFolder() {
     char folder[MAX_PATH] = {};
     ::SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder);
-    return std::string(folder) + "\\" + relativeName;
+    return folder;
 }
 
+} // namespace
+
 SDataPaths CQuilletDlg::DataPaths() const {
-    const std::string folder = GetDataPath("");
-    return SDataPaths::In(folder.substr(0, folder.size() - 1));
+    return SDataPaths::In(AppDataFolder());
 }
 
 SWindowPlace CQuilletDlg::WindowPlace() const {
@@ -22,8 +25,7 @@ void CQuilletDlg::LoadAtStartup() {
     const SDataPaths paths = DataPaths();
     RemoveLeftoverTempFiles(paths);
     m_bFirstRun = ::LoadAtStartup(SStoredData{m_settings, m_arrDays, m_strEveryDay}, paths,
-                                  WindowPlace(), CurrentTime()) ||
-                  m_bFirstRun;
+                                  WindowPlace(), CurrentTime());
 }
 
 bool CQuilletDlg::SaveAll() {
