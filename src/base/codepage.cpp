@@ -16,19 +16,43 @@ std::string LowerAnsi(const std::string& text) {
     return out;
 }
 
+namespace {
+
+// How common a byte is in ordinary notes (higher is rarer): the anchor of a search is the rarest
+// byte of the needle, so that few candidates need a full comparison.
+int Rarity(unsigned char c) {
+    static const char kByFrequency[] = " etaoinshrdlcumwfgypbvkjxqz";
+    const void* at = c != 0 ? std::memchr(kByFrequency, c, sizeof kByFrequency - 1) : nullptr;
+    if (at != nullptr) {
+        return static_cast<int>(static_cast<const char*>(at) - kByFrequency);
+    }
+    return c >= '0' && c <= '9' ? 20 : 40;
+}
+
+} // namespace
+
 CLoweredFinder::CLoweredFinder(std::string needleLower)
     : m_cp(SystemCodePage()), m_needle(std::move(needleLower)) {
-    if (m_needle.empty()) {
-        return;
-    }
-    const unsigned char first = static_cast<unsigned char>(m_needle[0]);
-    for (int b = 0; b < 256; ++b) {
-        if (m_cp.lower[b] == first && !m_cp.lead[b]) {
-            if (m_firstCount == 4) {
-                m_firstCount = -1; // too many; scan byte by byte
-                break;
+    int best = -1;
+    for (size_t k = 0; k < m_needle.size(); ++k) {
+        const unsigned char target = static_cast<unsigned char>(m_needle[k]);
+        unsigned char bytes[2] = {0, 0};
+        int count = 0;
+        for (int b = 0; b < 256; ++b) {
+            if (m_cp.lower[b] == target && !m_cp.lead[b]) {
+                if (count < 2) {
+                    bytes[count] = static_cast<unsigned char>(b);
+                }
+                ++count;
             }
-            m_first[m_firstCount++] = static_cast<unsigned char>(b);
+        }
+        const int rarity = Rarity(target) + (count <= 2 ? 100 : 0);
+        if (rarity > best) {
+            best = rarity;
+            m_anchor = k;
+            m_anchorCount = count <= 2 ? count : -1;
+            m_anchorBytes[0] = bytes[0];
+            m_anchorBytes[1] = bytes[1];
         }
     }
 }
@@ -54,44 +78,37 @@ bool CLoweredFinder::In(const char* text, size_t size) const {
     return m_cp.doubleByte ? InDoubleByte(p, size) : InSingleByte(p, size);
 }
 
+size_t CLoweredFinder::FindAnchor(const unsigned char* text, size_t from, size_t to) const {
+    if (m_anchorCount <= 0) {
+        const unsigned char target = static_cast<unsigned char>(m_needle[m_anchor]);
+        while (from < to && m_cp.lower[text[from]] != target) {
+            ++from;
+        }
+        return from;
+    }
+    // The second byte is only looked for before the first one's hit, so every byte of the text
+    // is scanned at most once per byte value.
+    size_t found = to;
+    for (int v = 0; v < m_anchorCount; ++v) {
+        const void* hit = std::memchr(text + from, m_anchorBytes[v], found - from);
+        if (hit != nullptr) {
+            found = static_cast<size_t>(static_cast<const unsigned char*>(hit) - text);
+        }
+    }
+    return found;
+}
+
 bool CLoweredFinder::InSingleByte(const unsigned char* text, size_t size) const {
-    const size_t last = size - m_needle.size(); // last possible start
-    if (m_firstCount <= 0) {
-        for (size_t i = 0; i <= last; ++i) {
-            if (MatchesAt(text + i)) {
-                return true;
-            }
-        }
-        return false;
-    }
-    // Candidates come from memchr per first-byte variant; each variant's next hit is kept so the
-    // scan stays linear however often the variants alternate.
-    size_t next[4];
-    for (int v = 0; v < m_firstCount; ++v) {
-        next[v] = 0;
-    }
-    bool stale[4] = {true, true, true, true};
-    size_t i = 0;
-    while (i <= last) {
-        size_t best = last + 1;
-        for (int v = 0; v < m_firstCount; ++v) {
-            if (stale[v] || next[v] < i) {
-                const void* q = std::memchr(text + i, m_first[v], last + 1 - i);
-                next[v] =
-                    q ? static_cast<size_t>(static_cast<const unsigned char*>(q) - text) : last + 1;
-                stale[v] = false;
-            }
-            if (next[v] < best) {
-                best = next[v];
-            }
-        }
-        if (best > last) {
+    // Anchor positions that leave room for the whole needle around them.
+    const size_t end = size - m_needle.size() + m_anchor + 1;
+    for (size_t at = m_anchor; at < end; ++at) {
+        at = FindAnchor(text, at, end);
+        if (at == end) {
             return false;
         }
-        if (MatchesAt(text + best)) {
+        if (MatchesAt(text + at - m_anchor)) {
             return true;
         }
-        i = best + 1;
     }
     return false;
 }

@@ -32,11 +32,16 @@ public:
 
 private:
     bool MatchesAt(const unsigned char* p) const;
+    // First position in [from, to) holding one of the anchor's bytes, or to.
+    size_t FindAnchor(const unsigned char* text, size_t from, size_t to) const;
     bool InSingleByte(const unsigned char* text, size_t size) const;
     bool InDoubleByte(const unsigned char* text, size_t size) const;
 
     const SCodePage& m_cp;
     std::string m_needle;
-    unsigned char m_first[4]; // bytes that lower-case to the needle's first byte
-    int m_firstCount = 0;
+    // The needle byte looked for first (the rarest in ordinary text), and the text bytes that
+    // lower-case to it; with more than two of them every byte is tested through the table.
+    size_t m_anchor = 0;
+    unsigned char m_anchorBytes[2] = {0, 0};
+    int m_anchorCount = 0;
 };

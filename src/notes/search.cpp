@@ -4,27 +4,84 @@
 
 #include <algorithm>
 
+namespace {
+
+// Appends FormatDayDate(day, order, ".") + " " without building the parts as separate texts.
+void AppendHead(std::string& out, const SDay& day, int order) {
+    static const size_t kParts[3][3] = {{0, 2, 4}, {2, 0, 4}, {4, 2, 0}};
+    const std::string& key = day.strDate;
+    char head[9];
+    size_t size = 0;
+    if (order >= 0 && order <= 2) {
+        for (int i = 0; i < 3; ++i) {
+            if (i != 0) {
+                head[size++] = '.';
+            }
+            for (size_t at = kParts[order][i]; at < kParts[order][i] + 2 && at < key.size(); ++at) {
+                head[size++] = key[at];
+            }
+        }
+    }
+    head[size++] = ' ';
+    out.append(head, size);
+}
+
+// Whether a match could start in the head "dd.mm.yy ", which holds only the key's bytes, points
+// and a blank.
+bool CouldStartInHead(const SDay& day, char first) {
+    if (first == '.' || first == ' ') {
+        return true;
+    }
+    const unsigned char* lower = SystemCodePage().lower;
+    for (const char c : day.strDate) {
+        if (static_cast<char>(lower[static_cast<unsigned char>(c)]) == first) {
+            return true;
+        }
+    }
+    return false;
+}
+
+size_t ResultSizeBound(const DayArray& days) {
+    size_t size = 0;
+    for (const SDay& day : days) {
+        size += 9 + day.strNote.size() + 4;
+    }
+    return size;
+}
+
+} // namespace
+
 std::string SearchNotes(const std::string& searchText, const DayArray& days, int dateOrder) {
     const CLoweredFinder finder(LowerAnsi(searchText));
     const size_t reach = finder.Needle().empty() ? 0 : finder.Needle().size() - 1;
     const bool singleByte = !SystemCodePage().doubleByte;
     std::string result;
     std::string line;
+    const char first = finder.Needle().empty() ? ' ' : finder.Needle()[0];
     for (const SDay& day : days) {
-        const std::string head = FormatDayDate(day, dateOrder, ".") + " ";
         bool hit;
         if (singleByte) {
-            // The line is "date note": a match lies in the head (perhaps running into the note's
-            // first bytes) or wholly in the note, so the whole line need not be built to test it.
-            line.assign(head);
-            line.append(day.strNote, 0, std::min(reach, day.strNote.size()));
-            hit = finder.In(line) || finder.In(day.strNote);
+            // A match lies in the head (perhaps running into the note's first bytes) or wholly in
+            // the note, so the whole line need not be built to test it.
+            hit = finder.In(day.strNote);
+            if (!hit && CouldStartInHead(day, first)) {
+                line.clear();
+                AppendHead(line, day, dateOrder);
+                line.append(day.strNote, 0, std::min(reach, day.strNote.size()));
+                hit = finder.In(line);
+            }
         } else {
-            line.assign(head).append(day.strNote);
+            line.clear();
+            AppendHead(line, day, dateOrder);
+            line.append(day.strNote);
             hit = finder.In(line);
         }
         if (hit) {
-            result.append(head).append(day.strNote).append("\r\n\r\n");
+            if (result.empty()) {
+                result.reserve(ResultSizeBound(days));
+            }
+            AppendHead(result, day, dateOrder);
+            result.append(day.strNote).append("\r\n\r\n");
         }
     }
     return result.empty() ? std::string("Empty") : result;

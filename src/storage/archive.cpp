@@ -14,6 +14,13 @@ size_t CMemoryReader::Read(void* data, size_t size) {
     return n;
 }
 
+const unsigned char* CMemoryReader::TakeContiguous(size_t& size) {
+    size = m_size - m_pos;
+    const unsigned char* rest = m_data + m_pos;
+    m_pos = m_size;
+    return rest;
+}
+
 void CMemoryReader::Write(const void*, size_t) {
     throw CArchiveError("stream is read-only");
 }
@@ -22,15 +29,19 @@ size_t CMemoryWriter::Read(void*, size_t) {
     throw CArchiveError("stream is write-only");
 }
 
-CDataArchive::CDataArchive(IArchiveStream& stream, Mode mode) : m_stream(&stream), m_mode(mode) {}
+CDataArchive::CDataArchive(IArchiveStream& stream, Mode mode) : m_stream(&stream), m_mode(mode) {
+    if (mode == Mode::Load) {
+        size_t size = 0;
+        m_in = stream.TakeContiguous(size);
+        m_inEnd = m_in != nullptr ? m_in + size : nullptr;
+    }
+}
 
-void CDataArchive::RequireMode(Mode mode) const {
+void CDataArchive::ModeError(Mode mode) const {
     if (m_stream == nullptr) {
         throw CArchiveError("archive is closed");
     }
-    if (m_mode != mode) {
-        throw CArchiveError(mode == Mode::Store ? "archive is loading" : "archive is storing");
-    }
+    throw CArchiveError(mode == Mode::Store ? "archive is loading" : "archive is storing");
 }
 
 void CDataArchive::Flush() {
@@ -60,13 +71,22 @@ void CDataArchive::WriteBytes(const void* data, size_t size) {
 }
 
 uint64_t CDataArchive::Remaining() const {
-    return (m_end - m_pos) + m_stream->Remaining();
+    return static_cast<uint64_t>(m_inEnd - m_in) + m_stream->Remaining();
+}
+
+void CDataArchive::Refill() {
+    const size_t got = m_stream->Read(m_buffer, kBufferSize);
+    if (got == 0) {
+        throw CArchiveError("unexpected end of file");
+    }
+    m_in = m_buffer;
+    m_inEnd = m_buffer + got;
 }
 
 void CDataArchive::ReadBytes(void* data, size_t size) {
     unsigned char* p = static_cast<unsigned char*>(data);
     while (size != 0) {
-        if (m_pos == m_end) {
+        if (m_in == m_inEnd) {
             if (size >= kBufferSize) {
                 // Large blocks are read straight into place.
                 while (size != 0) {
@@ -79,15 +99,12 @@ void CDataArchive::ReadBytes(void* data, size_t size) {
                 }
                 return;
             }
-            m_pos = 0;
-            m_end = m_stream->Read(m_buffer, kBufferSize);
-            if (m_end == 0) {
-                throw CArchiveError("unexpected end of file");
-            }
+            Refill();
         }
-        const size_t n = size < m_end - m_pos ? size : m_end - m_pos;
-        std::memcpy(p, m_buffer + m_pos, n);
-        m_pos += n;
+        const size_t available = static_cast<size_t>(m_inEnd - m_in);
+        const size_t n = size < available ? size : available;
+        std::memcpy(p, m_in, n);
+        m_in += n;
         p += n;
         size -= n;
     }
@@ -103,7 +120,12 @@ template <typename T> void CDataArchive::WriteLE(T value) {
 
 template <typename T> T CDataArchive::ReadLE() {
     unsigned char bytes[sizeof(T)];
-    ReadBytes(bytes, sizeof(T));
+    if (static_cast<size_t>(m_inEnd - m_in) >= sizeof(T)) {
+        std::memcpy(bytes, m_in, sizeof(T));
+        m_in += sizeof(T);
+    } else {
+        ReadBytes(bytes, sizeof(T));
+    }
     uint64_t value = 0;
     for (size_t i = 0; i < sizeof(T); ++i) {
         value |= static_cast<uint64_t>(bytes[i]) << (8 * i);
@@ -167,7 +189,7 @@ uint8_t CDataArchive::ReadByte() {
     return ReadLE<uint8_t>();
 }
 
-std::string CDataArchive::ReadString() {
+std::string CDataArchive::ReadStringSlow() {
     RequireMode(Mode::Load);
     uint64_t charSize = 1;
     uint64_t length = 0;
@@ -209,6 +231,11 @@ std::string CDataArchive::ReadString() {
         throw CArchiveError("string longer than the rest of the file");
     }
     if (charSize == 1) {
+        if (length <= static_cast<uint64_t>(m_inEnd - m_in)) {
+            std::string text(reinterpret_cast<const char*>(m_in), static_cast<size_t>(length));
+            m_in += length;
+            return text;
+        }
         std::string text(static_cast<size_t>(length), '\0');
         ReadBytes(&text[0], text.size());
         return text;
@@ -220,6 +247,11 @@ std::string CDataArchive::ReadString() {
         units[i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
     }
     return WideToAnsi(units.data(), units.size());
+}
+
+uint64_t CDataArchive::CountedSize(uint64_t length) {
+    const uint64_t prefix = length < 0xFF ? 1 : length < 0xFFFE ? 3 : length < 0xFFFFFFFFu ? 7 : 15;
+    return prefix + length;
 }
 
 void CDataArchive::Close() {

@@ -22,6 +22,12 @@ public:
     virtual void Write(const void* data, size_t size) = 0;
     // Bytes that a reader can still get from the current position.
     virtual uint64_t Remaining() const = 0;
+    // A stream held in memory hands over the rest of its bytes for reading in place; others
+    // return nullptr.
+    virtual const unsigned char* TakeContiguous(size_t& size) {
+        size = 0;
+        return nullptr;
+    }
 };
 
 // Reads from a block of memory that the caller keeps alive.
@@ -34,6 +40,7 @@ public:
     size_t Read(void* data, size_t size) override;
     void Write(const void* data, size_t size) override;
     uint64_t Remaining() const override { return m_size - m_pos; }
+    const unsigned char* TakeContiguous(size_t& size) override;
 
 private:
     const unsigned char* m_data;
@@ -44,6 +51,7 @@ private:
 // Collects written bytes in memory; a save serializes here first and then replaces the file.
 class CMemoryWriter : public IArchiveStream {
 public:
+    void Reserve(size_t size) { m_bytes.reserve(size); }
     size_t Read(void* data, size_t size) override;
     void Write(const void* data, size_t size) override {
         m_bytes.append(static_cast<const char*>(data), size);
@@ -51,6 +59,7 @@ public:
     uint64_t Remaining() const override { return 0; }
 
     const std::string& Bytes() const { return m_bytes; }
+    std::string TakeBytes() { return std::move(m_bytes); }
 
 private:
     std::string m_bytes;
@@ -74,16 +83,47 @@ public:
     int32_t ReadInt();
     bool ReadFlag();
     uint8_t ReadByte();
-    std::string ReadString();
+    std::string ReadString() {
+        // Most texts are already in the window with a one- or three-byte length.
+        if (m_stream != nullptr && m_mode == Mode::Load && m_in != m_inEnd) {
+            const size_t window = static_cast<size_t>(m_inEnd - m_in);
+            size_t prefix = 1;
+            size_t length = m_in[0];
+            if (length == 0xFF && window >= 3) {
+                prefix = 3;
+                length = m_in[1] | (m_in[2] << 8);
+            }
+            if (length < 0xFF || (prefix == 3 && length < 0xFFFE)) {
+                if (length <= window - prefix) {
+                    std::string text(reinterpret_cast<const char*>(m_in + prefix), length);
+                    m_in += prefix + length;
+                    return text;
+                }
+            }
+        }
+        return ReadStringSlow();
+    }
 
     // Flushes pending output and detaches from the stream. Later operations throw.
     void Close();
 
+    // Bytes a loading archive can still read.
+    uint64_t Remaining() const;
+
+    // Bytes that WriteString produces for a text of the given length.
+    static uint64_t CountedSize(uint64_t length);
+
 private:
-    void RequireMode(Mode mode) const;
+    void RequireMode(Mode mode) const {
+        if (m_stream == nullptr || m_mode != mode) {
+            ModeError(mode);
+        }
+    }
+    [[noreturn]] void ModeError(Mode mode) const;
+    std::string ReadStringSlow();
     void WriteBytes(const void* data, size_t size);
     void ReadBytes(void* data, size_t size);
-    uint64_t Remaining() const;
+    void Refill();
     void Flush();
     template <typename T> void WriteLE(T value);
     template <typename T> T ReadLE();
@@ -91,6 +131,8 @@ private:
     IArchiveStream* m_stream;
     Mode m_mode;
     unsigned char m_buffer[kBufferSize];
-    size_t m_pos = 0; // next byte to read or write in the buffer
-    size_t m_end = 0; // end of the valid bytes when loading
+    size_t m_pos = 0; // next byte to write in the buffer
+    // The bytes ready for reading: part of the buffer, or a whole stream held in memory.
+    const unsigned char* m_in = nullptr;
+    const unsigned char* m_inEnd = nullptr;
 };

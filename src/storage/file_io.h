@@ -19,10 +19,16 @@ public:
     size_t Read(void* data, size_t size) override;
     void Write(const void* data, size_t size) override;
     uint64_t Remaining() const override;
+    // Reads the rest of the file in one call, so the archive can parse it in place; files larger
+    // than any data file of the program are streamed instead.
+    const unsigned char* TakeContiguous(size_t& size) override;
 
 private:
+    static constexpr uint64_t kWholeReadLimit = 64u << 20;
+
     struct Impl;
     std::unique_ptr<Impl> m_impl;
+    std::unique_ptr<unsigned char[]> m_whole;
     uint64_t m_size = 0;
     uint64_t m_pos = 0;
 };

@@ -3,8 +3,17 @@
 #include "storage/archive.h"
 #include "storage/file_io.h"
 
+#include <algorithm>
+
 std::string SerializeNotes(const DayArray& days, const std::string& everyDay) {
+    // Sized up front: a large file would otherwise be copied over and over as it grows.
+    uint64_t size = CDataArchive::CountedSize(everyDay.size()) + 4;
+    for (const SDay& day : days) {
+        size += CDataArchive::CountedSize(day.strDate.size()) +
+                CDataArchive::CountedSize(day.strNote.size());
+    }
     CMemoryWriter out;
+    out.Reserve(static_cast<size_t>(size));
     CDataArchive ar(out, CDataArchive::Mode::Store);
     ar.WriteString(everyDay);
     ar.WriteInt(static_cast<int32_t>(days.size()));
@@ -12,7 +21,7 @@ std::string SerializeNotes(const DayArray& days, const std::string& everyDay) {
         ar.WriteString(day.strDate).WriteString(day.strNote);
     }
     ar.Close();
-    return out.Bytes();
+    return out.TakeBytes();
 }
 
 bool ReadNotes(DayArray& days, std::string& everyDay, IArchiveStream& stream) {
@@ -20,11 +29,15 @@ bool ReadNotes(DayArray& days, std::string& everyDay, IArchiveStream& stream) {
         CDataArchive ar(stream, CDataArchive::Mode::Load);
         everyDay = ar.ReadString();
         const int32_t count = ar.ReadInt();
+        // Each record takes at least two bytes, so the file bounds what is reserved.
+        if (count > 0) {
+            days.reserve(days.size() + static_cast<size_t>(std::min<uint64_t>(
+                                           static_cast<uint64_t>(count), ar.Remaining() / 2)));
+        }
         for (int32_t i = 0; i < count; ++i) {
-            SDay day;
-            day.strDate = ar.ReadString();
-            day.strNote = ar.ReadString();
-            days.push_back(std::move(day));
+            std::string date = ar.ReadString();
+            std::string note = ar.ReadString();
+            days.push_back(SDay{std::move(date), std::move(note)});
         }
         ar.Close();
         return true;

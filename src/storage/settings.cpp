@@ -118,7 +118,7 @@ std::string SerializeSettings(const SSettings& s) {
     ar.WriteString(ScrambleText(s.lfCalendar.Face(), false));
     ar.WriteInt(s.lfCalendar.lfHeight).WriteByte(s.lfCalendar.lfItalic);
     ar.Close();
-    return out.Bytes();
+    return out.TakeBytes();
 }
 
 bool ReadSettings(SSettings& s, IArchiveStream& stream) {
