@@ -1,0 +1,50 @@
+#pragma once
+
+// The storage folder of Quillet inside the Wine prefix, and the faults a test can put into it.
+
+#include "storage/storage.h"
+
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// %APPDATA% as the shell reports it to every program of the prefix.
+std::string AppDataFolder();
+// The folder and the four data files, as Quillet names them.
+SDataPaths QuilletPaths();
+
+bool FileExists(const std::string& path);
+bool DirectoryExists(const std::string& path);
+// Every byte of a file; empty when it cannot be read.
+std::string ReadBytes(const std::string& path);
+bool WriteBytes(const std::string& path, const std::string& bytes);
+
+// Opening for writing is what every save of Quillet needs first.
+bool CanOpenForWriting(const std::string& path);
+
+// Removes a folder with everything in it, immutable files included.
+bool RemoveFolderTree(const std::string& folder);
+
+// Names of the entries of a folder, sorted.
+std::vector<std::string> FolderEntries(const std::string& folder);
+
+// Makes a file immutable on the Linux side (chattr +i): Wine then fails every write, replace and
+// delete of it, even for root. Apply and Release return once the change is in effect. Undone
+// by Release or the destructor.
+class CImmutableFile {
+public:
+    CImmutableFile() = default;
+    ~CImmutableFile() { Release(); }
+    CImmutableFile(const CImmutableFile&) = delete;
+    CImmutableFile& operator=(const CImmutableFile&) = delete;
+
+    bool Apply(const std::string& windowsPath);
+    bool Release();
+
+private:
+    std::string m_windowsPath;
+    std::string m_unixPath;
+};
+
+} // namespace e2e

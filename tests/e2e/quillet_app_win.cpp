@@ -1,0 +1,552 @@
+#include "quillet_app_win.h"
+
+#include "notes/day_notes.h"
+
+#include <map>
+
+namespace e2e {
+
+namespace {
+
+constexpr int kCalendarId = 1000;
+constexpr int kNotesId = 1001;
+constexpr int kSearchId = 1014;
+constexpr UINT kSendTimeoutMs = 10000;
+
+// The room tabs: 60 x 15 pixels below the notes edit's bottom-left corner, 2 pixels apart.
+constexpr int kTabWidth = 60;
+constexpr int kTabHeight = 15;
+constexpr int kTabGap = 2;
+
+std::string ClassOf(HWND window) {
+    char name[64] = {};
+    ::GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+SDate FromSystemTime(const SYSTEMTIME& st) {
+    return SDate{st.wYear, st.wMonth, st.wDay};
+}
+
+struct SEnumState {
+    DWORD pid;
+    std::vector<HWND> windows;
+};
+
+BOOL CALLBACK CollectTopLevel(HWND window, LPARAM param) {
+    auto* state = reinterpret_cast<SEnumState*>(param);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(window, &pid);
+    if (pid == state->pid && ::IsWindowVisible(window) && ClassOf(window) == "#32770") {
+        state->windows.push_back(window);
+    }
+    return TRUE;
+}
+
+std::vector<HWND> DialogsOf(DWORD pid) {
+    SEnumState state{pid, {}};
+    ::EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&state));
+    return state.windows;
+}
+
+} // namespace
+
+bool operator==(const SDate& a, const SDate& b) {
+    return a.year == b.year && a.month == b.month && a.day == b.day;
+}
+
+SDate Today() {
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    return FromSystemTime(now);
+}
+
+SDate OtherDayThisMonth(std::initializer_list<int> excludedDays) {
+    SDate date = Today();
+    const int today = date.day;
+    for (int day : {10, 17, 24, 3, 13, 20, 27}) {
+        bool excluded = day == today;
+        for (int e : excludedDays) {
+            excluded = excluded || day == e;
+        }
+        if (!excluded) {
+            date.day = day;
+            return date;
+        }
+    }
+    return date;
+}
+
+std::string KeyOf(const SDate& date) {
+    return DayKeyFromDate(date.year, date.month, date.day);
+}
+
+CRemoteMemory::CRemoteMemory(HANDLE process, size_t size)
+    : m_process(process), m_address(::VirtualAllocEx(process, nullptr, size,
+                                                     MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)) {}
+
+CRemoteMemory::~CRemoteMemory() {
+    if (m_address != nullptr) {
+        ::VirtualFreeEx(m_process, m_address, 0, MEM_RELEASE);
+    }
+}
+
+bool CRemoteMemory::Write(const void* data, size_t size) const {
+    SIZE_T done = 0;
+    return m_address != nullptr && ::WriteProcessMemory(m_process, m_address, data, size, &done) &&
+           done == size;
+}
+
+bool CRemoteMemory::Read(void* data, size_t size) const {
+    SIZE_T done = 0;
+    return m_address != nullptr && ::ReadProcessMemory(m_process, m_address, data, size, &done) &&
+           done == size;
+}
+
+CQuilletApp::~CQuilletApp() {
+    Kill();
+}
+
+bool CQuilletApp::Start(const std::string& exePath) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    std::string commandLine = "\"" + exePath + "\"";
+    if (!::CreateProcessA(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                          nullptr, &startup, &m_process)) {
+        return false;
+    }
+    return WaitUntil([this] {
+               m_main = FindMainWindow();
+               return m_main != nullptr || !IsRunning();
+           }) &&
+           m_main != nullptr;
+}
+
+bool CQuilletApp::IsRunning() const {
+    return m_process.hProcess != nullptr &&
+           ::WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+bool CQuilletApp::WaitForExit(Millis timeout) {
+    return m_process.hProcess != nullptr &&
+           ::WaitForSingleObject(m_process.hProcess, static_cast<DWORD>(timeout.count())) ==
+               WAIT_OBJECT_0;
+}
+
+void CQuilletApp::Kill() {
+    if (m_process.hProcess == nullptr) {
+        return;
+    }
+    m_scratch.reset();
+    if (IsRunning()) {
+        ::TerminateProcess(m_process.hProcess, 1);
+        ::WaitForSingleObject(m_process.hProcess, 10000);
+    }
+    ::CloseHandle(m_process.hThread);
+    ::CloseHandle(m_process.hProcess);
+    m_process = PROCESS_INFORMATION{};
+    m_main = nullptr;
+}
+
+HWND CQuilletApp::FindMainWindow() const {
+    // The hidden owner dialog has no calendar; the main window does.
+    for (HWND window : DialogsOf(m_process.dwProcessId)) {
+        if (::GetDlgItem(window, kCalendarId) != nullptr) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
+HWND CQuilletApp::Notes() const {
+    return ::GetDlgItem(m_main, kNotesId);
+}
+
+HWND CQuilletApp::Search() const {
+    return ::GetDlgItem(m_main, kSearchId);
+}
+
+HWND CQuilletApp::Calendar() const {
+    return ::GetDlgItem(m_main, kCalendarId);
+}
+
+std::vector<HWND> CQuilletApp::OtherDialogs() const {
+    std::vector<HWND> others;
+    for (HWND window : DialogsOf(m_process.dwProcessId)) {
+        if (window != m_main) {
+            others.push_back(window);
+        }
+    }
+    return others;
+}
+
+SMessageBox CQuilletApp::ReadMessageBox(HWND box) const {
+    SMessageBox read;
+    read.owner = ::GetWindow(box, GW_OWNER);
+    read.caption = Text(box);
+    for (HWND child = ::GetWindow(box, GW_CHILD); child != nullptr;
+         child = ::GetWindow(child, GW_HWNDNEXT)) {
+        const std::string kind = ClassOf(child);
+        const LONG style = ::GetWindowLongA(child, GWL_STYLE);
+        if (kind == "Button" && (style & WS_VISIBLE)) {
+            read.buttons.push_back(::GetDlgCtrlID(child));
+            if ((style & BS_TYPEMASK) == BS_DEFPUSHBUTTON) {
+                read.defaultButton = ::GetDlgCtrlID(child);
+            }
+        } else if (kind == "Static" && (style & SS_TYPEMASK) == SS_ICON) {
+            read.icon = child;
+        } else if (kind == "Static") {
+            read.text += Text(child);
+        }
+    }
+    return read;
+}
+
+LRESULT CQuilletApp::SendOrZero(HWND window, UINT msg, WPARAM wParam, LPARAM lParam,
+                                bool* ok) const {
+    DWORD_PTR result = 0;
+    const bool sent = ::SendMessageTimeoutA(window, msg, wParam, lParam, SMTO_NORMAL,
+                                            kSendTimeoutMs, &result) != 0;
+    if (ok != nullptr) {
+        *ok = sent;
+    }
+    return sent ? static_cast<LRESULT>(result) : 0;
+}
+
+std::string CQuilletApp::Text(HWND window) const {
+    const LRESULT length = SendOrZero(window, WM_GETTEXTLENGTH, 0, 0);
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    const LRESULT copied =
+        SendOrZero(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(static_cast<size_t>(copied));
+    return text;
+}
+
+bool CQuilletApp::SetText(HWND window, const std::string& text) const {
+    bool ok = false;
+    const LRESULT result =
+        SendOrZero(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), &ok);
+    return ok && result != 0;
+}
+
+bool CQuilletApp::SendCommand(UINT id) const {
+    bool ok = false;
+    SendOrZero(m_main, WM_COMMAND, id, 0, &ok);
+    return ok;
+}
+
+bool CQuilletApp::PostCommand(UINT id) const {
+    return Post(m_main, WM_COMMAND, id, 0);
+}
+
+bool CQuilletApp::Post(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) const {
+    return ::PostMessageA(window, msg, wParam, lParam) != 0;
+}
+
+bool CQuilletApp::Drain() const {
+    // Posted messages are handled in order, so a marker posted last is handled last. The
+    // search box's modified flag serves as the marker: nothing in the program reads it.
+    const HWND search = Search();
+    bool ok = false;
+    SendOrZero(search, EM_SETMODIFY, FALSE, 0, &ok);
+    if (!ok || !Post(search, EM_SETMODIFY, TRUE, 0)) {
+        return false;
+    }
+    return WaitUntil([&] { return SendOrZero(search, EM_GETMODIFY, 0, 0) != 0; });
+}
+
+POINT CQuilletApp::TabCentre(int room) const {
+    RECT notes{};
+    ::GetWindowRect(Notes(), &notes);
+    ::MapWindowPoints(nullptr, m_main, reinterpret_cast<POINT*>(&notes), 2);
+    return POINT{notes.left + room * (kTabWidth + kTabGap) + kTabWidth / 2,
+                 notes.bottom + kTabHeight / 2};
+}
+
+bool CQuilletApp::ClickTab(int room) const {
+    const POINT centre = TabCentre(room);
+    const LPARAM at = MAKELPARAM(centre.x, centre.y);
+    return Post(m_main, WM_LBUTTONDOWN, MK_LBUTTON, at) && Post(m_main, WM_LBUTTONUP, 0, at) &&
+           Drain();
+}
+
+bool CQuilletApp::MouseClickTab(int room) const {
+    POINT at = TabCentre(room);
+    ::ClientToScreen(m_main, &at);
+    ::SetForegroundWindow(m_main);
+    if (!WaitUntil([&] { return ::GetForegroundWindow() == m_main; })) {
+        return false;
+    }
+    // Every event carries the position: under Wine a button event without one was seen to land
+    // where the cursor had been before the move.
+    auto event = [&](DWORD flags) {
+        INPUT input{};
+        input.type = INPUT_MOUSE;
+        input.mi.dx = at.x * 65536 / ::GetSystemMetrics(SM_CXSCREEN);
+        input.mi.dy = at.y * 65536 / ::GetSystemMetrics(SM_CYSCREEN);
+        input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | flags;
+        return input;
+    };
+    INPUT move = event(0);
+    if (::SendInput(1, &move, sizeof(INPUT)) != 1 || !WaitUntil([&] {
+            POINT cursor{};
+            return ::GetCursorPos(&cursor) && cursor.x == at.x && cursor.y == at.y;
+        })) {
+        return false;
+    }
+    INPUT click[2] = {event(MOUSEEVENTF_LEFTDOWN), event(MOUSEEVENTF_LEFTUP)};
+    return ::SendInput(2, click, sizeof(INPUT)) == 2;
+}
+
+bool PressKeys(HWND window, std::initializer_list<WORD> chord) {
+    ::SetForegroundWindow(window);
+    if (!WaitUntil([&] { return ::GetForegroundWindow() == window; })) {
+        return false;
+    }
+    // Down in the given order, up in the reverse one.
+    std::vector<INPUT> keys;
+    for (WORD code : chord) {
+        INPUT key{};
+        key.type = INPUT_KEYBOARD;
+        key.ki.wVk = code;
+        key.ki.wScan = static_cast<WORD>(::MapVirtualKeyA(code, MAPVK_VK_TO_VSC));
+        keys.push_back(key);
+    }
+    for (auto it = chord.end(); it != chord.begin();) {
+        keys.push_back(keys[static_cast<size_t>(--it - chord.begin())]);
+        keys.back().ki.dwFlags = KEYEVENTF_KEYUP;
+    }
+    return ::SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT)) == keys.size();
+}
+
+bool CQuilletApp::PressCtrlS() const {
+    return PressKeys(m_main, {VK_CONTROL, 'S'});
+}
+
+const CRemoteMemory& CQuilletApp::Scratch() const {
+    if (!m_scratch) {
+        m_scratch = std::make_unique<CRemoteMemory>(m_process.hProcess, 4096);
+    }
+    return *m_scratch;
+}
+
+bool CQuilletApp::GetCurSel(SDate& date) const {
+    const CRemoteMemory& memory = Scratch();
+    SYSTEMTIME st{};
+    if (!memory.Write(&st, sizeof st) ||
+        SendOrZero(Calendar(), MCM_GETCURSEL, 0, memory.Address()) == 0 ||
+        !memory.Read(&st, sizeof st)) {
+        return false;
+    }
+    date = FromSystemTime(st);
+    return true;
+}
+
+SHit CQuilletApp::HitTest(POINT point) const {
+    const CRemoteMemory& memory = Scratch();
+    MCHITTESTINFO info{};
+    info.cbSize = sizeof info;
+    info.pt = point;
+    SHit hit;
+    if (!memory.Write(&info, sizeof info)) {
+        return hit;
+    }
+    SendOrZero(Calendar(), MCM_HITTEST, 0, memory.Address());
+    if (memory.Read(&info, sizeof info)) {
+        hit.code = info.uHit;
+        hit.date = FromSystemTime(info.st);
+    }
+    return hit;
+}
+
+bool CQuilletApp::FindDayPoint(const SDate& date, POINT& point, UINT code) const {
+    RECT client{};
+    ::GetClientRect(Calendar(), &client);
+    // Day cells are far wider and taller than the step.
+    constexpr int kStep = 5;
+    for (int y = kStep / 2; y < client.bottom; y += kStep) {
+        for (int x = kStep / 2; x < client.right; x += kStep) {
+            const SHit hit = HitTest(POINT{x, y});
+            if (hit.code == code && hit.date == date) {
+                point = POINT{x, y};
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+bool CQuilletApp::FindDayCell(const SDate& date, RECT& cell) const {
+    POINT start{};
+    if (!FindDayPoint(date, start)) {
+        return false;
+    }
+    auto inside = [&](int x, int y) {
+        const SHit hit = HitTest(POINT{x, y});
+        return hit.code == MCHT_CALENDARDATE && hit.date == date;
+    };
+    cell = RECT{start.x, start.y, start.x + 1, start.y + 1};
+    while (cell.left > 0 && inside(cell.left - 1, start.y)) {
+        --cell.left;
+    }
+    while (inside(cell.right, start.y) && cell.right - start.x < 100) {
+        ++cell.right;
+    }
+    while (cell.top > 0 && inside(start.x, cell.top - 1)) {
+        --cell.top;
+    }
+    while (inside(start.x, cell.bottom) && cell.bottom - start.y < 100) {
+        ++cell.bottom;
+    }
+    return true;
+}
+
+bool CQuilletApp::SelectDay(const SDate& date, UINT code) const {
+    POINT point{};
+    if (!FindDayPoint(date, point, code)) {
+        return false;
+    }
+    const LPARAM at = MAKELPARAM(point.x, point.y);
+    if (!Post(Calendar(), WM_LBUTTONDOWN, MK_LBUTTON, at) ||
+        !Post(Calendar(), WM_LBUTTONUP, 0, at) || !Drain()) {
+        return false;
+    }
+    SDate selected;
+    return GetCurSel(selected) && selected == date;
+}
+
+CScreenShot::CScreenShot(HWND window, const RECT& rect) {
+    POINT origin{rect.left, rect.top};
+    ::ClientToScreen(window, &origin);
+    m_width = rect.right - rect.left;
+    m_height = rect.bottom - rect.top;
+    if (m_width <= 0 || m_height <= 0) {
+        m_width = m_height = 0;
+        return;
+    }
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = m_width;
+    info.bmiHeader.biHeight = -m_height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    ::BitBlt(memory, 0, 0, m_width, m_height, screen, origin.x, origin.y, SRCCOPY);
+    ::GdiFlush();
+    const auto* pixels = static_cast<const uint32_t*>(bits);
+    m_pixels.assign(pixels, pixels + static_cast<size_t>(m_width) * m_height);
+    ::SelectObject(memory, old);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+}
+
+COLORREF CScreenShot::At(int x, int y) const {
+    const uint32_t p = m_pixels[static_cast<size_t>(y) * m_width + x];
+    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+}
+
+COLORREF CScreenShot::MostFrequentColour() const {
+    std::map<COLORREF, int> counts;
+    for (int y = 0; y < m_height; ++y) {
+        for (int x = 0; x < m_width; ++x) {
+            ++counts[At(x, y)];
+        }
+    }
+    COLORREF colour = 0;
+    int most = 0;
+    for (const auto& entry : counts) {
+        if (entry.second > most) {
+            most = entry.second;
+            colour = entry.first;
+        }
+    }
+    return colour;
+}
+
+int CScreenShot::InkPixels() const {
+    const COLORREF background = MostFrequentColour();
+    int ink = 0;
+    for (int y = 0; y < m_height; ++y) {
+        for (int x = 0; x < m_width; ++x) {
+            ink += At(x, y) != background ? 1 : 0;
+        }
+    }
+    return ink;
+}
+
+int CScreenShot::DifferentPixels(const std::vector<COLORREF>& other) const {
+    if (other.size() != m_pixels.size()) {
+        return m_width * m_height;
+    }
+    int different = 0;
+    for (int y = 0; y < m_height; ++y) {
+        for (int x = 0; x < m_width; ++x) {
+            different += At(x, y) != other[static_cast<size_t>(y) * m_width + x] ? 1 : 0;
+        }
+    }
+    return different;
+}
+
+namespace {
+
+std::vector<COLORREF> DrawIconPicture(LPCSTR icon, int width, int height, COLORREF background) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    HBRUSH brush = ::CreateSolidBrush(background);
+    const RECT all{0, 0, width, height};
+    ::FillRect(memory, &all, brush);
+    ::DeleteObject(brush);
+    ::DrawIconEx(memory, 0, 0, ::LoadIconA(nullptr, icon), 0, 0, 0, nullptr, DI_NORMAL);
+    ::GdiFlush();
+    std::vector<COLORREF> picture;
+    const auto* pixels = static_cast<const uint32_t*>(bits);
+    for (int i = 0; i < width * height; ++i) {
+        const uint32_t p = pixels[i];
+        picture.push_back(RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
+    }
+    ::SelectObject(memory, old);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    return picture;
+}
+
+} // namespace
+
+LPCSTR ShownSystemIcon(HWND iconStatic) {
+    RECT client{};
+    ::GetClientRect(iconStatic, &client);
+    const CScreenShot shot(iconStatic, client);
+    if (shot.Width() == 0) {
+        return nullptr;
+    }
+    LPCSTR best = nullptr;
+    int fewest = shot.Width() * shot.Height() + 1;
+    for (LPCSTR icon : {IDI_ERROR, IDI_WARNING, IDI_QUESTION, IDI_INFORMATION}) {
+        const int different = shot.DifferentPixels(
+            DrawIconPicture(icon, shot.Width(), shot.Height(), shot.MostFrequentColour()));
+        if (different < fewest) {
+            fewest = different;
+            best = icon;
+        }
+    }
+    return best;
+}
+
+} // namespace e2e

@@ -1,0 +1,248 @@
+// The notes edit as the working copy of three rooms: what a day change or a room change commits,
+// the bold noted days, and the search room.
+#include "quillet_test_win.h"
+
+namespace e2e {
+namespace {
+
+// Ink of a day cell on the screen, once the calendar has stopped repainting. A bold day number
+// has more ink than a plain one; the control offers no message to read its day states back.
+int CellInk(const CQuilletApp& app, RECT cell) {
+    ::InflateRect(&cell, -1, -1);
+    int last = -1;
+    int ink = -2;
+    // Two samples a little apart that agree: the paint has reached the screen.
+    WaitUntil(
+        [&] {
+            last = ink;
+            ::Sleep(50);
+            ink = CScreenShot(app.Calendar(), cell).InkPixels();
+            return ink == last && ink > 0;
+        },
+        Millis(3000));
+    return ink;
+}
+
+bool Earlier(const SDate& a, const SDate& b) {
+    return a.day < b.day;
+}
+
+DayArray InDateOrder(SDay a, SDay b, const SDate& dateA, const SDate& dateB) {
+    return Earlier(dateA, dateB) ? DayArray{a, b} : DayArray{b, a};
+}
+
+// Where the caret stands in the notes edit; -1 when text is selected.
+int CaretAt(const CQuilletApp& app) {
+    DWORD_PTR selection = 0;
+    ::SendMessageTimeoutA(app.Notes(), EM_GETSEL, 0, 0, SMTO_NORMAL, 5000, &selection);
+    const int start = LOWORD(selection);
+    return start == HIWORD(selection) ? start : -1;
+}
+
+using DaySelection = QuilletTest;
+
+TEST_F(DaySelection, TypedNoteIsStoredOnSelectingAnotherDayAndItsDayTurnsBold) {
+    ASSERT_TRUE(Launch());
+    const SDate noted = OtherDayThisMonth();
+    const SDate next = OtherDayThisMonth({noted.day});
+    RECT cell{};
+    ASSERT_TRUE(m_app.FindDayCell(noted, cell));
+    const int plainInk = CellInk(m_app, cell);
+
+    ASSERT_TRUE(m_app.SelectDay(noted));
+    EXPECT_EQ(m_app.NotesText(), "");
+    ASSERT_TRUE(m_app.SetNotesText("Dentist\r\nat 10"));
+    ASSERT_TRUE(m_app.SelectDay(next));
+    EXPECT_EQ(m_app.NotesText(), "");
+    EXPECT_TRUE(WaitUntil([&] { return CellInk(m_app, cell) > plainInk; }, Millis(3000)))
+        << "the noted day is not drawn bold; plain ink " << plainInk;
+
+    ASSERT_TRUE(m_app.SendCommand(kCmdSaveAll));
+    const SNotes saved = ReadNotesFile(m_paths.notes);
+    ASSERT_TRUE(saved.read);
+    EXPECT_EQ(saved.days, InDateOrder(FirstRunDays()[0], SDay{KeyOf(noted), "Dentist\r\nat 10"},
+                                      Today(), noted));
+
+    ASSERT_TRUE(m_app.SelectDay(noted));
+    EXPECT_EQ(m_app.NotesText(), "Dentist\r\nat 10");
+    EXPECT_EQ(CaretAt(m_app), 14);
+}
+
+SDate NextMonth(SDate date) {
+    if (++date.month > 12) {
+        date.month = 1;
+        ++date.year;
+    }
+    return date;
+}
+
+TEST_F(DaySelection, MarksFollowTheSelectionIntoTheNextMonth) {
+    const SDate here = OtherDayThisMonth();
+    const SDate there = NextMonth(here);
+    SDate firstOfNext = NextMonth(Today());
+    firstOfNext.day = 1;
+    ASSERT_TRUE(SeedNotes({{KeyOf(there), "Next month"}}, "", m_paths.notes));
+    ASSERT_TRUE(Launch());
+    RECT cell{};
+    ASSERT_TRUE(m_app.FindDayCell(here, cell));
+    const int plainInk = CellInk(m_app, cell);
+
+    // A click on a trailing day of the next month scrolls the calendar there.
+    ASSERT_TRUE(m_app.SelectDay(firstOfNext, MCHT_CALENDARDATENEXT));
+    EXPECT_EQ(m_app.NotesText(), "");
+    ASSERT_TRUE(m_app.FindDayCell(there, cell));
+    EXPECT_TRUE(WaitUntil([&] { return CellInk(m_app, cell) > plainInk; }, Millis(3000)))
+        << "the noted day of the next month is not drawn bold; plain ink " << plainInk;
+    ASSERT_TRUE(m_app.SelectDay(there));
+    EXPECT_EQ(m_app.NotesText(), "Next month");
+}
+
+// Emptied notes and notes of only blanks and line breaks count as no note.
+class ClearedNote : public QuilletTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(ClearedNote, IsRemovedOnSelectingAnotherDayWithItsBoldMark) {
+    const SDate noted = OtherDayThisMonth();
+    const SDate next = OtherDayThisMonth({noted.day});
+    const SDay todays{KeyOf(Today()), "Stays"};
+    ASSERT_TRUE(SeedNotes(InDateOrder(todays, SDay{KeyOf(noted), "Goes away"}, Today(), noted),
+                          "Every day", m_paths.notes));
+    ASSERT_TRUE(Launch());
+    RECT cell{};
+    ASSERT_TRUE(m_app.FindDayCell(noted, cell));
+    const int boldInk = CellInk(m_app, cell);
+
+    ASSERT_TRUE(m_app.SelectDay(noted));
+    EXPECT_EQ(m_app.NotesText(), "Goes away");
+    ASSERT_TRUE(m_app.SetNotesText(GetParam()));
+    ASSERT_TRUE(m_app.SelectDay(next));
+    EXPECT_TRUE(WaitUntil([&] { return CellInk(m_app, cell) < boldInk; }, Millis(3000)))
+        << "the day keeps its bold mark; bold ink " << boldInk;
+
+    ASSERT_TRUE(m_app.SendCommand(kCmdSaveAll));
+    const SNotes saved = ReadNotesFile(m_paths.notes);
+    ASSERT_TRUE(saved.read);
+    EXPECT_EQ(saved.days, DayArray{todays});
+    EXPECT_EQ(saved.everyDay, "Every day");
+}
+
+INSTANTIATE_TEST_SUITE_P(EmptyOrBlank, ClearedNote, ::testing::Values("", "  \r\n \r\n"));
+
+using NoteRooms = QuilletTest;
+
+TEST_F(NoteRooms, LeavingTheDayRoomStoresTheDayNote) {
+    ASSERT_TRUE(Launch());
+    const SRect window = WindowRectOf(m_app.Main());
+    ASSERT_TRUE(m_app.SetNotesText("Typed in A"));
+    ASSERT_TRUE(m_app.ClickTab(kRoomStatic));
+    EXPECT_EQ(m_app.NotesText(), FirstRunEveryDay());
+    EXPECT_EQ(CaretAt(m_app), 0);
+    EXPECT_FALSE(::IsWindowVisible(m_app.Calendar()));
+    EXPECT_FALSE(::IsWindowVisible(m_app.Search()));
+
+    // Save All in the every-day room commits only the every-day note.
+    ASSERT_TRUE(m_app.SendCommand(kCmdSaveAll));
+    const SNotes saved = ReadNotesFile(m_paths.notes);
+    EXPECT_EQ(saved.days, (DayArray{{KeyOf(Today()), "Typed in A"}}));
+    EXPECT_EQ(saved.everyDay, FirstRunEveryDay());
+
+    ASSERT_TRUE(m_app.ClickTab(kRoomDynamic));
+    EXPECT_EQ(m_app.NotesText(), "Typed in A");
+    EXPECT_EQ(CaretAt(m_app), 10);
+    EXPECT_TRUE(::IsWindowVisible(m_app.Calendar()));
+    EXPECT_EQ(WindowRectOf(m_app.Main()), window);
+}
+
+TEST_F(NoteRooms, LeavingTheEveryDayRoomStoresTheEveryDayNote) {
+    ASSERT_TRUE(Launch());
+    ASSERT_TRUE(m_app.ClickTab(kRoomStatic));
+    ASSERT_TRUE(m_app.SetNotesText("Water the plants"));
+    ASSERT_TRUE(m_app.ClickTab(kRoomSearch));
+    EXPECT_TRUE(::IsWindowVisible(m_app.Search()));
+
+    ASSERT_TRUE(m_app.SendCommand(kCmdSaveAll));
+    const SNotes saved = ReadNotesFile(m_paths.notes);
+    EXPECT_EQ(saved.everyDay, "Water the plants");
+    EXPECT_EQ(saved.days, FirstRunDays());
+}
+
+TEST_F(NoteRooms, EditedSearchResultsAreNeverStored) {
+    ASSERT_TRUE(Launch());
+    ASSERT_TRUE(m_app.ClickTab(kRoomSearch));
+    ASSERT_TRUE(m_app.SetNotesText("edited results"));
+    ASSERT_TRUE(m_app.SendCommand(kCmdSaveAll));
+    EXPECT_EQ(ReadBytes(m_paths.notes), SerializeNotes(FirstRunDays(), FirstRunEveryDay()));
+
+    ASSERT_TRUE(m_app.SetNotesText("edited again"));
+    ASSERT_TRUE(m_app.ClickTab(kRoomDynamic));
+    EXPECT_EQ(m_app.NotesText(), "My first note...");
+    EXPECT_FALSE(::IsWindowVisible(m_app.Search()));
+    ASSERT_TRUE(m_app.SendCommand(kCmdSaveAll));
+    EXPECT_EQ(ReadBytes(m_paths.notes), SerializeNotes(FirstRunDays(), FirstRunEveryDay()));
+}
+
+TEST_F(NoteRooms, MouseClicksOnTheTabsSwitchRoomsWithoutMovingTheWindow) {
+    ASSERT_TRUE(Launch());
+    const SRect window = WindowRectOf(m_app.Main());
+    ASSERT_TRUE(m_app.SetNotesText("Typed"));
+    ASSERT_TRUE(m_app.MouseClickTab(kRoomSearch));
+    EXPECT_TRUE(WaitUntil([&] { return ::IsWindowVisible(m_app.Search()) != FALSE; }));
+    ASSERT_TRUE(m_app.MouseClickTab(kRoomStatic));
+    EXPECT_TRUE(WaitUntil([&] { return m_app.NotesText() == FirstRunEveryDay(); }));
+    ASSERT_TRUE(m_app.MouseClickTab(kRoomDynamic));
+    EXPECT_TRUE(WaitUntil([&] { return m_app.NotesText() == "Typed"; }));
+    EXPECT_EQ(WindowRectOf(m_app.Main()), window);
+}
+
+TEST_F(NoteRooms, ClickOnTheShownRoomsTabKeepsTheText) {
+    ASSERT_TRUE(Launch());
+    ASSERT_TRUE(m_app.SetNotesText("Not committed yet"));
+    ASSERT_TRUE(m_app.ClickTab(kRoomDynamic));
+    EXPECT_EQ(m_app.NotesText(), "Not committed yet");
+}
+
+class NoteSearch : public QuilletTest {
+protected:
+    void SetUp() override {
+        QuilletTest::SetUp();
+        ASSERT_TRUE(SeedNotes({{"050125", "Dentist at 10"},
+                               {"170325", "Call MOM\r\nabout Easter"},
+                               {"010426", "dentist again"}},
+                              "dentist every day", m_paths.notes));
+    }
+
+    // Types a search text and returns what the notes edit lists.
+    std::string Search(const std::string& text) {
+        EXPECT_TRUE(m_app.SetText(m_app.Search(), text));
+        return m_app.NotesText();
+    }
+};
+
+TEST_F(NoteSearch, ListsMatchingNotesWithTheirDatesOrEmpty) {
+    ASSERT_TRUE(Launch());
+    ASSERT_TRUE(m_app.ClickTab(kRoomSearch));
+    EXPECT_EQ(m_app.NotesText(), "05.01.25 Dentist at 10\r\n\r\n"
+                                 "17.03.25 Call MOM\r\nabout Easter\r\n\r\n"
+                                 "01.04.26 dentist again\r\n\r\n");
+    // Case-insensitive; the every-day note is not searched.
+    EXPECT_EQ(Search("DENTIST"), "05.01.25 Dentist at 10\r\n\r\n01.04.26 dentist again\r\n\r\n");
+    EXPECT_EQ(Search("mom"), "17.03.25 Call MOM\r\nabout Easter\r\n\r\n");
+    // The date is part of what is searched, up into the note.
+    EXPECT_EQ(Search("03.25 ca"), "17.03.25 Call MOM\r\nabout Easter\r\n\r\n");
+    EXPECT_EQ(Search("every day"), "Empty");
+    EXPECT_EQ(Search("nowhere"), "Empty");
+}
+
+TEST_F(NoteSearch, EnteringTheSearchRoomStoresTheDayNoteAndSearchesTheOldText) {
+    ASSERT_TRUE(Launch());
+    ASSERT_TRUE(m_app.ClickTab(kRoomSearch));
+    EXPECT_EQ(Search("fresh"), "Empty");
+    ASSERT_TRUE(m_app.ClickTab(kRoomDynamic));
+    ASSERT_TRUE(m_app.SetNotesText("Fresh idea"));
+    ASSERT_TRUE(m_app.ClickTab(kRoomSearch));
+    EXPECT_EQ(m_app.Text(m_app.Search()), "fresh");
+    EXPECT_EQ(m_app.NotesText(),
+              FormatDayDate(SDay{KeyOf(Today()), ""}, 0, ".") + " Fresh idea\r\n\r\n");
+}
+
+} // namespace
+} // namespace e2e

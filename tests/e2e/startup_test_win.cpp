@@ -1,0 +1,207 @@
+// Start-up: the first run, loading with backups, the stored room, and the full save.
+#include "quillet_test_win.h"
+
+namespace e2e {
+namespace {
+
+using FirstRun = QuilletTest;
+
+bool AllFourFilesExist(const SDataPaths& paths) {
+    return FileExists(paths.settings) && FileExists(paths.notes) &&
+           FileExists(paths.settingsBackup) && FileExists(paths.notesBackup);
+}
+
+TEST_F(FirstRun, CreatesTheFolderShowsTodaysFirstNoteAndWritesNothing) {
+    ASSERT_TRUE(Launch());
+    EXPECT_TRUE(DirectoryExists(m_paths.folder));
+    EXPECT_EQ(m_app.NotesText(), "My first note...");
+    SDate selected;
+    ASSERT_TRUE(m_app.GetCurSel(selected));
+    EXPECT_EQ(selected, Today());
+    ASSERT_TRUE(m_app.Drain());
+    EXPECT_TRUE(FolderEntries(m_paths.folder).empty());
+}
+
+TEST_F(FirstRun, CtrlSWritesBothFilesAndBothBackups) {
+    ASSERT_TRUE(Launch());
+    ASSERT_TRUE(m_app.PressCtrlS()) << "the window did not come to the foreground";
+    ASSERT_TRUE(WaitUntil([&] { return AllFourFilesExist(m_paths); }))
+        << "Ctrl+S pressed on the keyboard saved nothing";
+    ASSERT_TRUE(m_app.Drain());
+
+    const SSettings expected = DefaultSettingsForMainWindow();
+    const SRect window = WindowRectOf(m_app.Main());
+    EXPECT_EQ(window.left, expected.ptPos.x);
+    EXPECT_EQ(window.top, expected.ptPos.y);
+    EXPECT_EQ(ReadBytes(m_paths.settings), SerializeSettings(expected));
+    EXPECT_EQ(ReadBytes(m_paths.settingsBackup), ReadBytes(m_paths.settings));
+    EXPECT_EQ(ReadBytes(m_paths.notes), SerializeNotes(FirstRunDays(), FirstRunEveryDay()));
+    EXPECT_EQ(ReadBytes(m_paths.notesBackup), ReadBytes(m_paths.notes));
+}
+
+TEST_F(FirstRun, OnlyHotKeyOneSaves) {
+    ASSERT_TRUE(Launch());
+    ASSERT_TRUE(m_app.Post(m_app.Main(), WM_HOTKEY, 2, 0));
+    ASSERT_TRUE(m_app.Drain());
+    EXPECT_TRUE(FolderEntries(m_paths.folder).empty());
+
+    ASSERT_TRUE(m_app.Post(m_app.Main(), WM_HOTKEY, 1, 0));
+    ASSERT_TRUE(m_app.Drain());
+    EXPECT_TRUE(AllFourFilesExist(m_paths));
+    EXPECT_EQ(ReadBytes(m_paths.notes), SerializeNotes(FirstRunDays(), FirstRunEveryDay()));
+}
+
+class StartupLoading : public QuilletTest {
+protected:
+    // Settings as a user may have left them: not the defaults, placed away from the centre.
+    static SSettings StoredSettings(int room) {
+        SSettings settings;
+        SetDefaultSettings(settings, SRect{0, 0, 200, 200}, SRect{0, 0, 1024, 768});
+        settings.ptPos = SPoint{40, 30};
+        settings.nColor = 3;
+        settings.nRoom = room;
+        return settings;
+    }
+    static DayArray StoredDays() { return {{KeyOf(Today()), "Stored note"}}; }
+};
+
+TEST_F(StartupLoading, GoodMainFilesRefreshTheirBackups) {
+    const SSettings settings = StoredSettings(kRoomDynamic);
+    ASSERT_TRUE(SeedSettings(settings, m_paths.settings));
+    ASSERT_TRUE(SeedNotes(StoredDays(), "Stored every day", m_paths.notes));
+    ASSERT_TRUE(SeedBytes(m_paths.settingsBackup, "stale"));
+    ASSERT_TRUE(SeedBytes(m_paths.notesBackup, "stale"));
+    ASSERT_TRUE(Launch());
+    EXPECT_EQ(m_app.NotesText(), "Stored note");
+    const SRect window = WindowRectOf(m_app.Main());
+    EXPECT_EQ(window.left, 40);
+    EXPECT_EQ(window.top, 30);
+    EXPECT_EQ(ReadBytes(m_paths.settingsBackup), SerializeSettings(settings));
+    EXPECT_EQ(ReadBytes(m_paths.notesBackup), SerializeNotes(StoredDays(), "Stored every day"));
+}
+
+TEST_F(StartupLoading, DamagedSettingsFileFallsBackToItsBackupWithoutRewritingIt) {
+    ASSERT_TRUE(SeedSettings(StoredSettings(kRoomStatic), m_paths.settingsBackup));
+    const std::string damaged = SerializeSettings(StoredSettings(kRoomDynamic)).substr(0, 100);
+    ASSERT_TRUE(SeedBytes(m_paths.settings, damaged));
+    const std::string backup = ReadBytes(m_paths.settingsBackup);
+    ASSERT_TRUE(Launch());
+    EXPECT_EQ(m_app.NotesText(), FirstRunEveryDay()) << "the backup's every-day room is not open";
+    const SRect window = WindowRectOf(m_app.Main());
+    EXPECT_EQ(window.left, 40);
+    EXPECT_EQ(window.top, 30);
+    ASSERT_TRUE(m_app.Drain());
+    EXPECT_EQ(ReadBytes(m_paths.settings), damaged);
+    EXPECT_EQ(ReadBytes(m_paths.settingsBackup), backup);
+}
+
+TEST_F(StartupLoading, PositionOffTheDesktopIsCentredAndSavedSo) {
+    SSettings settings = StoredSettings(kRoomDynamic);
+    settings.ptPos = SPoint{-600, 40};
+    ASSERT_TRUE(SeedSettings(settings, m_paths.settings));
+    ASSERT_TRUE(Launch());
+    const SSettings centred = DefaultSettingsForMainWindow();
+    const SRect window = WindowRectOf(m_app.Main());
+    EXPECT_EQ(window.left, centred.ptPos.x);
+    EXPECT_EQ(window.top, centred.ptPos.y);
+    ASSERT_TRUE(m_app.SendCommand(kCmdSaveAll));
+    SSettings saved;
+    ASSERT_TRUE(LoadSettings(saved, m_paths.settings));
+    EXPECT_EQ(saved.ptPos, centred.ptPos);
+}
+
+TEST_F(StartupLoading, TruncatedNotesFileFallsBackToItsBackupAndStaysUntilTheNextSave) {
+    const DayArray backupDays{{KeyOf(Today()), "From the backup"}};
+    ASSERT_TRUE(SeedNotes(backupDays, "Backup every day", m_paths.notesBackup));
+    const std::string newer = SerializeNotes({{KeyOf(Today()), "Newer note"}}, "Newer");
+    const std::string truncated = newer.substr(0, newer.size() - 3);
+    ASSERT_TRUE(SeedBytes(m_paths.notes, truncated));
+    ASSERT_TRUE(Launch());
+    EXPECT_EQ(m_app.NotesText(), "From the backup");
+    ASSERT_TRUE(m_app.ClickTab(kRoomStatic));
+    EXPECT_EQ(m_app.NotesText(), "Backup every day");
+    EXPECT_EQ(ReadBytes(m_paths.notes), truncated);
+    EXPECT_EQ(ReadBytes(m_paths.notesBackup), SerializeNotes(backupDays, "Backup every day"));
+
+    ASSERT_TRUE(m_app.SendCommand(kCmdSaveAll));
+    EXPECT_EQ(ReadBytes(m_paths.notes), SerializeNotes(backupDays, "Backup every day"));
+}
+
+TEST_F(StartupLoading, NotesFilesClaimingHugeSizesFallBackToTheFirstRunNotes) {
+    // An every-day note said to be 2 GB long, and a backup that says it holds 2^31-1 notes.
+    const std::string hugeText = std::string("\xFF\xFF\xFF\xF0\xFF\xFF\x7F", 7) + "short";
+    const std::string hugeCount =
+        std::string("\x00\xFF\xFF\xFF\x7F", 5) + SerializeNotes({{"010126", "one"}}, "").substr(5);
+    ASSERT_TRUE(SeedBytes(m_paths.notes, hugeText));
+    ASSERT_TRUE(SeedBytes(m_paths.notesBackup, hugeCount));
+    ASSERT_TRUE(Launch());
+    EXPECT_EQ(m_app.NotesText(), "My first note...");
+    ASSERT_TRUE(m_app.Drain());
+    EXPECT_EQ(ReadBytes(m_paths.notes), hugeText);
+    EXPECT_EQ(ReadBytes(m_paths.notesBackup), hugeCount);
+}
+
+TEST_F(StartupLoading, StoredEveryDayRoomOpensTheEveryDayNote) {
+    ASSERT_TRUE(SeedSettings(StoredSettings(kRoomStatic), m_paths.settings));
+    ASSERT_TRUE(SeedNotes(StoredDays(), "Stored every day", m_paths.notes));
+    ASSERT_TRUE(Launch());
+    EXPECT_EQ(m_app.NotesText(), "Stored every day");
+    EXPECT_FALSE(::IsWindowVisible(m_app.Calendar()));
+    EXPECT_FALSE(::IsWindowVisible(m_app.Search()));
+}
+
+TEST_F(StartupLoading, StoredSearchRoomOpensTheDayRoomAndIsSavedAsIt) {
+    ASSERT_TRUE(SeedSettings(StoredSettings(kRoomSearch), m_paths.settings));
+    ASSERT_TRUE(SeedNotes(StoredDays(), "Stored every day", m_paths.notes));
+    ASSERT_TRUE(Launch());
+    EXPECT_EQ(m_app.NotesText(), "Stored note");
+    EXPECT_TRUE(::IsWindowVisible(m_app.Calendar()));
+    EXPECT_FALSE(::IsWindowVisible(m_app.Search()));
+    ASSERT_TRUE(m_app.SendCommand(kCmdSaveAll));
+    SSettings saved;
+    ASSERT_TRUE(LoadSettings(saved, m_paths.settings));
+    EXPECT_EQ(saved.nRoom, kRoomDynamic);
+}
+
+TEST_F(StartupLoading, StoredRoomOutOfRangeCommitsNothingUntilATabIsClicked) {
+    ASSERT_TRUE(SeedSettings(StoredSettings(7), m_paths.settings));
+    ASSERT_TRUE(SeedNotes(StoredDays(), "Stored every day", m_paths.notes));
+    ASSERT_TRUE(Launch());
+    EXPECT_EQ(m_app.NotesText(), "");
+    ASSERT_TRUE(m_app.SetNotesText("Typed before any tab"));
+    ASSERT_TRUE(m_app.SendCommand(kCmdSaveAll));
+    EXPECT_EQ(ReadBytes(m_paths.notes), SerializeNotes(StoredDays(), "Stored every day"));
+    EXPECT_EQ(ReadBytes(m_paths.settings), ReadBytes(m_paths.settingsBackup));
+    SSettings saved;
+    ASSERT_TRUE(LoadSettings(saved, m_paths.settings));
+    EXPECT_EQ(saved.nRoom, 7);
+
+    ASSERT_TRUE(m_app.ClickTab(kRoomDynamic));
+    EXPECT_EQ(m_app.NotesText(), "Stored note");
+}
+
+TEST_F(StartupLoading, NotesOutOfDateOrderAreSorted) {
+    ASSERT_TRUE(SeedNotes({{"150326", "March"}, {"010126", "January"}, {"311225", "December"}}, "",
+                          m_paths.notes));
+    ASSERT_TRUE(Launch());
+    ASSERT_TRUE(m_app.SendCommand(kCmdSaveAll));
+    EXPECT_EQ(ReadNotesFile(m_paths.notes).days,
+              (DayArray{{"311225", "December"}, {"010126", "January"}, {"150326", "March"}}));
+}
+
+TEST_F(StartupLoading, LeftoverTemporaryFilesAreRemoved) {
+    ASSERT_TRUE(SeedSettings(StoredSettings(kRoomDynamic), m_paths.settings));
+    ASSERT_TRUE(SeedNotes(StoredDays(), "Stored every day", m_paths.notes));
+    for (const std::string* path :
+         {&m_paths.settings, &m_paths.notes, &m_paths.settingsBackup, &m_paths.notesBackup}) {
+        ASSERT_TRUE(SeedBytes(*path + ".tmp", "interrupted save"));
+    }
+    ASSERT_TRUE(Launch());
+    ASSERT_TRUE(m_app.Drain());
+    EXPECT_EQ(FolderEntries(m_paths.folder),
+              (std::vector<std::string>{"prevInfo.dat", "prevNotes.dat", "qlt_info.dat",
+                                        "qlt_notes.dat"}));
+}
+
+} // namespace
+} // namespace e2e
