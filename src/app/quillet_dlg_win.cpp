@@ -26,9 +26,9 @@ CQuilletDlg::~CQuilletDlg() {
 }
 
 BOOL CQuilletDlg::OnInitDialog() {
-    m_calendar.Attach(::GetDlgItem(m_hWnd, IDC_CALENDAR));
-    m_editNotes.Attach(::GetDlgItem(m_hWnd, IDC_NOTES));
-    m_editSearch.Attach(::GetDlgItem(m_hWnd, IDC_SEARCH));
+    BindControl(m_calendar, IDC_CALENDAR);
+    BindControl(m_editNotes, IDC_NOTES);
+    BindControl(m_editSearch, IDC_SEARCH);
 
     HMENU systemMenu = ::GetSystemMenu(m_hWnd, FALSE);
     char about[128] = {};

@@ -72,15 +72,6 @@ bool CDialog::OnCmdMsg(UINT id, UINT notifyCode, HWND control) {
     return false;
 }
 
-LRESULT CDialog::Default(UINT msg, WPARAM wParam, LPARAM lParam) {
-    // DefDlgProc calls back into the dialog procedure; the flag makes that call report
-    // "not handled" so the default processing runs.
-    m_inDefault = true;
-    const LRESULT result = ::DefDlgProcA(m_hWnd, msg, wParam, lParam);
-    m_inDefault = false;
-    return result;
-}
-
 INT_PTR CALLBACK CDialog::DialogProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     CDialog* self;
     if (msg == WM_INITDIALOG) {
@@ -90,7 +81,7 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM l
     } else {
         self = reinterpret_cast<CDialog*>(::GetWindowLongPtrA(wnd, DWLP_USER));
     }
-    if (self == nullptr || self->m_inDefault) {
+    if (self == nullptr) {
         return FALSE;
     }
     return self->Dispatch(msg, wParam, lParam);

@@ -71,8 +71,8 @@ protected:
         return false;
     }
 
-    // Default processing of a message the dialog has already seen.
-    LRESULT Default(UINT msg, WPARAM wParam, LPARAM lParam);
+    // Binds a control of the template to its member.
+    void BindControl(CWnd& control, int id) const { control.Attach(::GetDlgItem(m_hWnd, id)); }
 
 private:
     static bool Ignore(UINT, POINT) { return false; }
@@ -84,5 +84,4 @@ private:
     HWND m_owner;
     bool m_running = false;
     INT_PTR m_result = IDCANCEL;
-    bool m_inDefault = false;
 };
