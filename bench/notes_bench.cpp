@@ -2,6 +2,7 @@
 // same bytes measured in the same run. Prints a table of figures, baselines and targets at the
 // end; never fails on time.
 #include "notes_corpus.h"
+#include "plain_notes.h"
 
 #include "base/codepage.h"
 #include "notes/day_notes.h"
@@ -234,17 +235,6 @@ void BenchKeyScan(benchmark::State& state, const SFixture& f) {
     }
 }
 
-uint32_t MaskBy31Lookups(const std::string& monthYear, const DayArray& days) {
-    uint32_t mask = 0;
-    for (int d = 1; d <= 31; ++d) {
-        const std::string key = (d <= 9 ? "0" : "") + std::to_string(d) + monthYear;
-        if (!IsBlankNote(GetDayNote(key, days))) {
-            mask |= 1u << (d - 1);
-        }
-    }
-    return mask;
-}
-
 void BenchNotedDaysMask(benchmark::State& state, const SFixture& f) {
     for (auto _ : state) {
         benchmark::DoNotOptimize(NotedDaysMask(f.markMonth, f.corpus.days));
@@ -253,7 +243,7 @@ void BenchNotedDaysMask(benchmark::State& state, const SFixture& f) {
 
 void BenchMark31Lookups(benchmark::State& state, const SFixture& f) {
     for (auto _ : state) {
-        benchmark::DoNotOptimize(MaskBy31Lookups(f.markMonth, f.corpus.days));
+        benchmark::DoNotOptimize(plain::NotedDays(f.markMonth, f.corpus.days));
     }
 }
 
@@ -376,7 +366,7 @@ int main(int argc, char** argv) {
     FindRecords(f);
     f.markMonth = "0650"; // June 1950: near the middle, and day 31 is looked up in vain
     if (!IsDaysSorted(f.corpus.days, true) ||
-        NotedDaysMask(f.markMonth, f.corpus.days) != MaskBy31Lookups(f.markMonth, f.corpus.days)) {
+        NotedDaysMask(f.markMonth, f.corpus.days) != plain::NotedDays(f.markMonth, f.corpus.days)) {
         std::fprintf(stderr, "corpus is not sorted or the mark refresh disagrees\n");
         return 1;
     }

@@ -415,6 +415,58 @@ bool CQuilletApp::SelectDay(const SDate& date, UINT code) const {
     return GetCurSel(selected) && selected == date;
 }
 
+namespace {
+
+// A 32-bit top-down bitmap selected into a memory DC compatible with the screen.
+class CDibCanvas {
+public:
+    CDibCanvas(int width, int height) : m_width(width), m_height(height) {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        m_screen = ::GetDC(nullptr);
+        m_memory = ::CreateCompatibleDC(m_screen);
+        m_bitmap = ::CreateDIBSection(m_screen, &info, DIB_RGB_COLORS, &m_bits, nullptr, 0);
+        m_old = ::SelectObject(m_memory, m_bitmap);
+    }
+    ~CDibCanvas() {
+        ::SelectObject(m_memory, m_old);
+        ::DeleteObject(m_bitmap);
+        ::DeleteDC(m_memory);
+        ::ReleaseDC(nullptr, m_screen);
+    }
+    CDibCanvas(const CDibCanvas&) = delete;
+    CDibCanvas& operator=(const CDibCanvas&) = delete;
+
+    HDC Screen() const { return m_screen; }
+    HDC Dc() const { return m_memory; }
+    std::vector<COLORREF> Pixels() const {
+        ::GdiFlush();
+        std::vector<COLORREF> out;
+        const auto* pixels = static_cast<const uint32_t*>(m_bits);
+        for (int i = 0; i < m_width * m_height; ++i) {
+            const uint32_t p = pixels[i];
+            out.push_back(RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
+        }
+        return out;
+    }
+
+private:
+    int m_width;
+    int m_height;
+    HDC m_screen;
+    HDC m_memory;
+    HBITMAP m_bitmap;
+    HGDIOBJ m_old;
+    void* m_bits = nullptr;
+};
+
+} // namespace
+
 CScreenShot::CScreenShot(HWND window, const RECT& rect) {
     POINT origin{rect.left, rect.top};
     ::ClientToScreen(window, &origin);
@@ -424,31 +476,13 @@ CScreenShot::CScreenShot(HWND window, const RECT& rect) {
         m_width = m_height = 0;
         return;
     }
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = m_width;
-    info.bmiHeader.biHeight = -m_height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    HDC screen = ::GetDC(nullptr);
-    HDC memory = ::CreateCompatibleDC(screen);
-    void* bits = nullptr;
-    HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = ::SelectObject(memory, bitmap);
-    ::BitBlt(memory, 0, 0, m_width, m_height, screen, origin.x, origin.y, SRCCOPY);
-    ::GdiFlush();
-    const auto* pixels = static_cast<const uint32_t*>(bits);
-    m_pixels.assign(pixels, pixels + static_cast<size_t>(m_width) * m_height);
-    ::SelectObject(memory, old);
-    ::DeleteObject(bitmap);
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
+    const CDibCanvas canvas(m_width, m_height);
+    ::BitBlt(canvas.Dc(), 0, 0, m_width, m_height, canvas.Screen(), origin.x, origin.y, SRCCOPY);
+    m_pixels = canvas.Pixels();
 }
 
 COLORREF CScreenShot::At(int x, int y) const {
-    const uint32_t p = m_pixels[static_cast<size_t>(y) * m_width + x];
-    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+    return m_pixels[static_cast<size_t>(y) * m_width + x];
 }
 
 COLORREF CScreenShot::MostFrequentColour() const {
@@ -496,35 +530,13 @@ int CScreenShot::DifferentPixels(const std::vector<COLORREF>& other) const {
 namespace {
 
 std::vector<COLORREF> DrawIconPicture(LPCSTR icon, int width, int height, COLORREF background) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    HDC screen = ::GetDC(nullptr);
-    HDC memory = ::CreateCompatibleDC(screen);
-    void* bits = nullptr;
-    HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    const CDibCanvas canvas(width, height);
     HBRUSH brush = ::CreateSolidBrush(background);
     const RECT all{0, 0, width, height};
-    ::FillRect(memory, &all, brush);
+    ::FillRect(canvas.Dc(), &all, brush);
     ::DeleteObject(brush);
-    ::DrawIconEx(memory, 0, 0, ::LoadIconA(nullptr, icon), 0, 0, 0, nullptr, DI_NORMAL);
-    ::GdiFlush();
-    std::vector<COLORREF> picture;
-    const auto* pixels = static_cast<const uint32_t*>(bits);
-    for (int i = 0; i < width * height; ++i) {
-        const uint32_t p = pixels[i];
-        picture.push_back(RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
-    }
-    ::SelectObject(memory, old);
-    ::DeleteObject(bitmap);
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
-    return picture;
+    ::DrawIconEx(canvas.Dc(), 0, 0, ::LoadIconA(nullptr, icon), 0, 0, 0, nullptr, DI_NORMAL);
+    return canvas.Pixels();
 }
 
 } // namespace

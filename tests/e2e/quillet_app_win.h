@@ -154,7 +154,7 @@ public:
 private:
     int m_width = 0;
     int m_height = 0;
-    std::vector<uint32_t> m_pixels;
+    std::vector<COLORREF> m_pixels;
 };
 
 // The system's icon (IDI_ERROR, IDI_WARNING, ...) that an icon static on the screen shows: the

@@ -1,6 +1,7 @@
 // Notes reader: any file it accepts must survive a write and a second read unchanged. The array it
 // yields then drives the store's fast paths against plain versions of the same rules.
 #include "fuzz_check.h"
+#include "plain_notes.h"
 
 #include "base/codepage.h"
 #include "notes/day_notes.h"
@@ -14,74 +15,6 @@
 #include <utility>
 
 namespace {
-
-std::string PlainSortKey(const SDay& day) {
-    const std::string& k = day.strDate;
-    auto part = [&k](size_t from) { return from < k.size() ? k.substr(from, 2) : std::string(); };
-    return part(4) + part(2) + part(0);
-}
-
-// The 31 lookups of one calendar refresh.
-uint32_t PlainNotedDays(const std::string& monthYear, const DayArray& days) {
-    uint32_t mask = 0;
-    for (int d = 1; d <= 31; ++d) {
-        const std::string key = (d <= 9 ? "0" : "") + std::to_string(d) + monthYear;
-        if (!IsBlankNote(GetDayNote(key, days))) {
-            mask |= 1u << (d - 1);
-        }
-    }
-    return mask;
-}
-
-void PlainSelectionSort(DayArray& days, bool ascending) {
-    std::vector<std::string> keys;
-    for (const SDay& day : days) {
-        keys.push_back(PlainSortKey(day));
-    }
-    for (size_t i = 0; i + 1 < days.size(); ++i) {
-        size_t b = i;
-        for (size_t j = i + 1; j < days.size(); ++j) {
-            if (ascending ? keys[b] > keys[j] : keys[b] < keys[j]) {
-                b = j;
-            }
-        }
-        if (b != i) {
-            std::swap(days[i], days[b]);
-            std::swap(keys[i], keys[b]);
-        }
-    }
-}
-
-size_t PlainInsertPos(const SDay& day, const DayArray& days, bool ascending) {
-    const size_t n = days.size();
-    if (n == 0) {
-        return 0;
-    }
-    const std::string key = PlainSortKey(day);
-    if (ascending && key < PlainSortKey(days[0])) {
-        return 0;
-    }
-    if (ascending && key > PlainSortKey(days[n - 1])) {
-        return n;
-    }
-    if (!ascending && key > PlainSortKey(days[0])) {
-        return 0;
-    }
-    if (!ascending && key < PlainSortKey(days[n - 1])) {
-        return n;
-    }
-    for (size_t i = 1; i < n; ++i) {
-        const std::string before = PlainSortKey(days[i - 1]);
-        const std::string at = PlainSortKey(days[i]);
-        if (ascending && before < key && key <= at) {
-            return i;
-        }
-        if (!ascending && before > key && key >= at) {
-            return i;
-        }
-    }
-    return n;
-}
 
 std::string PlainSearch(const std::string& searchText, const DayArray& days) {
     const std::string needle = LowerAnsi(searchText);
@@ -105,7 +38,7 @@ void CheckStore(const DayArray& days, const std::string& everyDay) {
         probes.push_back(SDay{key, days[days.size() - 1 - i].strNote});
     }
     for (const std::string& month : months) {
-        FUZZ_CHECK(NotedDaysMask(month, days) == PlainNotedDays(month, days));
+        FUZZ_CHECK(NotedDaysMask(month, days) == plain::NotedDays(month, days));
     }
 
     const std::string needle = everyDay.substr(0, 8);
@@ -115,14 +48,14 @@ void CheckStore(const DayArray& days, const std::string& everyDay) {
     for (const bool ascending : {true, false}) {
         for (const SDay& probe : probes) {
             FUZZ_CHECK(FindInsertPos(probe, days, ascending) ==
-                       PlainInsertPos(probe, days, ascending));
+                       plain::InsertPos(probe, days, ascending));
         }
         DayArray sorted = days;
         SortDays(sorted, ascending);
         FUZZ_CHECK(IsDaysSorted(sorted, ascending));
         if (days.size() <= 256) {
             DayArray expected = days;
-            PlainSelectionSort(expected, ascending);
+            plain::SelectionSort(expected, ascending);
             FUZZ_CHECK(sorted == expected);
         }
         for (const SDay& probe : probes) {

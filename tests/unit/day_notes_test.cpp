@@ -1,4 +1,5 @@
 #include "notes/day_notes.h"
+#include "plain_notes.h"
 
 #include <gtest/gtest.h>
 
@@ -15,44 +16,6 @@ std::string Keys(const DayArray& days) {
         out += (out.empty() ? "" : ",") + d.strDate;
     }
     return out;
-}
-
-// Sort key built independently of the code under test.
-std::string RefSortKey(const SDay& day) {
-    const std::string& k = day.strDate;
-    auto part = [&k](size_t from) { return from < k.size() ? k.substr(from, 2) : std::string(); };
-    return part(4) + part(2) + part(0);
-}
-
-// The plain selection sort with strict comparison, swap with the earliest best entry.
-void RefSelectionSort(DayArray& days, bool ascending) {
-    std::vector<std::string> keys;
-    for (const SDay& d : days) {
-        keys.push_back(RefSortKey(d));
-    }
-    for (size_t i = 0; i + 1 < days.size(); ++i) {
-        size_t b = i;
-        for (size_t j = i + 1; j < days.size(); ++j) {
-            if (ascending ? keys[b] > keys[j] : keys[b] < keys[j]) {
-                b = j;
-            }
-        }
-        if (b != i) {
-            std::swap(days[i], days[b]);
-            std::swap(keys[i], keys[b]);
-        }
-    }
-}
-
-uint32_t RefNotedDaysMask(const std::string& monthYear, const DayArray& days) {
-    uint32_t mask = 0;
-    for (int d = 1; d <= 31; ++d) {
-        const std::string key = (d < 10 ? "0" : "") + std::to_string(d) + monthYear;
-        if (!IsBlankNote(GetDayNote(key, days))) {
-            mask |= 1u << (d - 1);
-        }
-    }
-    return mask;
 }
 
 template <size_t N> const char* Pick(std::mt19937& rng, const char* const (&items)[N]) {
@@ -229,7 +192,7 @@ TEST(DayNotes, SortDaysMatchesTheSelectionSortOnRandomArrays) {
         }
         for (bool ascending : {true, false}) {
             DayArray expected = days;
-            RefSelectionSort(expected, ascending);
+            plain::SelectionSort(expected, ascending);
             DayArray actual = days;
             SortDays(actual, ascending);
             ASSERT_EQ(actual, expected) << "round " << round << " ascending " << ascending;
@@ -265,7 +228,7 @@ TEST(NotedDays, MaskEqualsThirtyOneLookups) {
                 {std::string(Pick(rng, dayParts)) + Pick(rng, monthYears), Pick(rng, notes)});
         }
         for (const char* monthYear : monthYears) {
-            ASSERT_EQ(NotedDaysMask(monthYear, days), RefNotedDaysMask(monthYear, days))
+            ASSERT_EQ(NotedDaysMask(monthYear, days), plain::NotedDays(monthYear, days))
                 << "round " << round << " month " << monthYear;
         }
     }
