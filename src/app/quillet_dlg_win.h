@@ -25,9 +25,6 @@ public:
     CQuilletDlg();
     ~CQuilletDlg() override;
 
-    const SSettings& Settings() const { return m_settings; }
-    SSettings& Settings() { return m_settings; }
-
 protected:
     BOOL OnInitDialog() override;
     void OnOK() override;

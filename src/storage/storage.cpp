@@ -55,10 +55,14 @@ bool LoadAtStartup(SStoredData data, const SDataPaths& paths, const SWindowPlace
 }
 
 bool SaveAllFiles(SStoredData data, const SDataPaths& paths, const SWindowPlace& place) {
-    return SaveSettings(data.settings, paths.settings, place.window, place.desktop) &&
-           SaveNotes(data.days, data.everyDay, paths.notes) &&
-           SaveSettings(data.settings, paths.settingsBackup, place.window, place.desktop) &&
-           SaveNotes(data.days, data.everyDay, paths.notesBackup);
+    // Each record is serialized once and written to its main file, then to its backup.
+    RefreshStoredPosition(data.settings, place.window, place.desktop);
+    const std::string settings = SerializeSettings(data.settings);
+    const std::string notes = SerializeNotes(data.days, data.everyDay);
+    return ReplaceFileContents(paths.settings, settings) &&
+           ReplaceFileContents(paths.notes, notes) &&
+           ReplaceFileContents(paths.settingsBackup, settings) &&
+           ReplaceFileContents(paths.notesBackup, notes);
 }
 
 bool SaveMainFiles(SStoredData data, const SDataPaths& paths, const SWindowPlace& place) {

@@ -6,7 +6,6 @@ enum ECommand {
     ID_COLOR_LAST = 327,
     ID_COLOR_RANDOM = 329,
     ID_SHAPE_FIRST = 330, // "Rectangle"; 330 + shape index
-    ID_SHAPE_MENU_LAST = 332,
     ID_SHAPE_LAST = 334,
     ID_SHAPE_MARK_LAST = 335,
     ID_TIME_FIRST = 340, // 340 + clock format
@@ -16,7 +15,6 @@ enum ECommand {
     ID_SAVE_ALL = 353,
     ID_EXIT = 356,
     ID_GRADIENT_FIRST = 360, // "Gradient A"; 360 + gradient index
-    ID_GRADIENT_MENU_LAST = 361,
     ID_GRADIENT_MARK_LAST = 365,
     ID_GRADIENT_LAST = 368,
     ID_LOCK_MOVING = 370,

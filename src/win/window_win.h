@@ -16,11 +16,6 @@ public:
 
     HWND GetSafeHwnd() const { return m_hWnd; }
     void Attach(HWND wnd) { m_hWnd = wnd; }
-    HWND Detach() {
-        HWND wnd = m_hWnd;
-        m_hWnd = nullptr;
-        return wnd;
-    }
 
     LRESULT SendMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const {
         return ::SendMessageA(m_hWnd, msg, wParam, lParam);
@@ -31,7 +26,6 @@ public:
     SRect GetWindowRect() const;
     void MoveWindow(const SRect& rect, bool repaint = true) const;
     void ShowWindow(int show) const { ::ShowWindow(m_hWnd, show); }
-    bool IsWindowVisible() const { return ::IsWindowVisible(m_hWnd) != FALSE; }
     void SetFont(HFONT font, bool redraw = true) const {
         SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw ? TRUE : FALSE);
     }
