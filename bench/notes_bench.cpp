@@ -60,16 +60,16 @@ bool WriteWhole(const std::string& path, const std::string& bytes, bool sync) {
     return close(fd) == 0 && ok;
 }
 
-void BenchLoadNotes(benchmark::State& state, const SFixture& f) {
+// Times one load per iteration; freeing the previous array is not part of a start-up load.
+template <typename Load> void TimeLoads(benchmark::State& state, const SFixture& f, Load load) {
     DayArray days;
     std::string everyDay;
     for (auto _ : state) {
-        if (!LoadNotes(days, everyDay, f.notesPath)) {
-            state.SkipWithError("LoadNotes failed");
+        if (!load(days, everyDay)) {
+            state.SkipWithError("the notes did not load");
             break;
         }
         benchmark::DoNotOptimize(days.data());
-        // Freeing the previous array is not part of a start-up load.
         state.PauseTiming();
         days = DayArray();
         state.ResumeTiming();
@@ -77,21 +77,17 @@ void BenchLoadNotes(benchmark::State& state, const SFixture& f) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * f.bytes.size()));
 }
 
+void BenchLoadNotes(benchmark::State& state, const SFixture& f) {
+    TimeLoads(state, f, [&f](DayArray& days, std::string& everyDay) {
+        return LoadNotes(days, everyDay, f.notesPath);
+    });
+}
+
 void BenchReadNotesFromMemory(benchmark::State& state, const SFixture& f) {
-    DayArray days;
-    std::string everyDay;
-    for (auto _ : state) {
+    TimeLoads(state, f, [&f](DayArray& days, std::string& everyDay) {
         CMemoryReader input(f.bytes);
-        if (!ReadNotes(days, everyDay, input)) {
-            state.SkipWithError("ReadNotes failed");
-            break;
-        }
-        benchmark::DoNotOptimize(days.data());
-        state.PauseTiming();
-        days = DayArray();
-        state.ResumeTiming();
-    }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * f.bytes.size()));
+        return ReadNotes(days, everyDay, input);
+    });
 }
 
 void BenchRawRead(benchmark::State& state, const SFixture& f) {

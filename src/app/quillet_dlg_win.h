@@ -70,7 +70,8 @@ private:
     CMenuHandle& Menu(EMenu menu);
     void RefreshTimeMenu();
     void ShowPopupMenu(POINT screenPoint);
-    void RadioCheck(EMenu menu, unsigned first, unsigned last, int index);
+    // Moves the radio mark of the colour, style, time or title menu to the stored choice.
+    void MarkRadioGroup(EMenu menu);
     void CheckFlag(unsigned id, bool checked);
 
     // Commands.

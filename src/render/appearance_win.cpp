@@ -17,11 +17,11 @@ void CQuilletDlg::ApplySettings() {
     ::MoveWindow(m_hWnd, m_settings.ptPos.x, m_settings.ptPos.y, window.Width(), window.Height(),
                  TRUE);
     ApplyColorTheme(m_settings.nColor);
-    RadioCheck(EMenu::Color, ID_COLOR_FIRST, ID_COLOR_LAST, m_settings.nColor);
+    MarkRadioGroup(EMenu::Color);
     ApplyWindowShape(m_settings.nShape);
-    RadioCheck(EMenu::Style, ID_SHAPE_FIRST, ID_SHAPE_MARK_LAST, m_settings.nShape);
-    RadioCheck(EMenu::Time, ID_TIME_FIRST, ID_TIME_CUSTOM, m_settings.nTimeFormat);
-    RadioCheck(EMenu::Title, ID_GRADIENT_FIRST, ID_GRADIENT_MARK_LAST, m_settings.nGradient);
+    MarkRadioGroup(EMenu::Style);
+    MarkRadioGroup(EMenu::Time);
+    MarkRadioGroup(EMenu::Title);
     CheckFlag(ID_LOCK_MOVING, m_settings.bLockMoving);
     // Each flag command inverts its flag and applies it, so invert first to keep the stored one.
     m_settings.bAlwaysTop = !m_settings.bAlwaysTop;
@@ -109,7 +109,7 @@ void CQuilletDlg::ToggleFullView() {
 
 void CQuilletDlg::ChooseColorTheme(int color) {
     ApplyColorTheme(color);
-    RadioCheck(EMenu::Color, ID_COLOR_FIRST, ID_COLOR_LAST, m_settings.nColor);
+    MarkRadioGroup(EMenu::Color);
     RedrawNow();
 }
 

@@ -21,17 +21,17 @@ bool CQuilletDlg::OnCmdMsg(UINT id, UINT notifyCode, HWND control) {
         return true;
     case ECommandRoute::Shape:
         ApplyWindowShape(static_cast<int>(id) - ID_SHAPE_FIRST);
-        RadioCheck(EMenu::Style, ID_SHAPE_FIRST, ID_SHAPE_MARK_LAST, m_settings.nShape);
+        MarkRadioGroup(EMenu::Style);
         RedrawNow();
         return true;
     case ECommandRoute::ClockFormat:
         m_settings.nTimeFormat = static_cast<int>(id) - ID_TIME_FIRST;
-        RadioCheck(EMenu::Time, ID_TIME_FIRST, ID_TIME_CUSTOM, m_settings.nTimeFormat);
+        MarkRadioGroup(EMenu::Time);
         RedrawNow();
         return true;
     case ECommandRoute::Gradient:
         m_settings.nGradient = static_cast<int>(id) - ID_GRADIENT_FIRST;
-        RadioCheck(EMenu::Title, ID_GRADIENT_FIRST, ID_GRADIENT_MARK_LAST, m_settings.nGradient);
+        MarkRadioGroup(EMenu::Title);
         RedrawNow();
         return true;
     case ECommandRoute::LockMoving:

@@ -59,20 +59,37 @@ void CQuilletDlg::BuildPopupMenu() {
                 break;
             }
         }
-        if (menu == EMenu::Color) {
-            RadioCheck(EMenu::Color, ID_COLOR_FIRST, ID_COLOR_LAST, m_settings.nColor);
-        } else if (menu == EMenu::Style) {
-            RadioCheck(EMenu::Style, ID_SHAPE_FIRST, ID_SHAPE_MARK_LAST, m_settings.nShape);
-        } else if (menu == EMenu::Time) {
-            RadioCheck(EMenu::Time, ID_TIME_FIRST, ID_TIME_CUSTOM, m_settings.nTimeFormat);
-        } else if (menu == EMenu::Title) {
-            RadioCheck(EMenu::Title, ID_GRADIENT_FIRST, ID_GRADIENT_MARK_LAST,
-                       m_settings.nGradient);
-        }
+        MarkRadioGroup(menu);
     }
 }
 
-void CQuilletDlg::RadioCheck(EMenu menu, unsigned first, unsigned last, int index) {
+void CQuilletDlg::MarkRadioGroup(EMenu menu) {
+    // Each group's range of items and the stored index that picks its mark.
+    struct SGroup {
+        unsigned first;
+        unsigned last;
+        int index;
+    };
+    SGroup group;
+    switch (menu) {
+    case EMenu::Color:
+        group = {ID_COLOR_FIRST, ID_COLOR_LAST, m_settings.nColor};
+        break;
+    case EMenu::Style:
+        group = {ID_SHAPE_FIRST, ID_SHAPE_MARK_LAST, m_settings.nShape};
+        break;
+    case EMenu::Time:
+        group = {ID_TIME_FIRST, ID_TIME_CUSTOM, m_settings.nTimeFormat};
+        break;
+    case EMenu::Title:
+        group = {ID_GRADIENT_FIRST, ID_GRADIENT_MARK_LAST, m_settings.nGradient};
+        break;
+    default:
+        return; // menus without a radio group
+    }
+    const unsigned first = group.first;
+    const unsigned last = group.last;
+    const int index = group.index;
     const HMENU handle = Menu(menu).Get();
     const long long id = static_cast<long long>(first) + index;
     if (index >= 0 && id <= static_cast<long long>(last)) {
@@ -96,7 +113,7 @@ void CQuilletDlg::RefreshTimeMenu() {
         ::ModifyMenuA(m_menuTime.Get(), ID_TIME_FIRST + i, MF_BYCOMMAND | MF_STRING,
                       ID_TIME_FIRST + i, text.c_str());
     }
-    RadioCheck(EMenu::Time, ID_TIME_FIRST, ID_TIME_CUSTOM, m_settings.nTimeFormat);
+    MarkRadioGroup(EMenu::Time);
 }
 
 void CQuilletDlg::ShowPopupMenu(POINT screenPoint) {

@@ -73,20 +73,6 @@ private:
     HDC m_dc;
 };
 
-// Selects an object into a device context and puts the previous one back at the end of scope,
-// so nothing is deleted while still selected.
-class CSelectObject {
-public:
-    CSelectObject(HDC dc, HGDIOBJ object) : m_dc(dc), m_old(SelectObject(dc, object)) {}
-    ~CSelectObject() { SelectObject(m_dc, m_old); }
-    CSelectObject(const CSelectObject&) = delete;
-    CSelectObject& operator=(const CSelectObject&) = delete;
-
-private:
-    HDC m_dc;
-    HGDIOBJ m_old;
-};
-
 // A popup menu; destroyed with its submenus when it goes unless attached to a parent menu.
 class CMenuHandle {
 public:
