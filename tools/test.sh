@@ -11,6 +11,9 @@ step() { printf '\n==== %s\n' "$*"; }
 step "Installing what is missing"
 tools/setup.sh
 
+step "Folder layering"
+tools/check_layers.sh
+
 step "Host build and unit tests"
 cmake --preset native
 cmake --build --preset native

@@ -1,6 +1,6 @@
 // The process: common controls, the hidden owner window, and the main window run inside it.
 #include "app/quillet_dlg_win.h"
-#include "app/resource.h"
+#include "base/ids.h"
 
 #include <commctrl.h>
 

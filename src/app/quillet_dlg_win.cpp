@@ -1,18 +1,15 @@
-// The main window's life: start-up, the keyboard filter, the clock, the ways it ends.
+// The main window's life: start-up, the keyboard filter, the clock, the mouse, the ways it ends.
 #include "app/quillet_dlg_win.h"
 
-#include "app/resource.h"
-#include "notes/search.h"
+#include "base/ids.h"
 #include "render/clock_format.h"
-#include "render/fonts_win.h"
-#include "ui/commands.h"
+#include "storage/app_data_win.h"
 #include "ui/links.h"
 #include "win/convert_win.h"
 
 CQuilletDlg* g_pMainDlg = nullptr;
 
-CQuilletDlg::CQuilletDlg()
-    : CDialog(IDD_QUILLET_DIALOG, nullptr), CNoteRooms(static_cast<INoteAreaView&>(*this)) {
+CQuilletDlg::CQuilletDlg() : CDialog(IDD_QUILLET_DIALOG, nullptr) {
     m_hIcon =
         static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_QUILLET),
                                         IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
@@ -27,8 +24,7 @@ CQuilletDlg::~CQuilletDlg() {
 
 BOOL CQuilletDlg::OnInitDialog() {
     BindControl(m_calendar, IDC_CALENDAR);
-    BindControl(m_editNotes, IDC_NOTES);
-    BindControl(m_editSearch, IDC_SEARCH);
+    m_noteArea.Attach(m_hWnd, m_layout);
 
     HMENU systemMenu = ::GetSystemMenu(m_hWnd, FALSE);
     char about[128] = {};
@@ -39,52 +35,66 @@ BOOL CQuilletDlg::OnInitDialog() {
     }
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
 
-    m_settings.nRadius = 15;
-    m_nTitleHeight = SLayout::kTitleHeight;
+    CNoteRooms& rooms = m_noteArea.Rooms();
+    m_settings.nRadius = kCornerRadius;
     m_settings.nRoom = kRoomDynamic;
-    m_bDragging = false;
-    m_nDateOrder = 0;
-    m_bAscending = true;
+    rooms.m_nDateOrder = 0;
+    rooms.m_bAscending = true;
 
-    RECT notes{};
-    ::GetWindowRect(m_editNotes.GetSafeHwnd(), &notes);
-    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&notes), 2);
-    const SLayout layout = ComputeLayout(GetClientRect(), ToSRect(notes));
-    m_rcClient = layout.rcClient;
-    m_rcTitle = layout.rcTitle;
-    m_rcMenuButton = layout.rcMenuButton;
-    m_rcNotesHome = layout.rcNotesHome;
-    m_rcNotesStatic = layout.rcNotesStatic;
-    m_rcNotesSearch = layout.rcNotesSearch;
-    m_rcSearchBox = layout.rcSearchBox;
-    m_editSearch.MoveWindow(m_rcSearchBox, true);
-    m_rcTabDynamic = layout.rcTabDynamic;
-    m_rcTabStatic = layout.rcTabStatic;
-    m_rcTabSearch = layout.rcTabSearch;
+    m_layout = ComputeLayout(GetClientRect(), m_noteArea.NotesHomeRect());
+    m_noteArea.PlaceSearchBox();
 
     m_toolTip.Create(m_hWnd, 0);
-    m_toolTip.AddTool(m_hWnd, "Menu Button", m_rcMenuButton, 1);
-    m_toolTip.AddTool(m_hWnd, "Dynamic room (Selected day)", m_rcTabDynamic, 2);
-    m_toolTip.AddTool(m_hWnd, "Static room (Every day)", m_rcTabStatic, 3);
-    m_toolTip.AddTool(m_hWnd, "Search notes", m_rcTabSearch, 4);
+    m_toolTip.AddTool(m_hWnd, "Menu Button", m_layout.rcMenuButton, 1);
+    m_toolTip.AddTool(m_hWnd, "Dynamic room (Selected day)", m_layout.rcTabDynamic, 2);
+    m_toolTip.AddTool(m_hWnd, "Static room (Every day)", m_layout.rcTabStatic, 3);
+    m_toolTip.AddTool(m_hWnd, "Search notes", m_layout.rcTabSearch, 4);
 
     LoadAtStartup();
-    m_nShownRoom = -1;
+    rooms.m_nShownRoom = -1;
     BuildPopupMenu();
     ApplySettings();
 
     m_timeShown = CurrentTime();
-    m_strCurDay = FormatTime(m_timeShown, "%d%m%y");
+    rooms.m_strCurDay = FormatTime(m_timeShown, kDayKeyPattern);
     ::SetTimer(m_hWnd, kClockTimerId, 100, nullptr);
-    AddTrayIcon(m_bFirstRun);
-    MarkNotedDays();
-    m_pFontTab = CreateTahomaFont(0);
-    m_pFontTabBold = CreateTahomaFont(2);
-    m_editNotes.SetFocus();
-    if (!IsDaysSorted(m_arrDays, m_bAscending)) {
-        SortDays(m_arrDays, m_bAscending);
+    m_tray.Add(m_hWnd, m_hIcon, m_bFirstRun);
+    m_noteArea.MarkNotedDays();
+    m_painter.CreateTabFonts();
+    m_noteArea.FocusNotes();
+    if (!IsDaysSorted(rooms.m_arrDays, rooms.m_bAscending)) {
+        SortDays(rooms.m_arrDays, rooms.m_bAscending);
     }
     return FALSE;
+}
+
+SDataPaths CQuilletDlg::DataPaths() const {
+    return SDataPaths::In(AppDataFolder());
+}
+
+SStoredData CQuilletDlg::StoredData() {
+    CNoteRooms& rooms = m_noteArea.Rooms();
+    return SStoredData{m_settings, rooms.m_arrDays, rooms.m_strEveryDay};
+}
+
+SWindowPlace CQuilletDlg::WindowPlace() const {
+    return SWindowPlace{GetWindowRect(), DesktopRect()};
+}
+
+void CQuilletDlg::LoadAtStartup() {
+    const SDataPaths paths = DataPaths();
+    RemoveLeftoverTempFiles(paths);
+    m_bFirstRun = ::LoadAtStartup(StoredData(), paths, WindowPlace(), CurrentTime());
+}
+
+bool CQuilletDlg::SaveAll() {
+    m_noteArea.Rooms().CommitNoteArea(m_settings.nRoom);
+    return SaveAllFiles(StoredData(), DataPaths(), WindowPlace());
+}
+
+bool CQuilletDlg::SaveOnExit() {
+    m_noteArea.Rooms().CommitNoteArea(m_settings.nRoom);
+    return SaveMainFiles(StoredData(), DataPaths(), WindowPlace());
 }
 
 void CQuilletDlg::OnOK() {
@@ -92,7 +102,7 @@ void CQuilletDlg::OnOK() {
 }
 
 void CQuilletDlg::SaveAndClose(bool askOnFailure) {
-    RemoveTrayIcon();
+    m_tray.Remove();
     if (!SaveOnExit() && askOnFailure) {
         const int answer =
             ::MessageBoxA(m_hWnd,
@@ -100,7 +110,7 @@ void CQuilletDlg::SaveAndClose(bool askOnFailure) {
                           "lose the changes made since the last save?",
                           "Unsuccessful saving data", MB_ICONERROR | MB_YESNO | MB_DEFBUTTON2);
         if (answer != IDYES) {
-            AddTrayIcon(false);
+            m_tray.Add(m_hWnd, m_hIcon, false);
             return;
         }
     }
@@ -108,7 +118,7 @@ void CQuilletDlg::SaveAndClose(bool askOnFailure) {
 }
 
 void CQuilletDlg::OnCancel() {
-    RemoveTrayIcon();
+    m_tray.Remove();
     EndDialog(IDCANCEL);
 }
 
@@ -128,11 +138,24 @@ bool CQuilletDlg::PreTranslateMessage(MSG* msg) {
 
 bool CQuilletDlg::OnNotify(NMHDR* header, LRESULT& result) {
     if (header->idFrom == IDC_CALENDAR && header->code == MCN_SELCHANGE) {
-        OnSelChangeCalendar(m_settings.nRoom);
+        m_noteArea.Rooms().OnSelChangeCalendar(m_settings.nRoom);
         result = 0;
         return true;
     }
     return false;
+}
+
+bool CQuilletDlg::OnPaint() {
+    m_painter.Paint(m_hWnd, SPaintScene{m_layout, m_settings.nRoom, m_settings.nGradient,
+                                        FormatHeaderText(m_settings.nTimeFormat, true,
+                                                         m_settings.strCustomFormat, CurrentTime()),
+                                        m_settings.lfTitle.lfHeight});
+    return true;
+}
+
+bool CQuilletDlg::OnEraseBkgnd(HDC dc) {
+    (void)dc;
+    return true;
 }
 
 bool CQuilletDlg::OnTimer(UINT_PTR id) {
@@ -148,7 +171,7 @@ void CQuilletDlg::OnClockTick() {
         FormatHeaderText(m_settings.nTimeFormat, false, m_settings.strCustomFormat, now);
     if (FormatTime(now, pattern) != FormatTime(m_timeShown, pattern)) {
         m_timeShown = now;
-        const RECT title = ToRECT(m_rcTitle);
+        const RECT title = ToRECT(m_layout.rcTitle);
         ::InvalidateRect(m_hWnd, &title, FALSE);
     }
 }
@@ -162,14 +185,52 @@ bool CQuilletDlg::OnSysCommand(UINT id, LPARAM lParam) {
     return false;
 }
 
-bool CQuilletDlg::OnEraseBkgnd(HDC dc) {
-    (void)dc;
-    return true;
+bool CQuilletDlg::OnLButtonDown(UINT flags, POINT point) {
+    (void)flags;
+    const SPoint at{point.x, point.y};
+    if (m_layout.rcMenuButton.Contains(at)) {
+        // The menu opens just below the button; a press on the button never starts a drag.
+        POINT corner{0, m_layout.rcMenuButton.bottom};
+        ::ClientToScreen(m_hWnd, &corner);
+        RefreshTimeMenu();
+        m_menu.Show(m_hWnd, corner);
+        return true;
+    }
+    const int room = RoomTabAt(m_layout, at, m_settings.nRoom);
+    if (room >= 0) {
+        m_settings.nRoom = room;
+        m_noteArea.Rooms().SwitchRoom(room);
+    }
+    m_drag.Begin(m_hWnd, point);
+    return false;
+}
+
+bool CQuilletDlg::OnMouseMove(UINT flags, POINT point) {
+    (void)flags;
+    (void)point;
+    m_drag.Move(m_hWnd, m_settings.bLockMoving,
+                SIZE{m_layout.rcClient.Width(), m_layout.rcClient.Height()});
+    return false;
+}
+
+bool CQuilletDlg::OnLButtonUp(UINT flags, POINT point) {
+    (void)flags;
+    (void)point;
+    m_drag.End();
+    return false;
+}
+
+bool CQuilletDlg::OnLButtonDblClk(UINT flags, POINT point) {
+    (void)flags;
+    if (m_layout.rcTitle.Contains(SPoint{point.x, point.y})) {
+        SendMessage(WM_COMMAND, ID_FULL_COMPACT, 0);
+    }
+    return false;
 }
 
 bool CQuilletDlg::OnHelp(HELPINFO* info) {
     (void)info;
-    OpenWebPage(kHelpPageUrl);
+    ShellOpen(kHelpPageUrl);
     return true;
 }
 
@@ -188,48 +249,21 @@ bool CQuilletDlg::OnHotKey(int id) {
 
 bool CQuilletDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     (void)wParam;
-    if (msg == WM_TRAY_NOTIFY) {
-        POINT cursor{};
-        ::GetCursorPos(&cursor);
-        if (lParam == WM_RBUTTONUP) {
-            ::SetForegroundWindow(m_hWnd);
-            ShowPopupMenu(cursor);
-        } else if (lParam == WM_LBUTTONDOWN) {
-            ::SetForegroundWindow(m_hWnd);
-        }
+    if (msg == kTrayNotifyMessage) {
+        OnTrayNotify(lParam);
         result = 0;
         return true;
     }
     return false;
 }
 
-void CQuilletDlg::OpenWebPage(const char* url) const {
-    ::ShellExecuteA(nullptr, "open", url, nullptr, nullptr, SW_SHOWNORMAL);
-}
-
-void CQuilletDlg::AddTrayIcon(bool showBalloon) {
-    m_nid = NOTIFYICONDATAA{};
-    m_nid.cbSize = NOTIFYICONDATAA_V3_SIZE;
-    m_nid.hWnd = m_hWnd;
-    m_nid.uID = kTrayIconId;
-    m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    m_nid.uCallbackMessage = WM_TRAY_NOTIFY;
-    m_nid.hIcon = m_hIcon;
-    lstrcpynA(m_nid.szTip, "Quillet", sizeof m_nid.szTip);
-    if (showBalloon) {
-        m_nid.uFlags |= NIF_INFO;
-        lstrcpynA(m_nid.szInfo,
-                  "Right mouse click - show menu\r\nLeft click - set calendar foreground",
-                  sizeof m_nid.szInfo);
-        lstrcpynA(m_nid.szInfoTitle, "Quillet is here!", sizeof m_nid.szInfoTitle);
-        m_nid.uTimeout = 300;
-        m_nid.dwInfoFlags = NIIF_INFO;
+void CQuilletDlg::OnTrayNotify(LPARAM mouseMessage) {
+    POINT cursor{};
+    ::GetCursorPos(&cursor);
+    if (mouseMessage == WM_RBUTTONUP) {
+        ::SetForegroundWindow(m_hWnd);
+        m_menu.Show(m_hWnd, cursor);
+    } else if (mouseMessage == WM_LBUTTONDOWN) {
+        ::SetForegroundWindow(m_hWnd);
     }
-    NOTIFYICONDATAA old = m_nid;
-    ::Shell_NotifyIconA(NIM_DELETE, &old);
-    ::Shell_NotifyIconA(NIM_ADD, &m_nid);
-}
-
-void CQuilletDlg::RemoveTrayIcon() {
-    ::Shell_NotifyIconA(NIM_DELETE, &m_nid);
 }

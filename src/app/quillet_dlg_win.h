@@ -1,26 +1,21 @@
 #pragma once
 
+#include "base/layout.h"
 #include "base/time_format.h"
-#include "notes/note_rooms.h"
-#include "render/layout.h"
+#include "notes/note_area_win.h"
+#include "render/painter_win.h"
 #include "storage/settings.h"
 #include "storage/storage.h"
-#include "ui/popup_menu.h"
+#include "ui/popup_menu_win.h"
+#include "ui/tray_icon_win.h"
+#include "ui/window_drag_win.h"
 #include "win/controls_win.h"
 #include "win/dialog_win.h"
-#include "win/handles_win.h"
 
-#include <shellapi.h>
-
-#include <memory>
-
-// The tray callback message: a plain message number.
-constexpr UINT WM_TRAY_NOTIFY = 117;
-constexpr UINT kTrayIconId = 118;
-constexpr UINT_PTR kClockTimerId = 1;
-
-// The one main window: a borderless dialog that paints itself and holds every piece of state.
-class CQuilletDlg : public CDialog, private INoteAreaView, public CNoteRooms {
+// The one main window: a borderless dialog that paints itself. It holds the settings, the layout
+// and the controls it binds, and composes the parts that own the rest: the note area, the
+// painter, the popup menu, the tray icon and the drag.
+class CQuilletDlg : public CDialog {
 public:
     CQuilletDlg();
     ~CQuilletDlg() override;
@@ -50,6 +45,7 @@ protected:
 private:
     // Start-up and saving.
     SDataPaths DataPaths() const;
+    SStoredData StoredData();
     SWindowPlace WindowPlace() const;
     void LoadAtStartup();
     bool SaveAll();
@@ -62,17 +58,13 @@ private:
     void ApplyColorTheme(int color);
     void ApplyWindowShape(int shape);
     void ApplyFonts();
-    void DrawRoomTabs(HDC dc, int room);
     void OnClockTick();
 
-    // Popup menu.
+    // The popup menu.
     void BuildPopupMenu();
-    CMenuHandle& Menu(EMenu menu);
+    int RadioIndex(EMenu menu) const;
     void RefreshTimeMenu();
-    void ShowPopupMenu(POINT screenPoint);
-    // Moves the radio mark of the colour, style, time or title menu to the stored choice.
-    void MarkRadioGroup(EMenu menu);
-    void CheckFlag(unsigned id, bool checked);
+    void OnTrayNotify(LPARAM mouseMessage);
 
     // Commands.
     void ChooseColorTheme(int color);
@@ -82,61 +74,20 @@ private:
     void ToggleMondayFirst();
     void ToggleWeekNumbers();
     void ToggleFullView();
-    void OpenWebPage(const char* url) const;
-
-    // Tray icon.
-    void AddTrayIcon(bool showBalloon);
-    void RemoveTrayIcon();
-
-    // The note area as the room rules see it.
-    std::string GetNotesText() const override;
-    void SetNotesText(const std::string& text, ECaret caret) override;
-    std::string GetSearchText() const override;
-    void LayoutRoom(int room) override;
-    void ShowSearchBox(bool show, bool focus) override;
-    std::string GetSelDayKey() const override;
-    void MarkNotedDays() override;
-    void RedrawWindow() override;
 
     HICON m_hIcon = nullptr;
-    int m_nTitleHeight = SLayout::kTitleHeight;
-    bool m_bDragging = false;
     bool m_bFirstRun = false;
     CMonthCalCtrl m_calendar;
     SSettings m_settings;
-    COLORREF m_crBack = 0;
-    COLORREF m_crFrame = 0;
-    COLORREF m_crText = 0;
+    SLayout m_layout;
     CToolTipCtrl m_toolTip;
     QTime m_timeShown = 0;
-    CEdit m_editNotes;
-    CEdit m_editSearch;
-    CFontHandle m_fontTitle;
-    CFontHandle m_fontNotes;
     CFontHandle m_fontCalendar;
-    std::unique_ptr<CFontHandle> m_pFontTab;
-    std::unique_ptr<CFontHandle> m_pFontTabBold;
-    SRect m_rcNotesHome;
-    SRect m_rcNotesStatic;
-    SRect m_rcNotesSearch;
-    SRect m_rcTabDynamic;
-    SRect m_rcTabStatic;
-    SRect m_rcTabSearch;
-    SRect m_rcClient;
-    SRect m_rcTitle;
-    SRect m_rcMenuButton;
-    SRect m_rcSearchBox;
-    CMenuHandle m_menuMain;
-    CMenuHandle m_menuTime;
-    CMenuHandle m_menuColor;
-    CMenuHandle m_menuStyle;
-    CMenuHandle m_menuTitle;
-    CMenuHandle m_menuFont;
-    CMenuHandle m_menuFlags;
-    CMenuHandle m_menuHelp;
-    CMenuHandle m_menuBackup;
-    POINT m_ptDragAnchor{};
-    NOTIFYICONDATAA m_nid{};
+    CNoteArea m_noteArea{m_calendar};
+    CWindowPainter m_painter;
+    CPopupMenu m_menu;
+    CTrayIcon m_tray;
+    CWindowDrag m_drag;
 };
 
 // The one main window of the process.

@@ -1,22 +1,22 @@
-// The calendar's selected day and its bold noted days.
-#include "app/quillet_dlg_win.h"
+#include "notes/calendar_win.h"
 
+#include "base/time_format.h"
 #include "notes/calendar_marks.h"
 
-std::string CQuilletDlg::GetSelDayKey() const {
+std::string GetSelDayKey(const CMonthCalCtrl& calendar) {
     SYSTEMTIME date{};
-    if (!m_calendar.GetCurSel(date)) {
-        return FormatTime(0, "%d%m%y");
+    if (!calendar.GetCurSel(date)) {
+        return FormatTime(0, kDayKeyPattern);
     }
     return DayKeyFromDate(date.wYear, date.wMonth, date.wDay);
 }
 
-void CQuilletDlg::MarkNotedDays() {
+void MarkNotedDays(const CMonthCalCtrl& calendar, const DayArray& days) {
     const std::vector<uint32_t> marks =
-        MakeDayStates(m_calendar.GetMonthRangeWithDayStates(), GetSelDayKey(), m_arrDays);
+        MakeDayStates(calendar.GetMonthRangeWithDayStates(), GetSelDayKey(calendar), days);
     if (marks.empty()) {
         return;
     }
     std::vector<MONTHDAYSTATE> states(marks.begin(), marks.end());
-    m_calendar.SetDayState(states);
+    calendar.SetDayState(states);
 }

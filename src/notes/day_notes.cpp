@@ -39,7 +39,7 @@ std::string DayKeyFromDate(int year, int month, int day) {
     if (midnight == -1) {
         return std::string();
     }
-    return FormatTime(midnight, "%d%m%y");
+    return FormatTime(midnight, kDayKeyPattern);
 }
 
 std::string FormatDayDate(const SDay& day, int order, const std::string& separator) {

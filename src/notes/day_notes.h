@@ -1,24 +1,10 @@
 #pragma once
 
+#include "base/day_note.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <vector>
-
-// One day note: the date key ("%d%m%y" of the day in local time), then the note text.
-struct SDay {
-    std::string strDate;
-    std::string strNote;
-};
-
-inline bool operator==(const SDay& a, const SDay& b) {
-    return a.strDate == b.strDate && a.strNote == b.strNote;
-}
-inline bool operator!=(const SDay& a, const SDay& b) {
-    return !(a == b);
-}
-
-using DayArray = std::vector<SDay>;
 
 // The date key of a calendar day; empty when the date cannot be converted to local time.
 std::string DayKeyFromDate(int year, int month, int day);

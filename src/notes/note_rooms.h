@@ -1,11 +1,9 @@
 #pragma once
 
+#include "base/layout.h"
 #include "notes/day_notes.h"
 
 #include <string>
-
-// The three rooms of the note area.
-enum ENoteRoom { kRoomDynamic = 0, kRoomStatic = 1, kRoomSearch = 2 };
 
 // Where the caret goes when the notes edit gets a new text.
 enum class ECaret { End, Start, Keep };

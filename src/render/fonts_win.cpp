@@ -16,8 +16,3 @@ std::unique_ptr<CFontHandle> CreateTahomaFont(int kind) {
     lstrcpynA(lf.lfFaceName, "Tahoma", LF_FACESIZE);
     return std::make_unique<CFontHandle>(CreateFontIndirectA(&lf));
 }
-
-CFontHandle CreateStoredFont(const SLogFont& font) {
-    const LOGFONTA lf = ToLOGFONT(font);
-    return CFontHandle(CreateFontIndirectA(&lf));
-}

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "storage/settings.h"
 #include "win/handles_win.h"
 
 #include <memory>
@@ -8,6 +7,3 @@
 // The fixed Tahoma fonts: 0 normal, 1 italic, 2 weight 600, 3 underlined (all 11 pixels),
 // 4 normal at 8 pixels; any other kind as 0.
 std::unique_ptr<CFontHandle> CreateTahomaFont(int kind);
-
-// Builds a font object from a stored description.
-CFontHandle CreateStoredFont(const SLogFont& font);

@@ -21,32 +21,31 @@ const unsigned char* CMemoryReader::TakeContiguous(size_t& size) {
     return rest;
 }
 
-void CMemoryReader::Write(const void*, size_t) {
-    throw CArchiveError("stream is read-only");
-}
-
-size_t CMemoryWriter::Read(void*, size_t) {
-    throw CArchiveError("stream is write-only");
-}
-
-CDataArchive::CDataArchive(IArchiveStream& stream, Mode mode) : m_stream(&stream), m_mode(mode) {
+CDataArchive::CDataArchive(IArchiveReader& in, Mode mode) {
     if (mode == Mode::Load) {
+        m_reader = &in;
         size_t size = 0;
-        m_in = stream.TakeContiguous(size);
+        m_in = in.TakeContiguous(size);
         m_inEnd = m_in != nullptr ? m_in + size : nullptr;
     }
 }
 
+CDataArchive::CDataArchive(IArchiveWriter& out, Mode mode) {
+    if (mode == Mode::Store) {
+        m_writer = &out;
+    }
+}
+
 void CDataArchive::ModeError(Mode mode) const {
-    if (m_stream == nullptr) {
+    if (m_closed) {
         throw CArchiveError("archive is closed");
     }
-    throw CArchiveError(mode == Mode::Store ? "archive is loading" : "archive is storing");
+    throw CArchiveError(mode == Mode::Store ? "archive is not storing" : "archive is not loading");
 }
 
 void CDataArchive::Flush() {
     if (m_pos != 0) {
-        m_stream->Write(m_buffer, m_pos);
+        m_writer->Write(m_buffer, m_pos);
         m_pos = 0;
     }
 }
@@ -59,7 +58,7 @@ void CDataArchive::WriteBytes(const void* data, size_t size) {
         }
         // Large blocks go past the buffer once it is empty.
         if (m_pos == 0 && size >= kBufferSize) {
-            m_stream->Write(p, size);
+            m_writer->Write(p, size);
             return;
         }
         const size_t n = size < kBufferSize - m_pos ? size : kBufferSize - m_pos;
@@ -71,11 +70,12 @@ void CDataArchive::WriteBytes(const void* data, size_t size) {
 }
 
 uint64_t CDataArchive::Remaining() const {
-    return static_cast<uint64_t>(m_inEnd - m_in) + m_stream->Remaining();
+    RequireMode(Mode::Load);
+    return static_cast<uint64_t>(m_inEnd - m_in) + m_reader->Remaining();
 }
 
 void CDataArchive::Refill() {
-    const size_t got = m_stream->Read(m_buffer, kBufferSize);
+    const size_t got = m_reader->Read(m_buffer, kBufferSize);
     if (got == 0) {
         throw CArchiveError("unexpected end of file");
     }
@@ -90,7 +90,7 @@ void CDataArchive::ReadBytes(void* data, size_t size) {
             if (size >= kBufferSize) {
                 // Large blocks are read straight into place.
                 while (size != 0) {
-                    const size_t got = m_stream->Read(p, size);
+                    const size_t got = m_reader->Read(p, size);
                     if (got == 0) {
                         throw CArchiveError("unexpected end of file");
                     }
@@ -255,11 +255,11 @@ uint64_t CDataArchive::CountedSize(uint64_t length) {
 }
 
 void CDataArchive::Close() {
-    if (m_stream == nullptr) {
-        return;
-    }
-    if (m_mode == Mode::Store) {
+    if (m_writer != nullptr) {
         Flush();
     }
-    m_stream = nullptr;
+    m_reader = nullptr;
+    m_writer = nullptr;
+    m_in = m_inEnd = nullptr;
+    m_closed = true;
 }

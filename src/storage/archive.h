@@ -12,17 +12,15 @@ public:
     explicit CArchiveError(const char* what) : std::runtime_error(what) {}
 };
 
-// Bytes under an archive: a file or a piece of memory.
-class IArchiveStream {
+// Bytes an archive loads from: a file or a piece of memory.
+class IArchiveReader {
 public:
-    virtual ~IArchiveStream() = default;
+    virtual ~IArchiveReader() = default;
     // Reads up to size bytes; returns how many were read (0 at the end). Throws on a read error.
     virtual size_t Read(void* data, size_t size) = 0;
-    // Writes all bytes or throws.
-    virtual void Write(const void* data, size_t size) = 0;
-    // Bytes that a reader can still get from the current position.
+    // Bytes that can still be read from the current position.
     virtual uint64_t Remaining() const = 0;
-    // A stream held in memory hands over the rest of its bytes for reading in place; others
+    // A reader held in memory hands over the rest of its bytes for reading in place; others
     // return nullptr.
     virtual const unsigned char* TakeContiguous(size_t& size) {
         size = 0;
@@ -30,15 +28,22 @@ public:
     }
 };
 
+// Bytes an archive stores to.
+class IArchiveWriter {
+public:
+    virtual ~IArchiveWriter() = default;
+    // Writes all bytes or throws.
+    virtual void Write(const void* data, size_t size) = 0;
+};
+
 // Reads from a block of memory that the caller keeps alive.
-class CMemoryReader : public IArchiveStream {
+class CMemoryReader : public IArchiveReader {
 public:
     CMemoryReader(const void* data, size_t size)
         : m_data(static_cast<const unsigned char*>(data)), m_size(size) {}
     explicit CMemoryReader(const std::string& bytes) : CMemoryReader(bytes.data(), bytes.size()) {}
 
     size_t Read(void* data, size_t size) override;
-    void Write(const void* data, size_t size) override;
     uint64_t Remaining() const override { return m_size - m_pos; }
     const unsigned char* TakeContiguous(size_t& size) override;
 
@@ -49,14 +54,12 @@ private:
 };
 
 // Collects written bytes in memory; a save serializes here first and then replaces the file.
-class CMemoryWriter : public IArchiveStream {
+class CMemoryWriter : public IArchiveWriter {
 public:
     void Reserve(size_t size) { m_bytes.reserve(size); }
-    size_t Read(void* data, size_t size) override;
     void Write(const void* data, size_t size) override {
         m_bytes.append(static_cast<const char*>(data), size);
     }
-    uint64_t Remaining() const override { return 0; }
 
     const std::string& Bytes() const { return m_bytes; }
     std::string TakeBytes() { return std::move(m_bytes); }
@@ -65,13 +68,15 @@ private:
     std::string m_bytes;
 };
 
-// Little-endian binary archive with a 4096-byte buffer over one stream and one direction.
+// Little-endian binary archive with a 4096-byte buffer over one stream and one direction. A
+// direction that does not match the stream makes every operation fail.
 class CDataArchive {
 public:
     enum class Mode { Store, Load };
     static constexpr size_t kBufferSize = 4096;
 
-    CDataArchive(IArchiveStream& stream, Mode mode);
+    CDataArchive(IArchiveReader& in, Mode mode);
+    CDataArchive(IArchiveWriter& out, Mode mode);
     CDataArchive(const CDataArchive&) = delete;
     CDataArchive& operator=(const CDataArchive&) = delete;
 
@@ -85,7 +90,7 @@ public:
     uint8_t ReadByte();
     std::string ReadString() {
         // Most texts are already in the window with a one- or three-byte length.
-        if (m_stream != nullptr && m_mode == Mode::Load && m_in != m_inEnd) {
+        if (m_reader != nullptr && m_in != m_inEnd) {
             const size_t window = static_cast<size_t>(m_inEnd - m_in);
             size_t prefix = 1;
             size_t length = m_in[0];
@@ -115,7 +120,7 @@ public:
 
 private:
     void RequireMode(Mode mode) const {
-        if (m_stream == nullptr || m_mode != mode) {
+        if ((mode == Mode::Load ? m_reader == nullptr : m_writer == nullptr)) {
             ModeError(mode);
         }
     }
@@ -128,8 +133,10 @@ private:
     template <typename T> void WriteLE(T value);
     template <typename T> T ReadLE();
 
-    IArchiveStream* m_stream;
-    Mode m_mode;
+    // Only the one that matches the direction is set; both are null once closed.
+    IArchiveReader* m_reader = nullptr;
+    IArchiveWriter* m_writer = nullptr;
+    bool m_closed = false;
     unsigned char m_buffer[kBufferSize];
     size_t m_pos = 0; // next byte to write in the buffer
     // The bytes ready for reading: part of the buffer, or a whole stream held in memory.

@@ -7,7 +7,7 @@
 #include <string>
 
 // A data file opened for exclusive reading, readable through an archive.
-class CReadFile : public IArchiveStream {
+class CReadFile : public IArchiveReader {
 public:
     CReadFile();
     ~CReadFile() override;
@@ -17,7 +17,6 @@ public:
     bool Open(const std::string& path);
 
     size_t Read(void* data, size_t size) override;
-    void Write(const void* data, size_t size) override;
     uint64_t Remaining() const override;
     // Reads the rest of the file in one call, so the archive can parse it in place; files larger
     // than any data file of the program are streamed instead.

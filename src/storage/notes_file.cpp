@@ -24,7 +24,7 @@ std::string SerializeNotes(const DayArray& days, const std::string& everyDay) {
     return out.TakeBytes();
 }
 
-bool ReadNotes(DayArray& days, std::string& everyDay, IArchiveStream& stream) {
+bool ReadNotes(DayArray& days, std::string& everyDay, IArchiveReader& stream) {
     try {
         CDataArchive ar(stream, CDataArchive::Mode::Load);
         everyDay = ar.ReadString();

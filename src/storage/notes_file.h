@@ -1,14 +1,14 @@
 #pragma once
 
-#include "notes/day_notes.h"
+#include "base/day_note.h"
 
 #include <string>
 
-class IArchiveStream;
+class IArchiveReader;
 
 std::string SerializeNotes(const DayArray& days, const std::string& everyDay);
 // Appends the records to days. False when the stream ends early; what was read stays.
-bool ReadNotes(DayArray& days, std::string& everyDay, IArchiveStream& stream);
+bool ReadNotes(DayArray& days, std::string& everyDay, IArchiveReader& stream);
 
 // Replaces the file with the every-day note and the day notes in array order. On false the
 // previous file is untouched.

@@ -5,26 +5,6 @@
 
 #include <cstring>
 
-std::string SLogFont::Face() const {
-    return std::string(lfFaceName, strnlen(lfFaceName, kFaceSize));
-}
-
-void SLogFont::SetFace(const std::string& face) {
-    std::memset(lfFaceName, 0, kFaceSize);
-    const size_t n = strnlen(face.c_str(), kFaceSize - 1);
-    std::memcpy(lfFaceName, face.data(), n);
-}
-
-bool operator==(const SLogFont& a, const SLogFont& b) {
-    return a.lfHeight == b.lfHeight && a.lfWidth == b.lfWidth && a.lfEscapement == b.lfEscapement &&
-           a.lfOrientation == b.lfOrientation && a.lfWeight == b.lfWeight &&
-           a.lfItalic == b.lfItalic && a.lfUnderline == b.lfUnderline &&
-           a.lfStrikeOut == b.lfStrikeOut && a.lfCharSet == b.lfCharSet &&
-           a.lfOutPrecision == b.lfOutPrecision && a.lfClipPrecision == b.lfClipPrecision &&
-           a.lfQuality == b.lfQuality && a.lfPitchAndFamily == b.lfPitchAndFamily &&
-           std::memcmp(a.lfFaceName, b.lfFaceName, SLogFont::kFaceSize) == 0;
-}
-
 std::string ScrambleText(const std::string& text, bool unscramble) {
     std::string out(text);
     for (char& c : out) {
@@ -32,12 +12,6 @@ std::string ScrambleText(const std::string& text, bool unscramble) {
         c = static_cast<char>(unscramble ? b + kScrambleK : b - kScrambleK);
     }
     return out;
-}
-
-void FillDefaultLogFont(SLogFont& font) {
-    font = SLogFont();
-    font.lfHeight = -11;
-    font.SetFace("Tahoma");
 }
 
 bool IsPointOnDesktop(SPoint point, const SRect& desktop) {
@@ -62,7 +36,7 @@ void SetDefaultSettings(SSettings& settings, const SRect& window, const SRect& d
     settings.nShape = 0;
     settings.nColor = 0;
     settings.nGradient = 0;
-    settings.nTimeFormat = 43;
+    settings.nTimeFormat = kDefaultTimeFormat;
     settings.nFullView = 1;
     settings.nRoom = 0;
     settings.bLockMoving = false;
@@ -73,7 +47,7 @@ void SetDefaultSettings(SSettings& settings, const SRect& window, const SRect& d
     settings.nReserved2 = 0;
     settings.nReserved3 = 0;
     settings.strReserved.clear();
-    settings.strCustomFormat = "%d %B";
+    settings.strCustomFormat = kDefaultCustomFormat;
 }
 
 void RefreshStoredPosition(SSettings& settings, const SRect& window, const SRect& desktop) {
@@ -121,7 +95,7 @@ std::string SerializeSettings(const SSettings& s) {
     return out.TakeBytes();
 }
 
-bool ReadSettings(SSettings& s, IArchiveStream& stream) {
+bool ReadSettings(SSettings& s, IArchiveReader& stream) {
     FillDefaultLogFont(s.lfTitle);
     FillDefaultLogFont(s.lfNotes);
     FillDefaultLogFont(s.lfCalendar);

@@ -32,7 +32,7 @@ SDataPaths SDataPaths::In(const std::string& appData, char separator) {
 void SetDefaultNotes(DayArray& days, std::string& everyDay, const SDataPaths& paths, QTime now) {
     CreateFolder(paths.folder);
     days.clear();
-    days.push_back(SDay{FormatTime(now, "%d%m%y"), "My first note..."});
+    days.push_back(SDay{FormatTime(now, kDayKeyPattern), "My first note..."});
     everyDay = "Every day area...";
 }
 

@@ -2,7 +2,7 @@
 
 #include "base/geometry.h"
 #include "base/time_format.h"
-#include "notes/day_notes.h"
+#include "base/day_note.h"
 #include "storage/settings.h"
 
 #include <string>

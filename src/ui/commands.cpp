@@ -2,66 +2,49 @@
 
 namespace {
 
-bool InRange(unsigned id, unsigned first, unsigned last) {
-    return id >= first && id <= last;
+using R = ECommandRoute;
+
+constexpr SCommandRange One(unsigned id, ECommandRoute route) {
+    return SCommandRange{id, id, route};
 }
 
+const SCommandRange kCommands[] = {
+    One(ID_COLOR_RANDOM, R::RandomColor),
+    {ID_COLOR_FIRST, ID_COLOR_ROUTE_LAST, R::ColorTheme},
+    {ID_SHAPE_FIRST, ID_SHAPE_LAST, R::Shape},
+    One(ID_TIME_CUSTOM, R::CustomClockFormat),
+    {ID_TIME_FIRST, ID_TIME_FIXED_LAST, R::ClockFormat},
+    {ID_GRADIENT_FIRST, ID_GRADIENT_LAST, R::Gradient},
+    One(ID_LOCK_MOVING, R::LockMoving),
+    One(ID_ALWAYS_TOP, R::AlwaysTop),
+    One(ID_MONDAY_FIRST, R::MondayFirst),
+    One(ID_WEEK_NUMBERS, R::WeekNumbers),
+    {ID_FONT_TITLE, ID_FONT_CALENDAR, R::Font},
+    One(ID_SAVE_DATA, R::SaveData),
+    One(ID_LOAD_DATA, R::LoadData),
+    One(ID_HELP_TOPICS, R::HelpPage),
+    One(ID_HOME_PAGE, R::HomePage),
+    One(ID_CONTACT, R::ContactPage),
+    One(ID_ABOUT, R::About),
+    One(ID_EXIT, R::Exit),
+    One(ID_FULL_COMPACT, R::FullCompact),
+    One(ID_SAVE_ALL, R::SaveAll),
+};
+
 } // namespace
+
+SCommandTable CommandTable() {
+    return SCommandTable{kCommands, sizeof kCommands / sizeof kCommands[0]};
+}
 
 ECommandRoute RouteCommand(unsigned id, unsigned notifyCode, bool hasHandlerInfo) {
     if (notifyCode != 0 || hasHandlerInfo) {
         return ECommandRoute::Platform;
     }
-    if (id == ID_COLOR_RANDOM) {
-        return ECommandRoute::RandomColor;
+    for (const SCommandRange& row : kCommands) {
+        if (id >= row.first && id <= row.last) {
+            return row.route;
+        }
     }
-    if (InRange(id, ID_COLOR_FIRST, 328)) {
-        return ECommandRoute::ColorTheme;
-    }
-    if (InRange(id, ID_SHAPE_FIRST, ID_SHAPE_LAST)) {
-        return ECommandRoute::Shape;
-    }
-    if (id == ID_TIME_CUSTOM) {
-        return ECommandRoute::CustomClockFormat;
-    }
-    if (InRange(id, ID_TIME_FIRST, ID_TIME_FIXED_LAST)) {
-        return ECommandRoute::ClockFormat;
-    }
-    if (InRange(id, ID_GRADIENT_FIRST, ID_GRADIENT_LAST)) {
-        return ECommandRoute::Gradient;
-    }
-    switch (id) {
-    case ID_LOCK_MOVING:
-        return ECommandRoute::LockMoving;
-    case ID_ALWAYS_TOP:
-        return ECommandRoute::AlwaysTop;
-    case ID_MONDAY_FIRST:
-        return ECommandRoute::MondayFirst;
-    case ID_WEEK_NUMBERS:
-        return ECommandRoute::WeekNumbers;
-    case ID_FONT_TITLE:
-    case ID_FONT_NOTES:
-    case ID_FONT_CALENDAR:
-        return ECommandRoute::Font;
-    case ID_SAVE_DATA:
-        return ECommandRoute::SaveData;
-    case ID_LOAD_DATA:
-        return ECommandRoute::LoadData;
-    case ID_HELP_TOPICS:
-        return ECommandRoute::HelpPage;
-    case ID_HOME_PAGE:
-        return ECommandRoute::HomePage;
-    case ID_CONTACT:
-        return ECommandRoute::ContactPage;
-    case ID_ABOUT:
-        return ECommandRoute::About;
-    case ID_EXIT:
-        return ECommandRoute::Exit;
-    case ID_FULL_COMPACT:
-        return ECommandRoute::FullCompact;
-    case ID_SAVE_ALL:
-        return ECommandRoute::SaveAll;
-    default:
-        return ECommandRoute::Absorb;
-    }
+    return ECommandRoute::Absorb;
 }

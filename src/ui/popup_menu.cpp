@@ -18,6 +18,9 @@ constexpr SMenuEntry Sub(const char* text, EMenu menu) {
 constexpr SMenuEntry Time(unsigned format) {
     return SMenuEntry{K::TimeFormat, nullptr, ID_TIME_FIRST + format, EMenu::Main};
 }
+constexpr SMenuEntry Theme(unsigned index) {
+    return SMenuEntry{K::Theme, nullptr, ID_COLOR_FIRST + index, EMenu::Main};
+}
 
 const SMenuEntry kMain[] = {
     {K::FullCompact, nullptr, ID_FULL_COMPACT, EMenu::Main},
@@ -49,14 +52,14 @@ const SMenuEntry kFlags[] = {
 const SMenuEntry kColor[] = {
     Cmd("Random", ID_COLOR_RANDOM),
     Sep(),
-    Cmd("Blue", 320),
-    Cmd("Green", 321),
-    Cmd("Red", 322),
-    Cmd("Yellow", 323),
-    Cmd("Gray", 324),
-    Cmd("Light Green", 325),
-    Cmd("Lilac", 326),
-    Cmd("Beige", 327),
+    Theme(0),
+    Theme(1),
+    Theme(2),
+    Theme(3),
+    Theme(4),
+    Theme(5),
+    Theme(6),
+    Theme(7),
 };
 
 const SMenuEntry kTime[] = {
@@ -73,12 +76,15 @@ const SMenuEntry kTime[] = {
     Cmd("Custom...", ID_TIME_CUSTOM),
 };
 
-const SMenuEntry kTitle[] = {Cmd("Gradient A", 360), Cmd("Gradient B", 361)};
+const SMenuEntry kTitle[] = {
+    Cmd("Gradient A", ID_GRADIENT_FIRST),
+    Cmd("Gradient B", ID_GRADIENT_FIRST + 1),
+};
 
 const SMenuEntry kStyle[] = {
-    Cmd("Rectangle", 330),
-    Cmd("Rounding top", 331),
-    Cmd("Rounding all", 332),
+    Cmd("Rectangle", ID_SHAPE_FIRST),
+    Cmd("Rounding top", ID_SHAPE_FIRST + 1),
+    Cmd("Rounding all", ID_SHAPE_FIRST + 2),
 };
 
 const SMenuEntry kFont[] = {
@@ -94,6 +100,13 @@ const SMenuEntry kHelp[] = {
     Cmd("Contact Form", ID_CONTACT),
     Sep(),
     Cmd("About...", ID_ABOUT),
+};
+
+const SRadioGroup kRadioGroups[] = {
+    {EMenu::Color, ID_COLOR_FIRST, ID_COLOR_LAST},
+    {EMenu::Style, ID_SHAPE_FIRST, ID_SHAPE_MARK_LAST},
+    {EMenu::Time, ID_TIME_FIRST, ID_TIME_CUSTOM},
+    {EMenu::Title, ID_GRADIENT_FIRST, ID_GRADIENT_MARK_LAST},
 };
 
 template <size_t N> SMenuTable Table(const SMenuEntry (&entries)[N]) {
@@ -130,4 +143,13 @@ SMenuTable MenuTable(EMenu menu) {
     default:
         return SMenuTable{nullptr, 0};
     }
+}
+
+const SRadioGroup* RadioGroupOf(EMenu menu) {
+    for (const SRadioGroup& group : kRadioGroups) {
+        if (group.menu == menu) {
+            return &group;
+        }
+    }
+    return nullptr;
 }

@@ -10,6 +10,7 @@ struct SMenuEntry {
         Command, // text and command id
         Separator,
         Submenu,     // text and the submenu
+        Theme,       // the name of colour theme `id - 320`
         TimeFormat,  // the current time in clock format `id - 340`
         FullCompact, // "Compact" while Full, "Full" while Compact
     };
@@ -17,6 +18,11 @@ struct SMenuEntry {
     const char* text;
     unsigned id;
     EMenu submenu;
+
+    // Entries whose text the owner of the menu supplies.
+    bool HasOwnerText() const {
+        return kind == EKind::Theme || kind == EKind::TimeFormat || kind == EKind::FullCompact;
+    }
 };
 
 struct SMenuTable {
@@ -28,3 +34,14 @@ SMenuTable MenuTable(EMenu menu);
 
 // The order in which the menus are created; the main menu comes last, after its submenus.
 extern const EMenu kMenuBuildOrder[static_cast<size_t>(EMenu::Count)];
+
+// A group of items of which one carries a radio mark: the item first + the stored index, when it
+// lies in first..last.
+struct SRadioGroup {
+    EMenu menu;
+    unsigned first;
+    unsigned last;
+};
+
+// The radio group of a menu; nullptr for menus without one.
+const SRadioGroup* RadioGroupOf(EMenu menu);

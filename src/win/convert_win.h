@@ -1,7 +1,8 @@
 #pragma once
 
 #include "base/geometry.h"
-#include "storage/settings.h"
+#include "base/log_font.h"
+#include "win/handles_win.h"
 
 #include <windows.h>
 
@@ -53,4 +54,10 @@ inline SLogFont ToSLogFont(const LOGFONTA& lf) {
     std::memcpy(f.lfFaceName, lf.lfFaceName, sizeof f.lfFaceName);
     f.lfFaceName[SLogFont::kFaceSize - 1] = '\0';
     return f;
+}
+
+// A font object built from a stored description.
+inline CFontHandle CreateStoredFont(const SLogFont& font) {
+    const LOGFONTA lf = ToLOGFONT(font);
+    return CFontHandle(::CreateFontIndirectA(&lf));
 }

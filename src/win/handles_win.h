@@ -73,11 +73,20 @@ private:
     HDC m_dc;
 };
 
-// A popup menu; destroyed with its submenus when it goes unless attached to a parent menu.
+// A popup menu, destroyed with its submenus when it goes. A submenu attached to a parent belongs
+// to the parent from then on: Release hands it over, so that it is destroyed once, with it.
 class CMenuHandle {
 public:
     CMenuHandle() = default;
     ~CMenuHandle() { Reset(); }
+    CMenuHandle(CMenuHandle&& other) noexcept : m_menu(other.Release()) {}
+    CMenuHandle& operator=(CMenuHandle&& other) noexcept {
+        if (this != &other) {
+            Reset();
+            m_menu = other.Release();
+        }
+        return *this;
+    }
     CMenuHandle(const CMenuHandle&) = delete;
     CMenuHandle& operator=(const CMenuHandle&) = delete;
 
@@ -87,8 +96,9 @@ public:
         return m_menu != nullptr;
     }
     HMENU Get() const { return m_menu; }
+    HMENU Release() { return std::exchange(m_menu, nullptr); }
     void Reset() {
-        if (m_menu != nullptr && IsMenu(m_menu)) {
+        if (m_menu != nullptr) {
             DestroyMenu(m_menu);
         }
         m_menu = nullptr;

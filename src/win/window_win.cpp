@@ -2,6 +2,8 @@
 
 #include "win/convert_win.h"
 
+#include <shellapi.h>
+
 std::string CWnd::GetWindowText() const {
     const int length = ::GetWindowTextLengthA(m_hWnd);
     if (length <= 0) {
@@ -38,4 +40,8 @@ SRect DesktopRect() {
     RECT rc{};
     ::GetWindowRect(::GetDesktopWindow(), &rc);
     return ToSRect(rc);
+}
+
+void ShellOpen(const std::string& target, int show) {
+    ::ShellExecuteA(nullptr, "open", target.c_str(), nullptr, nullptr, show);
 }

@@ -39,3 +39,7 @@ protected:
 
 // The screen rectangle of the desktop window (the primary display).
 SRect DesktopRect();
+
+// Opens a web address or a "mailto:" address with the shell's "open" verb; the result is not
+// examined.
+void ShellOpen(const std::string& target, int show = SW_SHOWNORMAL);

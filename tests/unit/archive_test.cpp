@@ -31,7 +31,7 @@ std::string ReadOne(const std::string& bytes) {
 }
 
 // Hands out at most a few bytes per call, as a slow file or pipe may.
-class CTrickleReader : public IArchiveStream {
+class CTrickleReader : public IArchiveReader {
 public:
     explicit CTrickleReader(std::string bytes) : m_bytes(std::move(bytes)) {}
     size_t Read(void* data, size_t size) override {
@@ -40,7 +40,6 @@ public:
         m_pos += n;
         return n;
     }
-    void Write(const void*, size_t) override { throw CArchiveError("read-only"); }
     uint64_t Remaining() const override { return m_bytes.size() - m_pos; }
 
 private:
@@ -224,7 +223,7 @@ TEST(ArchiveBuffer, ValuesStraddlingTheBufferRoundTrip) {
         SCOPED_TRACE(pass == 0 ? "memory" : "trickle");
         CMemoryReader whole(out.Bytes());
         CTrickleReader trickle(out.Bytes());
-        IArchiveStream& stream = pass == 0 ? static_cast<IArchiveStream&>(whole) : trickle;
+        IArchiveReader& stream = pass == 0 ? static_cast<IArchiveReader&>(whole) : trickle;
         CDataArchive load(stream, CDataArchive::Mode::Load);
         size_t t = 0;
         for (int i = 0; i < 1500; ++i) {

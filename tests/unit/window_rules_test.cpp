@@ -1,9 +1,14 @@
 // Layout, themes, window regions and command routing of the main window.
-#include "render/layout.h"
+#include "base/layout.h"
 #include "render/themes.h"
 #include "ui/commands.h"
+#include "ui/popup_menu.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -80,22 +85,69 @@ TEST(Commands, NotificationsAndQueriesGoToThePlatform) {
     EXPECT_EQ(RouteCommand(353, 0, true), ECommandRoute::Platform);
 }
 
-TEST(Commands, RangesAndSingleCommands) {
-    EXPECT_EQ(RouteCommand(320, 0, false), ECommandRoute::ColorTheme);
-    EXPECT_EQ(RouteCommand(328, 0, false), ECommandRoute::ColorTheme);
-    EXPECT_EQ(RouteCommand(329, 0, false), ECommandRoute::RandomColor);
-    EXPECT_EQ(RouteCommand(334, 0, false), ECommandRoute::Shape);
-    EXPECT_EQ(RouteCommand(348, 0, false), ECommandRoute::ClockFormat);
-    EXPECT_EQ(RouteCommand(349, 0, false), ECommandRoute::CustomClockFormat);
-    EXPECT_EQ(RouteCommand(368, 0, false), ECommandRoute::Gradient);
-    EXPECT_EQ(RouteCommand(371, 0, false), ECommandRoute::AlwaysTop);
-    EXPECT_EQ(RouteCommand(382, 0, false), ECommandRoute::Font);
-    EXPECT_EQ(RouteCommand(386, 0, false), ECommandRoute::LoadData);
-    EXPECT_EQ(RouteCommand(391, 0, false), ECommandRoute::HomePage);
-    EXPECT_EQ(RouteCommand(394, 0, false), ECommandRoute::About);
-    EXPECT_EQ(RouteCommand(351, 0, false), ECommandRoute::FullCompact);
-    EXPECT_EQ(RouteCommand(353, 0, false), ECommandRoute::SaveAll);
-    EXPECT_EQ(RouteCommand(356, 0, false), ECommandRoute::Exit);
+// Every item of every menu, with the menu it stands in.
+std::vector<std::pair<EMenu, SMenuEntry>> AllItems() {
+    std::vector<std::pair<EMenu, SMenuEntry>> items;
+    for (const EMenu menu : kMenuBuildOrder) {
+        const SMenuTable table = MenuTable(menu);
+        for (size_t i = 0; i < table.count; ++i) {
+            if (table.entries[i].kind != SMenuEntry::EKind::Separator &&
+                table.entries[i].kind != SMenuEntry::EKind::Submenu) {
+                items.emplace_back(menu, table.entries[i]);
+            }
+        }
+    }
+    return items;
+}
+
+TEST(Commands, EveryMenuItemReachesAHandler) {
+    for (const auto& item : AllItems()) {
+        const ECommandRoute route = RouteCommand(item.second.id, 0, false);
+        EXPECT_NE(route, ECommandRoute::Absorb) << item.second.id;
+        EXPECT_NE(route, ECommandRoute::Platform) << item.second.id;
+    }
+}
+
+// A radio range holds a run of its menu's items from its first id on, and no item outside the
+// range does what an item inside does.
+TEST(Commands, EachRadioRangeCoversExactlyItsItems) {
+    for (const EMenu menu : kMenuBuildOrder) {
+        const SRadioGroup* group = RadioGroupOf(menu);
+        if (group == nullptr) {
+            continue;
+        }
+        std::vector<ECommandRoute> inside;
+        std::vector<ECommandRoute> outside;
+        unsigned next = group->first;
+        for (const auto& item : AllItems()) {
+            const unsigned id = item.second.id;
+            if (item.first != menu) {
+                continue;
+            }
+            if (id >= group->first && id <= group->last) {
+                EXPECT_EQ(id, next++);
+                inside.push_back(RouteCommand(id, 0, false));
+            } else {
+                outside.push_back(RouteCommand(id, 0, false));
+            }
+        }
+        EXPECT_FALSE(inside.empty());
+        for (const ECommandRoute route : outside) {
+            EXPECT_EQ(std::count(inside.begin(), inside.end(), route), 0) << group->first;
+        }
+    }
+}
+
+TEST(Commands, TheColourMenuListsEveryThemeInIndexOrder) {
+    unsigned themes = 0;
+    for (const auto& item : AllItems()) {
+        if (item.second.kind == SMenuEntry::EKind::Theme) {
+            EXPECT_EQ(item.first, EMenu::Color);
+            EXPECT_EQ(item.second.id, ID_COLOR_FIRST + themes++);
+        }
+    }
+    EXPECT_EQ(themes, static_cast<unsigned>(kThemeCount));
+    EXPECT_EQ(RadioGroupOf(EMenu::Color)->last - ID_COLOR_FIRST + 1, themes);
 }
 
 } // namespace

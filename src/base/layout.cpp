@@ -1,4 +1,4 @@
-#include "render/layout.h"
+#include "base/layout.h"
 
 namespace {
 
@@ -30,6 +30,37 @@ SLayout ComputeLayout(const SRect& client, const SRect& notesHome) {
     l.rcTabStatic = Tab(notesHome, 1);
     l.rcTabSearch = Tab(notesHome, 2);
     return l;
+}
+
+const SRect& RoomNotesRect(const SLayout& layout, int room) {
+    switch (room) {
+    case kRoomStatic:
+        return layout.rcNotesStatic;
+    case kRoomSearch:
+        return layout.rcNotesSearch;
+    default:
+        return layout.rcNotesHome;
+    }
+}
+
+const SRect& RoomTabRect(const SLayout& layout, int room) {
+    switch (room) {
+    case kRoomStatic:
+        return layout.rcTabStatic;
+    case kRoomSearch:
+        return layout.rcTabSearch;
+    default:
+        return layout.rcTabDynamic;
+    }
+}
+
+int RoomTabAt(const SLayout& layout, SPoint point, int chosenRoom) {
+    for (int room = kRoomDynamic; room <= kRoomSearch; ++room) {
+        if (RoomTabRect(layout, room).Contains(point) && room != chosenRoom) {
+            return room;
+        }
+    }
+    return -1;
 }
 
 int CalcTitleTextTop(int fontHeight, int titleHeight) {

@@ -1,8 +1,6 @@
-// Paints the whole client area off-screen and copies it in one block, so nothing flickers.
-#include "app/quillet_dlg_win.h"
+#include "render/painter_win.h"
 
-#include "render/clock_format.h"
-#include "render/themes.h"
+#include "render/fonts_win.h"
 #include "win/convert_win.h"
 
 namespace {
@@ -24,12 +22,30 @@ void SelectIfAny(HDC dc, HGDIOBJ object) {
     }
 }
 
+const char* const kTabLabels[3] = {"A", "B", "C"};
+
 } // namespace
 
-bool CQuilletDlg::OnPaint() {
-    CPaintDc paint(m_hWnd);
-    const int width = m_rcClient.Width();
-    const int height = m_rcClient.Height();
+void CWindowPainter::SetTheme(const STheme& theme) {
+    m_crBack = theme.crBack;
+    m_crFrame = theme.crFrame;
+    m_crText = theme.crText;
+}
+
+void CWindowPainter::SetTitleFont(const SLogFont& font) {
+    m_fontTitle = CreateStoredFont(font);
+}
+
+void CWindowPainter::CreateTabFonts() {
+    m_pFontTab = CreateTahomaFont(0);
+    m_pFontTabBold = CreateTahomaFont(2);
+}
+
+void CWindowPainter::Paint(HWND window, const SPaintScene& scene) const {
+    const SLayout& layout = scene.layout;
+    CPaintDc paint(window);
+    const int width = layout.rcClient.Width();
+    const int height = layout.rcClient.Height();
     CMemoryDc memory(paint.Get());
     CBitmapHandle bitmap(::CreateCompatibleBitmap(paint.Get(), width, height));
     const HDC dc = memory.Get();
@@ -43,14 +59,15 @@ bool CQuilletDlg::OnPaint() {
         CPenHandle chevronPen(::CreatePen(PS_SOLID, 3, m_crText));
         CPenHandle framePen(::CreatePen(PS_SOLID, 1, m_crFrame));
 
-        const RECT client = ToRECT(m_rcClient);
+        const RECT client = ToRECT(layout.rcClient);
         ::FillRect(dc, &client, backBrush.Get());
 
         SGradient gradient{};
         const STheme theme{"", m_crBack, m_crFrame, m_crText};
-        if (GradientFor(m_settings.nGradient, theme, gradient)) {
-            TRIVERTEX vertices[2] = {Vertex(0, 0, gradient.first),
-                                     Vertex(m_rcTitle.right, m_rcTitle.bottom, gradient.second)};
+        if (GradientFor(scene.gradient, theme, gradient)) {
+            TRIVERTEX vertices[2] = {
+                Vertex(0, 0, gradient.first),
+                Vertex(layout.rcTitle.right, layout.rcTitle.bottom, gradient.second)};
             GRADIENT_RECT rect{0, 1};
             ::GradientFill(dc, vertices, 2, &rect, 1,
                            gradient.vertical ? GRADIENT_FILL_RECT_V : GRADIENT_FILL_RECT_H);
@@ -60,24 +77,23 @@ bool CQuilletDlg::OnPaint() {
         const POINT chevron[3] = {{3, 9}, {8, 14}, {13, 9}};
         ::Polyline(dc, chevron, 3);
 
-        const RECT menuButton = ToRECT(m_rcMenuButton);
+        const RECT menuButton = ToRECT(layout.rcMenuButton);
         ::FrameRect(dc, &client, frameBrush.Get());
         ::FrameRect(dc, &menuButton, frameBrush.Get());
 
         SelectIfAny(dc, m_fontTitle.Get());
         ::SetBkMode(dc, TRANSPARENT);
         ::SetTextColor(dc, m_crText);
-        const std::string header = FormatHeaderText(m_settings.nTimeFormat, true,
-                                                    m_settings.strCustomFormat, CurrentTime());
-        RECT textBox{0, CalcTitleTextTop(m_settings.lfTitle.lfHeight, m_nTitleHeight),
-                     m_rcTitle.right, m_rcTitle.bottom};
-        ::DrawTextA(dc, header.c_str(), static_cast<int>(header.size()), &textBox, DT_CENTER);
+        RECT textBox{0, CalcTitleTextTop(scene.titleFontHeight, SLayout::kTitleHeight),
+                     layout.rcTitle.right, layout.rcTitle.bottom};
+        ::DrawTextA(dc, scene.header.c_str(), static_cast<int>(scene.header.size()), &textBox,
+                    DT_CENTER);
 
         ::SelectObject(dc, framePen.Get());
-        ::MoveToEx(dc, 0, m_rcTitle.bottom, nullptr);
-        ::LineTo(dc, m_rcTitle.right, m_rcTitle.bottom);
+        ::MoveToEx(dc, 0, layout.rcTitle.bottom, nullptr);
+        ::LineTo(dc, layout.rcTitle.right, layout.rcTitle.bottom);
 
-        DrawRoomTabs(dc, m_settings.nRoom);
+        DrawRoomTabs(dc, layout, scene.room);
 
         ::BitBlt(paint.Get(), 0, 0, width, height, dc, 0, 0, SRCCOPY);
         ::SelectObject(dc, oldFont);
@@ -85,10 +101,9 @@ bool CQuilletDlg::OnPaint() {
         ::SelectObject(dc, oldBrush);
     }
     ::SelectObject(dc, oldBitmap);
-    return true;
 }
 
-void CQuilletDlg::DrawRoomTabs(HDC dc, int room) {
+void CWindowPainter::DrawRoomTabs(HDC dc, const SLayout& layout, int room) const {
     CPenHandle framePen(::CreatePen(PS_SOLID, 1, m_crFrame));
     CPenHandle jointPen(::CreatePen(PS_SOLID, 3, RGB(255, 255, 255)));
     CBrushHandle whiteBrush(::CreateSolidBrush(RGB(255, 255, 255)));
@@ -98,25 +113,22 @@ void CQuilletDlg::DrawRoomTabs(HDC dc, int room) {
     const HGDIOBJ oldFont = ::GetCurrentObject(dc, OBJ_FONT);
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, m_crText);
-    if (room >= 0 && room <= 2) {
-        const SRect* tabs[3] = {&m_rcTabDynamic, &m_rcTabStatic, &m_rcTabSearch};
-        const char* labels[3] = {"A", "B", "C"};
+    if (IsKnownRoom(room)) {
         ::SelectObject(dc, framePen.Get());
-        for (int i = 0; i < 3; ++i) {
-            const bool selected = i == room;
+        for (int tabRoom = kRoomDynamic; tabRoom <= kRoomSearch; ++tabRoom) {
+            const bool selected = tabRoom == room;
             const CFontHandle* font = selected ? m_pFontTabBold.get() : m_pFontTab.get();
             SelectIfAny(dc, font != nullptr ? font->Get() : nullptr);
             ::SelectObject(dc, selected ? whiteBrush.Get() : backBrush.Get());
-            RECT tab = ToRECT(*tabs[i]);
+            RECT tab = ToRECT(RoomTabRect(layout, tabRoom));
             ::RoundRect(dc, tab.left, tab.top, tab.right, tab.bottom, 2, 2);
-            ::DrawTextA(dc, labels[i], 1, &tab, DT_CENTER);
+            ::DrawTextA(dc, kTabLabels[tabRoom], 1, &tab, DT_CENTER);
         }
-        const SRect* places[3] = {&m_rcNotesHome, &m_rcNotesStatic, &m_rcNotesSearch};
-        const SRect& place = *places[room];
+        const SRect& place = RoomNotesRect(layout, room);
         ::SelectObject(dc, whiteBrush.Get());
         ::SelectObject(dc, framePen.Get());
         ::RoundRect(dc, place.left - 2, place.top - 2, place.right + 2, place.bottom + 2, 4, 4);
-        const SRect& tab = *tabs[room];
+        const SRect& tab = RoomTabRect(layout, room);
         ::SelectObject(dc, jointPen.Get());
         ::MoveToEx(dc, tab.left, tab.top, nullptr);
         ::LineTo(dc, tab.right - 1, tab.top);

@@ -1,0 +1,230 @@
+// The command dispatcher, the popup menu's state, and the settings turned into the window's look.
+#include "app/quillet_dlg_win.h"
+
+#include "render/clock_format.h"
+#include "render/themes.h"
+#include "render/window_region_win.h"
+#include "ui/commands.h"
+#include "ui/links.h"
+#include "win/convert_win.h"
+
+#include <cstdlib>
+
+bool CQuilletDlg::OnCmdMsg(UINT id, UINT notifyCode, HWND control) {
+    switch (RouteCommand(id, notifyCode, false)) {
+    case ECommandRoute::Platform:
+        if (id == IDC_SEARCH && notifyCode == EN_CHANGE) {
+            m_noteArea.Rooms().OnChangeSearch();
+            return true;
+        }
+        return CDialog::OnCmdMsg(id, notifyCode, control);
+    case ECommandRoute::ColorTheme:
+        ChooseColorTheme(static_cast<int>(id - ID_COLOR_FIRST));
+        return true;
+    case ECommandRoute::RandomColor:
+        ChooseRandomColor();
+        return true;
+    case ECommandRoute::Shape:
+        ApplyWindowShape(static_cast<int>(id - ID_SHAPE_FIRST));
+        m_menu.MarkRadio(EMenu::Style, m_settings.nShape);
+        RedrawNow();
+        return true;
+    case ECommandRoute::ClockFormat:
+        m_settings.nTimeFormat = static_cast<int>(id - ID_TIME_FIRST);
+        m_menu.MarkRadio(EMenu::Time, m_settings.nTimeFormat);
+        RedrawNow();
+        return true;
+    case ECommandRoute::Gradient:
+        m_settings.nGradient = static_cast<int>(id - ID_GRADIENT_FIRST);
+        m_menu.MarkRadio(EMenu::Title, m_settings.nGradient);
+        RedrawNow();
+        return true;
+    case ECommandRoute::LockMoving:
+        ToggleLockMoving();
+        return true;
+    case ECommandRoute::AlwaysTop:
+        ToggleAlwaysTop();
+        return true;
+    case ECommandRoute::MondayFirst:
+        ToggleMondayFirst();
+        return true;
+    case ECommandRoute::WeekNumbers:
+        ToggleWeekNumbers();
+        return true;
+    case ECommandRoute::HelpPage:
+        ShellOpen(kHelpPageUrl);
+        return true;
+    case ECommandRoute::HomePage:
+        ShellOpen(kHomePageUrl);
+        return true;
+    case ECommandRoute::ContactPage:
+        ShellOpen(kContactPageUrl);
+        return true;
+    case ECommandRoute::Exit:
+        SaveAndClose(true);
+        return true;
+    case ECommandRoute::FullCompact:
+        ToggleFullView();
+        return true;
+    case ECommandRoute::SaveAll:
+        SaveAll();
+        return true;
+    case ECommandRoute::CustomClockFormat:
+    case ECommandRoute::Font:
+    case ECommandRoute::SaveData:
+    case ECommandRoute::LoadData:
+    case ECommandRoute::About:
+        // These join with their dialogs; until then they are absorbed.
+        return true;
+    case ECommandRoute::Absorb:
+        // Every command without a case is absorbed: Enter, Escape and close requests never end
+        // the window.
+        return true;
+    }
+    return true;
+}
+
+void CQuilletDlg::BuildPopupMenu() {
+    const QTime now = CurrentTime();
+    m_menu.Build(
+        [&](const SMenuEntry& entry) -> std::string {
+            switch (entry.kind) {
+            case SMenuEntry::EKind::Theme:
+                return ThemeFor(static_cast<int>(entry.id - ID_COLOR_FIRST)).name;
+            case SMenuEntry::EKind::TimeFormat:
+                return FormatHeaderText(static_cast<int>(entry.id - ID_TIME_FIRST), true,
+                                        m_settings.strCustomFormat, now);
+            default:
+                return m_settings.nFullView != 0 ? "Compact" : "Full";
+            }
+        },
+        [this](EMenu menu) { return RadioIndex(menu); });
+}
+
+int CQuilletDlg::RadioIndex(EMenu menu) const {
+    switch (menu) {
+    case EMenu::Color:
+        return m_settings.nColor;
+    case EMenu::Style:
+        return m_settings.nShape;
+    case EMenu::Time:
+        return m_settings.nTimeFormat;
+    case EMenu::Title:
+        return m_settings.nGradient;
+    default:
+        return -1;
+    }
+}
+
+void CQuilletDlg::RefreshTimeMenu() {
+    const QTime now = CurrentTime();
+    for (int i = 0; i < kClockFormatCount; ++i) {
+        m_menu.SetText(EMenu::Time, ID_TIME_FIRST + i,
+                       FormatHeaderText(i, true, m_settings.strCustomFormat, now));
+    }
+    m_menu.MarkRadio(EMenu::Time, m_settings.nTimeFormat);
+}
+
+void CQuilletDlg::ApplySettings() {
+    const SRect window = GetWindowRect();
+    const SRect desktop = DesktopRect();
+    if (!IsPointOnDesktop(m_settings.ptPos, desktop)) {
+        m_settings.ptPos = CentreOnDesktop(window, desktop);
+    }
+    ::MoveWindow(m_hWnd, m_settings.ptPos.x, m_settings.ptPos.y, window.Width(), window.Height(),
+                 TRUE);
+    ApplyColorTheme(m_settings.nColor);
+    m_menu.MarkRadio(EMenu::Color, m_settings.nColor);
+    ApplyWindowShape(m_settings.nShape);
+    m_menu.MarkRadio(EMenu::Style, m_settings.nShape);
+    m_menu.MarkRadio(EMenu::Time, m_settings.nTimeFormat);
+    m_menu.MarkRadio(EMenu::Title, m_settings.nGradient);
+    m_menu.Check(EMenu::Flags, ID_LOCK_MOVING, m_settings.bLockMoving);
+    // Each flag command inverts its flag and applies it, so invert first to keep the stored one.
+    m_settings.bAlwaysTop = !m_settings.bAlwaysTop;
+    ToggleAlwaysTop();
+    m_settings.bMondayFirst = !m_settings.bMondayFirst;
+    ToggleMondayFirst();
+    m_settings.bWeekNumbers = !m_settings.bWeekNumbers;
+    ToggleWeekNumbers();
+    ApplyFonts();
+    m_noteArea.Rooms().RestoreRoom(m_settings.nRoom);
+    RedrawNow();
+}
+
+void CQuilletDlg::ApplyColorTheme(int color) {
+    m_settings.nColor = color;
+    const STheme& theme = ThemeFor(color);
+    m_painter.SetTheme(theme);
+    m_calendar.SetColor(MCSC_BACKGROUND, theme.crBack);
+    m_calendar.SetColor(MCSC_MONTHBK, theme.crBack);
+    m_calendar.SetColor(MCSC_TEXT, theme.crText);
+    m_calendar.SetColor(MCSC_TITLEBK, theme.crFrame);
+    m_calendar.SetColor(MCSC_TITLETEXT, theme.crBack);
+    m_calendar.SetColor(MCSC_TRAILINGTEXT, theme.crBack);
+}
+
+void CQuilletDlg::ApplyWindowShape(int shape) {
+    m_settings.nShape = shape;
+    m_layout.rcClient = GetClientRect();
+    ApplyWindowRegion(m_hWnd,
+                      RegionFor(shape, m_settings.nFullView, m_layout.rcClient.Width(),
+                                m_layout.rcClient.Height(), m_settings.nRadius),
+                      m_settings.nRadius);
+}
+
+void CQuilletDlg::ApplyFonts() {
+    m_painter.SetTitleFont(m_settings.lfTitle);
+    m_noteArea.SetFont(m_settings.lfNotes);
+    CFontHandle calendar = CreateStoredFont(m_settings.lfCalendar);
+    m_calendar.SetFont(calendar.Get(), true);
+    m_fontCalendar = std::move(calendar);
+}
+
+void CQuilletDlg::ToggleLockMoving() {
+    m_settings.bLockMoving = !m_settings.bLockMoving;
+}
+
+void CQuilletDlg::ToggleAlwaysTop() {
+    m_settings.bAlwaysTop = !m_settings.bAlwaysTop;
+    ::SetWindowPos(m_hWnd, m_settings.bAlwaysTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE);
+}
+
+void CQuilletDlg::ToggleMondayFirst() {
+    m_settings.bMondayFirst = !m_settings.bMondayFirst;
+    m_menu.Check(EMenu::Flags, ID_MONDAY_FIRST, m_settings.bMondayFirst);
+    m_calendar.SetFirstDayOfWeek(m_settings.bMondayFirst ? 0 : 6);
+}
+
+void CQuilletDlg::ToggleWeekNumbers() {
+    m_settings.bWeekNumbers = !m_settings.bWeekNumbers;
+    const HWND calendar = m_calendar.GetSafeHwnd();
+    LONG_PTR style = ::GetWindowLongPtrA(calendar, GWL_STYLE);
+    style = m_settings.bWeekNumbers ? (style | MCS_WEEKNUMBERS) : (style & ~MCS_WEEKNUMBERS);
+    ::SetWindowLongPtrA(calendar, GWL_STYLE, style);
+    m_menu.Check(EMenu::Flags, ID_WEEK_NUMBERS, m_settings.bWeekNumbers);
+}
+
+void CQuilletDlg::ToggleFullView() {
+    const bool toCompact = m_settings.nFullView == 1;
+    m_settings.nFullView = toCompact ? 0 : 1;
+    m_menu.SetText(EMenu::Main, ID_FULL_COMPACT, toCompact ? "Full" : "Compact");
+    ApplyWindowShape(m_settings.nShape);
+}
+
+void CQuilletDlg::ChooseColorTheme(int color) {
+    ApplyColorTheme(color);
+    m_menu.MarkRadio(EMenu::Color, m_settings.nColor);
+    RedrawNow();
+}
+
+void CQuilletDlg::ChooseRandomColor() {
+    // Seeded at every use, as the command always was; the loop guarantees a visible change.
+    std::srand(static_cast<unsigned>(CurrentTime()));
+    int color;
+    do {
+        color = std::rand() % kThemeCount;
+    } while (color == m_settings.nColor);
+    ChooseColorTheme(color);
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "base/layout.h"
+#include "base/log_font.h"
+#include "notes/note_rooms.h"
+#include "win/controls_win.h"
+#include "win/handles_win.h"
+
+// The note area of the main window: the notes edit, the search box, the notes in memory and the
+// room rules between them. It shows and hides the window's calendar with the rooms and reads the
+// selected day from it.
+class CNoteArea : private INoteAreaView {
+public:
+    explicit CNoteArea(CMonthCalCtrl& calendar) : m_calendar(calendar), m_rooms(*this) {}
+
+    // Binds the two edits of the dialog; the layout belongs to the dialog and outlives this.
+    void Attach(HWND dialog, const SLayout& layout);
+    // The notes edit's place as the dialog template gives it, in client coordinates.
+    SRect NotesHomeRect() const;
+    void PlaceSearchBox();
+
+    CNoteRooms& Rooms() { return m_rooms; }
+    const CNoteRooms& Rooms() const { return m_rooms; }
+
+    // Builds the notes font and hands it to both edits before the old one is released.
+    void SetFont(const SLogFont& font);
+    void FocusNotes() const { m_editNotes.SetFocus(); }
+    void MarkNotedDays() override;
+
+private:
+    std::string GetNotesText() const override;
+    void SetNotesText(const std::string& text, ECaret caret) override;
+    std::string GetSearchText() const override;
+    void LayoutRoom(int room) override;
+    void ShowSearchBox(bool show, bool focus) override;
+    std::string GetSelDayKey() const override;
+    void RedrawWindow() override;
+
+    CMonthCalCtrl& m_calendar;
+    CNoteRooms m_rooms;
+    HWND m_dialog = nullptr;
+    const SLayout* m_layout = nullptr;
+    CEdit m_editNotes;
+    CEdit m_editSearch;
+    CFontHandle m_fontNotes;
+};

@@ -1,0 +1,6 @@
+#pragma once
+
+#include <string>
+
+// The current user's application-data folder as the shell reports it; empty when it cannot.
+std::string AppDataFolder();
