@@ -1,8 +1,9 @@
-// Small helper for the run script: waits for Quillet's main window, or asks it to exit the way the
-// "Exit" menu command does.
+// Small helper for the run script: waits for Quillet's main window, asks it to exit the way the
+// "Exit" menu command does, or posts it any menu command.
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -57,6 +58,10 @@ int main(int argc, char** argv) {
         ::PostMessageA(wnd, WM_COMMAND, kExitCommand, 0);
         return WaitFor(false, 30000) == nullptr ? 0 : 1;
     }
-    std::fprintf(stderr, "usage: quillet_ctl wait|exit\n");
+    if (std::strcmp(verb, "command") == 0 && argc > 2) {
+        HWND wnd = MainWindow();
+        return wnd != nullptr && ::PostMessageA(wnd, WM_COMMAND, std::atoi(argv[2]), 0) ? 0 : 1;
+    }
+    std::fprintf(stderr, "usage: quillet_ctl wait|exit|command ID\n");
     return 2;
 }

@@ -2,10 +2,13 @@
 #include "app/quillet_dlg_win.h"
 
 #include "render/clock_format.h"
+#include "render/fonts_win.h"
 #include "render/themes.h"
 #include "render/window_region_win.h"
+#include "ui/about_dlg_win.h"
 #include "ui/commands.h"
 #include "ui/links.h"
+#include "ui/time_dlg_win.h"
 #include "win/convert_win.h"
 
 #include <cstdlib>
@@ -70,11 +73,18 @@ bool CQuilletDlg::OnCmdMsg(UINT id, UINT notifyCode, HWND control) {
         SaveAll();
         return true;
     case ECommandRoute::CustomClockFormat:
+        return ChooseCustomClockFormat();
     case ECommandRoute::Font:
+        ChooseFont(id);
+        return true;
     case ECommandRoute::SaveData:
+        OnSaveData();
+        return true;
     case ECommandRoute::LoadData:
+        OnLoadData();
+        return true;
     case ECommandRoute::About:
-        // These join with their dialogs; until then they are absorbed.
+        RunAboutBox();
         return true;
     case ECommandRoute::Absorb:
         // Every command without a case is absorbed: Enter, Escape and close requests never end
@@ -176,6 +186,11 @@ void CQuilletDlg::ApplyWindowShape(int shape) {
 void CQuilletDlg::ApplyFonts() {
     m_painter.SetTitleFont(m_settings.lfTitle);
     m_noteArea.SetFont(m_settings.lfNotes);
+    SetCalendarFont();
+}
+
+void CQuilletDlg::SetCalendarFont() {
+    // The calendar takes the new font before the old one is released.
     CFontHandle calendar = CreateStoredFont(m_settings.lfCalendar);
     m_calendar.SetFont(calendar.Get(), true);
     m_fontCalendar = std::move(calendar);
@@ -183,10 +198,12 @@ void CQuilletDlg::ApplyFonts() {
 
 void CQuilletDlg::ToggleLockMoving() {
     m_settings.bLockMoving = !m_settings.bLockMoving;
+    m_menu.Check(EMenu::Flags, ID_LOCK_MOVING, m_settings.bLockMoving);
 }
 
 void CQuilletDlg::ToggleAlwaysTop() {
     m_settings.bAlwaysTop = !m_settings.bAlwaysTop;
+    m_menu.Check(EMenu::Flags, ID_ALWAYS_TOP, m_settings.bAlwaysTop);
     ::SetWindowPos(m_hWnd, m_settings.bAlwaysTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE);
 }
@@ -211,6 +228,38 @@ void CQuilletDlg::ToggleFullView() {
     m_settings.nFullView = toCompact ? 0 : 1;
     m_menu.SetText(EMenu::Main, ID_FULL_COMPACT, toCompact ? "Full" : "Compact");
     ApplyWindowShape(m_settings.nShape);
+}
+
+void CQuilletDlg::RunAboutBox() {
+    CAboutDlg about;
+    about.DoModal();
+}
+
+bool CQuilletDlg::ChooseCustomClockFormat() {
+    CTimeDlg dialog(m_settings.strCustomFormat);
+    if (dialog.DoModal() != IDOK) {
+        return false;
+    }
+    m_settings.strCustomFormat = dialog.Pattern();
+    m_settings.nTimeFormat = kCustomClockFormat;
+    m_menu.MarkRadio(EMenu::Time, m_settings.nTimeFormat);
+    RedrawNow();
+    return true;
+}
+
+void CQuilletDlg::ChooseFont(unsigned id) {
+    if (id == ID_FONT_TITLE) {
+        ChooseStoredFont(m_hWnd, m_settings.lfTitle);
+        m_painter.SetTitleFont(m_settings.lfTitle);
+        RedrawNow();
+    } else if (id == ID_FONT_NOTES) {
+        ChooseStoredFont(m_hWnd, m_settings.lfNotes);
+        m_noteArea.SetFont(m_settings.lfNotes);
+    } else {
+        ChooseStoredFont(m_hWnd, m_settings.lfCalendar);
+        CleanCalendarFont(m_settings.lfCalendar);
+        SetCalendarFont();
+    }
 }
 
 void CQuilletDlg::ChooseColorTheme(int color) {

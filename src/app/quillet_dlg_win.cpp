@@ -4,7 +4,9 @@
 #include "base/ids.h"
 #include "render/clock_format.h"
 #include "storage/app_data_win.h"
+#include "storage/notes_file.h"
 #include "ui/links.h"
+#include "win/common_dialogs_win.h"
 #include "win/convert_win.h"
 
 CQuilletDlg* g_pMainDlg = nullptr;
@@ -65,6 +67,11 @@ BOOL CQuilletDlg::OnInitDialog() {
     if (!IsDaysSorted(rooms.m_arrDays, rooms.m_bAscending)) {
         SortDays(rooms.m_arrDays, rooms.m_bAscending);
     }
+    // Showing the window places it above its hidden owner, which some systems take as leaving
+    // the topmost band; a stored "Always top" is placed again once the window shows.
+    if (m_settings.bAlwaysTop) {
+        ::PostMessageA(m_hWnd, kReapplyTopmostMessage, 0, 0);
+    }
     return FALSE;
 }
 
@@ -95,6 +102,52 @@ bool CQuilletDlg::SaveAll() {
 bool CQuilletDlg::SaveOnExit() {
     m_noteArea.Rooms().CommitNoteArea(m_settings.nRoom);
     return SaveMainFiles(StoredData(), DataPaths(), WindowPlace());
+}
+
+namespace {
+
+const char* const kBackupFilter = "Quillet File (*.qlt)|*.qlt|All Files (*.*)|*.*||";
+const char* const kBackupExtension = "qlt";
+
+} // namespace
+
+bool CQuilletDlg::OnSaveData() {
+    std::string path;
+    if (!AskFileName(true, m_hWnd, kBackupFilter, FormatTime(CurrentTime(), "%Y-%m-%d"),
+                     kBackupExtension, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, path)) {
+        return true;
+    }
+    SaveAll();
+    const CNoteRooms& rooms = m_noteArea.Rooms();
+    if (!SaveNotes(rooms.m_arrDays, rooms.m_strEveryDay, path)) {
+        ::MessageBoxA(m_hWnd, "Program cann't save data to this file. Try again.",
+                      "Unsuccessful saving backup file", MB_OK | MB_ICONERROR);
+        return false;
+    }
+    return true;
+}
+
+bool CQuilletDlg::OnLoadData() {
+    std::string path;
+    if (!AskFileName(false, m_hWnd, kBackupFilter, "", kBackupExtension,
+                     OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, path)) {
+        return true;
+    }
+    DayArray days;
+    std::string everyDay;
+    if (!LoadNotes(days, everyDay, path)) {
+        ::MessageBoxA(m_hWnd, "Program cann't open this file. File wrong or corrupted. Try again.",
+                      "Unsuccessful opening backup file", MB_OK | MB_ICONERROR);
+        return false;
+    }
+    if (::MessageBoxA(m_hWnd, "All current info will be remove from calendar...", "Load Data",
+                      MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK) {
+        return true;
+    }
+    // The notes come from the read that was checked: a second read could meet a file that
+    // changed or vanished meanwhile and leave the notes half replaced.
+    m_noteArea.Rooms().ReplaceNotes(std::move(days), std::move(everyDay), m_settings.nRoom);
+    return true;
 }
 
 void CQuilletDlg::OnOK() {
@@ -179,7 +232,7 @@ void CQuilletDlg::OnClockTick() {
 bool CQuilletDlg::OnSysCommand(UINT id, LPARAM lParam) {
     (void)lParam;
     if ((id & 0xFFF0) == kSysCommandAbout) {
-        // The About box joins with its own dialog; until then the item does nothing.
+        RunAboutBox();
         return true;
     }
     return false;
@@ -235,8 +288,12 @@ bool CQuilletDlg::OnHelp(HELPINFO* info) {
 }
 
 bool CQuilletDlg::OnEndSession(bool ending) {
-    (void)ending;
-    OnOK();
+    if (ending) {
+        OnOK();
+    } else {
+        // Another program refused the log-off: the session goes on, and so does the window.
+        SaveOnExit();
+    }
     return false;
 }
 
@@ -252,6 +309,12 @@ bool CQuilletDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& res
     if (msg == kTrayNotifyMessage) {
         OnTrayNotify(lParam);
         result = 0;
+        return true;
+    }
+    if (msg == kReapplyTopmostMessage) {
+        if (m_settings.bAlwaysTop) {
+            ::SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        }
         return true;
     }
     return false;

@@ -58,6 +58,7 @@ private:
     void ApplyColorTheme(int color);
     void ApplyWindowShape(int shape);
     void ApplyFonts();
+    void SetCalendarFont();
     void OnClockTick();
 
     // The popup menu.
@@ -66,7 +67,15 @@ private:
     void RefreshTimeMenu();
     void OnTrayNotify(LPARAM mouseMessage);
 
+    // Export and import of the notes.
+    bool OnSaveData();
+    bool OnLoadData();
+
     // Commands.
+    void RunAboutBox();
+    // False when the user cancelled.
+    bool ChooseCustomClockFormat();
+    void ChooseFont(unsigned id);
     void ChooseColorTheme(int color);
     void ChooseRandomColor();
     void ToggleLockMoving();

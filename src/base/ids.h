@@ -15,6 +15,9 @@
 #define IDS_ABOUTBOX 101
 
 // Controls.
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
 #define IDC_CALENDAR 1000
 #define IDC_NOTES 1001
 #define IDC_LINK_HOME 1002
@@ -64,6 +67,9 @@ constexpr unsigned kSysCommandAbout = 16;
 // The tray icon's callback message (a plain message number) and its icon id.
 constexpr unsigned kTrayNotifyMessage = 117;
 constexpr unsigned kTrayIconId = 118;
+
+// A message the main window posts itself: place the window in the topmost band once it shows.
+constexpr unsigned kReapplyTopmostMessage = 0x8000 + 1; // WM_APP + 1
 
 // Timers: the main window's clock, and a link's hover poll.
 constexpr unsigned kClockTimerId = 1;

@@ -27,3 +27,11 @@ void FillDefaultLogFont(SLogFont& font) {
     font.lfHeight = -11;
     font.SetFace("Tahoma");
 }
+
+void CleanCalendarFont(SLogFont& font) {
+    font.lfEscapement = 0;
+    font.lfWeight = 0;
+    font.lfUnderline = 0;
+    font.lfStrikeOut = 0;
+    font.lfOutPrecision = 0;
+}

@@ -36,3 +36,7 @@ inline bool operator!=(const SLogFont& a, const SLogFont& b) {
 // Height -11, face "Tahoma", every other member 0: what a Tahoma font created with those values
 // reads back as on Windows.
 void FillDefaultLogFont(SLogFont& font);
+
+// What the calendar keeps of a chosen font: no escapement, weight, underline, strike-out or
+// output precision.
+void CleanCalendarFont(SLogFont& font);

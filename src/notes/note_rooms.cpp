@@ -67,3 +67,16 @@ void CNoteRooms::RestoreRoom(int& room) {
 void CNoteRooms::OnChangeSearch() {
     m_view.SetNotesText(SearchNotes(m_view.GetSearchText(), m_arrDays, m_nDateOrder), ECaret::Keep);
 }
+
+void CNoteRooms::ReplaceNotes(DayArray days, std::string everyDay, int room) {
+    m_arrDays = std::move(days);
+    m_strEveryDay = std::move(everyDay);
+    m_view.MarkNotedDays();
+    std::string shown;
+    if (room == kRoomDynamic) {
+        shown = GetDayNote(m_view.GetSelDayKey(), m_arrDays);
+    } else if (room == kRoomStatic) {
+        shown = m_strEveryDay;
+    }
+    m_view.SetNotesText(shown, ECaret::End);
+}

@@ -41,6 +41,9 @@ public:
     // Opens the stored room at start-up; a stored Search room opens as the Dynamic room.
     void RestoreRoom(int& room);
     void OnChangeSearch();
+    // An import: the notes are replaced without committing the edit box, the marks follow, and
+    // the box shows the shown room's new text with the caret at its end.
+    void ReplaceNotes(DayArray days, std::string everyDay, int room);
 
     DayArray m_arrDays;
     std::string m_strEveryDay;

@@ -1,5 +1,6 @@
 #include "render/fonts_win.h"
 
+#include "win/common_dialogs_win.h"
 #include "win/convert_win.h"
 
 std::unique_ptr<CFontHandle> CreateTahomaFont(int kind) {
@@ -15,4 +16,10 @@ std::unique_ptr<CFontHandle> CreateTahomaFont(int kind) {
     lf.lfPitchAndFamily = DEFAULT_PITCH;
     lstrcpynA(lf.lfFaceName, "Tahoma", LF_FACESIZE);
     return std::make_unique<CFontHandle>(CreateFontIndirectA(&lf));
+}
+
+void ChooseStoredFont(HWND owner, SLogFont& stored) {
+    LOGFONTA lf = ToLOGFONT(stored);
+    ChooseFontFor(owner, lf, CF_SCREENFONTS | CF_EFFECTS);
+    stored = ToSLogFont(lf);
 }

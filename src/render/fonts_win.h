@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/log_font.h"
 #include "win/handles_win.h"
 
 #include <memory>
@@ -7,3 +8,8 @@
 // The fixed Tahoma fonts: 0 normal, 1 italic, 2 weight 600, 3 underlined (all 11 pixels),
 // 4 normal at 8 pixels; any other kind as 0.
 std::unique_ptr<CFontHandle> CreateTahomaFont(int kind);
+
+// Lets the user choose a screen font, with effects, starting from the stored description; the
+// description the dialog held when it closed is stored back, whichever button closed it. The
+// colour chosen there is not used.
+void ChooseStoredFont(HWND owner, SLogFont& stored);

@@ -41,6 +41,31 @@ void CToolTipCtrl::AddTool(HWND owner, const char* text, const SRect& rect, UINT
     SendMessage(TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
 }
 
+namespace {
+
+TOOLINFOA WindowTool(HWND window, const std::string& text) {
+    TOOLINFOA info{};
+    info.cbSize = sizeof info;
+    info.uFlags = TTF_IDISHWND;
+    info.hwnd = ::GetParent(window);
+    info.uId = reinterpret_cast<UINT_PTR>(window);
+    info.hinst = ::GetModuleHandleA(nullptr);
+    info.lpszText = const_cast<char*>(text.c_str());
+    return info;
+}
+
+} // namespace
+
+void CToolTipCtrl::AddWindowTool(HWND window, const std::string& text) const {
+    TOOLINFOA info = WindowTool(window, text);
+    SendMessage(TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+void CToolTipCtrl::UpdateWindowTipText(HWND window, const std::string& text) const {
+    TOOLINFOA info = WindowTool(window, text);
+    SendMessage(TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&info));
+}
+
 void CToolTipCtrl::RelayEvent(MSG* msg) const {
     if (m_hWnd != nullptr) {
         SendMessage(TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(msg));

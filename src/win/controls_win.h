@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include <string>
 #include <vector>
 
 class CEdit : public CWnd {
@@ -28,5 +29,8 @@ public:
     ~CToolTipCtrl() override;
     bool Create(HWND parent, DWORD style);
     void AddTool(HWND owner, const char* text, const SRect& rect, UINT_PTR id) const;
+    // A tool covering the whole of a window.
+    void AddWindowTool(HWND window, const std::string& text) const;
+    void UpdateWindowTipText(HWND window, const std::string& text) const;
     void RelayEvent(MSG* msg) const;
 };

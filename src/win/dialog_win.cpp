@@ -1,11 +1,19 @@
 #include "win/dialog_win.h"
 
+#include "win/subclass_win.h"
+
 #include <windowsx.h>
 
+#include <utility>
+
 HWND CDialog::s_appMainWnd = nullptr;
+HWND CDialog::s_activeModal = nullptr;
 
 INT_PTR CDialog::DoModal() {
-    HWND owner = m_owner != nullptr ? m_owner : s_appMainWnd;
+    HWND owner = m_owner;
+    if (owner == nullptr) {
+        owner = s_activeModal != nullptr ? s_activeModal : s_appMainWnd;
+    }
     m_running = true;
     m_result = IDCANCEL;
     HWND wnd = ::CreateDialogParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_templateId),
@@ -18,6 +26,12 @@ INT_PTR CDialog::DoModal() {
     if (ownerWasEnabled) {
         ::EnableWindow(owner, FALSE);
     }
+    // A modal dialog shows itself even when its template does not say visible, unless it ended
+    // while it started (the hidden owner of the main window does).
+    if (m_running && !::IsWindowVisible(wnd)) {
+        ::ShowWindow(wnd, SW_SHOWNORMAL);
+    }
+    const HWND outerModal = std::exchange(s_activeModal, wnd);
     MSG msg;
     bool quit = false;
     while (m_running) {
@@ -31,6 +45,7 @@ INT_PTR CDialog::DoModal() {
             ::DispatchMessageA(&msg);
         }
     }
+    s_activeModal = outerModal;
     if (ownerWasEnabled) {
         ::EnableWindow(owner, TRUE);
         if (::GetActiveWindow() == m_hWnd) {
@@ -53,6 +68,10 @@ void CDialog::EndDialog(INT_PTR result) {
 }
 
 bool CDialog::PreTranslateMessage(MSG* msg) {
+    CSubclassWnd* control = CSubclassWnd::FromHandle(msg->hwnd);
+    if (control != nullptr && control->PreTranslateMessage(msg)) {
+        return true;
+    }
     return m_hWnd != nullptr && ::IsDialogMessageA(m_hWnd, msg) != FALSE;
 }
 
@@ -134,6 +153,14 @@ INT_PTR CDialog::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
         return Handled(OnEndSession(wParam != FALSE));
     case WM_HOTKEY:
         return Handled(OnHotKey(static_cast<int>(wParam)));
+    case WM_CTLCOLORSTATIC: {
+        // The brush is the return value itself, not a message result.
+        CSubclassWnd* control = CSubclassWnd::FromHandle(reinterpret_cast<HWND>(lParam));
+        const HBRUSH brush = control != nullptr
+                                 ? control->OnCtlColorReflect(reinterpret_cast<HDC>(wParam))
+                                 : nullptr;
+        return reinterpret_cast<INT_PTR>(brush);
+    }
     default: {
         LRESULT result = 0;
         const bool handled = OnMessage(msg, wParam, lParam, result);

@@ -9,11 +9,13 @@ class CDialog : public CWnd {
 public:
     CDialog(UINT templateId, HWND owner) : m_templateId(templateId), m_owner(owner) {}
 
-    // Creates the dialog, disables the owner and runs the loop until EndDialog.
+    // Creates the dialog, disables the owner and runs the loop until EndDialog. Without an
+    // explicit owner the dialog belongs to the innermost modal dialog running, or else to the
+    // application's main window.
     INT_PTR DoModal();
     void EndDialog(INT_PTR result);
 
-    // The window every modal dialog without an explicit owner gets: the application's main one.
+    // The owner of the first modal dialog: the application's hidden main window.
     static HWND s_appMainWnd;
 
 protected:
@@ -84,4 +86,7 @@ private:
     HWND m_owner;
     bool m_running = false;
     INT_PTR m_result = IDCANCEL;
+
+    // The modal dialog whose loop runs now.
+    static HWND s_activeModal;
 };

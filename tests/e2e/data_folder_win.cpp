@@ -124,8 +124,27 @@ bool RemoveFolderTree(const std::string& folder) {
     return !unixPath.empty() && StartChattr("-R -i", unixPath) && WaitUntil(remove);
 }
 
+namespace {
+
+// A file that can be opened for writing, or a folder in which a file can be made.
+bool CanModify(const std::string& path) {
+    if (!DirectoryExists(path)) {
+        return CanOpenForWriting(path);
+    }
+    const HANDLE probe =
+        ::CreateFileA((path + "\\probe.tmp").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (probe == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    ::CloseHandle(probe);
+    return true;
+}
+
+} // namespace
+
 bool CImmutableFile::Apply(const std::string& windowsPath) {
-    if (!Release() || !CanOpenForWriting(windowsPath)) {
+    if (!Release() || !CanModify(windowsPath)) {
         return false;
     }
     const std::string unixPath = UnixPathOf(windowsPath);
@@ -135,15 +154,15 @@ bool CImmutableFile::Apply(const std::string& windowsPath) {
     // Remembered at once: the change may land after the wait gave up.
     m_windowsPath = windowsPath;
     m_unixPath = unixPath;
-    return WaitUntil([&] { return !CanOpenForWriting(windowsPath); });
+    return WaitUntil([&] { return !CanModify(windowsPath); });
 }
 
 bool CImmutableFile::Release() {
     if (m_unixPath.empty()) {
         return true;
     }
-    const bool ok = StartChattr("-i", m_unixPath) &&
-                    WaitUntil([&] { return CanOpenForWriting(m_windowsPath); });
+    const bool ok =
+        StartChattr("-i", m_unixPath) && WaitUntil([&] { return CanModify(m_windowsPath); });
     m_unixPath.clear();
     m_windowsPath.clear();
     return ok;

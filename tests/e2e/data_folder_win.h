@@ -29,9 +29,9 @@ bool RemoveFolderTree(const std::string& folder);
 // Names of the entries of a folder, sorted.
 std::vector<std::string> FolderEntries(const std::string& folder);
 
-// Makes a file immutable on the Linux side (chattr +i): Wine then fails every write, replace and
-// delete of it, even for root. Apply and Release return once the change is in effect. Undone
-// by Release or the destructor.
+// Makes a file or a folder immutable on the Linux side (chattr +i): Wine then fails every write,
+// replace and delete of it, even for root. Apply and Release return once the change is in effect.
+// Undone by Release or the destructor.
 class CImmutableFile {
 public:
     CImmutableFile() = default;

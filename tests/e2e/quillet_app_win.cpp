@@ -2,6 +2,7 @@
 
 #include "notes/day_notes.h"
 
+#include <algorithm>
 #include <map>
 
 namespace e2e {
@@ -30,6 +31,8 @@ SDate FromSystemTime(const SYSTEMTIME& st) {
 
 struct SEnumState {
     DWORD pid;
+    const char* className;
+    bool visibleOnly;
     std::vector<HWND> windows;
 };
 
@@ -37,16 +40,21 @@ BOOL CALLBACK CollectTopLevel(HWND window, LPARAM param) {
     auto* state = reinterpret_cast<SEnumState*>(param);
     DWORD pid = 0;
     ::GetWindowThreadProcessId(window, &pid);
-    if (pid == state->pid && ::IsWindowVisible(window) && ClassOf(window) == "#32770") {
+    if (pid == state->pid && (!state->visibleOnly || ::IsWindowVisible(window)) &&
+        ClassOf(window) == state->className) {
         state->windows.push_back(window);
     }
     return TRUE;
 }
 
-std::vector<HWND> DialogsOf(DWORD pid) {
-    SEnumState state{pid, {}};
+std::vector<HWND> TopLevelOf(DWORD pid, const char* className, bool visibleOnly = true) {
+    SEnumState state{pid, className, visibleOnly, {}};
     ::EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&state));
     return state.windows;
+}
+
+std::vector<HWND> DialogsOf(DWORD pid) {
+    return TopLevelOf(pid, "#32770");
 }
 
 } // namespace
@@ -178,6 +186,130 @@ std::vector<HWND> CQuilletApp::OtherDialogs() const {
         }
     }
     return others;
+}
+
+HWND CQuilletApp::WaitForDialog(const std::string& caption) const {
+    HWND found = nullptr;
+    WaitUntil([&] {
+        for (HWND dialog : OtherDialogs()) {
+            if (Text(dialog) == caption) {
+                found = dialog;
+            }
+        }
+        return found != nullptr || !IsRunning();
+    });
+    return found;
+}
+
+bool CQuilletApp::AnswerFileDialog(HWND dialog, const std::string& path) const {
+    // The file name box: an edit, or the combo box that holds one.
+    for (int id : {1152, 1148}) {
+        const HWND box = ::GetDlgItem(dialog, id);
+        if (box != nullptr && ::IsWindowVisible(box) && SetText(box, path)) {
+            return Post(dialog, WM_COMMAND, IDOK, 0);
+        }
+    }
+    return false;
+}
+
+namespace {
+
+// Marks of a menu window's items: a band of rows with ink in the text column is an item (thin
+// bands are separators); ink in the margin left of it is its mark. Each row is compared with its
+// own right end, so the highlighted item reads like the others.
+std::vector<bool> MarksOnScreen(HWND menuWindow) {
+    RECT client{};
+    ::GetClientRect(menuWindow, &client);
+    const CScreenShot shot(menuWindow, client);
+    auto inked = [&](int y, int from, int to) {
+        const COLORREF background = shot.At(shot.Width() - 4, y);
+        for (int x = from; x < to; ++x) {
+            if (shot.At(x, y) != background) {
+                return true;
+            }
+        }
+        return false;
+    };
+    std::vector<bool> marks;
+    for (int y = 0; y < shot.Height();) {
+        if (!inked(y, 24, shot.Width() - 8)) {
+            ++y;
+            continue;
+        }
+        const int top = y;
+        while (y < shot.Height() && inked(y, 24, shot.Width() - 8)) {
+            ++y;
+        }
+        if (y - top < 4) {
+            continue;
+        }
+        bool mark = false;
+        for (int row = std::max(0, top - 2); row < std::min(shot.Height(), y + 2); ++row) {
+            mark = mark || inked(row, 3, 18);
+        }
+        marks.push_back(mark);
+    }
+    return marks;
+}
+
+} // namespace
+
+std::vector<bool> CQuilletApp::MenuMarks(int submenuIndex) {
+    auto menus = [&] { return TopLevelOf(m_process.dwProcessId, "#32768"); };
+    const LPARAM button = MAKELPARAM(5, 5);
+    std::vector<bool> marks;
+    if (!Drain() || !Post(m_main, WM_LBUTTONDOWN, MK_LBUTTON, button) ||
+        !Post(m_main, WM_LBUTTONUP, 0, button) || !WaitUntil([&] { return menus().size() == 1; })) {
+        return marks;
+    }
+    // The menu's own loop takes the keys from the queue.
+    for (int i = 0; i <= submenuIndex; ++i) {
+        Post(m_main, WM_KEYDOWN, VK_DOWN, 0);
+    }
+    Post(m_main, WM_KEYDOWN, VK_RIGHT, 0);
+    if (WaitUntil([&] { return menus().size() == 2; })) {
+        ::Sleep(200); // the submenu paints after it shows
+        // The submenu opens to the right of the main menu.
+        HWND submenu = nullptr;
+        LONG right = LONG_MIN;
+        for (HWND menu : menus()) {
+            RECT rect{};
+            ::GetWindowRect(menu, &rect);
+            if (rect.left > right) {
+                right = rect.left;
+                submenu = menu;
+            }
+        }
+        marks = MarksOnScreen(submenu);
+    }
+    Post(m_main, WM_CANCELMODE, 0, 0);
+    WaitUntil([&] { return menus().empty(); });
+    Drain();
+    return marks;
+}
+
+std::vector<std::string> CQuilletApp::ToolTips() const {
+    std::vector<std::string> texts;
+    constexpr size_t kTextAt = 512;
+    for (HWND tip : TopLevelOf(m_process.dwProcessId, TOOLTIPS_CLASSA, false)) {
+        const LRESULT count = SendOrZero(tip, TTM_GETTOOLCOUNT, 0, 0);
+        for (LRESULT i = 0; i < count; ++i) {
+            TOOLINFOA info{};
+            info.cbSize = sizeof info;
+            info.lpszText = reinterpret_cast<char*>(Scratch().Address() + kTextAt);
+            char text[512] = {};
+            if (!Scratch().Write(&info, sizeof info) ||
+                SendOrZero(tip, TTM_ENUMTOOLSA, static_cast<WPARAM>(i), Scratch().Address()) == 0) {
+                continue;
+            }
+            SIZE_T done = 0;
+            ::ReadProcessMemory(m_process.hProcess,
+                                reinterpret_cast<void*>(Scratch().Address() + kTextAt), text,
+                                sizeof text - 1, &done);
+            texts.push_back(text);
+        }
+    }
+    return texts;
 }
 
 SMessageBox CQuilletApp::ReadMessageBox(HWND box) const {

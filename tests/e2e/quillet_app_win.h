@@ -85,7 +85,18 @@ public:
 
     // Visible top-level dialogs of the process other than the main window (message boxes).
     std::vector<HWND> OtherDialogs() const;
+    // Waits for the dialog with the caption; null when none came.
+    HWND WaitForDialog(const std::string& caption) const;
     SMessageBox ReadMessageBox(HWND box) const;
+    // Types the path into an open or save-as dialog and presses its OK button.
+    bool AnswerFileDialog(HWND dialog, const std::string& path) const;
+
+    // Opens the popup menu from the menu button and, by keys, the submenu at the index among the
+    // main menu's items; returns for each item of the submenu whether it shows a check or radio
+    // mark, as the screen shows them. The menus are closed again.
+    std::vector<bool> MenuMarks(int submenuIndex);
+    // The texts of every tool of the tooltip windows of the process.
+    std::vector<std::string> ToolTips() const;
 
     // Window texts through the messages the system marshals between processes.
     std::string Text(HWND window) const;
@@ -148,6 +159,7 @@ public:
     COLORREF MostFrequentColour() const;
     // Pixels that differ from the most frequent colour: the ink of text drawn on a background.
     int InkPixels() const;
+    const std::vector<COLORREF>& Pixels() const { return m_pixels; }
     // Pixels that differ from another picture of the same size.
     int DifferentPixels(const std::vector<COLORREF>& other) const;
 

@@ -123,6 +123,18 @@ TEST_F(ShutDown, EndSessionSavesBothMainFilesAndEnds) {
               SerializeNotes({{KeyOf(Today()), "Session note"}}, FirstRunEveryDay()));
 }
 
+TEST_F(ShutDown, CancelledEndSessionSavesTheMainFilesAndKeepsTheWindow) {
+    ASSERT_TRUE(Launch());
+    ASSERT_TRUE(m_app.SetNotesText("Session note"));
+    ASSERT_TRUE(m_app.Post(m_app.Main(), WM_ENDSESSION, FALSE, 0));
+    ASSERT_TRUE(m_app.Drain());
+    EXPECT_TRUE(m_app.IsRunning());
+    EXPECT_TRUE(::IsWindowVisible(m_app.Main()));
+    EXPECT_EQ(FolderEntries(m_paths.folder), kMainFiles);
+    EXPECT_EQ(ReadBytes(m_paths.notes),
+              SerializeNotes({{KeyOf(Today()), "Session note"}}, FirstRunEveryDay()));
+}
+
 TEST_F(ShutDown, EndSessionEndsWithoutAMessageWhenTheSettingsCannotBeSaved) {
     ASSERT_TRUE(Launch());
     ASSERT_TRUE(m_app.SendCommand(kCmdSaveAll));

@@ -77,6 +77,21 @@ TEST_F(NoteRoomsTest, DayChangeStoresThePreviousDayAndShowsTheNewOne) {
     EXPECT_EQ(rooms.m_arrDays, (DayArray{{"071226", "seventh, edited"}}));
 }
 
+TEST_F(NoteRoomsTest, ImportReplacesTheNotesWithoutCommittingAndShowsTheSelectedDay) {
+    rooms.SwitchRoom(kRoomDynamic);
+    view.notes = "typed, never stored";
+    view.selectedDay = "011226";
+    const int refreshes = view.markRefreshes;
+    rooms.ReplaceNotes({{"011226", "first"}, {"071226", "imported"}}, "imported every day",
+                       kRoomDynamic);
+    EXPECT_EQ(view.notes, "first");
+    EXPECT_EQ(view.caret, ECaret::End);
+    EXPECT_EQ(view.markRefreshes, refreshes + 1);
+    EXPECT_EQ(GetDayNote("071226", rooms.m_arrDays), "imported");
+    EXPECT_EQ(rooms.m_strEveryDay, "imported every day");
+    EXPECT_EQ(rooms.m_strCurDay, "071226") << "the day the box belongs to is kept";
+}
+
 TEST_F(NoteRoomsTest, DayChangeOutsideTheDynamicRoomIsIgnored) {
     Click(kRoomStatic);
     view.notes = "every day, edited";

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "ui/simple_link_win.h"
+#include "win/dialog_win.h"
+
+// The program's name and version with links to the home page and the support address.
+class CAboutDlg : public CDialog {
+public:
+    explicit CAboutDlg(HWND owner = nullptr);
+
+protected:
+    BOOL OnInitDialog() override;
+
+private:
+    CSimpleLink m_linkHome;
+    CSimpleLink m_linkSupport;
+};

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <windows.h>
+#include <commdlg.h>
+
+#include <string>
+
+// The platform's open or save-as dialog, owned by the owner window. The filter is written as
+// "Name|pattern|Name|pattern||". False when the user cancelled.
+bool AskFileName(bool save, HWND owner, const std::string& filter, const std::string& suggested,
+                 const char* defaultExtension, DWORD flags, std::string& path);
+
+// The platform's font dialog, started from the description and leaving in it what the dialog
+// held when it closed, whichever button closed it. False when the user cancelled.
+bool ChooseFontFor(HWND owner, LOGFONTA& font, DWORD flags);

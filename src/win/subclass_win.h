@@ -1,0 +1,53 @@
+#pragma once
+
+#include "win/window_win.h"
+
+// A control of a dialog whose messages reach this object first: bound by SubclassDlgItem, it
+// answers the messages it handles and leaves the rest to the control's own procedure.
+class CSubclassWnd : public CWnd {
+public:
+    ~CSubclassWnd() override;
+
+    // Binds the dialog's control: PreSubclassWindow runs first, then messages come here.
+    bool SubclassDlgItem(int id, HWND dialog);
+    // The object bound to a window, or nullptr.
+    static CSubclassWnd* FromHandle(HWND window);
+
+    // Sees each message of the dialog's loop meant for this control before it is dispatched;
+    // true when it took the message.
+    virtual bool PreTranslateMessage(MSG* msg) {
+        (void)msg;
+        return false;
+    }
+    // The colour request of a static control, reflected from its dialog; a brush when answered.
+    virtual HBRUSH OnCtlColorReflect(HDC dc) {
+        (void)dc;
+        return nullptr;
+    }
+
+protected:
+    virtual void PreSubclassWindow() {}
+
+    // Each handler returns true when it handled the message; otherwise the control's own
+    // procedure runs.
+    virtual bool OnMouseMove(UINT flags, POINT point) { return Ignore(flags, point); }
+    virtual bool OnLButtonUp(UINT flags, POINT point) { return Ignore(flags, point); }
+    virtual bool OnTimer(UINT_PTR id) {
+        (void)id;
+        return false;
+    }
+    virtual bool OnSetCursor(HWND window, UINT hitTest, UINT message) {
+        (void)window;
+        (void)hitTest;
+        (void)message;
+        return false;
+    }
+
+private:
+    static bool Ignore(UINT, POINT) { return false; }
+    static LRESULT CALLBACK SubclassProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT Dispatch(UINT msg, WPARAM wParam, LPARAM lParam);
+    void Unsubclass();
+
+    WNDPROC m_oldProc = nullptr;
+};

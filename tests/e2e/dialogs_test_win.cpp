@@ -1,0 +1,330 @@
+// The dialogs of the program: the About box and its links, the custom clock format, the fonts,
+// export and import of the notes, and the menu's flag marks.
+#include "quillet_test_win.h"
+
+#include <algorithm>
+
+namespace e2e {
+namespace {
+
+constexpr UINT kCmdCustomClock = 349;
+constexpr UINT kCmdAlwaysTop = 371;
+constexpr UINT kCmdLockMoving = 370;
+constexpr UINT kCmdFontNotes = 381;
+constexpr UINT kCmdSaveData = 385;
+constexpr UINT kCmdLoadData = 386;
+constexpr UINT kCmdAbout = 394;
+constexpr UINT kSysCommandAbout = 16;
+constexpr int kLinkHome = 1002;
+constexpr int kLinkSupport = 1005;
+
+bool Contains(const std::vector<std::string>& texts, const std::string& text) {
+    return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
+// Whether a link is drawn underlined: one row of its text colour runs across most of the text.
+bool Underlined(HWND link) {
+    RECT client{};
+    ::GetClientRect(link, &client);
+    const CScreenShot shot(link, client);
+    int left = shot.Width();
+    int right = 0;
+    std::vector<int> perRow(static_cast<size_t>(shot.Height()), 0);
+    for (int y = 0; y < shot.Height(); ++y) {
+        for (int x = 0; x < shot.Width(); ++x) {
+            if (shot.At(x, y) == RGB(50, 50, 250)) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                ++perRow[static_cast<size_t>(y)];
+            }
+        }
+    }
+    const int widest = perRow.empty() ? 0 : *std::max_element(perRow.begin(), perRow.end());
+    return right > left && widest * 10 > (right - left) * 8;
+}
+
+using AboutBox = QuilletTest;
+
+TEST_F(AboutBox, OpensFromTheMenuAndTheSystemMenuAndClosesWithOkEnterAndEscape) {
+    ASSERT_TRUE(Launch());
+    ASSERT_TRUE(m_app.PostCommand(kCmdAbout));
+    HWND about = m_app.WaitForDialog("About Quillet");
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(::GetWindow(about, GW_OWNER), m_app.Main());
+    EXPECT_FALSE(::IsWindowEnabled(m_app.Main())) << "the About box is not modal";
+    const std::string texts = m_app.ReadMessageBox(about).text;
+    for (const char* text : {"Quillet 1.70", "Home page:", "Support e-mail:"}) {
+        EXPECT_NE(texts.find(text), std::string::npos) << text;
+    }
+    const std::string home = m_app.Text(::GetDlgItem(about, kLinkHome));
+    const std::string support = m_app.Text(::GetDlgItem(about, kLinkSupport));
+    EXPECT_EQ(home.rfind("https://", 0), 0u) << home;
+    EXPECT_NE(support.find('@'), std::string::npos) << support;
+    const std::vector<std::string> tips = m_app.ToolTips();
+    EXPECT_TRUE(Contains(tips, "Go to " + home)) << ::testing::PrintToString(tips);
+    EXPECT_TRUE(Contains(tips, "Send email to support")) << ::testing::PrintToString(tips);
+
+    ASSERT_TRUE(m_app.Post(about, WM_COMMAND, IDOK, 0));
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(about); }));
+    EXPECT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(m_app.Main()) != FALSE; }));
+
+    for (WORD key : {VK_RETURN, VK_ESCAPE}) {
+        ASSERT_TRUE(m_app.Post(m_app.Main(), WM_SYSCOMMAND, kSysCommandAbout, 0));
+        about = m_app.WaitForDialog("About Quillet");
+        ASSERT_NE(about, nullptr) << "the system menu item opened nothing";
+        ASSERT_TRUE(PressKeys(about, {key}));
+        EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(about); })) << "key " << key;
+    }
+    EXPECT_TRUE(m_app.IsRunning());
+}
+
+TEST_F(AboutBox, LinksUnderlineWhileTheMouseIsOverThem) {
+    ::SetCursorPos(::GetSystemMetrics(SM_CXSCREEN) - 1, ::GetSystemMetrics(SM_CYSCREEN) - 1);
+    ASSERT_TRUE(Launch());
+    ASSERT_TRUE(m_app.PostCommand(kCmdAbout));
+    const HWND about = m_app.WaitForDialog("About Quillet");
+    ASSERT_NE(about, nullptr);
+    const HWND link = ::GetDlgItem(about, kLinkSupport);
+    RECT rect{};
+    ::GetWindowRect(link, &rect);
+    ::SetForegroundWindow(about);
+    ::SetCursorPos(rect.left + 3, (rect.top + rect.bottom) / 2);
+    ASSERT_TRUE(m_app.Post(link, WM_MOUSEMOVE, 0, MAKELPARAM(3, 2)));
+    EXPECT_FALSE(Underlined(link));
+    EXPECT_TRUE(WaitUntil([&] { return Underlined(link); }, Millis(3000)))
+        << "the hovered link is not underlined";
+
+    // The 100 ms poll notices that the mouse has left.
+    ::SetCursorPos(rect.right + 40, rect.bottom + 40);
+    EXPECT_TRUE(WaitUntil([&] { return !Underlined(link); }, Millis(3000)))
+        << "the underline stays after the mouse left";
+}
+
+// Positions of the submenus among the main menu's items, and of items in them.
+constexpr int kFlagsMenu = 3;
+constexpr int kTimeMenu = 5;
+constexpr size_t kLockMovingItem = 0;
+constexpr size_t kAlwaysTopItem = 1;
+constexpr size_t kCustomClockItem = 9;
+
+using ClockFormat = QuilletTest;
+
+TEST_F(ClockFormat, CustomPatternIsStoredMarkedAndShownWhileEscapeKeepsTheOldOne) {
+    ASSERT_TRUE(Launch());
+    ASSERT_TRUE(m_app.PostCommand(kCmdCustomClock));
+    HWND dialog = m_app.WaitForDialog("Time format...");
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_NE(m_app.ReadMessageBox(dialog).text.find("Type time's format"), std::string::npos);
+    EXPECT_EQ(m_app.Text(::GetDlgItem(dialog, 1001)), "%d %B");
+    ASSERT_TRUE(PressKeys(dialog, {VK_ESCAPE}));
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(dialog); }));
+    ASSERT_TRUE(m_app.Drain());
+    EXPECT_EQ(m_app.MenuMarks(kTimeMenu), std::vector<bool>(10, false));
+
+    ASSERT_TRUE(m_app.PostCommand(kCmdCustomClock));
+    dialog = m_app.WaitForDialog("Time format...");
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(m_app.SetText(::GetDlgItem(dialog, 1001), "%H:%M:%S"));
+    ASSERT_TRUE(m_app.Post(dialog, WM_COMMAND, IDOK, 0));
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(dialog); }));
+    ASSERT_TRUE(m_app.Drain());
+    std::vector<bool> marked(10, false);
+    marked[kCustomClockItem] = true;
+    EXPECT_EQ(m_app.MenuMarks(kTimeMenu), marked);
+
+    // A header with seconds is painted anew every second.
+    RECT title{30, 0, 200, 22};
+    const CScreenShot before(m_app.Main(), title);
+    EXPECT_TRUE(WaitUntil(
+        [&] { return CScreenShot(m_app.Main(), title).DifferentPixels(before.Pixels()) > 0; },
+        Millis(2500)))
+        << "the header does not show the seconds";
+
+    ASSERT_TRUE(m_app.SendCommand(kCmdSaveAll));
+    SSettings saved;
+    ASSERT_TRUE(LoadSettings(saved, m_paths.settings));
+    EXPECT_EQ(saved.strCustomFormat, "%H:%M:%S");
+    EXPECT_EQ(saved.nTimeFormat, 9);
+}
+
+using Fonts = QuilletTest;
+
+// The pixels of a control's client area.
+std::vector<COLORREF> Picture(HWND control) {
+    RECT client{};
+    ::GetClientRect(control, &client);
+    return CScreenShot(control, client).Pixels();
+}
+
+TEST_F(Fonts, NotesFontChosenInTheDialogReachesBothEditsAndTheSettings) {
+    ASSERT_TRUE(Launch());
+    // Both edits show in the search room; what they show stays while the font changes.
+    ASSERT_TRUE(m_app.ClickTab(kRoomSearch));
+    ASSERT_TRUE(m_app.SetText(m_app.Search(), "Sample"));
+    ASSERT_TRUE(m_app.Drain());
+    const std::vector<COLORREF> notesBefore = Picture(m_app.Notes());
+    const std::vector<COLORREF> searchBefore = Picture(m_app.Search());
+
+    ASSERT_TRUE(m_app.PostCommand(kCmdFontNotes));
+    const HWND dialog = m_app.WaitForDialog("Font");
+    ASSERT_NE(dialog, nullptr);
+    // Wine answers the ANSI combo box messages of another process with one character only.
+    const HWND faces = ::GetDlgItem(dialog, 1136);
+    wchar_t face[LF_FACESIZE] = {};
+    ASSERT_GT(::SendMessageW(faces, CB_GETCOUNT, 0, 0), 1);
+    ::SendMessageW(faces, CB_GETLBTEXT, 1, reinterpret_cast<LPARAM>(face));
+    ::SendMessageW(faces, CB_SETCURSEL, 1, 0);
+    ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(1136, CBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(faces));
+    ASSERT_TRUE(m_app.Post(dialog, WM_COMMAND, IDOK, 0));
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(dialog); }));
+    ASSERT_TRUE(m_app.Drain());
+
+    EXPECT_TRUE(WaitUntil([&] { return Picture(m_app.Notes()) != notesBefore; }, Millis(3000)))
+        << "the notes edit kept its font";
+    EXPECT_TRUE(WaitUntil([&] { return Picture(m_app.Search()) != searchBefore; }, Millis(3000)))
+        << "the search box kept its font";
+    ASSERT_TRUE(m_app.SendCommand(kCmdSaveAll));
+    SSettings saved;
+    ASSERT_TRUE(LoadSettings(saved, m_paths.settings));
+    char chosen[LF_FACESIZE] = {};
+    ::WideCharToMultiByte(CP_ACP, 0, face, -1, chosen, sizeof chosen, nullptr, nullptr);
+    EXPECT_EQ(saved.lfNotes.Face(), chosen);
+}
+
+class Backup : public QuilletTest {
+protected:
+    static DayArray Days() {
+        return {{"050125", "Dentist at 10"}, {"170325", "Call MOM"}, {"010426", "Spring"}};
+    }
+    // Runs Save Data... or Load Data... with the path typed into the file dialog.
+    ::testing::AssertionResult ChooseFile(UINT command, const std::string& path) {
+        if (!m_app.PostCommand(command)) {
+            return ::testing::AssertionFailure() << "command not posted";
+        }
+        const HWND dialog = m_app.WaitForDialog(command == kCmdSaveData ? "Save As" : "Open");
+        if (dialog == nullptr) {
+            return ::testing::AssertionFailure() << "no file dialog";
+        }
+        if (!m_app.AnswerFileDialog(dialog, path)) {
+            return ::testing::AssertionFailure() << "the file dialog took no name";
+        }
+        return ::testing::AssertionSuccess();
+    }
+    // The message box the program shows next, answered with the button; its icon is read
+    // while it shows.
+    SMessageBox Answer(int button) {
+        const HWND box = m_app.WaitForDialog(m_expectedCaption);
+        SMessageBox shown;
+        m_shownIcon = nullptr;
+        if (box != nullptr) {
+            shown = m_app.ReadMessageBox(box);
+            m_shownIcon = shown.icon != nullptr ? ShownSystemIcon(shown.icon) : nullptr;
+            m_app.Post(box, WM_COMMAND, static_cast<WPARAM>(button), 0);
+            WaitUntil([&] { return !::IsWindow(box); });
+            m_app.Drain();
+        }
+        return shown;
+    }
+    std::string m_expectedCaption;
+    LPCSTR m_shownIcon = nullptr;
+};
+
+TEST_F(Backup, ExportWritesTheSavedNotesAndImportBringsThemBackByRoom) {
+    ASSERT_TRUE(SeedNotes(Days(), "Every day", m_paths.notes));
+    ASSERT_TRUE(Launch());
+    ASSERT_TRUE(m_app.ClickTab(kRoomStatic));
+    ASSERT_TRUE(m_app.SetNotesText("Every day, edited"));
+    ASSERT_TRUE(ChooseFile(kCmdSaveData, m_paths.folder + "backup"));
+    const std::string exported = m_paths.folder + "backup.qlt";
+    ASSERT_TRUE(WaitUntil([&] { return FileExists(exported); }));
+    ASSERT_TRUE(m_app.Drain());
+    EXPECT_EQ(ReadBytes(exported), ReadBytes(m_paths.notes)) << "not what Save All wrote";
+    EXPECT_EQ(ReadBytes(exported), SerializeNotes(Days(), "Every day, edited"));
+
+    ASSERT_TRUE(m_app.SetNotesText("Changed after the export"));
+    m_expectedCaption = "Load Data";
+    ASSERT_TRUE(ChooseFile(kCmdLoadData, exported));
+    const SMessageBox confirm = Answer(IDCANCEL);
+    EXPECT_EQ(confirm.text, "All current info will be remove from calendar...");
+    EXPECT_EQ(confirm.buttons, (std::vector<int>{IDOK, IDCANCEL}));
+    EXPECT_TRUE(m_shownIcon == IDI_WARNING) << "not the exclamation icon";
+    EXPECT_EQ(m_app.NotesText(), "Changed after the export") << "Cancel changed the screen";
+
+    ASSERT_TRUE(ChooseFile(kCmdLoadData, exported));
+    EXPECT_EQ(Answer(IDOK).caption, "Load Data");
+    EXPECT_EQ(m_app.NotesText(), "Every day, edited");
+    DWORD_PTR selection = 0;
+    ::SendMessageTimeoutA(m_app.Notes(), EM_GETSEL, 0, 0, SMTO_NORMAL, 5000, &selection);
+    EXPECT_EQ(LOWORD(selection), 17) << "the caret is not at the end";
+    ASSERT_TRUE(m_app.SendCommand(kCmdSaveAll));
+    EXPECT_EQ(ReadBytes(m_paths.notes), ReadBytes(exported)) << "not the same notes in order";
+
+    ASSERT_TRUE(m_app.ClickTab(kRoomSearch));
+    ASSERT_TRUE(ChooseFile(kCmdLoadData, exported));
+    Answer(IDOK);
+    EXPECT_EQ(m_app.NotesText(), "") << "an import in the search room empties the box";
+}
+
+TEST_F(Backup, TruncatedImportShowsItsMessageAndChangesNothing) {
+    ASSERT_TRUE(Launch());
+    const std::string file = SerializeNotes(Days(), "Every day");
+    const std::string truncated = m_paths.folder + "truncated.qlt";
+    ASSERT_TRUE(WriteBytes(truncated, file.substr(0, file.size() - 2)));
+    m_expectedCaption = "Unsuccessful opening backup file";
+    ASSERT_TRUE(ChooseFile(kCmdLoadData, truncated));
+    const SMessageBox shown = Answer(IDOK);
+    EXPECT_EQ(shown.text, "Program cann't open this file. File wrong or corrupted. Try again.");
+    EXPECT_EQ(shown.buttons, std::vector<int>{IDOK});
+    EXPECT_TRUE(m_shownIcon == IDI_ERROR) << "not the error icon";
+    EXPECT_EQ(m_app.NotesText(), "My first note...");
+    ASSERT_TRUE(m_app.SendCommand(kCmdSaveAll));
+    EXPECT_EQ(ReadBytes(m_paths.notes), SerializeNotes(FirstRunDays(), FirstRunEveryDay()));
+}
+
+TEST_F(Backup, ExportThatCannotBeWrittenShowsItsMessageAndLeavesNoFile) {
+    ASSERT_TRUE(Launch());
+    const std::string locked = m_paths.folder + "locked\\";
+    ASSERT_TRUE(::CreateDirectoryA(locked.c_str(), nullptr));
+    ASSERT_TRUE(m_immutable.Apply(locked.substr(0, locked.size() - 1)));
+    m_expectedCaption = "Unsuccessful saving backup file";
+    ASSERT_TRUE(ChooseFile(kCmdSaveData, locked + "backup.qlt"));
+    const SMessageBox shown = Answer(IDOK);
+    EXPECT_EQ(shown.text, "Program cann't save data to this file. Try again.");
+    EXPECT_EQ(shown.buttons, std::vector<int>{IDOK});
+    EXPECT_TRUE(FolderEntries(locked).empty()) << ::testing::PrintToString(FolderEntries(locked));
+    EXPECT_TRUE(FileExists(m_paths.notesBackup))
+        << "Save All did not run first: "
+        << ::testing::PrintToString(FolderEntries(m_paths.folder));
+}
+
+using FlagMarks = QuilletTest;
+
+TEST_F(FlagMarks, FollowTheStoredFlagsAtStartAndEveryCommand) {
+    SSettings settings;
+    SetDefaultSettings(settings, SRect{0, 0, 200, 200}, DesktopRect());
+    settings.bLockMoving = true;
+    settings.bAlwaysTop = true;
+    ASSERT_TRUE(SeedSettings(settings, m_paths.settings));
+    ASSERT_TRUE(Launch());
+    auto topmost = [&] {
+        return (::GetWindowLongA(m_app.Main(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    };
+    auto flagMarks = [&] {
+        const std::vector<bool> marks = m_app.MenuMarks(kFlagsMenu);
+        return marks.size() == 4 ? std::make_pair(marks[kLockMovingItem], marks[kAlwaysTopItem])
+                                 : std::make_pair(false, false);
+    };
+    EXPECT_EQ(flagMarks(), std::make_pair(true, true));
+    EXPECT_TRUE(WaitUntil(topmost)) << "a stored Always top did not make the window topmost";
+
+    for (bool expected : {false, true}) {
+        ASSERT_TRUE(m_app.SendCommand(kCmdLockMoving));
+        ASSERT_TRUE(m_app.SendCommand(kCmdAlwaysTop));
+        EXPECT_EQ(flagMarks(), std::make_pair(expected, expected));
+        EXPECT_EQ(topmost(), expected);
+    }
+}
+
+} // namespace
+} // namespace e2e
