@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include <string>
+
 namespace {
 
 // Never shown: as the owner of the main window it keeps the main window off the taskbar.
@@ -23,9 +25,65 @@ protected:
     }
 };
 
+// One copy per user: two copies would each write their own notes over the other's.
+class CSingleInstance {
+public:
+    CSingleInstance() {
+        char user[256] = {};
+        DWORD size = sizeof user;
+        ::GetUserNameA(user, &size);
+        const std::string name = std::string("Local\\Quillet.SingleInstance.") + user;
+        m_mutex = ::CreateMutexA(nullptr, FALSE, name.c_str());
+        m_first = m_mutex == nullptr || ::GetLastError() != ERROR_ALREADY_EXISTS;
+    }
+    ~CSingleInstance() {
+        if (m_mutex != nullptr) {
+            ::CloseHandle(m_mutex);
+        }
+    }
+    CSingleInstance(const CSingleInstance&) = delete;
+    CSingleInstance& operator=(const CSingleInstance&) = delete;
+
+    bool IsFirst() const { return m_first; }
+
+    // Brings the running copy's window forward; it may still be starting.
+    static void ActivateRunningCopy() {
+        HWND main = nullptr;
+        for (int tries = 0; tries < 50 && main == nullptr; ++tries) {
+            ::EnumWindows(&FindMain, reinterpret_cast<LPARAM>(&main));
+            if (main == nullptr) {
+                ::Sleep(100);
+            }
+        }
+        if (main != nullptr) {
+            DWORD pid = 0;
+            ::GetWindowThreadProcessId(main, &pid);
+            ::AllowSetForegroundWindow(pid);
+            ::PostMessageA(main, CQuilletDlg::ActivateMessage(), 0, 0);
+        }
+    }
+
+private:
+    static BOOL CALLBACK FindMain(HWND window, LPARAM found) {
+        if (::GetPropA(window, CQuilletDlg::kMainWindowProperty) != nullptr) {
+            *reinterpret_cast<HWND*>(found) = window;
+            return FALSE;
+        }
+        return TRUE;
+    }
+
+    HANDLE m_mutex = nullptr;
+    bool m_first = true;
+};
+
 class CQuilletApp {
 public:
     bool InitInstance() {
+        const CSingleInstance instance;
+        if (!instance.IsFirst()) {
+            CSingleInstance::ActivateRunningCopy();
+            return false;
+        }
         INITCOMMONCONTROLSEX controls{};
         controls.dwSize = sizeof controls;
         controls.dwICC = ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_STANDARD_CLASSES;

@@ -2,7 +2,7 @@
 #include "app/quillet_dlg_win.h"
 
 #include "render/clock_format.h"
-#include "render/fonts_win.h"
+#include "win/fonts_win.h"
 #include "render/themes.h"
 #include "render/window_region_win.h"
 #include "ui/about_dlg_win.h"
@@ -13,11 +13,26 @@
 
 #include <cstdlib>
 
+namespace {
+
+constexpr UINT kAutoSaveDelayMs = 3000;
+
+} // namespace
+
 bool CQuilletDlg::OnCmdMsg(UINT id, UINT notifyCode, HWND control) {
     switch (RouteCommand(id, notifyCode, false)) {
     case ECommandRoute::Platform:
+        if (id == IDC_NOTES && notifyCode == EN_CHANGE) {
+            // A few seconds after typing stops, what was typed is saved.
+            ::SetTimer(m_hWnd, kAutoSaveTimerId, kAutoSaveDelayMs, nullptr);
+            return CDialog::OnCmdMsg(id, notifyCode, control);
+        }
         if (id == IDC_SEARCH && notifyCode == EN_CHANGE) {
+            // Keys still waiting make the search wait for them: a burst costs one search.
             m_noteArea.Rooms().OnChangeSearch();
+            if (HIWORD(::GetQueueStatus(QS_KEY)) == 0) {
+                m_noteArea.Rooms().RunDueSearch();
+            }
             return true;
         }
         return CDialog::OnCmdMsg(id, notifyCode, control);

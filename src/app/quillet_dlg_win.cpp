@@ -1,9 +1,11 @@
 // The main window's life: start-up, the keyboard filter, the clock, the mouse, the ways it ends.
 #include "app/quillet_dlg_win.h"
 
+#include "base/hash.h"
 #include "base/ids.h"
 #include "render/clock_format.h"
 #include "storage/app_data_win.h"
+#include "storage/history.h"
 #include "storage/notes_file.h"
 #include "ui/links.h"
 #include "win/common_dialogs_win.h"
@@ -24,7 +26,13 @@ CQuilletDlg::~CQuilletDlg() {
     }
 }
 
+UINT CQuilletDlg::ActivateMessage() {
+    static const UINT message = ::RegisterWindowMessageA("Quillet.Activate");
+    return message;
+}
+
 BOOL CQuilletDlg::OnInitDialog() {
+    ::SetPropA(m_hWnd, kMainWindowProperty, reinterpret_cast<HANDLE>(1));
     BindControl(m_calendar, IDC_CALENDAR);
     m_noteArea.Attach(m_hWnd, m_layout);
 
@@ -67,6 +75,7 @@ BOOL CQuilletDlg::OnInitDialog() {
     if (!IsDaysSorted(rooms.m_arrDays, rooms.m_bAscending)) {
         SortDays(rooms.m_arrDays, rooms.m_bAscending);
     }
+    m_savedState = SavedState();
     // Showing the window places it above its hidden owner, which some systems take as leaving
     // the topmost band; a stored "Always top" is placed again once the window shows.
     if (m_settings.bAlwaysTop) {
@@ -90,18 +99,45 @@ SWindowPlace CQuilletDlg::WindowPlace() const {
 
 void CQuilletDlg::LoadAtStartup() {
     const SDataPaths paths = DataPaths();
-    RemoveLeftoverTempFiles(paths);
-    m_bFirstRun = ::LoadAtStartup(StoredData(), paths, WindowPlace(), CurrentTime());
+    const QTime now = CurrentTime();
+    SettleLeftoverTempFiles(paths, now);
+    m_bFirstRun = ::LoadAtStartup(StoredData(), paths, WindowPlace(), now, m_unreadableFiles);
+    KeepDailyCopy(paths, now);
+}
+
+std::pair<uint64_t, unsigned> CQuilletDlg::SavedState() {
+    SSettings settings = m_settings;
+    const SWindowPlace place = WindowPlace();
+    RefreshStoredPosition(settings, place.window, place.desktop);
+    return {HashBytes(SerializeSettings(settings)), m_noteArea.Rooms().m_nChanges};
+}
+
+void CQuilletDlg::AutoSave() {
+    ::KillTimer(m_hWnd, kAutoSaveTimerId);
+    m_noteArea.Rooms().CommitNoteArea(m_settings.nRoom);
+    if (SavedState() != m_savedState) {
+        SaveOnExit();
+    }
 }
 
 bool CQuilletDlg::SaveAll() {
     m_noteArea.Rooms().CommitNoteArea(m_settings.nRoom);
-    return SaveAllFiles(StoredData(), DataPaths(), WindowPlace());
+    const bool saved =
+        SaveAllFiles(StoredData(), DataPaths(), WindowPlace(), m_unreadableFiles, CurrentTime());
+    if (saved) {
+        m_savedState = SavedState();
+    }
+    return saved;
 }
 
 bool CQuilletDlg::SaveOnExit() {
     m_noteArea.Rooms().CommitNoteArea(m_settings.nRoom);
-    return SaveMainFiles(StoredData(), DataPaths(), WindowPlace());
+    const bool saved =
+        SaveMainFiles(StoredData(), DataPaths(), WindowPlace(), m_unreadableFiles, CurrentTime());
+    if (saved) {
+        m_savedState = SavedState();
+    }
+    return saved;
 }
 
 namespace {
@@ -167,11 +203,34 @@ void CQuilletDlg::SaveAndClose(bool askOnFailure) {
             return;
         }
     }
+    ::RemovePropA(m_hWnd, kMainWindowProperty);
     EndDialog(IDOK);
+}
+
+bool CQuilletDlg::OnUnexpectedError() {
+    // Saved once: an error in the save itself must not loop back here.
+    if (m_bFailing) {
+        ::ExitProcess(3);
+    }
+    m_bFailing = true;
+    m_tray.Remove();
+    bool saved = false;
+    try {
+        saved = SaveOnExit();
+    } catch (...) {
+    }
+    ::MessageBoxA(m_hWnd,
+                  saved ? "Quillet met an unexpected error and has to close.\r\n"
+                          "Your notes have been saved."
+                        : "Quillet met an unexpected error and has to close.\r\n"
+                          "Your latest changes could not be saved.",
+                  "Quillet", MB_OK | MB_ICONERROR);
+    ::ExitProcess(3);
 }
 
 void CQuilletDlg::OnCancel() {
     m_tray.Remove();
+    ::RemovePropA(m_hWnd, kMainWindowProperty);
     EndDialog(IDCANCEL);
 }
 
@@ -180,13 +239,24 @@ bool CQuilletDlg::PreTranslateMessage(MSG* msg) {
         if (msg->wParam == VK_ESCAPE) {
             return true;
         }
-        if (msg->wParam == 'S' && ::GetKeyState(VK_CONTROL) < 0) {
+        // AltGr is Ctrl+Alt: with Alt down the key types a letter (Polish "s" with an accent).
+        if (msg->wParam == 'S' && ::GetKeyState(VK_CONTROL) < 0 && ::GetKeyState(VK_MENU) >= 0) {
             SaveAll();
             return true;
         }
     }
     m_toolTip.RelayEvent(msg);
     return CDialog::PreTranslateMessage(msg);
+}
+
+bool CQuilletDlg::OnIdle() {
+    CNoteRooms& rooms = m_noteArea.Rooms();
+    if (rooms.SearchDue()) {
+        rooms.RunDueSearch();
+        return true;
+    }
+    m_noteArea.FillNextPiece();
+    return m_noteArea.FillPending();
 }
 
 bool CQuilletDlg::OnNotify(NMHDR* header, LRESULT& result) {
@@ -214,6 +284,10 @@ bool CQuilletDlg::OnEraseBkgnd(HDC dc) {
 bool CQuilletDlg::OnTimer(UINT_PTR id) {
     if (id == kClockTimerId) {
         OnClockTick();
+    } else if (id == kTrayRetryTimerId) {
+        m_tray.OnRetryTimer();
+    } else if (id == kAutoSaveTimerId) {
+        AutoSave();
     }
     return false;
 }
@@ -305,10 +379,23 @@ bool CQuilletDlg::OnHotKey(int id) {
 }
 
 bool CQuilletDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    (void)wParam;
     if (msg == kTrayNotifyMessage) {
         OnTrayNotify(lParam);
         result = 0;
+        return true;
+    }
+    if ((msg == WM_ACTIVATE && LOWORD(wParam) == WA_INACTIVE) ||
+        (msg == WM_POWERBROADCAST && wParam == PBT_APMSUSPEND)) {
+        // Typed text reaches the disk before the user turns away or the machine sleeps.
+        AutoSave();
+        return false;
+    }
+    if (msg == ActivateMessage()) {
+        BringForward();
+        return true;
+    }
+    if (msg == CTrayIcon::TaskbarCreatedMessage()) {
+        m_tray.OnTaskbarCreated();
         return true;
     }
     if (msg == kReapplyTopmostMessage) {
@@ -318,6 +405,14 @@ bool CQuilletDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& res
         return true;
     }
     return false;
+}
+
+void CQuilletDlg::BringForward() {
+    if (m_settings.nFullView == 0) {
+        ToggleFullView();
+    }
+    ::ShowWindow(m_hWnd, SW_SHOW);
+    ::SetForegroundWindow(m_hWnd);
 }
 
 void CQuilletDlg::OnTrayNotify(LPARAM mouseMessage) {

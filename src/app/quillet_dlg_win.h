@@ -20,6 +20,11 @@ public:
     CQuilletDlg();
     ~CQuilletDlg() override;
 
+    // The window property that marks the main window, and the message that a second start
+    // sends it to bring it forward.
+    static constexpr const char* kMainWindowProperty = "Quillet.MainWindow";
+    static UINT ActivateMessage();
+
 protected:
     BOOL OnInitDialog() override;
     void OnOK() override;
@@ -27,6 +32,8 @@ protected:
     bool OnCmdMsg(UINT id, UINT notifyCode, HWND control) override;
     bool OnNotify(NMHDR* header, LRESULT& result) override;
     bool PreTranslateMessage(MSG* msg) override;
+    bool OnIdle() override;
+    bool OnUnexpectedError() override;
 
     bool OnPaint() override;
     bool OnEraseBkgnd(HDC dc) override;
@@ -52,6 +59,11 @@ private:
     bool SaveOnExit();
     // The OK path; the Exit command asks before losing unsaved notes, a log-off cannot wait.
     void SaveAndClose(bool askOnFailure);
+    // What tells whether the main files would change: a hash of the settings file's bytes and
+    // the count of changes of the notes.
+    std::pair<uint64_t, unsigned> SavedState();
+    // Writes the two main files when something changed since they were last read or written.
+    void AutoSave();
 
     // Appearance.
     void ApplySettings();
@@ -66,6 +78,7 @@ private:
     int RadioIndex(EMenu menu) const;
     void RefreshTimeMenu();
     void OnTrayNotify(LPARAM mouseMessage);
+    void BringForward();
 
     // Export and import of the notes.
     bool OnSaveData();
@@ -86,9 +99,12 @@ private:
 
     HICON m_hIcon = nullptr;
     bool m_bFirstRun = false;
+    bool m_bFailing = false;
     CMonthCalCtrl m_calendar;
     SSettings m_settings;
+    CUnreadableFiles m_unreadableFiles;
     SLayout m_layout;
+    std::pair<uint64_t, unsigned> m_savedState;
     CToolTipCtrl m_toolTip;
     QTime m_timeShown = 0;
     CFontHandle m_fontCalendar;

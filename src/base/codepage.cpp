@@ -2,6 +2,15 @@
 
 #include <cstring>
 
+// Windows C runtimes search bytes one at a time; the host's library is already fast.
+#if defined(_WIN32) && (defined(__SSE2__) || defined(_M_X64))
+#include <emmintrin.h>
+#define QUILLET_SSE2 1
+#endif
+#ifdef _MSC_VER
+#include <intrin.h>
+#endif
+
 std::string LowerAnsi(const std::string& text) {
     const SCodePage& cp = SystemCodePage();
     std::string out(text);
@@ -78,6 +87,40 @@ bool CLoweredFinder::In(const char* text, size_t size) const {
     return m_cp.doubleByte ? InDoubleByte(p, size) : InSingleByte(p, size);
 }
 
+namespace {
+
+#ifdef QUILLET_SSE2
+unsigned LowestSetBit(unsigned mask) {
+#ifdef _MSC_VER
+    unsigned long index = 0;
+    _BitScanForward(&index, mask);
+    return index;
+#else
+    return static_cast<unsigned>(__builtin_ctz(mask));
+#endif
+}
+#endif
+
+// First position of the byte in [p, p + n), or nullptr; sixteen bytes at a time where the C
+// runtime's memchr is a plain loop.
+const unsigned char* FindByte(const unsigned char* p, unsigned char byte, size_t n) {
+#ifdef QUILLET_SSE2
+    const __m128i wanted = _mm_set1_epi8(static_cast<char>(byte));
+    while (n >= 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const int mask = _mm_movemask_epi8(_mm_cmpeq_epi8(block, wanted));
+        if (mask != 0) {
+            return p + LowestSetBit(static_cast<unsigned>(mask));
+        }
+        p += 16;
+        n -= 16;
+    }
+#endif
+    return static_cast<const unsigned char*>(n != 0 ? std::memchr(p, byte, n) : nullptr);
+}
+
+} // namespace
+
 size_t CLoweredFinder::FindAnchor(const unsigned char* text, size_t from, size_t to) const {
     if (m_anchorCount <= 0) {
         const unsigned char target = static_cast<unsigned char>(m_needle[m_anchor]);
@@ -90,9 +133,9 @@ size_t CLoweredFinder::FindAnchor(const unsigned char* text, size_t from, size_t
     // is scanned at most once per byte value.
     size_t found = to;
     for (int v = 0; v < m_anchorCount; ++v) {
-        const void* hit = std::memchr(text + from, m_anchorBytes[v], found - from);
+        const unsigned char* hit = FindByte(text + from, m_anchorBytes[v], found - from);
         if (hit != nullptr) {
-            found = static_cast<size_t>(static_cast<const unsigned char*>(hit) - text);
+            found = static_cast<size_t>(hit - text);
         }
     }
     return found;

@@ -71,8 +71,11 @@ constexpr unsigned kTrayIconId = 118;
 // A message the main window posts itself: place the window in the topmost band once it shows.
 constexpr unsigned kReapplyTopmostMessage = 0x8000 + 1; // WM_APP + 1
 
-// Timers: the main window's clock, and a link's hover poll.
+// Timers: the main window's clock, the tray icon's retry, the save after typing stops, and a
+// link's hover poll.
 constexpr unsigned kClockTimerId = 1;
+constexpr unsigned kTrayRetryTimerId = 2;
+constexpr unsigned kAutoSaveTimerId = 3;
 constexpr unsigned kLinkHoverTimerId = 11;
 
 #endif

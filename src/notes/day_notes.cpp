@@ -2,6 +2,7 @@
 
 #include "base/time_format.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 
@@ -84,13 +85,9 @@ bool IsBlankNote(const std::string& text) {
 void SetDayNote(const SDay& day, DayArray& days, bool ascending) {
     // Copy first: day may be an element of days.
     SDay stored = day;
-    for (size_t i = 0; i < days.size();) {
-        if (days[i].strDate == stored.strDate) {
-            days.erase(days.begin() + static_cast<std::ptrdiff_t>(i));
-        } else {
-            ++i;
-        }
-    }
+    days.erase(std::remove_if(days.begin(), days.end(),
+                              [&stored](const SDay& d) { return d.strDate == stored.strDate; }),
+               days.end());
     if (IsBlankNote(stored.strNote)) {
         return;
     }

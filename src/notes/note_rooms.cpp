@@ -2,8 +2,36 @@
 
 #include "notes/search.h"
 
+void CNoteRooms::FillNote(const std::string& text, ECaret caret, int room, const std::string& day) {
+    m_view.SetNotesText(text, caret);
+    // Read back, not the text given: the box may not hold it exactly.
+    m_strFilled = m_view.GetNotesText();
+    m_nFilledRoom = room;
+    m_strFilledDay = day;
+}
+
+void CNoteRooms::ShowSearch() {
+    m_bSearchDue = false;
+    m_nFilledRoom = kRoomSearch;
+    m_view.ShowSearchResults(SearchNotesForDisplay(m_view.GetSearchText(), m_arrDays,
+                                                   kSearchDisplayBound, m_nDateOrder));
+}
+
+bool CNoteRooms::EditedText(int room, std::string& text) const {
+    text = m_view.GetNotesText();
+    const bool sameDay = room != kRoomDynamic || m_strFilledDay == m_strCurDay;
+    return room != m_nFilledRoom || !sameDay || text != m_strFilled;
+}
+
 void CNoteRooms::StoreEditNote() {
-    SetDayNote(SDay{m_strCurDay, m_view.GetNotesText()}, m_arrDays, m_bAscending);
+    std::string text;
+    if (EditedText(kRoomDynamic, text)) {
+        SetDayNote(SDay{m_strCurDay, text}, m_arrDays, m_bAscending);
+        ++m_nChanges;
+        m_strFilled = std::move(text);
+        m_nFilledRoom = kRoomDynamic;
+        m_strFilledDay = m_strCurDay;
+    }
     m_view.MarkNotedDays();
 }
 
@@ -11,7 +39,17 @@ void CNoteRooms::CommitNoteArea(int room) {
     if (room == kRoomDynamic) {
         StoreEditNote();
     } else if (room == kRoomStatic) {
-        m_strEveryDay = m_view.GetNotesText();
+        CommitEveryDay();
+    }
+}
+
+void CNoteRooms::CommitEveryDay() {
+    std::string text;
+    if (EditedText(kRoomStatic, text)) {
+        m_strEveryDay = text;
+        ++m_nChanges;
+        m_strFilled = std::move(text);
+        m_nFilledRoom = kRoomStatic;
     }
 }
 
@@ -21,33 +59,28 @@ void CNoteRooms::OnSelChangeCalendar(int room) {
     }
     StoreEditNote();
     const std::string key = m_view.GetSelDayKey();
-    m_view.SetNotesText(GetDayNote(key, m_arrDays), ECaret::End);
+    FillNote(GetDayNote(key, m_arrDays), ECaret::End, kRoomDynamic, key);
     m_strCurDay = key;
 }
 
 void CNoteRooms::SwitchRoom(int room) {
     m_view.LayoutRoom(room);
-    const bool known = room == kRoomDynamic || room == kRoomStatic || room == kRoomSearch;
-    if (known && room != m_nShownRoom) {
+    if (IsKnownRoom(room) && room != m_nShownRoom) {
         const int leaving = m_nShownRoom;
-        if (room != kRoomSearch) {
-            m_view.ShowSearchBox(false, false);
-        } else {
-            m_view.ShowSearchBox(true, true);
-        }
+        m_view.ShowSearchBox(room == kRoomSearch, room == kRoomSearch);
         // Leaving a room commits its text; leaving the Search room drops the edited results.
-        if (leaving == kRoomDynamic && room != kRoomDynamic) {
+        if (leaving == kRoomDynamic) {
             StoreEditNote();
-        } else if (leaving == kRoomStatic && room != kRoomStatic) {
-            m_strEveryDay = m_view.GetNotesText();
+        } else if (leaving == kRoomStatic) {
+            CommitEveryDay();
         }
         if (room == kRoomDynamic) {
-            m_view.SetNotesText(GetDayNote(m_view.GetSelDayKey(), m_arrDays), ECaret::End);
+            const std::string key = m_view.GetSelDayKey();
+            FillNote(GetDayNote(key, m_arrDays), ECaret::End, kRoomDynamic, key);
         } else if (room == kRoomStatic) {
-            m_view.SetNotesText(m_strEveryDay, ECaret::Start);
+            FillNote(m_strEveryDay, ECaret::Start, kRoomStatic, std::string());
         } else {
-            m_view.SetNotesText(SearchNotes(m_view.GetSearchText(), m_arrDays, m_nDateOrder),
-                                ECaret::Keep);
+            ShowSearch();
         }
     }
     m_view.RedrawWindow();
@@ -65,18 +98,30 @@ void CNoteRooms::RestoreRoom(int& room) {
 }
 
 void CNoteRooms::OnChangeSearch() {
-    m_view.SetNotesText(SearchNotes(m_view.GetSearchText(), m_arrDays, m_nDateOrder), ECaret::Keep);
+    // The box shows only in the Search room; results never replace a note being edited.
+    if (m_nShownRoom == kRoomSearch) {
+        m_bSearchDue = true;
+    }
+}
+
+void CNoteRooms::RunDueSearch() {
+    if (m_bSearchDue) {
+        ShowSearch();
+    }
 }
 
 void CNoteRooms::ReplaceNotes(DayArray days, std::string everyDay, int room) {
     m_arrDays = std::move(days);
     m_strEveryDay = std::move(everyDay);
+    ++m_nChanges;
     m_view.MarkNotedDays();
     std::string shown;
+    std::string day;
     if (room == kRoomDynamic) {
-        shown = GetDayNote(m_view.GetSelDayKey(), m_arrDays);
+        day = m_view.GetSelDayKey();
+        shown = GetDayNote(day, m_arrDays);
     } else if (room == kRoomStatic) {
         shown = m_strEveryDay;
     }
-    m_view.SetNotesText(shown, ECaret::End);
+    FillNote(shown, ECaret::End, room, day);
 }

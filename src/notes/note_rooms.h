@@ -15,6 +15,8 @@ public:
     virtual std::string GetNotesText() const = 0;
     // Sets the notes edit's text, places the caret and scrolls it into view.
     virtual void SetNotesText(const std::string& text, ECaret caret) = 0;
+    // Shows search results; a long text may reach the edit box in pieces after this returns.
+    virtual void ShowSearchResults(const std::string& text) = 0;
     virtual std::string GetSearchText() const = 0;
     // Shows or hides the calendar and moves the notes edit to the room's place; rooms outside
     // 0-2 also hide the search box.
@@ -26,25 +28,38 @@ public:
     virtual void RedrawWindow() = 0;
 };
 
+// The largest search result the notes edit shows whole; past it the first entries and a count.
+// Appending to an edit box costs in proportion to the text already in it, and at this size one
+// more piece takes about as long as a user notices.
+constexpr size_t kSearchDisplayBound = 1 << 20;
+
 // The notes in memory and the rules that move text between the notes edit and the store. The
 // edit box is the working copy of the shown room; it is committed on a day change, a room
-// change, a full save and exit.
+// change, a full save and exit, and only when its text differs from what was put into it, so
+// that a note the box cannot hold exactly keeps its bytes while the user only browses.
 class CNoteRooms {
 public:
     explicit CNoteRooms(INoteAreaView& view) : m_view(view) {}
 
     void StoreEditNote();
     void CommitNoteArea(int room);
+    void CommitEveryDay();
     // A selection change of the calendar; ignored outside the Dynamic room.
     void OnSelChangeCalendar(int room);
     void SwitchRoom(int room);
     // Opens the stored room at start-up; a stored Search room opens as the Dynamic room.
     void RestoreRoom(int& room);
+    // A change of the search box marks the search as due; it runs when RunDueSearch is called,
+    // once the input waiting has been handled, so that a burst of keys costs one search.
     void OnChangeSearch();
+    bool SearchDue() const { return m_bSearchDue; }
+    void RunDueSearch();
     // An import: the notes are replaced without committing the edit box, the marks follow, and
     // the box shows the shown room's new text with the caret at its end.
     void ReplaceNotes(DayArray days, std::string everyDay, int room);
 
+    // Counts the changes of the notes, so that a save can tell whether anything is new.
+    unsigned m_nChanges = 0;
     DayArray m_arrDays;
     std::string m_strEveryDay;
     std::string m_strCurDay;
@@ -53,5 +68,17 @@ public:
     int m_nDateOrder = 0;
 
 private:
+    // Puts the note of a room (and day) into the edit box and remembers the text as the box
+    // holds it.
+    void FillNote(const std::string& text, ECaret caret, int room, const std::string& day);
+    void ShowSearch();
+    // Reads the edit box; true when its text is not what was put there for the room and day.
+    bool EditedText(int room, std::string& text) const;
+
     INoteAreaView& m_view;
+    // What the box was last given, read back, and for which room and day.
+    int m_nFilledRoom = -1;
+    std::string m_strFilledDay;
+    std::string m_strFilled;
+    bool m_bSearchDue = false;
 };

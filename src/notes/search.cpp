@@ -49,13 +49,13 @@ size_t ResultSizeBound(const DayArray& days) {
     return size;
 }
 
-} // namespace
-
-std::string SearchNotes(const std::string& searchText, const DayArray& days, int dateOrder) {
+// Calls match(day) for every entry whose line holds the search text, in array order, until match
+// returns false.
+template <typename Match>
+void ForEachMatch(const std::string& searchText, const DayArray& days, int dateOrder, Match match) {
     const CLoweredFinder finder(LowerAnsi(searchText));
     const size_t reach = finder.Needle().empty() ? 0 : finder.Needle().size() - 1;
     const bool singleByte = !SystemCodePage().doubleByte;
-    std::string result;
     std::string line;
     const char first = finder.Needle().empty() ? ' ' : finder.Needle()[0];
     for (const SDay& day : days) {
@@ -76,13 +76,57 @@ std::string SearchNotes(const std::string& searchText, const DayArray& days, int
             line.append(day.strNote);
             hit = finder.In(line);
         }
-        if (hit) {
-            if (result.empty()) {
-                result.reserve(ResultSizeBound(days));
-            }
+        if (hit && !match(day)) {
+            return;
+        }
+    }
+}
+
+std::string WithThousands(size_t n) {
+    std::string digits = std::to_string(n);
+    for (size_t at = digits.size(); at > 3; at -= 3) {
+        digits.insert(at - 3, ",");
+    }
+    return digits;
+}
+
+} // namespace
+
+std::string SearchNotes(const std::string& searchText, const DayArray& days, int dateOrder) {
+    std::string result;
+    ForEachMatch(searchText, days, dateOrder, [&](const SDay& day) {
+        if (result.empty()) {
+            result.reserve(ResultSizeBound(days));
+        }
+        AppendHead(result, day, dateOrder);
+        result.append(day.strNote).append("\r\n\r\n");
+        return true;
+    });
+    return result.empty() ? std::string("Empty") : result;
+}
+
+std::string SearchNotesForDisplay(const std::string& searchText, const DayArray& days, size_t bound,
+                                  int dateOrder) {
+    std::string result;
+    bool full = false;
+    size_t more = 0;
+    ForEachMatch(searchText, days, dateOrder, [&](const SDay& day) {
+        if (!full) {
+            const size_t size = result.size();
             AppendHead(result, day, dateOrder);
             result.append(day.strNote).append("\r\n\r\n");
+            if (result.size() <= bound) {
+                return true;
+            }
+            result.resize(size);
+            full = true;
         }
+        ++more;
+        return true;
+    });
+    if (full) {
+        result += "... and " + WithThousands(more) + (more == 1 ? " more note." : " more notes.") +
+                  " Type more to narrow the search.";
     }
     return result.empty() ? std::string("Empty") : result;
 }

@@ -7,3 +7,9 @@
 // Every entry whose "date note" line contains the search text, case-insensitively, each line
 // followed by an empty line; "Empty" when nothing matches.
 std::string SearchNotes(const std::string& searchText, const DayArray& days, int dateOrder = 0);
+
+// What the notes box shows for a search: the whole result while it holds at most `bound` bytes;
+// past that, its first whole entries within the bound and then one line with the number of the
+// further matching notes.
+std::string SearchNotesForDisplay(const std::string& searchText, const DayArray& days, size_t bound,
+                                  int dateOrder = 0);

@@ -1,6 +1,6 @@
 #include "render/painter_win.h"
 
-#include "render/fonts_win.h"
+#include "win/fonts_win.h"
 #include "win/convert_win.h"
 
 namespace {

@@ -189,9 +189,9 @@ uint8_t CDataArchive::ReadByte() {
     return ReadLE<uint8_t>();
 }
 
-std::string CDataArchive::ReadStringSlow() {
+uint64_t CDataArchive::ReadStringLength(uint64_t& charSize) {
     RequireMode(Mode::Load);
-    uint64_t charSize = 1;
+    charSize = 1;
     uint64_t length = 0;
     uint8_t b = ReadLE<uint8_t>();
     if (b < 0xFF) {
@@ -230,6 +230,30 @@ std::string CDataArchive::ReadStringSlow() {
     if (length > Remaining() / charSize) {
         throw CArchiveError("string longer than the rest of the file");
     }
+    return length;
+}
+
+void CDataArchive::SkipString() {
+    uint64_t charSize = 1;
+    uint64_t rest = ReadStringLength(charSize) * charSize;
+    unsigned char scratch[kBufferSize];
+    while (rest != 0) {
+        const size_t window = static_cast<size_t>(m_inEnd - m_in);
+        if (window != 0) {
+            const size_t n = rest < window ? static_cast<size_t>(rest) : window;
+            m_in += n;
+            rest -= n;
+        } else {
+            const size_t n = rest < kBufferSize ? static_cast<size_t>(rest) : kBufferSize;
+            ReadBytes(scratch, n);
+            rest -= n;
+        }
+    }
+}
+
+std::string CDataArchive::ReadStringSlow() {
+    uint64_t charSize = 1;
+    const uint64_t length = ReadStringLength(charSize);
     if (charSize == 1) {
         if (length <= static_cast<uint64_t>(m_inEnd - m_in)) {
             std::string text(reinterpret_cast<const char*>(m_in), static_cast<size_t>(length));

@@ -109,6 +109,9 @@ public:
         return ReadStringSlow();
     }
 
+    // Reads past a counted string without keeping its text.
+    void SkipString();
+
     // Flushes pending output and detaches from the stream. Later operations throw.
     void Close();
 
@@ -126,6 +129,8 @@ private:
     }
     [[noreturn]] void ModeError(Mode mode) const;
     std::string ReadStringSlow();
+    // The length of the counted string that follows, checked against what the stream still holds.
+    uint64_t ReadStringLength(uint64_t& charSize);
     void WriteBytes(const void* data, size_t size);
     void ReadBytes(void* data, size_t size);
     void Refill();

@@ -6,7 +6,9 @@
 #include <memory>
 #include <string>
 
-// A data file opened for exclusive reading, readable through an archive.
+// A data file opened for reading, readable through an archive. Other readers and writers may hold
+// it at the same time (backup agents and indexers do); one that shares nothing is waited for
+// briefly before the open gives up.
 class CReadFile : public IArchiveReader {
 public:
     CReadFile();
@@ -19,7 +21,7 @@ public:
     size_t Read(void* data, size_t size) override;
     uint64_t Remaining() const override;
     // Reads the rest of the file in one call, so the archive can parse it in place; files larger
-    // than any data file of the program are streamed instead.
+    // than any data file of the program, or too large for the memory at hand, are streamed.
     const unsigned char* TakeContiguous(size_t& size) override;
 
 private:
@@ -32,9 +34,39 @@ private:
     uint64_t m_pos = 0;
 };
 
+// Where a replace ended.
+enum class EReplaceResult {
+    Replaced,   // the new bytes are at the path
+    Unchanged,  // the path holds what it held before, or still nothing
+    LeftInTemp, // the target is gone and the new bytes wait, complete, in TempPathFor(path)
+};
+
+// Steps of a replace that a test can make fail, as bits.
+enum EReplaceFault : unsigned {
+    kFailCreateTemp = 1u << 0,
+    kFailWrite = 1u << 1,
+    kFailFlush = 1u << 2,
+    kFailClose = 1u << 3,
+    kFailReplace = 1u << 4,            // the swap fails with the target untouched
+    kFailReplaceDropsTarget = 1u << 5, // the swap fails after moving the target away
+    kFailMove = 1u << 6,               // the move into the place of a missing target fails
+};
+
 // Writes the bytes to a temporary file in the target's folder, flushes it to the disk and then
-// replaces the target in one step. On false the previous target is exactly as it was.
-bool ReplaceFileContents(const std::string& path, const std::string& bytes);
+// replaces the target in one step. A complete temporary file is never removed while the target
+// is missing: if the target is gone, the new bytes stay there for the next start-up to promote.
+EReplaceResult ReplaceFileContents(const std::string& path, const std::string& bytes,
+                                   unsigned faults = 0);
+
+// Puts the complete temporary file of path (a leftover of an interrupted save) in its place; the
+// temporary file stays when that fails.
+EReplaceResult PromoteTempFile(const std::string& path);
+
+// Copies a file byte for byte to a new file; fails rather than overwrite an existing one.
+bool CopyFileBytes(const std::string& from, const std::string& to);
+
+// True only when nothing is at the path; a file that exists but cannot be opened is not missing.
+bool FileIsMissing(const std::string& path);
 
 // Creates a folder; an existing one is no error. Returns whether the folder exists afterwards.
 bool CreateFolder(const std::string& path);

@@ -1,12 +1,51 @@
-// Data files on the host build (POSIX).
+// Data files on the host build (POSIX). Advisory locks stand in for Windows sharing: a reader
+// takes a shared lock, and a holder of an exclusive lock is one that shares nothing.
 #include "storage/file_io.h"
+#include "storage/file_io_platform.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
+
+namespace {
+
+// How long an open waits for a holder that shares nothing: well under a second in all.
+constexpr int kLockedOpenAttempts = 10;
+constexpr long kLockedOpenDelayMs = 25;
+
+void SleepMs(long ms) {
+    timespec delay{0, ms * 1000000L};
+    while (nanosleep(&delay, &delay) != 0 && errno == EINTR) {
+    }
+}
+
+bool SharedLockWithRetry(int fd) {
+    for (int attempt = 1;; ++attempt) {
+        if (flock(fd, LOCK_SH | LOCK_NB) == 0) {
+            return true;
+        }
+        if (errno != EWOULDBLOCK || attempt == kLockedOpenAttempts) {
+            return false;
+        }
+        SleepMs(kLockedOpenDelayMs);
+    }
+}
+
+void SyncFolderOf(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        fsync(fd);
+        close(fd);
+    }
+}
+
+} // namespace
 
 struct CReadFile::Impl {
     int fd = -1;
@@ -26,8 +65,7 @@ bool CReadFile::Open(const std::string& path) {
         return false;
     }
     struct stat st {};
-    // Exclusive like the Windows build: another holder of the lock makes the open fail.
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !SharedLockWithRetry(fd)) {
         close(fd);
         return false;
     }
@@ -50,9 +88,20 @@ size_t CReadFile::Read(void* data, size_t size) {
     }
 }
 
-namespace {
+namespace platform {
 
-bool WriteAll(int fd, const char* p, size_t size) {
+COutFile::~COutFile() {
+    Close();
+}
+
+bool COutFile::Create(const std::string& path, bool mustBeNew) {
+    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (mustBeNew ? O_EXCL : O_TRUNC);
+    m_handle = open(path.c_str(), flags, 0644);
+    return m_handle >= 0;
+}
+
+bool COutFile::Write(const char* p, size_t size) {
+    const int fd = static_cast<int>(m_handle);
     while (size != 0) {
         const ssize_t n = write(fd, p, size);
         if (n < 0) {
@@ -67,8 +116,19 @@ bool WriteAll(int fd, const char* p, size_t size) {
     return true;
 }
 
-// The target must still be writable, as it would be for an in-place save: a read-only or
-// locked file makes the save fail rather than being swapped away underneath its owner.
+bool COutFile::Flush() {
+    return fsync(static_cast<int>(m_handle)) == 0;
+}
+
+bool COutFile::Close() {
+    if (m_handle < 0) {
+        return true;
+    }
+    const bool ok = close(static_cast<int>(m_handle)) == 0;
+    m_handle = -1;
+    return ok;
+}
+
 bool TargetAcceptsWrite(const std::string& path) {
     struct stat st {};
     if (stat(path.c_str(), &st) != 0) {
@@ -81,43 +141,29 @@ bool TargetAcceptsWrite(const std::string& path) {
     if (fd < 0) {
         return false;
     }
-    const bool unlocked = flock(fd, LOCK_EX | LOCK_NB) == 0;
+    // Like a Windows file shared for writing: only a holder that keeps others out blocks a save.
+    const bool unlocked = flock(fd, LOCK_SH | LOCK_NB) == 0;
     close(fd);
     return unlocked;
 }
 
-void SyncFolderOf(const std::string& path) {
-    const size_t slash = path.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        fsync(fd);
-        close(fd);
-    }
-}
-
-} // namespace
-
-bool ReplaceFileContents(const std::string& path, const std::string& bytes) {
-    if (!TargetAcceptsWrite(path)) {
-        return false;
-    }
-    const std::string temp = TempPathFor(path);
-    const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        return false;
-    }
-    bool ok = WriteAll(fd, bytes.data(), bytes.size()) && fsync(fd) == 0;
-    ok = close(fd) == 0 && ok;
-    if (ok) {
-        ok = rename(temp.c_str(), path.c_str()) == 0;
-    }
-    if (!ok) {
-        unlink(temp.c_str());
+bool SwapIn(const std::string& temp, const std::string& path) {
+    if (rename(temp.c_str(), path.c_str()) != 0) {
         return false;
     }
     SyncFolderOf(path);
     return true;
+}
+
+bool MoveIntoPlace(const std::string& temp, const std::string& path) {
+    return SwapIn(temp, path);
+}
+
+} // namespace platform
+
+bool FileIsMissing(const std::string& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR);
 }
 
 bool CreateFolder(const std::string& path) {

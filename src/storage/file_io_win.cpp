@@ -1,7 +1,42 @@
-// Data files on Windows: exclusive access, and saves that never leave a damaged file behind.
+// Data files on Windows: reads that share the file, and saves that never leave a damaged file
+// behind.
 #include "storage/file_io.h"
+#include "storage/file_io_platform.h"
 
 #include <windows.h>
+
+namespace {
+
+// How long an open waits for a holder that shares nothing: well under a second in all.
+constexpr int kLockedOpenAttempts = 10;
+constexpr DWORD kLockedOpenDelayMs = 25;
+
+HANDLE OpenShared(const std::string& path) {
+    for (int attempt = 1;; ++attempt) {
+        const HANDLE file = CreateFileA(
+            path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            return file;
+        }
+        const DWORD error = GetLastError();
+        if ((error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) ||
+            attempt == kLockedOpenAttempts) {
+            return INVALID_HANDLE_VALUE;
+        }
+        Sleep(kLockedOpenDelayMs);
+    }
+}
+
+HANDLE AsHandle(intptr_t handle) {
+    return reinterpret_cast<HANDLE>(handle);
+}
+
+bool Exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+} // namespace
 
 struct CReadFile::Impl {
     HANDLE file = INVALID_HANDLE_VALUE;
@@ -16,8 +51,7 @@ CReadFile::~CReadFile() {
 }
 
 bool CReadFile::Open(const std::string& path) {
-    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    const HANDLE file = OpenShared(path);
     if (file == INVALID_HANDLE_VALUE) {
         return false;
     }
@@ -43,32 +77,25 @@ size_t CReadFile::Read(void* data, size_t size) {
     return got;
 }
 
-namespace {
+namespace platform {
 
-class CHandle {
-public:
-    explicit CHandle(HANDLE h) : m_h(h) {}
-    ~CHandle() { Close(); }
-    CHandle(const CHandle&) = delete;
-    CHandle& operator=(const CHandle&) = delete;
+COutFile::~COutFile() {
+    Close();
+}
 
-    bool Valid() const { return m_h != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return m_h; }
-    bool Close() {
-        const bool ok = !Valid() || CloseHandle(m_h) != 0;
-        m_h = INVALID_HANDLE_VALUE;
-        return ok;
-    }
+bool COutFile::Create(const std::string& path, bool mustBeNew) {
+    const HANDLE file =
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, mustBeNew ? CREATE_NEW : CREATE_ALWAYS,
+                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    m_handle = reinterpret_cast<intptr_t>(file);
+    return file != INVALID_HANDLE_VALUE;
+}
 
-private:
-    HANDLE m_h;
-};
-
-bool WriteAll(HANDLE file, const char* p, size_t size) {
+bool COutFile::Write(const char* p, size_t size) {
     while (size != 0) {
         const DWORD chunk = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
         DWORD done = 0;
-        if (!WriteFile(file, p, chunk, &done, nullptr) || done == 0) {
+        if (!WriteFile(AsHandle(m_handle), p, chunk, &done, nullptr) || done == 0) {
             return false;
         }
         p += done;
@@ -77,8 +104,19 @@ bool WriteAll(HANDLE file, const char* p, size_t size) {
     return true;
 }
 
-// A save must fail where writing the file in place would: a read-only target, or one that
-// another program holds open.
+bool COutFile::Flush() {
+    return FlushFileBuffers(AsHandle(m_handle)) != 0;
+}
+
+bool COutFile::Close() {
+    if (AsHandle(m_handle) == INVALID_HANDLE_VALUE) {
+        return true;
+    }
+    const bool ok = CloseHandle(AsHandle(m_handle)) != 0;
+    m_handle = reinterpret_cast<intptr_t>(INVALID_HANDLE_VALUE);
+    return ok;
+}
+
 bool TargetAcceptsWrite(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
@@ -88,46 +126,39 @@ bool TargetAcceptsWrite(const std::string& path) {
     if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) {
         return false;
     }
-    CHandle probe(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
-    return probe.Valid();
-}
-
-} // namespace
-
-bool ReplaceFileContents(const std::string& path, const std::string& bytes) {
-    if (!TargetAcceptsWrite(path)) {
+    // Readers that share the file (backup agents, indexers) do not stop a save; a program that
+    // keeps others from writing does.
+    const HANDLE probe = CreateFileA(path.c_str(), GENERIC_WRITE,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (probe == INVALID_HANDLE_VALUE) {
         return false;
     }
-    const std::string temp = TempPathFor(path);
-    bool ok;
-    {
-        CHandle file(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.Valid()) {
-            return false;
-        }
-        ok = WriteAll(file.Get(), bytes.data(), bytes.size()) && FlushFileBuffers(file.Get());
-        ok = file.Close() && ok;
+    CloseHandle(probe);
+    return true;
+}
+
+bool SwapIn(const std::string& temp, const std::string& path) {
+    if (Exists(path)) {
+        return ReplaceFileA(path.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                            nullptr, nullptr) != 0;
     }
-    if (ok) {
-        if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
-            ok = ReplaceFileA(path.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
-                              nullptr, nullptr) != 0;
-            // A replace that failed after moving the target away still has the new bytes in
-            // the temporary file: put them in place rather than leave no file at all.
-            if (!ok && GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
-                ok = MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
-            }
-        } else {
-            ok = MoveFileExA(temp.c_str(), path.c_str(),
-                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-        }
+    return MoveFileExA(temp.c_str(), path.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool MoveIntoPlace(const std::string& temp, const std::string& path) {
+    return MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+} // namespace platform
+
+bool FileIsMissing(const std::string& path) {
+    if (Exists(path)) {
+        return false;
     }
-    if (!ok) {
-        DeleteFileA(temp.c_str());
-    }
-    return ok;
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
 bool CreateFolder(const std::string& path) {

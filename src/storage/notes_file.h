@@ -11,7 +11,9 @@ std::string SerializeNotes(const DayArray& days, const std::string& everyDay);
 bool ReadNotes(DayArray& days, std::string& everyDay, IArchiveReader& stream);
 
 // Replaces the file with the every-day note and the day notes in array order. On false the
-// previous file is untouched.
+// previous file is in place, unless a failing replace lost it (see ReplaceFileContents).
 bool SaveNotes(const DayArray& days, const std::string& everyDay, const std::string& path);
 // Empties days, then reads the file. Records stay in file order, unchecked.
 bool LoadNotes(DayArray& days, std::string& everyDay, const std::string& path);
+// Whether LoadNotes would read the whole file, found without keeping any of its texts.
+bool NotesFileLoads(const std::string& path);

@@ -4,6 +4,8 @@
 #include "storage/file_io.h"
 
 #include <cstring>
+#include <new>
+#include <stdexcept>
 
 std::string ScrambleText(const std::string& text, bool unscramble) {
     std::string out(text);
@@ -134,13 +136,17 @@ bool ReadSettings(SSettings& s, IArchiveReader& stream) {
         return true;
     } catch (const CArchiveError&) {
         return false;
+    } catch (const std::bad_alloc&) {
+        return false; // a file too large for the memory at hand counts as damaged
+    } catch (const std::length_error&) {
+        return false;
     }
 }
 
 bool SaveSettings(SSettings& settings, const std::string& path, const SRect& window,
                   const SRect& desktop) {
     RefreshStoredPosition(settings, window, desktop);
-    return ReplaceFileContents(path, SerializeSettings(settings));
+    return ReplaceFileContents(path, SerializeSettings(settings)) == EReplaceResult::Replaced;
 }
 
 bool LoadSettings(SSettings& settings, const std::string& path) {

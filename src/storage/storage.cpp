@@ -3,6 +3,9 @@
 #include "storage/file_io.h"
 #include "storage/notes_file.h"
 
+#include <algorithm>
+#include <utility>
+
 const char* const kStorageFolderName = "Quillet\\";
 const char* const kSettingsFileName = "Quillet\\qlt_info.dat";
 const char* const kNotesFileName = "Quillet\\qlt_notes.dat";
@@ -36,45 +39,130 @@ void SetDefaultNotes(DayArray& days, std::string& everyDay, const SDataPaths& pa
     everyDay = "Every day area...";
 }
 
-bool LoadAtStartup(SStoredData data, const SDataPaths& paths, const SWindowPlace& place,
+namespace {
+
+std::string UnreadableCopyPath(const std::string& path, QTime now) {
+    return path + ".unreadable-" + FormatTime(now, "%Y%m%d-%H%M%S");
+}
+
+enum class EFileKind { Settings, Notes };
+
+// Whether the file at path loads as its kind, read into a scratch record.
+bool Loads(EFileKind kind, const std::string& path) {
+    if (kind == EFileKind::Settings) {
+        SSettings settings;
+        return LoadSettings(settings, path);
+    }
+    return NotesFileLoads(path);
+}
+
+// A failed load of a file that is there marks it, so that its bytes are kept before a write.
+bool Loaded(bool loaded, const std::string& path, CUnreadableFiles& unreadable) {
+    if (!loaded && !FileIsMissing(path)) {
+        unreadable.Add(path);
+    }
+    return loaded;
+}
+
+bool WriteDataFile(const std::string& path, const std::string& bytes, CUnreadableFiles& unreadable,
                    QTime now) {
+    return unreadable.KeepAside(path, now) &&
+           ReplaceFileContents(path, bytes) == EReplaceResult::Replaced;
+}
+
+// A backup is refreshed without being read first; one that is there must load, or be kept.
+void RefreshBackup(EFileKind kind, const std::string& path, const std::string& bytes,
+                   CUnreadableFiles& unreadable, QTime now) {
+    if (!FileIsMissing(path) && !Loads(kind, path)) {
+        unreadable.Add(path);
+    }
+    WriteDataFile(path, bytes, unreadable, now);
+}
+
+} // namespace
+
+void CUnreadableFiles::Add(const std::string& path) {
+    if (std::find(m_paths.begin(), m_paths.end(), path) == m_paths.end()) {
+        m_paths.push_back(path);
+    }
+}
+
+bool CUnreadableFiles::KeepAside(const std::string& path, QTime now) {
+    const auto it = std::find(m_paths.begin(), m_paths.end(), path);
+    if (it == m_paths.end()) {
+        return true;
+    }
+    if (!FileIsMissing(path) && !CopyFileBytes(path, UnreadableCopyPath(path, now))) {
+        return false;
+    }
+    m_paths.erase(it);
+    return true;
+}
+
+bool LoadAtStartup(SStoredData data, const SDataPaths& paths, const SWindowPlace& place, QTime now,
+                   CUnreadableFiles& unreadable) {
     bool firstRun = false;
-    if (LoadSettings(data.settings, paths.settings)) {
-        SaveSettings(data.settings, paths.settingsBackup, place.window, place.desktop);
-    } else if (!LoadSettings(data.settings, paths.settingsBackup)) {
+    if (Loaded(LoadSettings(data.settings, paths.settings), paths.settings, unreadable)) {
+        RefreshStoredPosition(data.settings, place.window, place.desktop);
+        RefreshBackup(EFileKind::Settings, paths.settingsBackup, SerializeSettings(data.settings),
+                      unreadable, now);
+    } else if (!Loaded(LoadSettings(data.settings, paths.settingsBackup), paths.settingsBackup,
+                       unreadable)) {
         CreateFolder(paths.folder);
         SetDefaultSettings(data.settings, place.window, place.desktop);
         firstRun = true;
     }
-    if (LoadNotes(data.days, data.everyDay, paths.notes)) {
-        SaveNotes(data.days, data.everyDay, paths.notesBackup);
-    } else if (!LoadNotes(data.days, data.everyDay, paths.notesBackup)) {
+    if (Loaded(LoadNotes(data.days, data.everyDay, paths.notes), paths.notes, unreadable)) {
+        RefreshBackup(EFileKind::Notes, paths.notesBackup, SerializeNotes(data.days, data.everyDay),
+                      unreadable, now);
+    } else if (!Loaded(LoadNotes(data.days, data.everyDay, paths.notesBackup), paths.notesBackup,
+                       unreadable)) {
         SetDefaultNotes(data.days, data.everyDay, paths, now);
     }
     return firstRun;
 }
 
-bool SaveAllFiles(SStoredData data, const SDataPaths& paths, const SWindowPlace& place) {
+bool SaveAllFiles(SStoredData data, const SDataPaths& paths, const SWindowPlace& place,
+                  CUnreadableFiles& unreadable, QTime now) {
     // Each record is serialized once and written to its main file, then to its backup.
     RefreshStoredPosition(data.settings, place.window, place.desktop);
     const std::string settings = SerializeSettings(data.settings);
     const std::string notes = SerializeNotes(data.days, data.everyDay);
-    return ReplaceFileContents(paths.settings, settings) &&
-           ReplaceFileContents(paths.notes, notes) &&
-           ReplaceFileContents(paths.settingsBackup, settings) &&
-           ReplaceFileContents(paths.notesBackup, notes);
+    return WriteDataFile(paths.settings, settings, unreadable, now) &&
+           WriteDataFile(paths.notes, notes, unreadable, now) &&
+           WriteDataFile(paths.settingsBackup, settings, unreadable, now) &&
+           WriteDataFile(paths.notesBackup, notes, unreadable, now);
 }
 
-bool SaveMainFiles(SStoredData data, const SDataPaths& paths, const SWindowPlace& place) {
+bool SaveMainFiles(SStoredData data, const SDataPaths& paths, const SWindowPlace& place,
+                   CUnreadableFiles& unreadable, QTime now) {
+    RefreshStoredPosition(data.settings, place.window, place.desktop);
     const bool settingsSaved =
-        SaveSettings(data.settings, paths.settings, place.window, place.desktop);
-    const bool notesSaved = SaveNotes(data.days, data.everyDay, paths.notes);
+        WriteDataFile(paths.settings, SerializeSettings(data.settings), unreadable, now);
+    const bool notesSaved =
+        WriteDataFile(paths.notes, SerializeNotes(data.days, data.everyDay), unreadable, now);
     return settingsSaved && notesSaved;
 }
 
-void RemoveLeftoverTempFiles(const SDataPaths& paths) {
-    for (const std::string* path :
-         {&paths.settings, &paths.notes, &paths.settingsBackup, &paths.notesBackup}) {
-        RemoveFile(TempPathFor(*path));
+void SettleLeftoverTempFiles(const SDataPaths& paths, QTime now) {
+    const std::pair<const std::string*, EFileKind> files[] = {
+        {&paths.settings, EFileKind::Settings},
+        {&paths.notes, EFileKind::Notes},
+        {&paths.settingsBackup, EFileKind::Settings},
+        {&paths.notesBackup, EFileKind::Notes},
+    };
+    for (const auto& [path, kind] : files) {
+        const std::string temp = TempPathFor(*path);
+        if (FileIsMissing(temp)) {
+            continue;
+        }
+        // A leftover that loads is the newest complete copy; it only gives way to a good target.
+        if (!Loads(kind, temp) || Loads(kind, *path)) {
+            RemoveFile(temp);
+            continue;
+        }
+        if (FileIsMissing(*path) || CopyFileBytes(*path, UnreadableCopyPath(*path, now))) {
+            PromoteTempFile(*path);
+        }
     }
 }

@@ -1,7 +1,7 @@
 #include "ui/simple_link_win.h"
 
 #include "base/ids.h"
-#include "render/fonts_win.h"
+#include "win/fonts_win.h"
 
 void CSimpleLink::PreSubclassWindow() {
     m_bHover = false;

@@ -2,6 +2,13 @@
 
 #include "base/ids.h"
 
+namespace {
+
+constexpr UINT kRetryPeriodMs = 2000;
+constexpr int kMaxRetries = 60;
+
+} // namespace
+
 void CTrayIcon::Add(HWND owner, HICON icon, bool showBalloon) {
     m_nid = NOTIFYICONDATAA{};
     // The pre-Vista record form: balloons without the later fields.
@@ -21,11 +28,44 @@ void CTrayIcon::Add(HWND owner, HICON icon, bool showBalloon) {
         m_nid.uTimeout = 300;
         m_nid.dwInfoFlags = NIIF_INFO;
     }
+    m_nRetries = 0;
     NOTIFYICONDATAA old = m_nid;
     ::Shell_NotifyIconA(NIM_DELETE, &old);
-    ::Shell_NotifyIconA(NIM_ADD, &m_nid);
+    if (!AddNow()) {
+        ::SetTimer(owner, kTrayRetryTimerId, kRetryPeriodMs, nullptr);
+    }
+}
+
+bool CTrayIcon::AddNow() {
+    m_bShown = ::Shell_NotifyIconA(NIM_ADD, &m_nid) != FALSE;
+    return m_bShown;
 }
 
 void CTrayIcon::Remove() {
+    ::KillTimer(m_nid.hWnd, kTrayRetryTimerId);
     ::Shell_NotifyIconA(NIM_DELETE, &m_nid);
+    m_bShown = false;
+}
+
+UINT CTrayIcon::TaskbarCreatedMessage() {
+    static const UINT message = ::RegisterWindowMessageA("TaskbarCreated");
+    return message;
+}
+
+void CTrayIcon::OnTaskbarCreated() {
+    if (m_nid.hWnd == nullptr) {
+        return;
+    }
+    // The greeting belongs to the first start, not to a restarted taskbar.
+    m_nid.uFlags &= ~NIF_INFO;
+    if (!AddNow()) {
+        m_nRetries = 0;
+        ::SetTimer(m_nid.hWnd, kTrayRetryTimerId, kRetryPeriodMs, nullptr);
+    }
+}
+
+void CTrayIcon::OnRetryTimer() {
+    if (AddNow() || ++m_nRetries >= kMaxRetries) {
+        ::KillTimer(m_nid.hWnd, kTrayRetryTimerId);
+    }
 }

@@ -4,12 +4,23 @@
 #include <shellapi.h>
 
 // The icon in the notification area: it reports clicks to its owner window with the tray message
-// and greets a first run with a balloon.
+// and greets a first run with a balloon. It comes back when the taskbar is created anew (Explorer
+// restarted), and an add that fails because there is no notification area yet (early at log-on)
+// is tried again on a timer of the owner window.
 class CTrayIcon {
 public:
     void Add(HWND owner, HICON icon, bool showBalloon);
     void Remove();
 
+    // The broadcast of a new taskbar.
+    static UINT TaskbarCreatedMessage();
+    void OnTaskbarCreated();
+    void OnRetryTimer();
+
 private:
+    bool AddNow();
+
     NOTIFYICONDATAA m_nid{};
+    bool m_bShown = false;
+    int m_nRetries = 0;
 };

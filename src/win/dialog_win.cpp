@@ -16,8 +16,12 @@ INT_PTR CDialog::DoModal() {
     }
     m_running = true;
     m_result = IDCANCEL;
-    HWND wnd = ::CreateDialogParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_templateId),
-                                    owner, &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+    const HINSTANCE module = ::GetModuleHandleA(nullptr);
+    const LPARAM self = reinterpret_cast<LPARAM>(this);
+    HWND wnd = m_template != nullptr ? ::CreateDialogIndirectParamA(module, m_template, owner,
+                                                                    &CDialog::DialogProc, self)
+                                     : ::CreateDialogParamA(module, MAKEINTRESOURCEA(m_templateId),
+                                                            owner, &CDialog::DialogProc, self);
     if (wnd == nullptr) {
         m_running = false;
         return -1;
@@ -35,6 +39,11 @@ INT_PTR CDialog::DoModal() {
     MSG msg;
     bool quit = false;
     while (m_running) {
+        while (m_running && !::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE) && OnIdle()) {
+        }
+        if (!m_running) {
+            break;
+        }
         const BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
         if (got == 0 || got == -1) {
             quit = got == 0;
@@ -91,19 +100,49 @@ bool CDialog::OnCmdMsg(UINT id, UINT notifyCode, HWND control) {
     return false;
 }
 
+namespace {
+
+const char* const kDialogProperty = "Quillet.CDialog";
+
+} // namespace
+
 INT_PTR CALLBACK CDialog::DialogProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     CDialog* self;
     if (msg == WM_INITDIALOG) {
         self = reinterpret_cast<CDialog*>(lParam);
         self->m_hWnd = wnd;
-        ::SetWindowLongPtrA(wnd, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
+        ::SetPropA(wnd, kDialogProperty, self);
     } else {
-        self = reinterpret_cast<CDialog*>(::GetWindowLongPtrA(wnd, DWLP_USER));
+        self = static_cast<CDialog*>(::GetPropA(wnd, kDialogProperty));
     }
     if (self == nullptr) {
         return FALSE;
     }
-    return self->Dispatch(msg, wParam, lParam);
+    if (msg == WM_NCDESTROY) {
+        ::RemovePropA(wnd, kDialogProperty);
+    }
+    try {
+        return self->Dispatch(msg, wParam, lParam);
+    } catch (...) {
+        HandleUnexpectedError(wnd);
+        return FALSE;
+    }
+}
+
+void CDialog::HandleUnexpectedError(HWND window) noexcept {
+    for (HWND at = window; at != nullptr;) {
+        CDialog* dialog = static_cast<CDialog*>(::GetPropA(at, kDialogProperty));
+        try {
+            if (dialog != nullptr && dialog->OnUnexpectedError()) {
+                return;
+            }
+        } catch (...) {
+            break;
+        }
+        at = (::GetWindowLongA(at, GWL_STYLE) & WS_CHILD) ? ::GetParent(at)
+                                                          : ::GetWindow(at, GW_OWNER);
+    }
+    ::ExitProcess(3);
 }
 
 INT_PTR CDialog::Handled(bool handled, LRESULT result) {

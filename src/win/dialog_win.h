@@ -8,6 +8,9 @@
 class CDialog : public CWnd {
 public:
     CDialog(UINT templateId, HWND owner) : m_templateId(templateId), m_owner(owner) {}
+    // A template built in memory instead of one from the resources.
+    CDialog(const DLGTEMPLATE* dialogTemplate, HWND owner)
+        : m_templateId(0), m_template(dialogTemplate), m_owner(owner) {}
 
     // Creates the dialog, disables the owner and runs the loop until EndDialog. Without an
     // explicit owner the dialog belongs to the innermost modal dialog running, or else to the
@@ -17,6 +20,11 @@ public:
 
     // The owner of the first modal dialog: the application's hidden main window.
     static HWND s_appMainWnd;
+
+    // Every window procedure of the framework hands an exception that escaped a handler here
+    // instead of letting it unwind through the system: the nearest dialog up the chain of
+    // parents and owners that takes it deals with it; when none does, the process ends.
+    static void HandleUnexpectedError(HWND window) noexcept;
 
 protected:
     virtual BOOL OnInitDialog() { return TRUE; }
@@ -31,6 +39,10 @@ protected:
         return false;
     }
     virtual bool PreTranslateMessage(MSG* msg);
+    // Work done while no message waits; true while more remains.
+    virtual bool OnIdle() { return false; }
+    // An exception escaped a handler of this dialog or of a window it owns; true when handled.
+    virtual bool OnUnexpectedError() { return false; }
 
     // Window messages; each returns true when it handled the message.
     virtual bool OnPaint() { return false; }
@@ -83,6 +95,7 @@ private:
     INT_PTR Dispatch(UINT msg, WPARAM wParam, LPARAM lParam);
 
     UINT m_templateId;
+    const DLGTEMPLATE* m_template = nullptr;
     HWND m_owner;
     bool m_running = false;
     INT_PTR m_result = IDCANCEL;

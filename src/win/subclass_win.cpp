@@ -1,5 +1,7 @@
 #include "win/subclass_win.h"
 
+#include "win/dialog_win.h"
+
 #include <windowsx.h>
 
 namespace {
@@ -51,7 +53,12 @@ LRESULT CALLBACK CSubclassWnd::SubclassProc(HWND wnd, UINT msg, WPARAM wParam, L
         self->m_hWnd = nullptr;
         return ::CallWindowProcA(old, wnd, msg, wParam, lParam);
     }
-    return self->Dispatch(msg, wParam, lParam);
+    try {
+        return self->Dispatch(msg, wParam, lParam);
+    } catch (...) {
+        CDialog::HandleUnexpectedError(wnd);
+        return 0;
+    }
 }
 
 LRESULT CSubclassWnd::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {

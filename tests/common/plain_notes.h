@@ -81,4 +81,20 @@ inline size_t InsertPos(const SDay& day, const DayArray& days, bool ascending) {
     return n;
 }
 
+// Removes the entries of the key one at a time, then inserts where InsertPos says.
+inline void SetDayNote(const SDay& day, DayArray& days, bool ascending) {
+    SDay stored = day;
+    for (size_t i = 0; i < days.size();) {
+        if (days[i].strDate == stored.strDate) {
+            days.erase(days.begin() + static_cast<std::ptrdiff_t>(i));
+        } else {
+            ++i;
+        }
+    }
+    if (!IsBlankNote(stored.strNote)) {
+        days.insert(days.begin() + static_cast<std::ptrdiff_t>(InsertPos(stored, days, ascending)),
+                    stored);
+    }
+}
+
 } // namespace plain

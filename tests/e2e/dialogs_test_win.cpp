@@ -87,10 +87,11 @@ TEST_F(AboutBox, LinksUnderlineWhileTheMouseIsOverThem) {
     const HWND link = ::GetDlgItem(about, kLinkSupport);
     RECT rect{};
     ::GetWindowRect(link, &rect);
+    ASSERT_TRUE(m_app.Drain());
+    EXPECT_FALSE(Underlined(link));
     ::SetForegroundWindow(about);
     ::SetCursorPos(rect.left + 3, (rect.top + rect.bottom) / 2);
     ASSERT_TRUE(m_app.Post(link, WM_MOUSEMOVE, 0, MAKELPARAM(3, 2)));
-    EXPECT_FALSE(Underlined(link));
     EXPECT_TRUE(WaitUntil([&] { return Underlined(link); }, Millis(3000)))
         << "the hovered link is not underlined";
 

@@ -11,8 +11,6 @@ void PrintTo(const SDay& day, std::ostream* out) {
 
 namespace e2e {
 
-namespace {
-
 std::string QuilletExePath() {
     if (const char* path = std::getenv("QUILLET_EXE")) {
         return path;
@@ -21,6 +19,8 @@ std::string QuilletExePath() {
     ::GetModuleFileNameA(nullptr, self, MAX_PATH);
     return (std::filesystem::path(self).parent_path() / "Quillet.exe").string();
 }
+
+namespace {
 
 ::testing::AssertionResult WriteInFolder(const std::string& folder, const std::string& path,
                                          const std::string& bytes) {

@@ -35,6 +35,8 @@ struct SNotes {
 };
 
 SNotes ReadNotesFile(const std::string& path);
+// Quillet.exe next to the test program, or where QUILLET_EXE says.
+std::string QuilletExePath();
 SRect WindowRectOf(HWND window);
 SRect DesktopRect();
 

@@ -2,6 +2,10 @@
 // the bold noted days, and the search room.
 #include "quillet_test_win.h"
 
+#include "notes/search.h"
+
+#include <cstdio>
+
 namespace e2e {
 namespace {
 
@@ -242,6 +246,46 @@ TEST_F(NoteSearch, EnteringTheSearchRoomStoresTheDayNoteAndSearchesTheOldText) {
     EXPECT_EQ(m_app.Text(m_app.Search()), "fresh");
     EXPECT_EQ(m_app.NotesText(),
               FormatDayDate(SDay{KeyOf(Today()), ""}, 0, ".") + " Fresh idea\r\n\r\n");
+}
+
+// A notebook whose full listing is far more than the box shows at once, but within the bound.
+DayArray LargeNotebook() {
+    DayArray days;
+    for (int i = 0; i < 600; ++i) {
+        const int day = 1 + i % 28;
+        const int month = 1 + (i / 28) % 12;
+        const int year = 10 + i / (28 * 12);
+        char key[7];
+        std::snprintf(key, sizeof key, "%02d%02d%02d", day, month, year);
+        days.push_back({key, "note " + std::to_string(i) + (i % 2 ? " apple " : " pear ") +
+                                 std::string(static_cast<size_t>(60 + i % 90), 'x')});
+    }
+    return days;
+}
+
+TEST_F(NoteSearch, LongResultsArriveWholeAndANewKeyOrLeavingTheRoomDropsThem) {
+    const DayArray days = LargeNotebook();
+    ASSERT_TRUE(SeedNotes(days, "every day", m_paths.notes));
+    ASSERT_TRUE(Launch());
+    ASSERT_TRUE(m_app.ClickTab(kRoomSearch));
+    const std::string all = SearchNotes("", days);
+    ASSERT_GT(all.size(), 50000u);
+    EXPECT_TRUE(WaitUntil([&] { return m_app.NotesText() == all; }))
+        << "the listing never became the whole result";
+
+    // A key during the fill: the newer text wins.
+    ASSERT_TRUE(m_app.SetText(m_app.Search(), "apple"));
+    ASSERT_TRUE(m_app.SetText(m_app.Search(), "pear"));
+    const std::string pears = SearchNotes("pear", days);
+    EXPECT_TRUE(WaitUntil([&] { return m_app.NotesText() == pears; }));
+    ASSERT_TRUE(m_app.Drain());
+    EXPECT_EQ(m_app.NotesText(), pears);
+
+    // Leaving the room during a fill stores nothing of it.
+    ASSERT_TRUE(m_app.SetText(m_app.Search(), ""));
+    ASSERT_TRUE(m_app.ClickTab(kRoomDynamic));
+    ASSERT_TRUE(m_app.SendCommand(kCmdSaveAll));
+    EXPECT_EQ(ReadBytes(m_paths.notes), SerializeNotes(days, "every day"));
 }
 
 } // namespace

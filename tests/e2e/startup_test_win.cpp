@@ -78,6 +78,10 @@ TEST_F(StartupLoading, GoodMainFilesRefreshTheirBackups) {
     EXPECT_EQ(window.top, 30);
     EXPECT_EQ(ReadBytes(m_paths.settingsBackup), SerializeSettings(settings));
     EXPECT_EQ(ReadBytes(m_paths.notesBackup), SerializeNotes(StoredDays(), "Stored every day"));
+    // The first start of the day keeps a copy of the notes file in the history folder.
+    EXPECT_EQ(ReadBytes(m_paths.folder + "history\\qlt_notes-" +
+                        FormatTime(CurrentTime(), "%Y-%m-%d") + ".dat"),
+              SerializeNotes(StoredDays(), "Stored every day"));
 }
 
 TEST_F(StartupLoading, DamagedSettingsFileFallsBackToItsBackupWithoutRewritingIt) {
@@ -189,18 +193,37 @@ TEST_F(StartupLoading, NotesOutOfDateOrderAreSorted) {
               (DayArray{{"311225", "December"}, {"010126", "January"}, {"150326", "March"}}));
 }
 
-TEST_F(StartupLoading, LeftoverTemporaryFilesAreRemoved) {
+TEST_F(StartupLoading, LeftoverTemporaryFilesGiveWayToGoodFilesAndFillMissingOnes) {
     ASSERT_TRUE(SeedSettings(StoredSettings(kRoomDynamic), m_paths.settings));
-    ASSERT_TRUE(SeedNotes(StoredDays(), "Stored every day", m_paths.notes));
+    // A save that lost the notes file had written its replacement completely.
+    ASSERT_TRUE(SeedNotes(StoredDays(), "Stored every day", m_paths.notes + ".tmp"));
     for (const std::string* path :
-         {&m_paths.settings, &m_paths.notes, &m_paths.settingsBackup, &m_paths.notesBackup}) {
+         {&m_paths.settings, &m_paths.settingsBackup, &m_paths.notesBackup}) {
         ASSERT_TRUE(SeedBytes(*path + ".tmp", "interrupted save"));
     }
     ASSERT_TRUE(Launch());
+    EXPECT_EQ(m_app.NotesText(), "Stored note");
     ASSERT_TRUE(m_app.Drain());
     EXPECT_EQ(FolderEntries(m_paths.folder),
-              (std::vector<std::string>{"prevInfo.dat", "prevNotes.dat", "qlt_info.dat",
+              (std::vector<std::string>{"history", "prevInfo.dat", "prevNotes.dat", "qlt_info.dat",
                                         "qlt_notes.dat"}));
+}
+
+TEST_F(StartupLoading, UnreadableNotesAreKeptAsideBeforeTheExitSaveWritesOverThem) {
+    const std::string damaged = SerializeNotes(StoredDays(), "Stored every day").substr(0, 20);
+    ASSERT_TRUE(SeedBytes(m_paths.notes, damaged));
+    ASSERT_TRUE(SeedBytes(m_paths.notesBackup, "damaged backup"));
+    ASSERT_TRUE(Launch());
+    EXPECT_EQ(m_app.NotesText(), "My first note...");
+    ASSERT_TRUE(ExitQuillet());
+    EXPECT_EQ(ReadNotesFile(m_paths.notes).everyDay, FirstRunEveryDay());
+    std::vector<std::string> kept;
+    for (const std::string& name : FolderEntries(m_paths.folder)) {
+        if (name.rfind("qlt_notes.dat.unreadable-", 0) == 0) {
+            kept.push_back(ReadBytes(m_paths.folder + name));
+        }
+    }
+    EXPECT_EQ(kept, std::vector<std::string>{damaged});
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -101,6 +102,28 @@ std::string NotesFile(const std::string& everyDay, const DayArray& days, Form fo
     return out;
 }
 
+// The edit script that fuzz_edits reads before the notes file.
+struct SSeedEdit {
+    bool ascending;
+    int pick; // index of an existing record whose key is taken, or -1 for the key below
+    std::string key;
+    std::string text;
+};
+
+std::string EditScript(const std::vector<SSeedEdit>& edits) {
+    std::string out(1, static_cast<char>(edits.size()));
+    for (const SSeedEdit& edit : edits) {
+        out += static_cast<char>((edit.ascending ? 1 : 0) | (edit.pick >= 0 ? 2 : 0));
+        if (edit.pick >= 0) {
+            out += static_cast<char>(edit.pick);
+        } else {
+            out += static_cast<char>(edit.key.size()) + edit.key;
+        }
+        out += static_cast<char>(edit.text.size()) + edit.text;
+    }
+    return out;
+}
+
 bool Write(const std::string& folder, const std::string& name, const std::string& bytes) {
     const std::string path = folder + "/" + name;
     FILE* f = std::fopen(path.c_str(), "wb");
@@ -158,6 +181,20 @@ int main(int argc, char** argv) {
     ok &= Write(notes, "wide_strings.bin", NotesFile("X", month, Form::Wide));
     ok &= Write(notes, "long32_prefixes.bin", NotesFile("ev", xHi, Form::Long32));
     ok &= Write(notes, "long64_prefixes.bin", NotesFile("", xHi, Form::Long64));
+
+    const std::string edits = root + "/fuzz_edits";
+    ok &= Write(edits, "month_edits.bin",
+                EditScript({{true, -1, "071226", "changed"},
+                            {true, 3, "", ""},
+                            {false, -1, "010127", "new year"},
+                            {true, -1, "151226", " \r\n"}}) +
+                    SerializeNotes(month, "every day"));
+    ok &= Write(edits, "x_hi_edits.bin",
+                EditScript({{true, 0, "", "Hello"}}) + SerializeNotes(xHi, "X"));
+    ok &= Write(edits, "empty_edits.bin",
+                EditScript({{true, -1, "071226", "first"}, {true, -1, "0712", "short"}}) +
+                    SerializeNotes({}, ""));
+    ok &= Write(edits, "no_edits_wide.bin", EditScript({}) + NotesFile("X", month, Form::Wide));
 
     std::string allForms;
     for (const Form form : {Form::Short, Form::Wide, Form::Long16, Form::Long32, Form::Long64}) {

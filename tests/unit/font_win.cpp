@@ -7,8 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstddef>
 #include <cstring>
+#include <thread>
 
 #include <windows.h>
 
@@ -59,4 +61,34 @@ TEST_F(PlatformFiles, SaveOverAReadOnlyFileLeavesItUntouched) {
     EXPECT_FALSE(saved);
     EXPECT_EQ(testutil::ReadFileBytes(path), previous);
     EXPECT_FALSE(testutil::Exists(TempPathFor(path)));
+}
+
+TEST_F(PlatformFiles, ReadsShareTheFileAndWaitBrieflyForOneThatSharesNothing) {
+    const std::string path = PathOf("qlt_notes.dat");
+    testutil::WriteFileBytes(path, SerializeNotes({{"010126", "kept"}}, "every"));
+    DayArray days;
+    std::string everyDay;
+    // An indexer reading along.
+    const HANDLE indexer = CreateFileA(path.c_str(), GENERIC_READ,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(indexer, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(LoadNotes(days, everyDay, path));
+    CloseHandle(indexer);
+
+    const HANDLE holder = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(LoadNotes(days, everyDay, path));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    EXPECT_FALSE(FileIsMissing(path));
+
+    std::thread release([holder] {
+        Sleep(50);
+        CloseHandle(holder);
+    });
+    EXPECT_TRUE(LoadNotes(days, everyDay, path));
+    release.join();
+    EXPECT_EQ(everyDay, "every");
 }

@@ -12,8 +12,12 @@ class FakeNoteArea : public INoteAreaView {
 public:
     std::string GetNotesText() const override { return notes; }
     void SetNotesText(const std::string& text, ECaret how) override {
-        notes = text;
+        notes = stopsAtZero ? text.substr(0, text.find('\0')) : text;
         caret = how;
+    }
+    void ShowSearchResults(const std::string& text) override {
+        SetNotesText(text, ECaret::Keep);
+        ++searches;
     }
     std::string GetSearchText() const override { return search; }
     void LayoutRoom(int room) override { layouts.push_back(room); }
@@ -34,6 +38,9 @@ public:
     std::vector<int> layouts;
     int markRefreshes = 0;
     int redraws = 0;
+    int searches = 0;
+    // Like an edit box, the fake holds a text only up to its first zero byte.
+    bool stopsAtZero = false;
 };
 
 class NoteRoomsTest : public ::testing::Test {
@@ -183,14 +190,53 @@ TEST_F(NoteRoomsTest, UnknownStoredRoomLeavesTheAreaAloneUntilATabIsClicked) {
     EXPECT_EQ(GetDayNote("071226", rooms.m_arrDays), "seventh");
 }
 
-TEST_F(NoteRoomsTest, SearchFollowsEveryChangeOfTheSearchBox) {
+TEST_F(NoteRoomsTest, ABurstOfSearchChangesCostsOneSearchWithTheLatestText) {
     Click(kRoomSearch);
+    const int searches = view.searches;
+    view.search = "SIX";
+    rooms.OnChangeSearch();
     view.search = "SIXTH";
     rooms.OnChangeSearch();
+    EXPECT_TRUE(rooms.SearchDue());
+    rooms.RunDueSearch();
     EXPECT_EQ(view.notes, "06.12.26 sixth\r\n\r\n");
+    EXPECT_EQ(view.searches, searches + 1);
+    rooms.RunDueSearch();
+    EXPECT_EQ(view.searches, searches + 1);
+
+    // Outside the Search room a change of the hidden box never replaces the note in the box.
+    Click(kRoomDynamic);
     view.search = "nothing like it";
     rooms.OnChangeSearch();
-    EXPECT_EQ(view.notes, "Empty");
+    rooms.RunDueSearch();
+    EXPECT_EQ(view.notes, "seventh");
+}
+
+// A note the box cannot hold exactly keeps its bytes, and an array out of order stays as loaded,
+// as long as the user only looks.
+TEST_F(NoteRoomsTest, BrowsingWithoutEditingStoresNothing) {
+    const DayArray loaded{
+        {"081226", std::string("cut\0off", 7)}, {"071226", "seventh"}, {"081226", "duplicate"}};
+    rooms.m_arrDays = loaded;
+    rooms.m_strEveryDay = std::string("every\0day", 9);
+    view.stopsAtZero = true;
+    view.selectedDay = "081226";
+    rooms.SwitchRoom(kRoomDynamic);
+    rooms.m_strCurDay = "081226";
+    EXPECT_EQ(view.notes, "cut");
+    view.selectedDay = "071226";
+    rooms.OnSelChangeCalendar(room);
+    Click(kRoomStatic);
+    Click(kRoomSearch);
+    Click(kRoomDynamic);
+    rooms.CommitNoteArea(room);
+    EXPECT_EQ(rooms.m_arrDays, loaded);
+    EXPECT_EQ(rooms.m_strEveryDay, std::string("every\0day", 9));
+
+    // Any change of the text counts, however it came.
+    view.notes = "seventh, edited";
+    rooms.CommitNoteArea(room);
+    EXPECT_EQ(GetDayNote("071226", rooms.m_arrDays), "seventh, edited");
 }
 
 } // namespace

@@ -2,13 +2,17 @@
 
 #include "storage/archive.h"
 #include "storage/file_io.h"
+#include "storage/settings.h"
 #include "test_util.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <new>
+#include <stdexcept>
 #include <string>
+#include <utility>
 
 using testutil::Bytes;
 using testutil::Counted;
@@ -97,6 +101,39 @@ TEST(NotesFile, CountAboveTheRecordsPresentFailsKeepingWhatWasRead) {
     EXPECT_TRUE(days.empty());
 }
 
+// Holds a few bytes but claims a terabyte; with fail set, every read fails for want of memory.
+class CHugeClaimReader : public IArchiveReader {
+public:
+    explicit CHugeClaimReader(std::string bytes, void (*fail)() = nullptr)
+        : m_data(std::move(bytes)), m_fail(fail) {}
+    size_t Read(void* data, size_t size) override {
+        if (m_fail != nullptr) {
+            m_fail();
+        }
+        return m_in.Read(data, size);
+    }
+    uint64_t Remaining() const override { return uint64_t(1) << 40; }
+
+private:
+    std::string m_data;
+    CMemoryReader m_in{m_data};
+    void (*m_fail)();
+};
+
+TEST(NotesFile, HugeClaimsAndFailedAllocationsReadAsDamaged) {
+    DayArray days;
+    std::string everyDay;
+    CHugeClaimReader maxCount(Counted("") + Le32(0x7FFFFFFF) + Counted("010126"));
+    EXPECT_FALSE(ReadNotes(days, everyDay, maxCount));
+    EXPECT_LE(days.capacity(), size_t(1) << 16);
+
+    CHugeClaimReader noMemory(SerializeNotes(SampleDays(), ""), [] { throw std::bad_alloc(); });
+    EXPECT_FALSE(ReadNotes(days, everyDay, noMemory));
+    SSettings settings;
+    CHugeClaimReader tooLong(SerializeSettings(settings), [] { throw std::length_error("long"); });
+    EXPECT_FALSE(ReadSettings(settings, tooLong));
+}
+
 TEST(NotesFile, TrailingBytesAreIgnored) {
     const std::string bytes = SerializeNotes(SampleDays(), "every") + "junk";
     DayArray days;
@@ -165,6 +202,16 @@ TEST_F(NotesDiskTest, LoadOfATruncatedFileFails) {
     EXPECT_FALSE(LoadNotes(days, everyDay, path));
     EXPECT_EQ(days.size(), 2u);
     EXPECT_EQ(everyDay, "every");
+
+    // The check that keeps no texts agrees with the load at every length, long texts included.
+    const std::string longer = SerializeNotes(
+        {{"010126", std::string(70000, 'n')}, {"020126", "b"}}, std::string(300, 'e'));
+    for (size_t size = 0; size <= longer.size(); size += size < 400 ? 1 : 997) {
+        testutil::WriteFileBytes(path, longer.substr(0, size));
+        EXPECT_EQ(NotesFileLoads(path), LoadNotes(days, everyDay, path)) << size;
+    }
+    testutil::WriteFileBytes(path, longer);
+    EXPECT_TRUE(NotesFileLoads(path));
 }
 
 TEST_F(NotesDiskTest, SaveOverAStaleTemporaryFileSucceeds) {
@@ -191,21 +238,60 @@ TEST_F(NotesDiskTest, SaveToAnUnwritableTargetFailsCleanly) {
     EXPECT_FALSE(testutil::Exists(nowhere + ".tmp"));
 }
 
-TEST_F(NotesDiskTest, SaveWhileAReaderHoldsTheFileLeavesItUntouched) {
+TEST_F(NotesDiskTest, EachFailingStepOfASaveLeavesTheOldFileOrTheNewBytes) {
     const std::string path = PathOf("qlt_notes.dat");
-    const std::string previous = WritePrevious(path);
+    const std::string temp = TempPathFor(path);
+    const std::string fresh = SerializeNotes(SampleDays(), "new");
+    for (const bool hadTarget : {true, false}) {
+        for (const unsigned faults :
+             {0u, +kFailCreateTemp, +kFailWrite, +kFailFlush, +kFailClose, +kFailReplace,
+              +kFailReplaceDropsTarget, kFailReplace | kFailMove,
+              kFailReplaceDropsTarget | kFailMove}) {
+            SCOPED_TRACE("faults " + std::to_string(faults) + " target " + (hadTarget ? "1" : "0"));
+            RemoveFile(path);
+            RemoveFile(temp);
+            const std::string previous = hadTarget ? WritePrevious(path) : "";
+            const EReplaceResult result = ReplaceFileContents(path, fresh, faults);
+            // A target that is gone once the new bytes are complete gets them by a move.
+            const bool written =
+                !(faults & (kFailCreateTemp | kFailWrite | kFailFlush | kFailClose));
+            const bool gone = written && (!hadTarget || (faults & kFailReplaceDropsTarget));
+            EReplaceResult expected = EReplaceResult::Unchanged;
+            if (faults == 0 || (gone && !(faults & kFailMove))) {
+                expected = EReplaceResult::Replaced;
+            } else if (gone) {
+                expected = EReplaceResult::LeftInTemp;
+            }
+            EXPECT_EQ(result, expected);
+            if (result == EReplaceResult::Replaced) {
+                EXPECT_EQ(testutil::ReadFileBytes(path), fresh);
+            } else if (result == EReplaceResult::LeftInTemp) {
+                EXPECT_FALSE(testutil::Exists(path));
+                EXPECT_EQ(testutil::ReadFileBytes(temp), fresh);
+            } else {
+                EXPECT_EQ(testutil::Exists(path), hadTarget);
+                EXPECT_EQ(testutil::ReadFileBytes(path), previous);
+            }
+            EXPECT_EQ(testutil::Exists(temp), result == EReplaceResult::LeftInTemp);
+        }
+    }
+}
+
+// Backup agents and indexers read the files while the program runs: they neither fail its reads
+// nor block its saves.
+TEST_F(NotesDiskTest, ReadersThatShareTheFileNeitherFailNorBlockASave) {
+    const std::string path = PathOf("qlt_notes.dat");
+    WritePrevious(path);
     {
         CReadFile reader;
         ASSERT_TRUE(reader.Open(path));
-        EXPECT_FALSE(SaveNotes(SampleDays(), "new", path));
-        // Exclusive access: a second reader is refused too.
         DayArray days;
         std::string everyDay;
-        EXPECT_FALSE(LoadNotes(days, everyDay, path));
+        EXPECT_TRUE(LoadNotes(days, everyDay, path));
+        EXPECT_TRUE(SaveNotes(SampleDays(), "new", path));
     }
-    EXPECT_EQ(testutil::ReadFileBytes(path), previous);
+    EXPECT_EQ(testutil::ReadFileBytes(path), SerializeNotes(SampleDays(), "new"));
     EXPECT_FALSE(testutil::Exists(path + ".tmp"));
-    EXPECT_TRUE(SaveNotes(SampleDays(), "new", path));
 }
 
 #ifndef _WIN32

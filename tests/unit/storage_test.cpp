@@ -1,5 +1,6 @@
 #include "storage/storage.h"
 
+#include "storage/file_io.h"
 #include "storage/notes_file.h"
 #include "test_util.h"
 
@@ -17,10 +18,12 @@ protected:
         ScratchDir::SetUp();
         paths = SDataPaths::In(m_dir.string(), '/');
     }
-    bool Load() {
-        return LoadAtStartup(SStoredData{settings, days, everyDay}, paths, kAtCreation,
-                             FixedMoment());
+    bool Load() { return LoadAtStartup(Data(), paths, kAtCreation, FixedMoment(), unreadable); }
+    bool SaveAll(QTime now = FixedMoment()) {
+        return SaveAllFiles(Data(), paths, kAtCreation, unreadable, now);
     }
+    bool SaveMain() { return SaveMainFiles(Data(), paths, kAtCreation, unreadable, FixedMoment()); }
+    SStoredData Data() { return SStoredData{settings, days, everyDay}; }
     void WriteGoodFiles() {
         SSettings stored;
         SetDefaultSettings(stored, kAtCreation.window, kAtCreation.desktop);
@@ -30,7 +33,13 @@ protected:
         WriteFileBytes(paths.notes, SerializeNotes({{"011226", "first"}}, "every"));
     }
 
+    size_t FolderSize() const {
+        const std::filesystem::directory_iterator all(paths.folder);
+        return static_cast<size_t>(std::distance(begin(all), end(all)));
+    }
+
     SDataPaths paths;
+    CUnreadableFiles unreadable;
     SSettings settings;
     DayArray days;
     std::string everyDay;
@@ -57,11 +66,15 @@ TEST_F(StorageTest, FirstRunTakesDefaultsCreatesTheFolderAndWritesNothing) {
 
 TEST_F(StorageTest, GoodMainFilesRefreshTheirBackups) {
     WriteGoodFiles();
+    // A backup that is there but does not load is kept before it is refreshed.
+    WriteFileBytes(paths.notesBackup, "damaged backup");
     EXPECT_FALSE(Load());
     EXPECT_EQ(settings.nColor, 5);
     EXPECT_EQ(everyDay, "every");
     EXPECT_EQ(ReadFileBytes(paths.settingsBackup), ReadFileBytes(paths.settings));
     EXPECT_EQ(ReadFileBytes(paths.notesBackup), ReadFileBytes(paths.notes));
+    EXPECT_EQ(ReadFileBytes(paths.notesBackup + ".unreadable-20261207-140509"), "damaged backup");
+    EXPECT_EQ(FolderSize(), 5u);
 }
 
 TEST_F(StorageTest, DamagedMainFileFallsBackToItsBackupAndStaysUntouched) {
@@ -91,7 +104,7 @@ TEST_F(StorageTest, SettingsAndNotesFallBackIndependently) {
 
 TEST_F(StorageTest, SaveAllWritesMainFilesThenBackups) {
     Load();
-    ASSERT_TRUE(SaveAllFiles(SStoredData{settings, days, everyDay}, paths, kAtCreation));
+    ASSERT_TRUE(SaveAll());
     EXPECT_EQ(ReadFileBytes(paths.settings), SerializeSettings(settings));
     EXPECT_EQ(ReadFileBytes(paths.settingsBackup), SerializeSettings(settings));
     EXPECT_EQ(ReadFileBytes(paths.notes), SerializeNotes(days, everyDay));
@@ -101,7 +114,7 @@ TEST_F(StorageTest, SaveAllWritesMainFilesThenBackups) {
 TEST_F(StorageTest, SaveAllStopsAtAnUnwritableSettingsFile) {
     Load();
     std::filesystem::create_directories(paths.settings); // a folder where the file should be
-    EXPECT_FALSE(SaveAllFiles(SStoredData{settings, days, everyDay}, paths, kAtCreation));
+    EXPECT_FALSE(SaveAll());
     EXPECT_FALSE(Exists(paths.notes));
     EXPECT_FALSE(Exists(paths.settingsBackup));
     EXPECT_FALSE(Exists(paths.notesBackup));
@@ -110,23 +123,76 @@ TEST_F(StorageTest, SaveAllStopsAtAnUnwritableSettingsFile) {
 TEST_F(StorageTest, ExitSaveTriesBothMainFilesAndReportsFailure) {
     Load();
     std::filesystem::create_directories(paths.settings);
-    EXPECT_FALSE(SaveMainFiles(SStoredData{settings, days, everyDay}, paths, kAtCreation));
+    EXPECT_FALSE(SaveMain());
     EXPECT_EQ(ReadFileBytes(paths.notes), SerializeNotes(days, everyDay));
     EXPECT_FALSE(Exists(paths.notesBackup));
 
     std::filesystem::remove(paths.settings);
-    EXPECT_TRUE(SaveMainFiles(SStoredData{settings, days, everyDay}, paths, kAtCreation));
+    EXPECT_TRUE(SaveMain());
     EXPECT_FALSE(Exists(paths.settingsBackup));
 }
 
-TEST_F(StorageTest, LeftoverTemporaryFilesAreRemoved) {
+TEST_F(StorageTest, UnreadableFilesAreCopiedAsideBeforeTheFirstWriteOverThem) {
     WriteGoodFiles();
-    WriteFileBytes(paths.notes + ".tmp", "half a save");
-    WriteFileBytes(paths.settingsBackup + ".tmp", "half a save");
-    RemoveLeftoverTempFiles(paths);
-    EXPECT_FALSE(Exists(paths.notes + ".tmp"));
-    EXPECT_FALSE(Exists(paths.settingsBackup + ".tmp"));
-    EXPECT_TRUE(Exists(paths.notes));
+    WriteFileBytes(paths.settings, "short");
+    WriteFileBytes(paths.notes, "damaged notes");
+    WriteFileBytes(paths.notesBackup, "damaged backup");
+    EXPECT_TRUE(Load());
+    EXPECT_EQ(everyDay, "Every day area...");
+    EXPECT_EQ(FolderSize(), 3u); // nothing written, nothing copied yet
+
+    ASSERT_TRUE(SaveMain());
+    const std::string stamp = ".unreadable-20261207-140509";
+    EXPECT_EQ(ReadFileBytes(paths.settings + stamp), "short");
+    EXPECT_EQ(ReadFileBytes(paths.notes + stamp), "damaged notes");
+    EXPECT_EQ(ReadFileBytes(paths.notes), SerializeNotes(days, everyDay));
+
+    // Each file is kept once; a missing one has nothing to keep.
+    ASSERT_TRUE(SaveAll(FixedMoment() + 60));
+    const std::string later = ".unreadable-20261207-140609";
+    EXPECT_EQ(ReadFileBytes(paths.notesBackup + later), "damaged backup");
+    EXPECT_EQ(FolderSize(), 7u);
+}
+
+TEST_F(StorageTest, AWriteOverAnUnreadableFileFailsWhileItCannotBeKept) {
+    WriteGoodFiles();
+    WriteFileBytes(paths.notes, "damaged notes");
+    Load();
+    const std::string copy = paths.notes + ".unreadable-20261207-140509";
+    std::filesystem::create_directories(copy); // the copy's name is taken
+    EXPECT_FALSE(SaveMain());
+    EXPECT_EQ(ReadFileBytes(paths.notes), "damaged notes");
+    EXPECT_EQ(ReadFileBytes(paths.settings), SerializeSettings(settings));
+
+    std::filesystem::remove(copy);
+    EXPECT_TRUE(SaveMain());
+    EXPECT_EQ(ReadFileBytes(copy), "damaged notes");
+}
+
+TEST_F(StorageTest, LeftoverTemporaryFileReplacesOnlyAMissingOrUnloadableTarget) {
+    WriteGoodFiles();
+    const std::string newer = SerializeNotes({{"021226", "newer"}}, "newer");
+    const std::string settingsBytes = ReadFileBytes(paths.settings);
+    // A save whose replace failed after the target was moved away.
+    ASSERT_EQ(ReplaceFileContents(paths.notes, newer, kFailReplaceDropsTarget | kFailMove),
+              EReplaceResult::LeftInTemp);
+    WriteFileBytes(paths.settings, "short");
+    WriteFileBytes(paths.settings + ".tmp", settingsBytes);
+    WriteFileBytes(paths.notesBackup, newer);
+    WriteFileBytes(paths.notesBackup + ".tmp", SerializeNotes({}, "older"));
+    WriteFileBytes(paths.settingsBackup + ".tmp", settingsBytes.substr(0, 50));
+
+    SettleLeftoverTempFiles(paths, FixedMoment());
+    EXPECT_EQ(ReadFileBytes(paths.notes), newer);
+    EXPECT_EQ(ReadFileBytes(paths.settings), settingsBytes);
+    EXPECT_EQ(ReadFileBytes(paths.settings + ".unreadable-20261207-140509"), "short");
+    EXPECT_EQ(ReadFileBytes(paths.notesBackup), newer);
+    EXPECT_FALSE(Exists(paths.settingsBackup));
+    EXPECT_EQ(FolderSize(), 4u); // no temporary file left
+
+    EXPECT_FALSE(Load());
+    EXPECT_EQ(everyDay, "newer");
+    EXPECT_EQ(settings.nColor, 5);
 }
 
 } // namespace

@@ -5,6 +5,9 @@
 
 #include <memory>
 
+// The fonts of the program's own: the fixed Tahoma fonts of the room tabs and the links, and the
+// user's choice of a stored font.
+
 // The fixed Tahoma fonts: 0 normal, 1 italic, 2 weight 600, 3 underlined (all 11 pixels),
 // 4 normal at 8 pixels; any other kind as 0.
 std::unique_ptr<CFontHandle> CreateTahomaFont(int kind);

@@ -1,4 +1,4 @@
-#include "render/fonts_win.h"
+#include "win/fonts_win.h"
 
 #include "win/common_dialogs_win.h"
 #include "win/convert_win.h"

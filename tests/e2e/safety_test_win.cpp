@@ -1,0 +1,146 @@
+// What keeps notes safe around the edges: a second copy of the program, keys that only look like
+// Ctrl+S, saves nobody asked for, and a tray icon that comes back.
+#include "quillet_test_win.h"
+
+#include <shellapi.h>
+
+namespace e2e {
+namespace {
+
+// Whether the program's tray icon is there, asked as any program may: only an icon that exists
+// can be modified.
+bool TrayIconShown(HWND owner) {
+    NOTIFYICONDATAA nid{};
+    nid.cbSize = NOTIFYICONDATAA_V3_SIZE;
+    nid.hWnd = owner;
+    nid.uID = 118;
+    nid.uFlags = NIF_TIP;
+    lstrcpynA(nid.szTip, "Quillet", sizeof nid.szTip);
+    return ::Shell_NotifyIconA(NIM_MODIFY, &nid) != FALSE;
+}
+
+using TrayIcon = QuilletTest;
+
+TEST_F(TrayIcon, ComesBackWhenTheTaskbarIsCreatedAnew) {
+    ASSERT_TRUE(Launch());
+    ASSERT_TRUE(WaitUntil([&] { return TrayIconShown(m_app.Main()); }));
+    NOTIFYICONDATAA nid{};
+    nid.cbSize = NOTIFYICONDATAA_V3_SIZE;
+    nid.hWnd = m_app.Main();
+    nid.uID = 118;
+    ASSERT_TRUE(::Shell_NotifyIconA(NIM_DELETE, &nid));
+    ASSERT_FALSE(TrayIconShown(m_app.Main()));
+    ASSERT_TRUE(m_app.Post(m_app.Main(), ::RegisterWindowMessageA("TaskbarCreated"), 0, 0));
+    ASSERT_TRUE(m_app.Drain());
+    EXPECT_TRUE(WaitUntil([&] { return TrayIconShown(m_app.Main()); }));
+}
+
+// The height of the part of the window that shows: its region's, or the window's without one.
+int ShownHeight(HWND window) {
+    HRGN region = ::CreateRectRgn(0, 0, 0, 0);
+    RECT box{};
+    const int kind = ::GetWindowRgn(window, region);
+    ::GetRgnBox(region, &box);
+    ::DeleteObject(region);
+    return kind == ERROR ? WindowRectOf(window).Height() : box.bottom - box.top;
+}
+
+using SecondCopy = QuilletTest;
+
+TEST_F(SecondCopy, BringsTheRunningWindowForwardAndEndsWithoutTouchingAFile) {
+    ASSERT_TRUE(SeedNotes({{KeyOf(Today()), "Stored note"}}, "Every day", m_paths.notes));
+    ASSERT_TRUE(Launch());
+    ASSERT_TRUE(m_app.SendCommand(kCmdSaveAll));
+    ASSERT_TRUE(m_app.SendCommand(351)); // Compact
+    ASSERT_LT(ShownHeight(m_app.Main()), 30);
+    // Stale backups would be refreshed by any start that reads the files.
+    ASSERT_TRUE(WriteBytes(m_paths.notesBackup, "stale"));
+    ASSERT_TRUE(WriteBytes(m_paths.settingsBackup, "stale"));
+    const std::vector<std::string> before = FolderEntries(m_paths.folder);
+
+    CQuilletApp second;
+    ASSERT_FALSE(second.Start(QuilletExePath())) << "a second window opened";
+    EXPECT_TRUE(second.WaitForExit()) << "the second copy did not end";
+    EXPECT_TRUE(WaitUntil([&] { return ShownHeight(m_app.Main()) > 100; }))
+        << "the running window stayed Compact";
+    EXPECT_EQ(ReadBytes(m_paths.notesBackup), "stale");
+    EXPECT_EQ(ReadBytes(m_paths.settingsBackup), "stale");
+    EXPECT_EQ(FolderEntries(m_paths.folder), before);
+    EXPECT_TRUE(m_app.IsRunning());
+}
+
+using AutoSave = QuilletTest;
+
+TEST_F(AutoSave, TypedTextReachesTheMainFilesAfterAPauseAndNothingIsWrittenWithoutAChange) {
+    ASSERT_TRUE(Launch());
+    // A first run that only looks writes nothing, even after the pause.
+    EXPECT_FALSE(WaitUntil([&] { return !FolderEntries(m_paths.folder).empty(); }, Millis(4000)));
+
+    // Keys typed into the box, as the keyboard gives them; the caret stands at the note's end.
+    for (char c : std::string(" typed")) {
+        ASSERT_TRUE(m_app.Post(m_app.Notes(), WM_CHAR, static_cast<WPARAM>(c), 0));
+    }
+    const std::string expected =
+        SerializeNotes({{KeyOf(Today()), "My first note... typed"}}, FirstRunEveryDay());
+    EXPECT_TRUE(WaitUntil([&] { return ReadBytes(m_paths.notes) == expected; }, Millis(8000)));
+    ASSERT_TRUE(m_app.Drain());
+    EXPECT_EQ(FolderEntries(m_paths.folder),
+              (std::vector<std::string>{"qlt_info.dat", "qlt_notes.dat"}))
+        << "only Save All and the start write the backups";
+
+    ASSERT_TRUE(WriteBytes(m_paths.notes, "moved on"));
+    EXPECT_FALSE(WaitUntil([&] { return ReadBytes(m_paths.notes) != "moved on"; }, Millis(4000)))
+        << "written again without a change";
+}
+
+TEST_F(AutoSave, LosingActivationOrSuspendingSavesAtOnce) {
+    ASSERT_TRUE(Launch());
+    ASSERT_TRUE(m_app.ClickTab(kRoomStatic));
+    ASSERT_TRUE(m_app.SetNotesText("Every day, typed"));
+    ASSERT_TRUE(m_app.Post(m_app.Main(), WM_ACTIVATE, WA_INACTIVE, 0));
+    ASSERT_TRUE(m_app.Drain());
+    EXPECT_EQ(ReadNotesFile(m_paths.notes).everyDay, "Every day, typed");
+
+    ASSERT_TRUE(m_app.SetNotesText("Before sleep"));
+    ASSERT_TRUE(m_app.Post(m_app.Main(), WM_POWERBROADCAST, PBT_APMSUSPEND, 0));
+    ASSERT_TRUE(m_app.Drain());
+    EXPECT_EQ(ReadNotesFile(m_paths.notes).everyDay, "Before sleep");
+}
+
+using Browsing = QuilletTest;
+
+// Notes the edit box cannot hold exactly (a zero byte) keep their bytes while the user only looks.
+TEST_F(Browsing, AnExitAfterOnlyLookingWritesTheNotesAsTheyWereLoaded) {
+    const SDate other = OtherDayThisMonth();
+    DayArray days{{KeyOf(Today()), std::string("before\0after", 12)},
+                  {KeyOf(other), std::string("other\0day", 9)}};
+    if (other.day < Today().day) {
+        std::swap(days[0], days[1]);
+    }
+    ASSERT_TRUE(SeedNotes(days, std::string("every\0day", 9), m_paths.notes));
+    const std::string loaded = ReadBytes(m_paths.notes);
+    ASSERT_TRUE(Launch());
+    EXPECT_EQ(m_app.NotesText(), "before");
+    ASSERT_TRUE(m_app.SelectDay(other));
+    ASSERT_TRUE(m_app.SelectDay(Today()));
+    for (int room : {kRoomStatic, kRoomSearch, kRoomDynamic, kRoomStatic}) {
+        ASSERT_TRUE(m_app.ClickTab(room));
+    }
+    ASSERT_TRUE(ExitQuillet());
+    EXPECT_EQ(ReadBytes(m_paths.notes), loaded);
+}
+
+using SaveKey = QuilletTest;
+
+// AltGr is Ctrl+Alt: AltGr+S types a letter on some keyboards and must not save.
+TEST_F(SaveKey, CtrlSSavesButNotWithAltDown) {
+    ASSERT_TRUE(Launch());
+    ASSERT_TRUE(PressKeys(m_app.Main(), {VK_CONTROL, VK_MENU, 'S'}));
+    ASSERT_TRUE(m_app.Drain());
+    EXPECT_TRUE(FolderEntries(m_paths.folder).empty()) << "AltGr+S saved";
+    ASSERT_TRUE(m_app.PressCtrlS());
+    EXPECT_TRUE(WaitUntil([&] { return FileExists(m_paths.notesBackup); }));
+}
+
+} // namespace
+} // namespace e2e
