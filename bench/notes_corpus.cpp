@@ -59,18 +59,18 @@ std::string DayKey(int year, int month, int day) {
     return key;
 }
 
-SNotesCorpus MakeNotesCorpus(uint32_t seed) {
+SNotesCorpus MakeNotesCorpus(uint32_t seed, int firstYear, int lastYear) {
     std::mt19937 rng(seed);
     std::uniform_int_distribution<size_t> length(20, 400);
     SNotesCorpus corpus;
-    for (int y = 1926; y <= 2025; ++y) {
+    for (int y = firstYear; y <= lastYear; ++y) {
         for (int m = 1; m <= 12; ++m) {
             for (int d = 1; d <= DaysInMonth(y, m); ++d) {
                 corpus.days.push_back(SDay{DayKey(y, m, d), MakeText(rng, length(rng))});
             }
         }
     }
-    // Two-digit years: 2000-2025 sort before 1926-1999.
+    // Two-digit years: 2000 onwards sorts before the years of the 1900s.
     SortDays(corpus.days, true);
     corpus.everyDay = MakeText(rng, 4096);
     return corpus;
