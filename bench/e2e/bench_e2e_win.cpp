@@ -5,6 +5,7 @@
 // own.
 #include "data_folder_win.h"
 #include "quillet_app_win.h"
+#include "run_support_win.h"
 
 #include "notes_corpus.h"
 
@@ -14,14 +15,12 @@
 #include "storage/settings.h"
 
 #include <windows.h>
-#include <psapi.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <thread>
@@ -32,9 +31,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using e2e::CQuilletApp;
 using e2e::Millis;
+using namespace bench;
 
 constexpr UINT kCmdSaveAll = 353;
-constexpr UINT kCmdExit = 356;
 constexpr int kRoomSearch = 2;
 constexpr uint32_t kSeed = 20240607;
 constexpr Millis kKeyLimit{30000};
@@ -73,12 +72,6 @@ std::string FormatMs(double ms, bool atLeast = false) {
     } else {
         std::snprintf(text, sizeof text, "%s%.1f ms", prefix, ms);
     }
-    return text;
-}
-
-std::string FormatMb(double bytes) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f MB", bytes / 1e6);
     return text;
 }
 
@@ -280,54 +273,6 @@ void PrintTable(const std::string& title, const std::vector<SRow>& rows) {
                     row.met < 0 ? "-" : (row.met ? "yes" : "MISSED"));
     }
     std::fflush(stdout);
-}
-
-std::string ExeNextToThis(const char* name) {
-    char self[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, self, MAX_PATH);
-    return (std::filesystem::path(self).parent_path() / name).string();
-}
-
-// Private bytes of the process. Wine leaves PrivateUsage at 0 and reports as PagefileUsage the
-// Linux process's resident anonymous memory (RssAnon plus swap), which then stands in for it.
-struct SMemory {
-    double bytes = 0;
-    bool resident = false;
-};
-
-SMemory PrivateMemory(HWND window) {
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(window, &pid);
-    const HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
-    if (process == nullptr) {
-        return {};
-    }
-    PROCESS_MEMORY_COUNTERS_EX counters{};
-    counters.cb = sizeof counters;
-    const bool got = ::GetProcessMemoryInfo(
-        process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
-    ::CloseHandle(process);
-    if (!got) {
-        return {};
-    }
-    if (counters.PrivateUsage != 0) {
-        return {static_cast<double>(counters.PrivateUsage), false};
-    }
-    return {static_cast<double>(counters.PagefileUsage), true};
-}
-
-std::string MemoryLabel(const SMemory& memory, const char* whose) {
-    return std::string(memory.resident ? "private memory (RSS anon): " : "private memory: ") +
-           whose;
-}
-
-// Quillet through its Exit command, the minimal program through WM_CLOSE: under Wine the start of
-// the next process was seen to take two seconds longer after TerminateProcess.
-void EndGracefully(CQuilletApp& app, bool quillet) {
-    const bool asked = quillet ? app.PostCommand(kCmdExit) : app.Post(app.Main(), WM_CLOSE, 0, 0);
-    if (!asked || !app.WaitForExit(kListLimit)) {
-        app.Kill();
-    }
 }
 
 struct SQuery {
@@ -581,22 +526,6 @@ bool CNotebookRun::MeasureQuery(const SQuery& query) {
     m_rows.push_back({name, worst.Text(SWorst::kFirst), worst.Text(SWorst::kStall),
                       worst.Text(SWorst::kComplete), target, met});
     return true;
-}
-
-// The storage folder with the notebook and default settings, as a long-time user has it.
-bool SeedNotebook(const std::string& notes) {
-    const SDataPaths paths = e2e::QuilletPaths();
-    if (!e2e::RemoveFolderTree(paths.folder) ||
-        !::CreateDirectoryA(paths.folder.c_str(), nullptr)) {
-        return false;
-    }
-    RECT desktop{};
-    ::GetWindowRect(::GetDesktopWindow(), &desktop);
-    SSettings settings;
-    SetDefaultSettings(settings, SRect{0, 0, 200, 200},
-                       SRect{desktop.left, desktop.top, desktop.right, desktop.bottom});
-    return e2e::WriteBytes(paths.settings, SerializeSettings(settings)) &&
-           e2e::WriteBytes(paths.notes, notes);
 }
 
 } // namespace

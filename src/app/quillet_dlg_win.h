@@ -12,6 +12,8 @@
 #include "win/controls_win.h"
 #include "win/dialog_win.h"
 
+#include <thread>
+
 // The one main window: a borderless dialog that paints itself. It holds the settings, the layout
 // and the controls it binds, and composes the parts that own the rest: the note area, the
 // painter, the popup menu, the tray icon and the drag.
@@ -64,6 +66,8 @@ private:
     std::pair<uint64_t, unsigned> SavedState();
     // Writes the two main files when something changed since they were last read or written.
     void AutoSave();
+    // Remembers what a successful save wrote.
+    bool Saved(bool saved);
 
     // Appearance.
     void ApplySettings();
@@ -103,6 +107,7 @@ private:
     CMonthCalCtrl m_calendar;
     SSettings m_settings;
     CUnreadableFiles m_unreadableFiles;
+    std::thread m_startupWrites;
     SLayout m_layout;
     std::pair<uint64_t, unsigned> m_savedState;
     CToolTipCtrl m_toolTip;

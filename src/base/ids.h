@@ -68,6 +68,10 @@ constexpr unsigned kSysCommandAbout = 16;
 constexpr unsigned kTrayNotifyMessage = 117;
 constexpr unsigned kTrayIconId = 118;
 
+// A message a long test run sends to read the handles the program holds: wParam 0 for GDI
+// objects, 1 for menus, 2 for windows.
+constexpr const char* kLiveHandlesMessageName = "Quillet.LiveHandles";
+
 // A message the main window posts itself: place the window in the topmost band once it shows.
 constexpr unsigned kReapplyTopmostMessage = 0x8000 + 1; // WM_APP + 1
 

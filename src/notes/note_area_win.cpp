@@ -11,11 +11,20 @@ namespace {
 // What the box shows at once: more than a screenful, little enough to be shown within a frame
 // (an edit box lays text out at a few milliseconds a kilobyte). The rest follows in pieces.
 constexpr size_t kFirstPieceBytes = 1024;
-// Pieces grow while they are quick and shrink when one takes long enough to be felt.
-constexpr size_t kMinPieceBytes = 512;
+// Pieces grow while they are quick and shrink when one takes long enough to be felt. Adding
+// even a small piece costs more the more text the box holds, which is what bounds the results.
+constexpr size_t kMinPieceBytes = 1024;
 constexpr size_t kMaxPieceBytes = 64 * 1024;
-constexpr ULONGLONG kQuickPieceMs = 10;
-constexpr ULONGLONG kSlowPieceMs = 25;
+constexpr double kQuickPieceMs = 10;
+constexpr double kSlowPieceMs = 30;
+
+double NowMs() {
+    LARGE_INTEGER frequency{};
+    LARGE_INTEGER counter{};
+    ::QueryPerformanceFrequency(&frequency);
+    ::QueryPerformanceCounter(&counter);
+    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
 
 } // namespace
 
@@ -83,7 +92,7 @@ void CNoteArea::FillNextPiece() {
     if (!m_fill.Pending()) {
         return;
     }
-    const ULONGLONG start = ::GetTickCount64();
+    const double start = NowMs();
     const std::string piece = m_fill.Next(m_nPieceBytes);
     // The user's caret and view stay where they are while the text grows below them.
     DWORD selStart = 0;
@@ -100,7 +109,7 @@ void CNoteArea::FillNextPiece() {
     m_editNotes.SendMessage(EM_LINESCROLL, 0, firstLine - nowFirst);
     m_editNotes.SendMessage(WM_SETREDRAW, TRUE);
     ::InvalidateRect(m_editNotes.GetSafeHwnd(), nullptr, FALSE);
-    const ULONGLONG took = ::GetTickCount64() - start;
+    const double took = NowMs() - start;
     if (took < kQuickPieceMs) {
         m_nPieceBytes = std::min(m_nPieceBytes * 2, kMaxPieceBytes);
     } else if (took > kSlowPieceMs) {

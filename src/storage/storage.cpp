@@ -70,16 +70,20 @@ bool WriteDataFile(const std::string& path, const std::string& bytes, CUnreadabl
            ReplaceFileContents(path, bytes) == EReplaceResult::Replaced;
 }
 
-// A backup is refreshed without being read first; one that is there must load, or be kept.
-void RefreshBackup(EFileKind kind, const std::string& path, const std::string& bytes,
-                   CUnreadableFiles& unreadable, QTime now) {
-    if (!FileIsMissing(path) && !Loads(kind, path)) {
-        unreadable.Add(path);
-    }
-    WriteDataFile(path, bytes, unreadable, now);
-}
-
 } // namespace
+
+void RefreshBackups(const std::vector<SBackupRefresh>& backups, CUnreadableFiles& unreadable,
+                    QTime now) {
+    for (const SBackupRefresh& backup : backups) {
+        // A backup is refreshed without being read for the notes; one that is there must load,
+        // or be kept.
+        if (!FileIsMissing(backup.path) &&
+            !Loads(backup.notes ? EFileKind::Notes : EFileKind::Settings, backup.path)) {
+            unreadable.Add(backup.path);
+        }
+        WriteDataFile(backup.path, backup.bytes, unreadable, now);
+    }
+}
 
 void CUnreadableFiles::Add(const std::string& path) {
     if (std::find(m_paths.begin(), m_paths.end(), path) == m_paths.end()) {
@@ -100,12 +104,12 @@ bool CUnreadableFiles::KeepAside(const std::string& path, QTime now) {
 }
 
 bool LoadAtStartup(SStoredData data, const SDataPaths& paths, const SWindowPlace& place, QTime now,
-                   CUnreadableFiles& unreadable) {
+                   CUnreadableFiles& unreadable, std::vector<SBackupRefresh>* deferred) {
+    std::vector<SBackupRefresh> backups;
     bool firstRun = false;
     if (Loaded(LoadSettings(data.settings, paths.settings), paths.settings, unreadable)) {
         RefreshStoredPosition(data.settings, place.window, place.desktop);
-        RefreshBackup(EFileKind::Settings, paths.settingsBackup, SerializeSettings(data.settings),
-                      unreadable, now);
+        backups.push_back({false, paths.settingsBackup, SerializeSettings(data.settings)});
     } else if (!Loaded(LoadSettings(data.settings, paths.settingsBackup), paths.settingsBackup,
                        unreadable)) {
         CreateFolder(paths.folder);
@@ -113,11 +117,15 @@ bool LoadAtStartup(SStoredData data, const SDataPaths& paths, const SWindowPlace
         firstRun = true;
     }
     if (Loaded(LoadNotes(data.days, data.everyDay, paths.notes), paths.notes, unreadable)) {
-        RefreshBackup(EFileKind::Notes, paths.notesBackup, SerializeNotes(data.days, data.everyDay),
-                      unreadable, now);
+        backups.push_back({true, paths.notesBackup, SerializeNotes(data.days, data.everyDay)});
     } else if (!Loaded(LoadNotes(data.days, data.everyDay, paths.notesBackup), paths.notesBackup,
                        unreadable)) {
         SetDefaultNotes(data.days, data.everyDay, paths, now);
+    }
+    if (deferred != nullptr) {
+        *deferred = std::move(backups);
+    } else {
+        RefreshBackups(backups, unreadable, now);
     }
     return firstRun;
 }

@@ -201,6 +201,10 @@ HWND CQuilletApp::WaitForDialog(const std::string& caption) const {
     return found;
 }
 
+HWND CQuilletApp::OpenDialog(UINT command, const std::string& caption) const {
+    return PostCommand(command) ? WaitForDialog(caption) : nullptr;
+}
+
 bool CQuilletApp::AnswerFileDialog(HWND dialog, const std::string& path) const {
     // The file name box: an edit, or the combo box that holds one.
     for (int id : {1152, 1148}) {
@@ -254,12 +258,24 @@ std::vector<bool> MarksOnScreen(HWND menuWindow) {
 
 } // namespace
 
-std::vector<bool> CQuilletApp::MenuMarks(int submenuIndex) {
-    auto menus = [&] { return TopLevelOf(m_process.dwProcessId, "#32768"); };
+std::vector<HWND> CQuilletApp::Menus() const {
+    return TopLevelOf(m_process.dwProcessId, "#32768");
+}
+
+bool CQuilletApp::OpenMenu() const {
     const LPARAM button = MAKELPARAM(5, 5);
+    return Drain() && Post(m_main, WM_LBUTTONDOWN, MK_LBUTTON, button) &&
+           Post(m_main, WM_LBUTTONUP, 0, button) && WaitUntil([&] { return Menus().size() == 1; });
+}
+
+bool CQuilletApp::CloseMenus() const {
+    return Post(m_main, WM_CANCELMODE, 0, 0) && WaitUntil([&] { return Menus().empty(); }) &&
+           Drain();
+}
+
+std::vector<bool> CQuilletApp::MenuMarks(int submenuIndex) {
     std::vector<bool> marks;
-    if (!Drain() || !Post(m_main, WM_LBUTTONDOWN, MK_LBUTTON, button) ||
-        !Post(m_main, WM_LBUTTONUP, 0, button) || !WaitUntil([&] { return menus().size() == 1; })) {
+    if (!OpenMenu()) {
         return marks;
     }
     // The menu's own loop takes the keys from the queue.
@@ -267,12 +283,12 @@ std::vector<bool> CQuilletApp::MenuMarks(int submenuIndex) {
         Post(m_main, WM_KEYDOWN, VK_DOWN, 0);
     }
     Post(m_main, WM_KEYDOWN, VK_RIGHT, 0);
-    if (WaitUntil([&] { return menus().size() == 2; })) {
+    if (WaitUntil([&] { return Menus().size() == 2; })) {
         ::Sleep(200); // the submenu paints after it shows
         // The submenu opens to the right of the main menu.
         HWND submenu = nullptr;
         LONG right = LONG_MIN;
-        for (HWND menu : menus()) {
+        for (HWND menu : Menus()) {
             RECT rect{};
             ::GetWindowRect(menu, &rect);
             if (rect.left > right) {
@@ -282,9 +298,7 @@ std::vector<bool> CQuilletApp::MenuMarks(int submenuIndex) {
         }
         marks = MarksOnScreen(submenu);
     }
-    Post(m_main, WM_CANCELMODE, 0, 0);
-    WaitUntil([&] { return menus().empty(); });
-    Drain();
+    CloseMenus();
     return marks;
 }
 

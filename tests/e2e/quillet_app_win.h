@@ -87,6 +87,8 @@ public:
     std::vector<HWND> OtherDialogs() const;
     // Waits for the dialog with the caption; null when none came.
     HWND WaitForDialog(const std::string& caption) const;
+    // Posts the command and waits for the dialog it opens.
+    HWND OpenDialog(UINT command, const std::string& caption) const;
     SMessageBox ReadMessageBox(HWND box) const;
     // Types the path into an open or save-as dialog and presses its OK button.
     bool AnswerFileDialog(HWND dialog, const std::string& path) const;
@@ -95,6 +97,9 @@ public:
     // main menu's items; returns for each item of the submenu whether it shows a check or radio
     // mark, as the screen shows them. The menus are closed again.
     std::vector<bool> MenuMarks(int submenuIndex);
+    // Opens the popup menu from the menu button; closes every open menu.
+    bool OpenMenu() const;
+    bool CloseMenus() const;
     // The texts of every tool of the tooltip windows of the process.
     std::vector<std::string> ToolTips() const;
 
@@ -131,6 +136,7 @@ public:
 
 private:
     HWND FindMainWindow() const;
+    std::vector<HWND> Menus() const;
     // Client point of the main window in the middle of a room tab.
     POINT TabCentre(int room) const;
     LRESULT SendOrZero(HWND window, UINT msg, WPARAM wParam, LPARAM lParam,

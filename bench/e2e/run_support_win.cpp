@@ -1,0 +1,81 @@
+#include "run_support_win.h"
+
+#include "data_folder_win.h"
+
+#include "storage/settings.h"
+
+#include <psapi.h>
+
+#include <cstdio>
+#include <filesystem>
+
+namespace bench {
+
+namespace {
+
+constexpr UINT kCmdExit = 356;
+constexpr e2e::Millis kExitLimit{120000};
+
+} // namespace
+
+std::string ExeNextToThis(const char* name) {
+    char self[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, self, MAX_PATH);
+    return (std::filesystem::path(self).parent_path() / name).string();
+}
+
+SMemory PrivateMemory(HWND window) {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(window, &pid);
+    const HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+    if (process == nullptr) {
+        return {};
+    }
+    PROCESS_MEMORY_COUNTERS_EX counters{};
+    counters.cb = sizeof counters;
+    const bool got = ::GetProcessMemoryInfo(
+        process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
+    ::CloseHandle(process);
+    if (!got) {
+        return {};
+    }
+    if (counters.PrivateUsage != 0) {
+        return {static_cast<double>(counters.PrivateUsage), false};
+    }
+    return {static_cast<double>(counters.PagefileUsage), true};
+}
+
+std::string MemoryLabel(const SMemory& memory, const char* whose) {
+    return std::string(memory.resident ? "private memory (RSS anon): " : "private memory: ") +
+           whose;
+}
+
+std::string FormatMb(double bytes) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f MB", bytes / 1e6);
+    return text;
+}
+
+void EndGracefully(e2e::CQuilletApp& app, bool quillet) {
+    const bool asked = quillet ? app.PostCommand(kCmdExit) : app.Post(app.Main(), WM_CLOSE, 0, 0);
+    if (!asked || !app.WaitForExit(kExitLimit)) {
+        app.Kill();
+    }
+}
+
+bool SeedNotebook(const std::string& notes) {
+    const SDataPaths paths = e2e::QuilletPaths();
+    if (!e2e::RemoveFolderTree(paths.folder) ||
+        !::CreateDirectoryA(paths.folder.c_str(), nullptr)) {
+        return false;
+    }
+    RECT desktop{};
+    ::GetWindowRect(::GetDesktopWindow(), &desktop);
+    SSettings settings;
+    SetDefaultSettings(settings, SRect{0, 0, 200, 200},
+                       SRect{desktop.left, desktop.top, desktop.right, desktop.bottom});
+    return e2e::WriteBytes(paths.settings, SerializeSettings(settings)) &&
+           e2e::WriteBytes(paths.notes, notes);
+}
+
+} // namespace bench
