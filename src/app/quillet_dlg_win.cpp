@@ -140,18 +140,17 @@ void CQuilletDlg::AutoSave() {
 
 bool CQuilletDlg::SaveAll() {
     m_noteArea.Rooms().CommitNoteArea(m_settings.nRoom);
-    const bool saved =
-        SaveAllFiles(StoredData(), DataPaths(), WindowPlace(), m_unreadableFiles, CurrentTime());
-    if (saved) {
-        m_savedState = SavedState();
-    }
-    return saved;
+    return Saved(
+        SaveAllFiles(StoredData(), DataPaths(), WindowPlace(), m_unreadableFiles, CurrentTime()));
 }
 
 bool CQuilletDlg::SaveOnExit() {
     m_noteArea.Rooms().CommitNoteArea(m_settings.nRoom);
-    const bool saved =
-        SaveMainFiles(StoredData(), DataPaths(), WindowPlace(), m_unreadableFiles, CurrentTime());
+    return Saved(
+        SaveMainFiles(StoredData(), DataPaths(), WindowPlace(), m_unreadableFiles, CurrentTime()));
+}
+
+bool CQuilletDlg::Saved(bool saved) {
     if (saved) {
         m_savedState = SavedState();
     }

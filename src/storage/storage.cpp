@@ -75,8 +75,8 @@ bool WriteDataFile(const std::string& path, const std::string& bytes, CUnreadabl
 void RefreshBackups(const std::vector<SBackupRefresh>& backups, CUnreadableFiles& unreadable,
                     QTime now) {
     for (const SBackupRefresh& backup : backups) {
-        // A backup is refreshed without being read for the notes; one that is there must load,
-        // or be kept.
+        // Nothing else reads a backup while its main file loads: one that is there but would not
+        // load is kept before it is written over.
         if (!FileIsMissing(backup.path) &&
             !Loads(backup.notes ? EFileKind::Notes : EFileKind::Settings, backup.path)) {
             unreadable.Add(backup.path);
