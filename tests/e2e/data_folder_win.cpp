@@ -126,14 +126,19 @@ bool RemoveFolderTree(const std::string& folder) {
 
 namespace {
 
-// A file that can be opened for writing, or a folder in which a file can be made.
+std::string ProbeIn(const std::string& folder) {
+    return folder + "\\probe.tmp";
+}
+
+// A file that can be opened for writing, or a folder in which a file can be made. A probe left
+// by a flag that landed between its making and its deletion goes first.
 bool CanModify(const std::string& path) {
     if (!DirectoryExists(path)) {
         return CanOpenForWriting(path);
     }
-    const HANDLE probe =
-        ::CreateFileA((path + "\\probe.tmp").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    ::DeleteFileA(ProbeIn(path).c_str());
+    const HANDLE probe = ::CreateFileA(ProbeIn(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (probe == INVALID_HANDLE_VALUE) {
         return false;
     }
@@ -144,17 +149,26 @@ bool CanModify(const std::string& path) {
 } // namespace
 
 bool CImmutableFile::Apply(const std::string& windowsPath) {
-    if (!Release() || !CanModify(windowsPath)) {
-        return false;
+    // A folder that kept a probe is released, which removes it, and made immutable again.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (!Release() || !CanModify(windowsPath)) {
+            return false;
+        }
+        const std::string unixPath = UnixPathOf(windowsPath);
+        if (unixPath.empty() || !StartChattr("+i", unixPath)) {
+            return false;
+        }
+        // Remembered at once: the change may land after the wait gave up.
+        m_windowsPath = windowsPath;
+        m_unixPath = unixPath;
+        if (!WaitUntil([&] { return !CanModify(windowsPath); })) {
+            return false;
+        }
+        if (!DirectoryExists(windowsPath) || !FileExists(ProbeIn(windowsPath))) {
+            return true;
+        }
     }
-    const std::string unixPath = UnixPathOf(windowsPath);
-    if (unixPath.empty() || !StartChattr("+i", unixPath)) {
-        return false;
-    }
-    // Remembered at once: the change may land after the wait gave up.
-    m_windowsPath = windowsPath;
-    m_unixPath = unixPath;
-    return WaitUntil([&] { return !CanModify(windowsPath); });
+    return false;
 }
 
 bool CImmutableFile::Release() {
