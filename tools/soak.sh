@@ -2,7 +2,7 @@
 # Builds Quillet.exe and the soak program and runs rounds of everyday operations on the real
 # window under Wine on a private Xvfb display, in a prefix of its own (build/wineprefix-soak),
 # printing the GDI and USER objects and the private memory Quillet holds as it goes. Argument:
-# the number of rounds (default 10000, about an hour).
+# the number of rounds (default 10000, about 25 minutes).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"

@@ -22,9 +22,6 @@ CQuilletDlg::CQuilletDlg() : CDialog(IDD_QUILLET_DIALOG, nullptr) {
 }
 
 CQuilletDlg::~CQuilletDlg() {
-    if (m_startupWrites.joinable()) {
-        m_startupWrites.join();
-    }
     if (g_pMainDlg == this) {
         g_pMainDlg = nullptr;
     }
@@ -80,9 +77,6 @@ BOOL CQuilletDlg::OnInitDialog() {
         SortDays(rooms.m_arrDays, rooms.m_bAscending);
     }
     m_savedState = SavedState();
-    if (m_startupWrites.joinable()) {
-        m_startupWrites.join();
-    }
     // Showing the window places it above its hidden owner, which some systems take as leaving
     // the topmost band; a stored "Always top" is placed again once the window shows.
     if (m_settings.bAlwaysTop) {
@@ -108,19 +102,8 @@ void CQuilletDlg::LoadAtStartup() {
     const SDataPaths paths = DataPaths();
     const QTime now = CurrentTime();
     SettleLeftoverTempFiles(paths, now);
-    std::vector<SBackupRefresh> backups;
-    m_bFirstRun =
-        ::LoadAtStartup(StoredData(), paths, WindowPlace(), now, m_unreadableFiles, &backups);
-    // The backups and the day's history copy wait mostly on the disk: they are written while the
-    // window is made, and are in place before it shows.
-    m_startupWrites = std::thread([this, paths, now, backups = std::move(backups)] {
-        try {
-            RefreshBackups(backups, m_unreadableFiles, now);
-            KeepDailyCopy(paths, now);
-        } catch (...) {
-            // A copy that could not be made leaves the main files as they are.
-        }
-    });
+    m_bFirstRun = ::LoadAtStartup(StoredData(), paths, WindowPlace(), now, m_unreadableFiles);
+    KeepDailyCopy(paths, now);
 }
 
 std::pair<uint64_t, unsigned> CQuilletDlg::SavedState() {

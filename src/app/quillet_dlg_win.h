@@ -12,8 +12,6 @@
 #include "win/controls_win.h"
 #include "win/dialog_win.h"
 
-#include <thread>
-
 // The one main window: a borderless dialog that paints itself. It holds the settings, the layout
 // and the controls it binds, and composes the parts that own the rest: the note area, the
 // painter, the popup menu, the tray icon and the drag.
@@ -107,7 +105,6 @@ private:
     CMonthCalCtrl m_calendar;
     SSettings m_settings;
     CUnreadableFiles m_unreadableFiles;
-    std::thread m_startupWrites;
     SLayout m_layout;
     std::pair<uint64_t, unsigned> m_savedState;
     CToolTipCtrl m_toolTip;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 // A data file opened for reading, readable through an archive. Other readers and writers may hold
 // it at the same time (backup agents and indexers do); one that shares nothing is waited for
@@ -76,3 +77,6 @@ std::string TempPathFor(const std::string& path);
 
 // Deletes a file; a missing file is no error.
 void RemoveFile(const std::string& path);
+
+// The names of the files in a folder (folders left out); empty when it cannot be read.
+std::vector<std::string> FileNamesIn(const std::string& folder);

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -180,4 +181,22 @@ bool CreateFolder(const std::string& path) {
 
 void RemoveFile(const std::string& path) {
     unlink(path.c_str());
+}
+
+std::vector<std::string> FileNamesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr) {
+        return names;
+    }
+    while (const dirent* entry = readdir(dir)) {
+        struct stat st {};
+        const std::string path =
+            folder + (!folder.empty() && folder.back() == '/' ? "" : "/") + entry->d_name;
+        if (stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+            names.push_back(entry->d_name);
+        }
+    }
+    closedir(dir);
+    return names;
 }

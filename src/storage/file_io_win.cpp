@@ -172,3 +172,20 @@ bool CreateFolder(const std::string& path) {
 void RemoveFile(const std::string& path) {
     DeleteFileA(path.c_str());
 }
+
+std::vector<std::string> FileNamesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found{};
+    const bool endsInSeparator = !folder.empty() && (folder.back() == '\\' || folder.back() == '/');
+    const HANDLE find = FindFirstFileA((folder + (endsInSeparator ? "*" : "\\*")).c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) {
+        return names;
+    }
+    do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            names.push_back(found.cFileName);
+        }
+    } while (FindNextFileA(find, &found));
+    FindClose(find);
+    return names;
+}

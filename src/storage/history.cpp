@@ -1,13 +1,9 @@
 #include "storage/history.h"
 
-#include "storage/archive.h"
 #include "storage/file_io.h"
 #include "storage/notes_file.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 namespace {
@@ -22,11 +18,23 @@ bool IsDailyCopy(const std::string& name) {
            name.compare(name.size() - 4, 4, kCopySuffix) == 0;
 }
 
+// The whole file, read as the notes are: sharing it with other readers and writers.
+bool ReadWholeFile(const std::string& path, std::string& bytes) {
+    CReadFile in;
+    if (!in.Open(path)) {
+        return false;
+    }
+    try {
+        bytes.resize(static_cast<size_t>(in.Remaining()));
+        return in.Read(&bytes[0], bytes.size()) == bytes.size();
+    } catch (const CArchiveError&) {
+        return false;
+    }
+}
+
 void RemoveOldCopies(const std::string& folder) {
     std::vector<std::string> copies;
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
-        const std::string name = entry.path().filename().string();
+    for (const std::string& name : FileNamesIn(folder)) {
         if (IsDailyCopy(name)) {
             copies.push_back(name);
         }
@@ -52,15 +60,17 @@ bool KeepDailyCopy(const SDataPaths& paths, QTime now) {
     if (!FileIsMissing(copy)) {
         return true;
     }
-    std::ifstream in(paths.notes, std::ios::binary);
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    DayArray days;
-    std::string everyDay;
-    CMemoryReader reader(bytes);
-    if (!in || !ReadNotes(days, everyDay, reader) || !CreateFolder(folder)) {
+    // A copy that cannot be made never stops a start.
+    try {
+        std::string bytes;
+        if (!NotesFileLoads(paths.notes) || !ReadWholeFile(paths.notes, bytes) ||
+            !CreateFolder(folder)) {
+            return false;
+        }
+        const bool copied = ReplaceFileContents(copy, bytes) == EReplaceResult::Replaced;
+        RemoveOldCopies(folder + separator);
+        return copied;
+    } catch (const std::exception&) {
         return false;
     }
-    const bool copied = ReplaceFileContents(copy, bytes) == EReplaceResult::Replaced;
-    RemoveOldCopies(folder + separator);
-    return copied;
 }

@@ -70,20 +70,17 @@ bool WriteDataFile(const std::string& path, const std::string& bytes, CUnreadabl
            ReplaceFileContents(path, bytes) == EReplaceResult::Replaced;
 }
 
-} // namespace
-
-void RefreshBackups(const std::vector<SBackupRefresh>& backups, CUnreadableFiles& unreadable,
-                    QTime now) {
-    for (const SBackupRefresh& backup : backups) {
-        // Nothing else reads a backup while its main file loads: one that is there but would not
-        // load is kept before it is written over.
-        if (!FileIsMissing(backup.path) &&
-            !Loads(backup.notes ? EFileKind::Notes : EFileKind::Settings, backup.path)) {
-            unreadable.Add(backup.path);
-        }
-        WriteDataFile(backup.path, backup.bytes, unreadable, now);
+// A start-up refreshes the backup of a main file that loaded. Nothing else reads that backup, so
+// one that is there but would not load is kept before it is written over.
+void RefreshBackup(EFileKind kind, const std::string& path, const std::string& bytes,
+                   CUnreadableFiles& unreadable, QTime now) {
+    if (!FileIsMissing(path) && !Loads(kind, path)) {
+        unreadable.Add(path);
     }
+    WriteDataFile(path, bytes, unreadable, now);
 }
+
+} // namespace
 
 void CUnreadableFiles::Add(const std::string& path) {
     if (std::find(m_paths.begin(), m_paths.end(), path) == m_paths.end()) {
@@ -104,12 +101,12 @@ bool CUnreadableFiles::KeepAside(const std::string& path, QTime now) {
 }
 
 bool LoadAtStartup(SStoredData data, const SDataPaths& paths, const SWindowPlace& place, QTime now,
-                   CUnreadableFiles& unreadable, std::vector<SBackupRefresh>* deferred) {
-    std::vector<SBackupRefresh> backups;
+                   CUnreadableFiles& unreadable) {
     bool firstRun = false;
     if (Loaded(LoadSettings(data.settings, paths.settings), paths.settings, unreadable)) {
         RefreshStoredPosition(data.settings, place.window, place.desktop);
-        backups.push_back({false, paths.settingsBackup, SerializeSettings(data.settings)});
+        RefreshBackup(EFileKind::Settings, paths.settingsBackup, SerializeSettings(data.settings),
+                      unreadable, now);
     } else if (!Loaded(LoadSettings(data.settings, paths.settingsBackup), paths.settingsBackup,
                        unreadable)) {
         CreateFolder(paths.folder);
@@ -117,15 +114,11 @@ bool LoadAtStartup(SStoredData data, const SDataPaths& paths, const SWindowPlace
         firstRun = true;
     }
     if (Loaded(LoadNotes(data.days, data.everyDay, paths.notes), paths.notes, unreadable)) {
-        backups.push_back({true, paths.notesBackup, SerializeNotes(data.days, data.everyDay)});
+        RefreshBackup(EFileKind::Notes, paths.notesBackup, SerializeNotes(data.days, data.everyDay),
+                      unreadable, now);
     } else if (!Loaded(LoadNotes(data.days, data.everyDay, paths.notesBackup), paths.notesBackup,
                        unreadable)) {
         SetDefaultNotes(data.days, data.everyDay, paths, now);
-    }
-    if (deferred != nullptr) {
-        *deferred = std::move(backups);
-    } else {
-        RefreshBackups(backups, unreadable, now);
     }
     return firstRun;
 }

@@ -58,23 +58,11 @@ private:
     std::vector<std::string> m_paths;
 };
 
-// A backup that a start-up refreshes from the main file it loaded.
-struct SBackupRefresh {
-    bool notes;
-    std::string path;
-    std::string bytes;
-};
-
 // Reads settings and notes, each from its main file, else its backup, else defaults; a main file
-// that loads refreshes its backup at once, or, with deferred given, leaves that write there for
-// the caller to run (on another thread while the window is made). Files that are there but do
-// not load go into unreadable. Returns true when the settings had to be defaulted (a first run).
+// that loads refreshes its backup at once. Files that are there but do not load go into
+// unreadable. Returns true when the settings had to be defaulted (a first run).
 bool LoadAtStartup(SStoredData data, const SDataPaths& paths, const SWindowPlace& place, QTime now,
-                   CUnreadableFiles& unreadable, std::vector<SBackupRefresh>* deferred = nullptr);
-
-// Writes the backups a start-up left; a backup that is there but does not load is kept aside.
-void RefreshBackups(const std::vector<SBackupRefresh>& backups, CUnreadableFiles& unreadable,
-                    QTime now);
+                   CUnreadableFiles& unreadable);
 
 // Both main files, then both backups; stops at the first failure.
 bool SaveAllFiles(SStoredData data, const SDataPaths& paths, const SWindowPlace& place,
