@@ -40,8 +40,8 @@ int Rarity(unsigned char c) {
 
 } // namespace
 
-CLoweredFinder::CLoweredFinder(std::string needleLower)
-    : m_cp(SystemCodePage()), m_needle(std::move(needleLower)) {
+CLoweredFinder::CLoweredFinder(std::string needleLower, const SCodePage& cp)
+    : m_cp(cp), m_needle(std::move(needleLower)) {
     int best = -1;
     for (size_t k = 0; k < m_needle.size(); ++k) {
         const unsigned char target = static_cast<unsigned char>(m_needle[k]);

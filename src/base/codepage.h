@@ -24,7 +24,8 @@ std::string LowerAnsi(const std::string& text);
 // character boundaries. Built once per needle, used for many texts.
 class CLoweredFinder {
 public:
-    explicit CLoweredFinder(std::string needleLower);
+    // The code page is the system's, or one a test gives.
+    explicit CLoweredFinder(std::string needleLower, const SCodePage& cp = SystemCodePage());
 
     bool In(const char* text, size_t size) const;
     bool In(const std::string& text) const { return In(text.data(), text.size()); }

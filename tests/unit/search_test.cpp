@@ -100,6 +100,21 @@ TEST(Search, FoldsTheCodePageLetters) {
     EXPECT_EQ(LowerAnsi("A\xC0\xDE\xD7\xDF\x8C\x8E"), "a\xE0\xFE\xD7\xDF\x9C\x9E");
 }
 
+TEST(Search, DoubleByteCharactersMatchWholeFromTheirFirstByteAndAreNeverFolded) {
+    // Lead bytes as Shift-JIS has them; single bytes fold A-Z only.
+    SCodePage cp{};
+    for (int b = 0; b < 256; ++b) {
+        cp.lower[b] = static_cast<unsigned char>(b >= 'A' && b <= 'Z' ? b + 0x20 : b);
+        cp.lead[b] = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+    }
+    cp.doubleByte = true;
+    EXPECT_FALSE(CLoweredFinder("a", cp).In("\x82\x61")) << "matched inside a character";
+    EXPECT_TRUE(CLoweredFinder("a", cp).In("\x82\x61X A"));
+    EXPECT_TRUE(CLoweredFinder("\x82\x41", cp).In("x\x82\x41"));
+    EXPECT_FALSE(CLoweredFinder("\x82\x61", cp).In("\x82\x41")) << "a character was folded";
+    EXPECT_FALSE(CLoweredFinder("\x61\x82", cp).In("\x82\x61\x82\x40"));
+}
+
 TEST(Search, LooksBeyondEmbeddedZeroBytes) {
     const DayArray days{{"010126", std::string("abc\0Secret", 10)}};
     const std::string line = std::string("01.01.26 abc\0Secret", 19) + "\r\n\r\n";
