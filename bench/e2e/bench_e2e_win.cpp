@@ -75,20 +75,6 @@ std::string FormatMs(double ms, bool atLeast = false) {
     return text;
 }
 
-bool Send(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, Millis limit,
-          LRESULT* result = nullptr) {
-    if (limit.count() <= 0) {
-        return false;
-    }
-    DWORD_PTR answer = 0;
-    const bool answered = ::SendMessageTimeoutA(window, msg, wParam, lParam, SMTO_NORMAL,
-                                                static_cast<UINT>(limit.count()), &answer) != 0;
-    if (result != nullptr) {
-        *result = static_cast<LRESULT>(answer);
-    }
-    return answered;
-}
-
 // The first length bytes of a window's text; shorter when it did not answer in time.
 std::string ReadText(HWND window, size_t length, Millis limit) {
     std::string text(length + 1, '\0');

@@ -18,6 +18,19 @@ constexpr e2e::Millis kExitLimit{120000};
 
 } // namespace
 
+bool Send(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, e2e::Millis limit, LRESULT* result) {
+    if (limit.count() <= 0) {
+        return false;
+    }
+    DWORD_PTR answer = 0;
+    const bool answered = ::SendMessageTimeoutA(window, msg, wParam, lParam, SMTO_NORMAL,
+                                                static_cast<UINT>(limit.count()), &answer) != 0;
+    if (result != nullptr) {
+        *result = static_cast<LRESULT>(answer);
+    }
+    return answered;
+}
+
 std::string ExeNextToThis(const char* name) {
     char self[MAX_PATH] = {};
     ::GetModuleFileNameA(nullptr, self, MAX_PATH);

@@ -11,6 +11,10 @@
 
 namespace bench {
 
+// A sent message that gives up after the limit; false when it was not answered in time.
+bool Send(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, e2e::Millis limit,
+          LRESULT* result = nullptr);
+
 // A program in the folder of the running one.
 std::string ExeNextToThis(const char* name);
 

@@ -35,11 +35,10 @@ struct SHeld {
 };
 
 long Ask(const CQuilletApp& app, UINT message, WPARAM kind) {
-    DWORD_PTR answer = 0;
-    if (::SendMessageTimeoutA(app.Main(), message, kind, 0, SMTO_NORMAL, 15000, &answer) == 0) {
-        return -1;
-    }
-    return static_cast<long>(answer);
+    LRESULT answer = 0;
+    return bench::Send(app.Main(), message, kind, 0, e2e::Millis(15000), &answer)
+               ? static_cast<long>(answer)
+               : -1;
 }
 
 SHeld Read(const CQuilletApp& app) {

@@ -5,7 +5,11 @@
 void CNoteRooms::FillNote(const std::string& text, ECaret caret, int room, const std::string& day) {
     m_view.SetNotesText(text, caret);
     // Read back, not the text given: the box may not hold it exactly.
-    m_strFilled = m_view.GetNotesText();
+    RememberFilled(m_view.GetNotesText(), room, day);
+}
+
+void CNoteRooms::RememberFilled(std::string text, int room, const std::string& day) {
+    m_strFilled = std::move(text);
     m_nFilledRoom = room;
     m_strFilledDay = day;
 }
@@ -28,9 +32,7 @@ void CNoteRooms::StoreEditNote() {
     if (EditedText(kRoomDynamic, text)) {
         SetDayNote(SDay{m_strCurDay, text}, m_arrDays, m_bAscending);
         ++m_nChanges;
-        m_strFilled = std::move(text);
-        m_nFilledRoom = kRoomDynamic;
-        m_strFilledDay = m_strCurDay;
+        RememberFilled(std::move(text), kRoomDynamic, m_strCurDay);
     }
     m_view.MarkNotedDays();
 }
@@ -48,8 +50,7 @@ void CNoteRooms::CommitEveryDay() {
     if (EditedText(kRoomStatic, text)) {
         m_strEveryDay = text;
         ++m_nChanges;
-        m_strFilled = std::move(text);
-        m_nFilledRoom = kRoomStatic;
+        RememberFilled(std::move(text), kRoomStatic, std::string());
     }
 }
 

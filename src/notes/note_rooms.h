@@ -73,6 +73,8 @@ private:
     // Puts the note of a room (and day) into the edit box and remembers the text as the box
     // holds it.
     void FillNote(const std::string& text, ECaret caret, int room, const std::string& day);
+    // What the box holds for the room and day, as a baseline that edits are told from.
+    void RememberFilled(std::string text, int room, const std::string& day);
     void ShowSearch();
     // Reads the edit box; true when its text is not what was put there for the room and day.
     bool EditedText(int room, std::string& text) const;

@@ -8,6 +8,10 @@
 
 namespace platform {
 
+// How long a read waits for a holder of the file that shares nothing: well under a second in all.
+constexpr int kLockedOpenAttempts = 10;
+constexpr unsigned kLockedOpenDelayMs = 25;
+
 // A file written once from start to end.
 class COutFile {
 public:

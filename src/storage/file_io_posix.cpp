@@ -14,9 +14,8 @@
 
 namespace {
 
-// How long an open waits for a holder that shares nothing: well under a second in all.
-constexpr int kLockedOpenAttempts = 10;
-constexpr long kLockedOpenDelayMs = 25;
+using platform::kLockedOpenAttempts;
+using platform::kLockedOpenDelayMs;
 
 void SleepMs(long ms) {
     timespec delay{0, ms * 1000000L};

@@ -7,9 +7,8 @@
 
 namespace {
 
-// How long an open waits for a holder that shares nothing: well under a second in all.
-constexpr int kLockedOpenAttempts = 10;
-constexpr DWORD kLockedOpenDelayMs = 25;
+using platform::kLockedOpenAttempts;
+using platform::kLockedOpenDelayMs;
 
 HANDLE OpenShared(const std::string& path) {
     for (int attempt = 1;; ++attempt) {

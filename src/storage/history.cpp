@@ -62,9 +62,13 @@ bool KeepDailyCopy(const SDataPaths& paths, QTime now) {
     }
     // A copy that cannot be made never stops a start.
     try {
+        // Read once, checked in memory: the copy holds exactly the bytes that were checked.
         std::string bytes;
-        if (!NotesFileLoads(paths.notes) || !ReadWholeFile(paths.notes, bytes) ||
-            !CreateFolder(folder)) {
+        if (!ReadWholeFile(paths.notes, bytes)) {
+            return false;
+        }
+        CMemoryReader check(bytes);
+        if (!NotesReadable(check) || !CreateFolder(folder)) {
             return false;
         }
         const bool copied = ReplaceFileContents(copy, bytes) == EReplaceResult::Replaced;

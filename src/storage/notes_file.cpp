@@ -73,13 +73,9 @@ bool LoadNotes(DayArray& days, std::string& everyDay, const std::string& path) {
     return ReadNotes(days, everyDay, file);
 }
 
-bool NotesFileLoads(const std::string& path) {
-    CReadFile file;
-    if (!file.Open(path)) {
-        return false;
-    }
+bool NotesReadable(IArchiveReader& stream) {
     try {
-        CDataArchive ar(file, CDataArchive::Mode::Load);
+        CDataArchive ar(stream, CDataArchive::Mode::Load);
         ar.SkipString();
         const int32_t count = ar.ReadInt();
         for (int32_t i = 0; i < count; ++i) {
@@ -90,4 +86,9 @@ bool NotesFileLoads(const std::string& path) {
     } catch (const CArchiveError&) {
         return false;
     }
+}
+
+bool NotesFileLoads(const std::string& path) {
+    CReadFile file;
+    return file.Open(path) && NotesReadable(file);
 }

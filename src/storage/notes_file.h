@@ -15,5 +15,7 @@ bool ReadNotes(DayArray& days, std::string& everyDay, IArchiveReader& stream);
 bool SaveNotes(const DayArray& days, const std::string& everyDay, const std::string& path);
 // Empties days, then reads the file. Records stay in file order, unchecked.
 bool LoadNotes(DayArray& days, std::string& everyDay, const std::string& path);
-// Whether LoadNotes would read the whole file, found without keeping any of its texts.
+// Whether ReadNotes would read the stream, or LoadNotes the file, found without keeping any of
+// its texts.
+bool NotesReadable(IArchiveReader& stream);
 bool NotesFileLoads(const std::string& path);

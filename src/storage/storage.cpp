@@ -41,8 +41,11 @@ void SetDefaultNotes(DayArray& days, std::string& everyDay, const SDataPaths& pa
 
 namespace {
 
-std::string UnreadableCopyPath(const std::string& path, QTime now) {
-    return path + ".unreadable-" + FormatTime(now, "%Y%m%d-%H%M%S");
+// Copies the file at path aside as "<path>.unreadable-YYYYMMDD-HHMMSS"; true when it is copied or
+// there is nothing to keep.
+bool KeepBytesAside(const std::string& path, QTime now) {
+    return FileIsMissing(path) ||
+           CopyFileBytes(path, path + ".unreadable-" + FormatTime(now, "%Y%m%d-%H%M%S"));
 }
 
 enum class EFileKind { Settings, Notes };
@@ -93,7 +96,7 @@ bool CUnreadableFiles::KeepAside(const std::string& path, QTime now) {
     if (it == m_paths.end()) {
         return true;
     }
-    if (!FileIsMissing(path) && !CopyFileBytes(path, UnreadableCopyPath(path, now))) {
+    if (!KeepBytesAside(path, now)) {
         return false;
     }
     m_paths.erase(it);
@@ -162,7 +165,7 @@ void SettleLeftoverTempFiles(const SDataPaths& paths, QTime now) {
             RemoveFile(temp);
             continue;
         }
-        if (FileIsMissing(*path) || CopyFileBytes(*path, UnreadableCopyPath(*path, now))) {
+        if (KeepBytesAside(*path, now)) {
             PromoteTempFile(*path);
         }
     }

@@ -28,23 +28,25 @@ void CTrayIcon::Add(HWND owner, HICON icon, bool showBalloon) {
         m_nid.uTimeout = 300;
         m_nid.dwInfoFlags = NIIF_INFO;
     }
-    m_nRetries = 0;
     NOTIFYICONDATAA old = m_nid;
     ::Shell_NotifyIconA(NIM_DELETE, &old);
-    if (!AddNow()) {
-        ::SetTimer(owner, kTrayRetryTimerId, kRetryPeriodMs, nullptr);
-    }
+    AddOrRetry();
 }
 
 bool CTrayIcon::AddNow() {
-    m_bShown = ::Shell_NotifyIconA(NIM_ADD, &m_nid) != FALSE;
-    return m_bShown;
+    return ::Shell_NotifyIconA(NIM_ADD, &m_nid) != FALSE;
+}
+
+void CTrayIcon::AddOrRetry() {
+    if (!AddNow()) {
+        m_nRetries = 0;
+        ::SetTimer(m_nid.hWnd, kTrayRetryTimerId, kRetryPeriodMs, nullptr);
+    }
 }
 
 void CTrayIcon::Remove() {
     ::KillTimer(m_nid.hWnd, kTrayRetryTimerId);
     ::Shell_NotifyIconA(NIM_DELETE, &m_nid);
-    m_bShown = false;
 }
 
 UINT CTrayIcon::TaskbarCreatedMessage() {
@@ -58,10 +60,7 @@ void CTrayIcon::OnTaskbarCreated() {
     }
     // The greeting belongs to the first start, not to a restarted taskbar.
     m_nid.uFlags &= ~NIF_INFO;
-    if (!AddNow()) {
-        m_nRetries = 0;
-        ::SetTimer(m_nid.hWnd, kTrayRetryTimerId, kRetryPeriodMs, nullptr);
-    }
+    AddOrRetry();
 }
 
 void CTrayIcon::OnRetryTimer() {

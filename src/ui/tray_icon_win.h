@@ -19,8 +19,9 @@ public:
 
 private:
     bool AddNow();
+    // Adds the icon, or tries again on the owner's timer until it is added.
+    void AddOrRetry();
 
     NOTIFYICONDATAA m_nid{};
-    bool m_bShown = false;
     int m_nRetries = 0;
 };

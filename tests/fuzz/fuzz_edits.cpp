@@ -5,6 +5,7 @@
 // record, picked by the next byte) with a key (length byte, up to 7 bytes) unless it is picked,
 // then a text (length byte, up to 15 bytes); the rest of the input is the notes file.
 #include "fuzz_check.h"
+#include "notes_round_trip.h"
 #include "plain_notes.h"
 
 #include "notes/day_notes.h"
@@ -132,12 +133,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(blank || GetDayNote(key, days) == edit->day.strNote);
     }
 
-    const std::string bytes = SerializeNotes(days, everyDay);
-    DayArray reloaded;
-    std::string everyDayReloaded;
-    CMemoryReader again(bytes);
-    FUZZ_CHECK(ReadNotes(reloaded, everyDayReloaded, again));
-    FUZZ_CHECK(reloaded == days);
-    FUZZ_CHECK(everyDayReloaded == everyDay);
+    CheckNotesRoundTrip(days, everyDay);
     return 0;
 }
