@@ -1,6 +1,8 @@
 // The process: common controls, the hidden owner window, and the main window run inside it.
 #include "app/quillet_dlg_win.h"
 #include "base/ids.h"
+#include "storage/app_data_win.h"
+#include "storage/file_io.h"
 
 #include <commctrl.h>
 
@@ -34,7 +36,9 @@ public:
         ::GetUserNameA(user, &size);
         const std::string name = std::string("Local\\Quillet.SingleInstance.") + user;
         m_mutex = ::CreateMutexA(nullptr, FALSE, name.c_str());
-        m_first = m_mutex == nullptr || ::GetLastError() != ERROR_ALREADY_EXISTS;
+        // A copy that runs elevated owns a mutex this one may not open.
+        const DWORD error = ::GetLastError();
+        m_first = m_mutex != nullptr ? error != ERROR_ALREADY_EXISTS : error != ERROR_ACCESS_DENIED;
     }
     ~CSingleInstance() {
         if (m_mutex != nullptr) {
@@ -82,6 +86,20 @@ public:
         const CSingleInstance instance;
         if (!instance.IsFirst()) {
             CSingleInstance::ActivateRunningCopy();
+            return false;
+        }
+        // A copy in another session, or of another user, may work on the same data folder.
+        const SDataPaths paths = SDataPaths::In(AppDataFolder());
+        CreateFolder(paths.folder);
+        CFolderLock lock;
+        if (lock.Acquire(paths.lock) == CFolderLock::EResult::HeldElsewhere) {
+            const std::string text =
+                "Quillet is already running with this data folder, in another session or for "
+                "another user:\r\n" +
+                paths.folder +
+                "\r\n\r\nOnly one copy at a time can keep the notes there. Close the other "
+                "copy first.";
+            ::MessageBoxA(nullptr, text.c_str(), "Quillet", MB_OK | MB_ICONINFORMATION);
             return false;
         }
         INITCOMMONCONTROLSEX controls{};

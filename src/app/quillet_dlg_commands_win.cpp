@@ -13,12 +13,6 @@
 
 #include <cstdlib>
 
-namespace {
-
-constexpr UINT kAutoSaveDelayMs = 3000;
-
-} // namespace
-
 bool CQuilletDlg::OnCmdMsg(UINT id, UINT notifyCode, HWND control) {
     switch (RouteCommand(id, notifyCode, false)) {
     case ECommandRoute::Platform:

@@ -1,11 +1,9 @@
 // The main window's life: start-up, the keyboard filter, the clock, the mouse, the ways it ends.
 #include "app/quillet_dlg_win.h"
 
-#include "base/hash.h"
 #include "base/ids.h"
 #include "render/clock_format.h"
 #include "storage/app_data_win.h"
-#include "storage/history.h"
 #include "storage/notes_file.h"
 #include "ui/links.h"
 #include "win/common_dialogs_win.h"
@@ -14,7 +12,9 @@
 
 CQuilletDlg* g_pMainDlg = nullptr;
 
-CQuilletDlg::CQuilletDlg() : CDialog(IDD_QUILLET_DIALOG, nullptr) {
+CQuilletDlg::CQuilletDlg()
+    : CDialog(IDD_QUILLET_DIALOG, nullptr),
+      m_policy(SDataPaths::In(AppDataFolder()), m_files, m_clock) {
     m_hIcon =
         static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_QUILLET),
                                         IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
@@ -46,11 +46,8 @@ BOOL CQuilletDlg::OnInitDialog() {
     }
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
 
-    CNoteRooms& rooms = m_noteArea.Rooms();
     m_settings.nRadius = kCornerRadius;
     m_settings.nRoom = kRoomDynamic;
-    rooms.m_nDateOrder = 0;
-    rooms.m_bAscending = true;
 
     m_layout = ComputeLayout(GetClientRect(), m_noteArea.NotesHomeRect());
     m_noteArea.PlaceSearchBox();
@@ -61,22 +58,24 @@ BOOL CQuilletDlg::OnInitDialog() {
     m_toolTip.AddTool(m_hWnd, "Static room (Every day)", m_layout.rcTabStatic, 3);
     m_toolTip.AddTool(m_hWnd, "Search notes", m_layout.rcTabSearch, 4);
 
-    LoadAtStartup();
-    rooms.m_nShownRoom = -1;
+    if (!LoadAtStartup()) {
+        ::RemovePropA(m_hWnd, kMainWindowProperty);
+        EndDialog(IDCANCEL);
+        return FALSE;
+    }
     BuildPopupMenu();
     ApplySettings();
 
     m_timeShown = CurrentTime();
-    rooms.m_strCurDay = FormatTime(m_timeShown, kDayKeyPattern);
     ::SetTimer(m_hWnd, kClockTimerId, 100, nullptr);
     m_tray.Add(m_hWnd, m_hIcon, m_bFirstRun);
     m_noteArea.MarkNotedDays();
     m_painter.CreateTabFonts();
     m_noteArea.FocusNotes();
-    if (!IsDaysSorted(rooms.m_arrDays, rooms.m_bAscending)) {
-        SortDays(rooms.m_arrDays, rooms.m_bAscending);
-    }
-    m_savedState = SavedState();
+    // What the window applied (a position brought onto the desktop, a Search room opened as the
+    // day's room) is no change of the user's to save.
+    m_policy.TakeSettingsAsSaved(m_settings, WindowPlace());
+    m_folderWatch.Start(SDataPaths::In(AppDataFolder()).folder, m_hWnd, kDataFolderChangedMessage);
     // Showing the window places it above its hidden owner, which some systems take as leaving
     // the topmost band; a stored "Always top" is placed again once the window shows.
     if (m_settings.bAlwaysTop) {
@@ -85,59 +84,114 @@ BOOL CQuilletDlg::OnInitDialog() {
     return FALSE;
 }
 
-SDataPaths CQuilletDlg::DataPaths() const {
-    return SDataPaths::In(AppDataFolder());
-}
-
-SStoredData CQuilletDlg::StoredData() {
-    CNoteRooms& rooms = m_noteArea.Rooms();
-    return SStoredData{m_settings, rooms.m_arrDays, rooms.m_strEveryDay};
-}
-
 SWindowPlace CQuilletDlg::WindowPlace() const {
     return SWindowPlace{GetWindowRect(), DesktopRect()};
 }
 
-void CQuilletDlg::LoadAtStartup() {
-    const SDataPaths paths = DataPaths();
-    const QTime now = CurrentTime();
-    SettleLeftoverTempFiles(paths, now);
-    m_bFirstRun = ::LoadAtStartup(StoredData(), paths, WindowPlace(), now, m_unreadableFiles);
-    KeepDailyCopy(paths, now);
+bool CQuilletDlg::LoadAtStartup() {
+    SNotebook notes;
+    for (;;) {
+        const SStartReport report = m_policy.Load(m_settings, notes, WindowPlace());
+        if (report.busyPath.empty()) {
+            m_bFirstRun = report.firstRun;
+            break;
+        }
+        // Read as damaged, a file held by a backup program or scanner would be replaced by an
+        // older copy: the user decides instead.
+        const std::string text =
+            "Another program is using a file that Quillet needs:\r\n" + report.busyPath +
+            "\r\n\r\nQuillet has waited for it. Close the program that holds the file (a "
+            "backup, sync or virus-scanning program), then choose Retry. Cancel ends Quillet "
+            "without changing any file.";
+        if (::MessageBoxA(m_hWnd, text.c_str(), "Quillet",
+                          MB_RETRYCANCEL | MB_ICONWARNING | MB_SETFOREGROUND) != IDRETRY) {
+            return false;
+        }
+    }
+    m_noteArea.Rooms().SetNotes(std::move(notes));
+    return true;
 }
 
-std::pair<uint64_t, unsigned> CQuilletDlg::SavedState() {
-    SSettings settings = m_settings;
-    const SWindowPlace place = WindowPlace();
-    RefreshStoredPosition(settings, place.window, place.desktop);
-    return {HashBytes(SerializeSettings(settings)), m_noteArea.Rooms().m_nChanges};
+SSaveReport CQuilletDlg::SaveFiles(bool withBackups, unsigned busyWaitMs) {
+    CNoteRooms& rooms = m_noteArea.Rooms();
+    rooms.CommitNoteArea(m_settings.nRoom);
+    SSaveReport report =
+        withBackups ? m_policy.SaveAll(m_settings, rooms.Notes(), WindowPlace(), busyWaitMs)
+                    : m_policy.SaveMain(m_settings, rooms.Notes(), WindowPlace(), busyWaitMs);
+    if (report.notesChanged) {
+        rooms.AdoptNotes(std::move(report.merged));
+    }
+    ::KillTimer(m_hWnd, kAutoSaveTimerId);
+    if (!report.saved) {
+        // Tried again later; the user hears of it once.
+        ::SetTimer(m_hWnd, kAutoSaveTimerId, m_policy.RetryDelayMs(), nullptr);
+        if (report.tellUser) {
+            m_tray.ShowWarning("Quillet", CSavePolicy::FailureMessage(report));
+        }
+    }
+    return report;
 }
 
 void CQuilletDlg::AutoSave() {
     ::KillTimer(m_hWnd, kAutoSaveTimerId);
-    m_noteArea.Rooms().CommitNoteArea(m_settings.nRoom);
-    if (SavedState() != m_savedState) {
-        SaveOnExit();
+    CNoteRooms& rooms = m_noteArea.Rooms();
+    rooms.CommitNoteArea(m_settings.nRoom);
+    if (m_policy.IsLoaded() &&
+        m_policy.HasUnsavedChanges(m_settings, rooms.Notes(), WindowPlace())) {
+        SaveFiles(false, kQuickBusyWaitMs);
     }
 }
 
 bool CQuilletDlg::SaveAll() {
-    m_noteArea.Rooms().CommitNoteArea(m_settings.nRoom);
-    return Saved(
-        SaveAllFiles(StoredData(), DataPaths(), WindowPlace(), m_unreadableFiles, CurrentTime()));
+    return SaveFiles(true, kQuickBusyWaitMs).saved;
 }
 
 bool CQuilletDlg::SaveOnExit() {
-    m_noteArea.Rooms().CommitNoteArea(m_settings.nRoom);
-    return Saved(
-        SaveMainFiles(StoredData(), DataPaths(), WindowPlace(), m_unreadableFiles, CurrentTime()));
+    return SaveFiles(false, kExitBusyWaitMs).saved;
 }
 
-bool CQuilletDlg::Saved(bool saved) {
-    if (saved) {
-        m_savedState = SavedState();
+void CQuilletDlg::OnDataFolderChanged() {
+    ::KillTimer(m_hWnd, kDataFolderTimerId);
+    CNoteRooms& rooms = m_noteArea.Rooms();
+    rooms.CommitNoteArea(m_settings.nRoom);
+    SNotebook reloaded;
+    switch (m_policy.CheckNotesOnDisk(rooms.Notes(), reloaded)) {
+    case EDiskChange::Reloaded:
+        rooms.AdoptNotes(std::move(reloaded));
+        break;
+    case EDiskChange::Unsaved:
+        SaveFiles(false, kQuickBusyWaitMs);
+        break;
+    case EDiskChange::TryLater:
+        ::SetTimer(m_hWnd, kDataFolderTimerId, 1000, nullptr);
+        break;
+    case EDiskChange::None:
+        break;
     }
-    return saved;
+}
+
+std::string CQuilletDlg::KeepInRecoveryFile() {
+    const std::string local = LocalAppDataFolder();
+    return m_policy.WriteRecovery(m_noteArea.Rooms().Notes(),
+                                  local.empty() ? local : GetDataPath(local, kStorageFolderName));
+}
+
+bool CQuilletDlg::OnQueryEndSession() {
+    if (!m_policy.IsLoaded()) {
+        return true;
+    }
+    CNoteRooms& rooms = m_noteArea.Rooms();
+    rooms.CommitNoteArea(m_settings.nRoom);
+    if (!m_policy.HasUnsavedChanges(m_settings, rooms.Notes(), WindowPlace())) {
+        return true;
+    }
+    // The system waits for a program that says why; the save is short unless files are held.
+    ::ShutdownBlockReasonCreate(m_hWnd, L"Saving your notes");
+    if (!SaveFiles(false, kSessionEndBusyWaitMs).saved) {
+        KeepInRecoveryFile();
+    }
+    ::ShutdownBlockReasonDestroy(m_hWnd);
+    return true;
 }
 
 namespace {
@@ -154,8 +208,8 @@ bool CQuilletDlg::OnSaveData() {
         return true;
     }
     SaveAll();
-    const CNoteRooms& rooms = m_noteArea.Rooms();
-    if (!SaveNotes(rooms.m_arrDays, rooms.m_strEveryDay, path)) {
+    const SNotebook& notes = m_noteArea.Rooms().Notes();
+    if (!SaveNotes(notes.days, notes.everyDay, path)) {
         ::MessageBoxA(m_hWnd, "Program cann't save data to this file. Try again.",
                       "Unsuccessful saving backup file", MB_OK | MB_ICONERROR);
         return false;
@@ -182,7 +236,8 @@ bool CQuilletDlg::OnLoadData() {
     }
     // The notes come from the read that was checked: a second read could meet a file that
     // changed or vanished meanwhile and leave the notes half replaced.
-    m_noteArea.Rooms().ReplaceNotes(std::move(days), std::move(everyDay), m_settings.nRoom);
+    m_noteArea.Rooms().ReplaceNotes(SNotebook{std::move(days), std::move(everyDay)},
+                                    m_settings.nRoom);
     return true;
 }
 
@@ -192,17 +247,25 @@ void CQuilletDlg::OnOK() {
 
 void CQuilletDlg::SaveAndClose(bool askOnFailure) {
     m_tray.Remove();
-    if (!SaveOnExit() && askOnFailure) {
-        const int answer =
-            ::MessageBoxA(m_hWnd,
-                          "Quillet could not save your notes.\r\nExit anyway and "
-                          "lose the changes made since the last save?",
-                          "Unsuccessful saving data", MB_ICONERROR | MB_YESNO | MB_DEFBUTTON2);
-        if (answer != IDYES) {
+    if (!askOnFailure) {
+        ::ShutdownBlockReasonCreate(m_hWnd, L"Saving your notes");
+    }
+    if (!SaveFiles(false, askOnFailure ? kExitBusyWaitMs : kSessionEndBusyWaitMs).saved) {
+        if (!askOnFailure) {
+            KeepInRecoveryFile();
+        } else if (::MessageBoxA(m_hWnd,
+                                 "Quillet could not save your notes.\r\nExit anyway and "
+                                 "lose the changes made since the last save?",
+                                 "Unsuccessful saving data",
+                                 MB_ICONERROR | MB_YESNO | MB_DEFBUTTON2) != IDYES) {
             m_tray.Add(m_hWnd, m_hIcon, false);
             return;
         }
     }
+    if (!askOnFailure) {
+        ::ShutdownBlockReasonDestroy(m_hWnd);
+    }
+    m_folderWatch.Stop();
     ::RemovePropA(m_hWnd, kMainWindowProperty);
     EndDialog(IDOK);
 }
@@ -214,22 +277,34 @@ bool CQuilletDlg::OnUnexpectedError() {
     }
     m_bFailing = true;
     m_tray.Remove();
+    // Before the notes are loaded there is nothing of the user's in memory, and anything written
+    // would replace their files with defaults.
+    const bool loaded = m_policy.IsLoaded();
     bool saved = false;
-    try {
-        saved = SaveOnExit();
-    } catch (...) {
+    std::string recovered;
+    if (loaded) {
+        try {
+            saved = SaveFiles(false, kSessionEndBusyWaitMs).saved;
+            if (!saved) {
+                recovered = KeepInRecoveryFile();
+            }
+        } catch (...) {
+        }
     }
-    ::MessageBoxA(m_hWnd,
-                  saved ? "Quillet met an unexpected error and has to close.\r\n"
-                          "Your notes have been saved."
-                        : "Quillet met an unexpected error and has to close.\r\n"
-                          "Your latest changes could not be saved.",
-                  "Quillet", MB_OK | MB_ICONERROR);
+    const std::string text =
+        std::string("Quillet met an unexpected error and has to close.\r\n") +
+        (!loaded ? "No file was changed."
+         : saved ? "Your notes have been saved."
+         : !recovered.empty()
+             ? "Your notes could not be saved in place; they are in " + recovered + "."
+             : "Your latest changes could not be saved.");
+    ::MessageBoxA(m_hWnd, text.c_str(), "Quillet", MB_OK | MB_ICONERROR);
     ::ExitProcess(3);
 }
 
 void CQuilletDlg::OnCancel() {
     m_tray.Remove();
+    m_folderWatch.Stop();
     ::RemovePropA(m_hWnd, kMainWindowProperty);
     EndDialog(IDCANCEL);
 }
@@ -250,6 +325,14 @@ bool CQuilletDlg::PreTranslateMessage(MSG* msg) {
 }
 
 bool CQuilletDlg::OnIdle() {
+    // Backups and the day's history copy wait until the window shows and nothing else waits.
+    if (m_policy.FinishStartStep()) {
+        return true;
+    }
+    const std::string notice = m_policy.TakeStartNotice();
+    if (!notice.empty()) {
+        m_tray.ShowWarning("Quillet could not read all its files", notice);
+    }
     CNoteRooms& rooms = m_noteArea.Rooms();
     if (rooms.SearchDue()) {
         rooms.RunDueSearch();
@@ -288,6 +371,8 @@ bool CQuilletDlg::OnTimer(UINT_PTR id) {
         m_tray.OnRetryTimer();
     } else if (id == kAutoSaveTimerId) {
         AutoSave();
+    } else if (id == kDataFolderTimerId) {
+        OnDataFolderChanged();
     }
     return false;
 }
@@ -389,6 +474,20 @@ bool CQuilletDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& res
         // Typed text reaches the disk before the user turns away or the machine sleeps.
         AutoSave();
         return false;
+    }
+    if (msg == WM_ACTIVATE) {
+        // Back from another program, or another computer: notes saved elsewhere show.
+        OnDataFolderChanged();
+        return false;
+    }
+    if (msg == kDataFolderChangedMessage) {
+        // A writer works in steps: the folder is looked at once it has been quiet a moment.
+        ::SetTimer(m_hWnd, kDataFolderTimerId, 500, nullptr);
+        return true;
+    }
+    if (msg == WM_QUERYENDSESSION) {
+        result = OnQueryEndSession() ? TRUE : FALSE;
+        return true;
     }
     if (msg == ActivateMessage()) {
         BringForward();

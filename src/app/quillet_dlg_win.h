@@ -4,6 +4,9 @@
 #include "base/time_format.h"
 #include "notes/note_area_win.h"
 #include "render/painter_win.h"
+#include "storage/file_system.h"
+#include "storage/folder_watch_win.h"
+#include "storage/save_policy.h"
 #include "storage/settings.h"
 #include "storage/storage.h"
 #include "ui/popup_menu_win.h"
@@ -51,21 +54,24 @@ protected:
 
 private:
     // Start-up and saving.
-    SDataPaths DataPaths() const;
-    SStoredData StoredData();
     SWindowPlace WindowPlace() const;
-    void LoadAtStartup();
+    // Reads the data files; false when a file stayed busy and the user chose to end.
+    bool LoadAtStartup();
+    // The room's text goes into the notes, then the files are written; what the save merged in
+    // is shown, and a failure is retried and told.
+    SSaveReport SaveFiles(bool withBackups, unsigned busyWaitMs);
     bool SaveAll();
     bool SaveOnExit();
-    // The OK path; the Exit command asks before losing unsaved notes, a log-off cannot wait.
+    // The OK path; the Exit command asks before losing unsaved notes, a log-off cannot wait and
+    // puts notes that cannot be saved into a recovery file.
     void SaveAndClose(bool askOnFailure);
-    // What tells whether the main files would change: a hash of the settings file's bytes and
-    // the count of changes of the notes.
-    std::pair<uint64_t, unsigned> SavedState();
     // Writes the two main files when something changed since they were last read or written.
     void AutoSave();
-    // Remembers what a successful save wrote.
-    bool Saved(bool saved);
+    // A change in the data folder, after it settled.
+    void OnDataFolderChanged();
+    // Before the session ends: what cannot be saved goes to a recovery file.
+    bool OnQueryEndSession();
+    std::string KeepInRecoveryFile();
 
     // Appearance.
     void ApplySettings();
@@ -104,9 +110,11 @@ private:
     bool m_bFailing = false;
     CMonthCalCtrl m_calendar;
     SSettings m_settings;
-    CUnreadableFiles m_unreadableFiles;
+    CDiskFileSystem m_files;
+    CSystemClock m_clock;
+    CSavePolicy m_policy;
+    CFolderWatch m_folderWatch;
     SLayout m_layout;
-    std::pair<uint64_t, unsigned> m_savedState;
     CToolTipCtrl m_toolTip;
     QTime m_timeShown = 0;
     CFontHandle m_fontCalendar;

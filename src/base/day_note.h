@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The strftime pattern of a date key: two-digit day, month and year in local time.
@@ -20,3 +22,46 @@ inline bool operator!=(const SDay& a, const SDay& b) {
 }
 
 using DayArray = std::vector<SDay>;
+
+// The two parts of all notes: the every-day note and the day notes.
+struct SNotebook {
+    DayArray days;
+    std::string everyDay;
+};
+
+inline bool operator==(const SNotebook& a, const SNotebook& b) {
+    return a.everyDay == b.everyDay && a.days == b.days;
+}
+
+// yymmdd of a key: each part is at most two bytes, so the key fits in six.
+class CSortKey {
+public:
+    explicit CSortKey(const std::string& key) {
+        Append(key, 4);
+        Append(key, 2);
+        Append(key, 0);
+    }
+    std::string_view View() const { return std::string_view(m_bytes, m_size); }
+    int Compare(const CSortKey& other) const { return View().compare(other.View()); }
+
+private:
+    void Append(const std::string& key, size_t from) {
+        for (size_t i = from; i < from + 2 && i < key.size(); ++i) {
+            m_bytes[m_size++] = key[i];
+        }
+    }
+    char m_bytes[6];
+    size_t m_size = 0;
+};
+
+// yymmdd of the key, at most six bytes, compared byte-wise.
+std::string SortKey(const SDay& day);
+
+// Only blanks, carriage returns and line feeds, or nothing.
+bool IsBlankNote(const std::string& text);
+
+bool IsDaysSorted(const DayArray& days, bool ascending);
+
+// Selection sort by sort key: among equal keys the earliest entry in array order is taken and
+// swapped into place, so the result is exactly that of the plain O(n^2) selection sort.
+void SortDays(DayArray& days, bool ascending);

@@ -13,24 +13,13 @@ std::string DayKeyFromDate(int year, int month, int day);
 // 2 year-month-day; any other order gives the empty text. Parts beyond the key's end are short.
 std::string FormatDayDate(const SDay& day, int order, const std::string& separator);
 
-// yymmdd of the key, at most six bytes, compared byte-wise.
-std::string SortKey(const SDay& day);
-
 // Note of the first entry with the key; empty when there is none.
 const std::string& GetDayNote(const std::string& key, const DayArray& days);
-
-// Only blanks, carriage returns and line feeds, or nothing.
-bool IsBlankNote(const std::string& text);
 
 // Removes every entry of the day's key, then inserts the day in order unless its note is blank.
 void SetDayNote(const SDay& day, DayArray& days, bool ascending);
 
 size_t FindInsertPos(const SDay& day, const DayArray& days, bool ascending);
-bool IsDaysSorted(const DayArray& days, bool ascending);
-
-// Selection sort by sort key: among equal keys the earliest entry in array order is taken and
-// swapped into place, so the result is exactly that of the plain O(n^2) selection sort.
-void SortDays(DayArray& days, bool ascending);
 
 // Bit d-1 set when the day d (1 to 31) of the month "mmyy" has a note that is not blank, found
 // the way GetDayNote finds it.

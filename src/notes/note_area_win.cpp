@@ -54,7 +54,7 @@ void CNoteArea::SetFont(const SLogFont& font) {
 }
 
 void CNoteArea::MarkNotedDays() {
-    ::MarkNotedDays(m_calendar, m_rooms.m_arrDays);
+    ::MarkNotedDays(m_calendar, m_rooms.Notes().days);
 }
 
 std::string CNoteArea::GetNotesText() const {
@@ -63,9 +63,17 @@ std::string CNoteArea::GetNotesText() const {
 
 void CNoteArea::SetNotesText(const std::string& text, ECaret caret) {
     m_fill.Clear();
+    DWORD selStart = 0;
+    DWORD selEnd = 0;
+    m_editNotes.SendMessage(EM_GETSEL, reinterpret_cast<WPARAM>(&selStart),
+                            reinterpret_cast<LPARAM>(&selEnd));
+    const LRESULT firstLine = m_editNotes.SendMessage(EM_GETFIRSTVISIBLELINE);
     m_editNotes.SendMessage(EM_SETLIMITTEXT, static_cast<WPARAM>(m_nTypingLimit));
     m_editNotes.SetWindowText(text);
     if (caret == ECaret::Keep) {
+        // The box's own clamping keeps a selection past the new end inside the text.
+        m_editNotes.SetSel(static_cast<int>(selStart), static_cast<int>(selEnd));
+        m_editNotes.SendMessage(EM_LINESCROLL, 0, firstLine);
         return;
     }
     const int at = caret == ECaret::End ? static_cast<int>(text.size()) : 0;

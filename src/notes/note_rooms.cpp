@@ -11,28 +11,31 @@ void CNoteRooms::FillNote(const std::string& text, ECaret caret, int room, const
 void CNoteRooms::RememberFilled(std::string text, int room, const std::string& day) {
     m_strFilled = std::move(text);
     m_nFilledRoom = room;
-    m_strFilledDay = day;
+    if (room == kRoomDynamic) {
+        m_strCurDay = day;
+    }
 }
 
 void CNoteRooms::ShowSearch() {
     m_bSearchDue = false;
     m_nFilledRoom = kRoomSearch;
-    m_view.ShowSearchResults(SearchNotesForDisplay(m_view.GetSearchText(), m_arrDays,
+    m_view.ShowSearchResults(SearchNotesForDisplay(m_view.GetSearchText(), m_notes.days,
                                                    kSearchDisplayBound, m_nDateOrder));
 }
 
 bool CNoteRooms::EditedText(int room, std::string& text) const {
+    if (room != m_nFilledRoom) {
+        return false;
+    }
     text = m_view.GetNotesText();
-    const bool sameDay = room != kRoomDynamic || m_strFilledDay == m_strCurDay;
-    return room != m_nFilledRoom || !sameDay || text != m_strFilled;
+    return text != m_strFilled;
 }
 
 void CNoteRooms::StoreEditNote() {
     std::string text;
     if (EditedText(kRoomDynamic, text)) {
-        SetDayNote(SDay{m_strCurDay, text}, m_arrDays, m_bAscending);
-        ++m_nChanges;
-        RememberFilled(std::move(text), kRoomDynamic, m_strCurDay);
+        SetDayNote(SDay{m_strCurDay, text}, m_notes.days, m_bAscending);
+        m_strFilled = std::move(text);
     }
     m_view.MarkNotedDays();
 }
@@ -48,9 +51,8 @@ void CNoteRooms::CommitNoteArea(int room) {
 void CNoteRooms::CommitEveryDay() {
     std::string text;
     if (EditedText(kRoomStatic, text)) {
-        m_strEveryDay = text;
-        ++m_nChanges;
-        RememberFilled(std::move(text), kRoomStatic, std::string());
+        m_notes.everyDay = text;
+        m_strFilled = std::move(text);
     }
 }
 
@@ -60,8 +62,7 @@ void CNoteRooms::OnSelChangeCalendar(int room) {
     }
     StoreEditNote();
     const std::string key = m_view.GetSelDayKey();
-    FillNote(GetDayNote(key, m_arrDays), ECaret::End, kRoomDynamic, key);
-    m_strCurDay = key;
+    FillNote(GetDayNote(key, m_notes.days), ECaret::End, kRoomDynamic, key);
 }
 
 void CNoteRooms::SwitchRoom(int room) {
@@ -77,9 +78,9 @@ void CNoteRooms::SwitchRoom(int room) {
         }
         if (room == kRoomDynamic) {
             const std::string key = m_view.GetSelDayKey();
-            FillNote(GetDayNote(key, m_arrDays), ECaret::End, kRoomDynamic, key);
+            FillNote(GetDayNote(key, m_notes.days), ECaret::End, kRoomDynamic, key);
         } else if (room == kRoomStatic) {
-            FillNote(m_strEveryDay, ECaret::Start, kRoomStatic, std::string());
+            FillNote(m_notes.everyDay, ECaret::Start, kRoomStatic, std::string());
         } else {
             ShowSearch();
         }
@@ -111,18 +112,35 @@ void CNoteRooms::RunDueSearch() {
     }
 }
 
-void CNoteRooms::ReplaceNotes(DayArray days, std::string everyDay, int room) {
-    m_arrDays = std::move(days);
-    m_strEveryDay = std::move(everyDay);
-    ++m_nChanges;
+void CNoteRooms::ReplaceNotes(SNotebook notes, int room) {
+    m_notes = std::move(notes);
     m_view.MarkNotedDays();
     std::string shown;
     std::string day;
     if (room == kRoomDynamic) {
         day = m_view.GetSelDayKey();
-        shown = GetDayNote(day, m_arrDays);
+        shown = GetDayNote(day, m_notes.days);
     } else if (room == kRoomStatic) {
-        shown = m_strEveryDay;
+        shown = m_notes.everyDay;
     }
     FillNote(shown, ECaret::End, room, day);
+}
+
+void CNoteRooms::AdoptNotes(SNotebook notes) {
+    m_notes = std::move(notes);
+    m_view.MarkNotedDays();
+    if (m_nFilledRoom == kRoomSearch) {
+        m_bSearchDue = true;
+        return;
+    }
+    if (m_nFilledRoom != kRoomDynamic && m_nFilledRoom != kRoomStatic) {
+        return;
+    }
+    const std::string& text =
+        m_nFilledRoom == kRoomDynamic ? GetDayNote(m_strCurDay, m_notes.days) : m_notes.everyDay;
+    std::string shown;
+    if (EditedText(m_nFilledRoom, shown) || text == m_strFilled) {
+        return; // typed meanwhile, or nothing new for this room
+    }
+    FillNote(text, ECaret::Keep, m_nFilledRoom, m_strCurDay);
 }

@@ -5,7 +5,8 @@
 
 #include <string>
 
-// Where the caret goes when the notes edit gets a new text.
+// Where the caret goes when the notes edit gets a new text; Keep leaves caret and view where
+// they were.
 enum class ECaret { End, Start, Keep };
 
 // What the room rules need from the window: the notes edit, the search box, the calendar.
@@ -37,11 +38,21 @@ constexpr size_t kSearchDisplayBound = 512 * 1024;
 
 // The notes in memory and the rules that move text between the notes edit and the store. The
 // edit box is the working copy of the shown room; it is committed on a day change, a room
-// change, a full save and exit, and only when its text differs from what was put into it, so
-// that a note the box cannot hold exactly keeps its bytes while the user only browses.
+// change, a save and exit, and only when its text differs from what was put into it, so that a
+// note the box cannot hold exactly keeps its bytes while the user only browses. A text always
+// goes back to the room and day it was put into the box for, whatever the calendar or the clock
+// say meanwhile.
 class CNoteRooms {
 public:
     explicit CNoteRooms(INoteAreaView& view) : m_view(view) {}
+
+    const SNotebook& Notes() const { return m_notes; }
+    // The day whose note the box holds, or last held.
+    const std::string& CurDay() const { return m_strCurDay; }
+    int ShownRoom() const { return m_nShownRoom; }
+
+    // The notes read at start-up, before any room shows.
+    void SetNotes(SNotebook notes) { m_notes = std::move(notes); }
 
     void StoreEditNote();
     void CommitNoteArea(int room);
@@ -58,31 +69,31 @@ public:
     void RunDueSearch();
     // An import: the notes are replaced without committing the edit box, the marks follow, and
     // the box shows the shown room's new text with the caret at its end.
-    void ReplaceNotes(DayArray days, std::string everyDay, int room);
-
-    // Counts the changes of the notes, so that a save can tell whether anything is new.
-    unsigned m_nChanges = 0;
-    DayArray m_arrDays;
-    std::string m_strEveryDay;
-    std::string m_strCurDay;
-    int m_nShownRoom = -1;
-    bool m_bAscending = true;
-    int m_nDateOrder = 0;
+    void ReplaceNotes(SNotebook notes, int room);
+    // Notes that took in changes made elsewhere, after the box was committed: the marks follow,
+    // and the box takes its room's new text only where that text changed, the caret staying
+    // where it was; shown search results are searched again.
+    void AdoptNotes(SNotebook notes);
 
 private:
     // Puts the note of a room (and day) into the edit box and remembers the text as the box
     // holds it.
     void FillNote(const std::string& text, ECaret caret, int room, const std::string& day);
-    // What the box holds for the room and day, as a baseline that edits are told from.
     void RememberFilled(std::string text, int room, const std::string& day);
     void ShowSearch();
-    // Reads the edit box; true when its text is not what was put there for the room and day.
+    // Reads the edit box; true when it holds the room's text and that text is not what was put
+    // there. Text the box holds for another room (search results among them) is never an edit.
     bool EditedText(int room, std::string& text) const;
 
     INoteAreaView& m_view;
-    // What the box was last given, read back, and for which room and day.
+    SNotebook m_notes;
+    // The day the box was filled for in the Dynamic room.
+    std::string m_strCurDay;
+    int m_nShownRoom = -1;
+    bool m_bAscending = true;
+    int m_nDateOrder = 0;
+    // What the box was last given, read back, and for which room.
     int m_nFilledRoom = -1;
-    std::string m_strFilledDay;
     std::string m_strFilled;
     bool m_bSearchDue = false;
 };

@@ -3,8 +3,22 @@
 #include <windows.h>
 #include <shlobj.h>
 
-std::string AppDataFolder() {
+namespace {
+
+std::string ShellFolder(int id) {
     char folder[MAX_PATH] = {};
-    ::SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder);
+    if (FAILED(::SHGetFolderPathA(nullptr, id, nullptr, SHGFP_TYPE_CURRENT, folder))) {
+        return std::string();
+    }
     return folder;
+}
+
+} // namespace
+
+std::string AppDataFolder() {
+    return ShellFolder(CSIDL_APPDATA);
+}
+
+std::string LocalAppDataFolder() {
+    return ShellFolder(CSIDL_LOCAL_APPDATA);
 }

@@ -2,6 +2,9 @@
 
 #include "storage/file_io_platform.h"
 
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
 #include <new>
 
 uint64_t CReadFile::Remaining() const {
@@ -28,37 +31,79 @@ const unsigned char* CReadFile::TakeContiguous(size_t& size) {
     return m_whole.get();
 }
 
-std::string TempPathFor(const std::string& path) {
-    return path + ".tmp";
+EFileError ReadWholeFile(const std::string& path, std::string& bytes, uint64_t limit) {
+    bytes.clear();
+    CReadFile in;
+    if (!in.Open(path)) {
+        return in.Error();
+    }
+    if (in.Remaining() > limit) {
+        return EFileError::TooLarge;
+    }
+    try {
+        bytes.resize(static_cast<size_t>(in.Remaining()));
+        size_t done = 0;
+        while (done < bytes.size()) {
+            const size_t got = in.Read(&bytes[done], bytes.size() - done);
+            if (got == 0) {
+                break;
+            }
+            done += got;
+        }
+        bytes.resize(done); // the file shrank while it was read
+        return EFileError::None;
+    } catch (const CArchiveError&) {
+        return EFileError::Other;
+    } catch (const std::bad_alloc&) {
+        return EFileError::TooLarge;
+    }
 }
 
 namespace {
+
+// Each write gets a temporary name no other write uses, so a later write never truncates the
+// complete bytes an earlier failed one left.
+std::string NewTempPath(const std::string& path) {
+    static std::atomic<unsigned> counter{0};
+    char token[40];
+    std::snprintf(token, sizeof token, ".%lx-%x.tmp", platform::ProcessId(), ++counter);
+    return path + token;
+}
 
 bool Fails(unsigned faults, EReplaceFault step) {
     return (faults & step) != 0;
 }
 
-bool WriteWholeFile(platform::COutFile& file, const std::string& bytes, unsigned faults) {
-    bool ok = !Fails(faults, kFailWrite) && file.Write(bytes.data(), bytes.size());
-    ok = ok && !Fails(faults, kFailFlush) && file.Flush();
-    const bool closed = file.Close() && !Fails(faults, kFailClose);
-    return ok && closed;
+EFileError WriteWholeFile(platform::COutFile& file, const std::string& bytes, unsigned faults) {
+    EFileError error =
+        Fails(faults, kFailWrite) ? EFileError::Other : file.Write(bytes.data(), bytes.size());
+    if (error == EFileError::None) {
+        error = Fails(faults, kFailFlush) ? EFileError::Other : file.Flush();
+    }
+    EFileError closed = file.Close();
+    if (Fails(faults, kFailClose)) {
+        closed = EFileError::Other;
+    }
+    return error != EFileError::None ? error : closed;
 }
 
 // Puts the complete temporary file in place of path; removes nothing.
-EReplaceResult PlaceTemp(const std::string& temp, const std::string& path, unsigned faults) {
-    bool placed = false;
+EReplaceResult PlaceTemp(const std::string& temp, const std::string& path, unsigned faults,
+                         const std::string& replacedAs, EFileError& error) {
+    error = EFileError::None;
     if (Fails(faults, kFailReplaceDropsTarget)) {
         RemoveFile(path);
+        error = EFileError::Other;
     } else {
-        placed = !Fails(faults, kFailReplace) && platform::SwapIn(temp, path);
+        error = Fails(faults, kFailReplace) ? EFileError::Other
+                                            : platform::SwapIn(temp, path, replacedAs);
     }
     // A replace can fail after moving the target away (Windows ReplaceFile does): the new bytes
     // then go into place by a plain move.
-    if (!placed && FileIsMissing(path)) {
-        placed = !Fails(faults, kFailMove) && platform::MoveIntoPlace(temp, path);
+    if (error != EFileError::None && FileIsMissing(path)) {
+        error = Fails(faults, kFailMove) ? EFileError::Other : platform::MoveIntoPlace(temp, path);
     }
-    if (placed) {
+    if (error == EFileError::None) {
         return EReplaceResult::Replaced;
     }
     return FileIsMissing(path) ? EReplaceResult::LeftInTemp : EReplaceResult::Unchanged;
@@ -67,55 +112,98 @@ EReplaceResult PlaceTemp(const std::string& temp, const std::string& path, unsig
 } // namespace
 
 EReplaceResult ReplaceFileContents(const std::string& path, const std::string& bytes,
-                                   unsigned faults) {
-    if (!platform::TargetAcceptsWrite(path)) {
+                                   unsigned faults, EFileError* error,
+                                   const std::string& replacedAs) {
+    EFileError ignored;
+    EFileError& why = error != nullptr ? *error : ignored;
+    why = platform::TargetAcceptsWrite(path);
+    if (why != EFileError::None) {
         return EReplaceResult::Unchanged;
     }
-    const std::string temp = TempPathFor(path);
+    const std::string temp = NewTempPath(path);
     {
         platform::COutFile file;
-        if (Fails(faults, kFailCreateTemp) || !file.Create(temp, false)) {
+        why = Fails(faults, kFailCreateTemp) ? EFileError::Other : file.Create(temp, true);
+        if (why != EFileError::None) {
             return EReplaceResult::Unchanged;
         }
-        if (!WriteWholeFile(file, bytes, faults)) {
+        why = WriteWholeFile(file, bytes, faults);
+        if (why != EFileError::None) {
             RemoveFile(temp);
             return EReplaceResult::Unchanged;
         }
     }
-    const EReplaceResult result = PlaceTemp(temp, path, faults);
+    const EReplaceResult result = PlaceTemp(temp, path, faults, replacedAs, why);
     if (result == EReplaceResult::Unchanged) {
         RemoveFile(temp);
     }
     return result;
 }
 
-EReplaceResult PromoteTempFile(const std::string& path) {
-    return PlaceTemp(TempPathFor(path), path, 0);
+EFileError CheckWritable(const std::string& path) {
+    return platform::TargetAcceptsWrite(path);
 }
 
-bool CopyFileBytes(const std::string& from, const std::string& to) {
+EFileError WriteNewFile(const std::string& path, const std::string& bytes) {
+    platform::COutFile out;
+    EFileError error = out.Create(path, true);
+    if (error != EFileError::None) {
+        return error;
+    }
+    error = WriteWholeFile(out, bytes, 0);
+    if (error != EFileError::None) {
+        RemoveFile(path);
+    }
+    return error;
+}
+
+EFileError CopyFileBytes(const std::string& from, const std::string& to) {
     CReadFile in;
     if (!in.Open(from)) {
-        return false;
+        return in.Error();
     }
     platform::COutFile out;
-    if (!out.Create(to, true)) {
-        return false;
+    EFileError error = out.Create(to, true);
+    if (error != EFileError::None) {
+        return error;
     }
-    bool ok = true;
     try {
         // Copied in pieces: a damaged file may be far larger than any data file.
         char buffer[64 * 1024];
-        for (size_t got; ok && (got = in.Read(buffer, sizeof buffer)) != 0;) {
-            ok = out.Write(buffer, got);
+        for (size_t got;
+             error == EFileError::None && (got = in.Read(buffer, sizeof buffer)) != 0;) {
+            error = out.Write(buffer, got);
         }
     } catch (const CArchiveError&) {
-        ok = false;
+        error = EFileError::Other;
     }
-    ok = ok && out.Flush();
-    ok = out.Close() && ok;
-    if (!ok) {
+    if (error == EFileError::None) {
+        error = out.Flush();
+    }
+    const EFileError closed = out.Close();
+    if (error == EFileError::None) {
+        error = closed;
+    }
+    if (error != EFileError::None) {
         RemoveFile(to);
     }
-    return ok;
+    return error;
+}
+
+std::vector<std::string> LeftoverTempFiles(const std::string& path) {
+    const size_t cut = path.find_last_of("\\/");
+    const std::string folder = cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+    const std::string name = path.substr(folder.size());
+    std::vector<std::string> found;
+    for (const std::string& entry : FileNamesIn(folder.empty() ? "." : folder)) {
+        // "<name>.tmp", or "<name>.<token>.tmp" with a token of its own.
+        const bool ours = entry.size() >= name.size() + 4 &&
+                          entry.compare(0, name.size() + 1, name + ".") == 0 &&
+                          entry.compare(entry.size() - 4, 4, ".tmp") == 0;
+        if (ours) {
+            found.push_back(folder + entry);
+        }
+    }
+    std::sort(found.begin(), found.end());
+    return found;
 }

@@ -10,17 +10,53 @@ namespace {
 using platform::kLockedOpenAttempts;
 using platform::kLockedOpenDelayMs;
 
-HANDLE OpenShared(const std::string& path) {
+EFileError FromWin32(DWORD error) {
+    switch (error) {
+    case ERROR_SUCCESS:
+        return EFileError::None;
+    case ERROR_FILE_NOT_FOUND:
+        return EFileError::Missing;
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+        return EFileError::NoFolder;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_USER_MAPPED_FILE:
+    case ERROR_UNABLE_TO_REMOVE_REPLACED:
+        return EFileError::Busy;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+    case 1295: // ERROR_DISK_QUOTA_EXCEEDED, missing from some headers
+        return EFileError::DiskFull;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT:
+        return EFileError::Denied;
+    default:
+        return EFileError::Other;
+    }
+}
+
+EFileError LastError() {
+    return FromWin32(::GetLastError());
+}
+
+bool IsBusy(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
+HANDLE OpenShared(const std::string& path, EFileError& error) {
     for (int attempt = 1;; ++attempt) {
         const HANDLE file = CreateFileA(
             path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
+            error = EFileError::None;
             return file;
         }
-        const DWORD error = GetLastError();
-        if ((error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) ||
-            attempt == kLockedOpenAttempts) {
+        const DWORD code = GetLastError();
+        if (!IsBusy(code) || attempt == kLockedOpenAttempts) {
+            error = code == ERROR_PATH_NOT_FOUND ? EFileError::Missing : FromWin32(code);
             return INVALID_HANDLE_VALUE;
         }
         Sleep(kLockedOpenDelayMs);
@@ -37,6 +73,23 @@ bool Exists(const std::string& path) {
 
 } // namespace
 
+SFileStamp FileStampOf(const std::string& path) {
+    SFileStamp stamp;
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return stamp;
+    }
+    stamp.exists = true;
+    stamp.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    stamp.writeTicks =
+        static_cast<int64_t>((static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                             data.ftLastWriteTime.dwLowDateTime);
+    // 100 ns ticks since 1601.
+    stamp.writeTime = stamp.writeTicks / 10000000 - 11644473600LL;
+    return stamp;
+}
+
 struct CReadFile::Impl {
     HANDLE file = INVALID_HANDLE_VALUE;
 };
@@ -50,12 +103,13 @@ CReadFile::~CReadFile() {
 }
 
 bool CReadFile::Open(const std::string& path) {
-    const HANDLE file = OpenShared(path);
+    const HANDLE file = OpenShared(path, m_error);
     if (file == INVALID_HANDLE_VALUE) {
         return false;
     }
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file, &size) || size.QuadPart < 0) {
+        m_error = LastError();
         CloseHandle(file);
         return false;
     }
@@ -82,48 +136,51 @@ COutFile::~COutFile() {
     Close();
 }
 
-bool COutFile::Create(const std::string& path, bool mustBeNew) {
+EFileError COutFile::Create(const std::string& path, bool mustBeNew) {
     const HANDLE file =
         CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, mustBeNew ? CREATE_NEW : CREATE_ALWAYS,
                     FILE_ATTRIBUTE_NORMAL, nullptr);
     m_handle = reinterpret_cast<intptr_t>(file);
-    return file != INVALID_HANDLE_VALUE;
+    return file != INVALID_HANDLE_VALUE ? EFileError::None : LastError();
 }
 
-bool COutFile::Write(const char* p, size_t size) {
+EFileError COutFile::Write(const char* p, size_t size) {
     while (size != 0) {
         const DWORD chunk = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
         DWORD done = 0;
-        if (!WriteFile(AsHandle(m_handle), p, chunk, &done, nullptr) || done == 0) {
-            return false;
+        if (!WriteFile(AsHandle(m_handle), p, chunk, &done, nullptr)) {
+            return LastError();
+        }
+        if (done == 0) {
+            return EFileError::DiskFull;
         }
         p += done;
         size -= done;
     }
-    return true;
+    return EFileError::None;
 }
 
-bool COutFile::Flush() {
-    return FlushFileBuffers(AsHandle(m_handle)) != 0;
+EFileError COutFile::Flush() {
+    return FlushFileBuffers(AsHandle(m_handle)) ? EFileError::None : LastError();
 }
 
-bool COutFile::Close() {
+EFileError COutFile::Close() {
     if (AsHandle(m_handle) == INVALID_HANDLE_VALUE) {
-        return true;
+        return EFileError::None;
     }
     const bool ok = CloseHandle(AsHandle(m_handle)) != 0;
     m_handle = reinterpret_cast<intptr_t>(INVALID_HANDLE_VALUE);
-    return ok;
+    return ok ? EFileError::None : LastError();
 }
 
-bool TargetAcceptsWrite(const std::string& path) {
+EFileError TargetAcceptsWrite(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+        return error == ERROR_FILE_NOT_FOUND ? EFileError::None : FromWin32(error);
     }
     if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) {
-        return false;
+        return EFileError::Denied;
     }
     // Readers that share the file (backup agents, indexers) do not stop a save; a program that
     // keeps others from writing does.
@@ -131,23 +188,33 @@ bool TargetAcceptsWrite(const std::string& path) {
                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (probe == INVALID_HANDLE_VALUE) {
-        return false;
+        return LastError();
     }
     CloseHandle(probe);
-    return true;
+    return EFileError::None;
 }
 
-bool SwapIn(const std::string& temp, const std::string& path) {
+EFileError SwapIn(const std::string& temp, const std::string& path, const std::string& replacedAs) {
     if (Exists(path)) {
-        return ReplaceFileA(path.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
-                            nullptr, nullptr) != 0;
+        return ReplaceFileA(path.c_str(), temp.c_str(),
+                            replacedAs.empty() ? nullptr : replacedAs.c_str(),
+                            REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
+                   ? EFileError::None
+                   : LastError();
     }
     return MoveFileExA(temp.c_str(), path.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+               ? EFileError::None
+               : LastError();
 }
 
-bool MoveIntoPlace(const std::string& temp, const std::string& path) {
-    return MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+EFileError MoveIntoPlace(const std::string& temp, const std::string& path) {
+    return MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH) ? EFileError::None
+                                                                           : LastError();
+}
+
+unsigned long ProcessId() {
+    return GetCurrentProcessId();
 }
 
 } // namespace platform
@@ -187,4 +254,39 @@ std::vector<std::string> FileNamesIn(const std::string& folder) {
     } while (FindNextFileA(find, &found));
     FindClose(find);
     return names;
+}
+
+CFolderLock::~CFolderLock() {
+    if (AsHandle(m_handle) != INVALID_HANDLE_VALUE) {
+        CloseHandle(AsHandle(m_handle));
+    }
+}
+
+CFolderLock::EResult CFolderLock::Acquire(const std::string& path) {
+    // Shared with nobody and deleted on close: the file is there exactly while a holder runs,
+    // even one that crashed leaves none behind.
+    for (int attempt = 1;; ++attempt) {
+        const HANDLE file = CreateFileA(
+            path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+            FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED | FILE_FLAG_DELETE_ON_CLOSE,
+            nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            m_handle = reinterpret_cast<intptr_t>(file);
+            m_path = path;
+            return EResult::Held;
+        }
+        const DWORD error = GetLastError();
+        if (IsBusy(error)) {
+            return EResult::HeldElsewhere;
+        }
+        // A lock file that is there but cannot be opened belongs to another user, or is on its
+        // way out as its holder ends: wait a moment for the latter.
+        if (error != ERROR_ACCESS_DENIED || !Exists(path)) {
+            return EResult::Unavailable;
+        }
+        if (attempt == kLockedOpenAttempts) {
+            return EResult::HeldElsewhere;
+        }
+        Sleep(kLockedOpenDelayMs * 4);
+    }
 }

@@ -1,8 +1,5 @@
 #include "storage/history.h"
 
-#include "storage/file_io.h"
-#include "storage/notes_file.h"
-
 #include <algorithm>
 #include <vector>
 
@@ -11,37 +8,37 @@ namespace {
 const char* const kCopyPrefix = "qlt_notes-";
 const char* const kCopySuffix = ".dat";
 
-// "qlt_notes-YYYY-MM-DD.dat": the names sort in date order.
-bool IsDailyCopy(const std::string& name) {
-    const std::string prefix = kCopyPrefix;
-    return name.size() == prefix.size() + 10 + 4 && name.compare(0, prefix.size(), prefix) == 0 &&
-           name.compare(name.size() - 4, 4, kCopySuffix) == 0;
+int Digits(const std::string& text, size_t from, size_t count) {
+    int value = 0;
+    for (size_t i = from; i < from + count; ++i) {
+        if (text[i] < '0' || text[i] > '9') {
+            return -1;
+        }
+        value = value * 10 + (text[i] - '0');
+    }
+    return value;
 }
 
-// The whole file, read as the notes are: sharing it with other readers and writers.
-bool ReadWholeFile(const std::string& path, std::string& bytes) {
-    CReadFile in;
-    if (!in.Open(path)) {
+bool IsRealDate(int year, int month, int day) {
+    static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (year < 1 || month < 1 || month > 12 || day < 1) {
         return false;
     }
-    try {
-        bytes.resize(static_cast<size_t>(in.Remaining()));
-        return in.Read(&bytes[0], bytes.size()) == bytes.size();
-    } catch (const CArchiveError&) {
-        return false;
-    }
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return day <= kDays[month - 1] + (month == 2 && leap ? 1 : 0);
 }
 
-void RemoveOldCopies(const std::string& folder) {
+void RemoveOldCopies(IFileSystem& files, const std::string& folder, const std::string& kept) {
     std::vector<std::string> copies;
-    for (const std::string& name : FileNamesIn(folder)) {
-        if (IsDailyCopy(name)) {
+    for (const std::string& name : files.List(folder)) {
+        if (IsDailyCopy(name) && name != kept) {
             copies.push_back(name);
         }
     }
+    // The names sort in date order; the day's own copy counts among the newest.
     std::sort(copies.begin(), copies.end());
-    for (size_t i = 0; i + kHistoryCopies < copies.size(); ++i) {
-        RemoveFile(folder + copies[i]);
+    for (size_t i = 0; i + kHistoryCopies - 1 < copies.size(); ++i) {
+        files.Remove(folder + copies[i]);
     }
 }
 
@@ -51,30 +48,30 @@ std::string HistoryFolder(const SDataPaths& paths) {
     return paths.folder + "history";
 }
 
-bool KeepDailyCopy(const SDataPaths& paths, QTime now) {
+bool IsDailyCopy(const std::string& name) {
+    const std::string prefix = kCopyPrefix;
+    const size_t at = prefix.size();
+    if (name.size() != at + 10 + 4 || name.compare(0, at, prefix) != 0 ||
+        name.compare(name.size() - 4, 4, kCopySuffix) != 0 || name[at + 4] != '-' ||
+        name[at + 7] != '-') {
+        return false;
+    }
+    return IsRealDate(Digits(name, at, 4), Digits(name, at + 5, 2), Digits(name, at + 8, 2));
+}
+
+bool KeepDailyCopy(IFileSystem& files, const SDataPaths& paths, const std::string& notesBytes,
+                   QTime now) {
     const std::string folder = HistoryFolder(paths);
     const std::string separator =
         paths.folder.empty() ? "\\" : paths.folder.substr(paths.folder.size() - 1);
-    const std::string copy =
-        folder + separator + kCopyPrefix + FormatTime(now, "%Y-%m-%d") + kCopySuffix;
-    if (!FileIsMissing(copy)) {
+    const std::string name = kCopyPrefix + FormatTime(now, "%Y-%m-%d") + kCopySuffix;
+    const std::string copy = folder + separator + name;
+    if (files.Stamp(copy).exists) {
         return true;
     }
-    // A copy that cannot be made never stops a start.
-    try {
-        // Read once, checked in memory: the copy holds exactly the bytes that were checked.
-        std::string bytes;
-        if (!ReadWholeFile(paths.notes, bytes)) {
-            return false;
-        }
-        CMemoryReader check(bytes);
-        if (!NotesReadable(check) || !CreateFolder(folder)) {
-            return false;
-        }
-        const bool copied = ReplaceFileContents(copy, bytes) == EReplaceResult::Replaced;
-        RemoveOldCopies(folder + separator);
-        return copied;
-    } catch (const std::exception&) {
+    if (!files.MakeFolder(folder) || files.Replace(copy, notesBytes) != EFileError::None) {
         return false;
     }
+    RemoveOldCopies(files, folder + separator, name);
+    return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/time_format.h"
+#include "storage/file_system.h"
 #include "storage/storage.h"
 
 #include <string>
@@ -11,7 +12,11 @@ constexpr size_t kHistoryCopies = 14;
 // The history folder inside the storage folder.
 std::string HistoryFolder(const SDataPaths& paths);
 
-// At the first start of a day, copies the notes file, when it loads, to
-// "history\qlt_notes-YYYY-MM-DD.dat" and removes all but the newest copies. Returns whether the
-// day's copy exists afterwards.
-bool KeepDailyCopy(const SDataPaths& paths, QTime now);
+// Whether a name is a daily copy: "qlt_notes-YYYY-MM-DD.dat" of a real date.
+bool IsDailyCopy(const std::string& name);
+
+// At the first start of a day, keeps the bytes of a notes file that loaded as
+// "history\qlt_notes-YYYY-MM-DD.dat" and removes all but the newest copies, never the day's own
+// (a clock set back makes it sort before older ones). Returns whether the day's copy exists.
+bool KeepDailyCopy(IFileSystem& files, const SDataPaths& paths, const std::string& notesBytes,
+                   QTime now);

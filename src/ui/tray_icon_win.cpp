@@ -34,7 +34,23 @@ void CTrayIcon::Add(HWND owner, HICON icon, bool showBalloon) {
 }
 
 bool CTrayIcon::AddNow() {
-    return ::Shell_NotifyIconA(NIM_ADD, &m_nid) != FALSE;
+    if (!::Shell_NotifyIconA(NIM_ADD, &m_nid)) {
+        return false;
+    }
+    m_nid.uFlags &= ~NIF_INFO; // a balloon shows once
+    return true;
+}
+
+void CTrayIcon::ShowWarning(const std::string& title, const std::string& text) {
+    m_nid.uFlags |= NIF_INFO;
+    lstrcpynA(m_nid.szInfo, text.c_str(), sizeof m_nid.szInfo);
+    lstrcpynA(m_nid.szInfoTitle, title.c_str(), sizeof m_nid.szInfoTitle);
+    m_nid.uTimeout = 15000;
+    m_nid.dwInfoFlags = NIIF_WARNING;
+    // Without an icon yet (a retry is pending) the balloon comes with it.
+    if (m_nid.hWnd != nullptr && ::Shell_NotifyIconA(NIM_MODIFY, &m_nid)) {
+        m_nid.uFlags &= ~NIF_INFO;
+    }
 }
 
 void CTrayIcon::AddOrRetry() {

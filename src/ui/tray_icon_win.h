@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <string>
+
 // The icon in the notification area: it reports clicks to its owner window with the tray message
 // and greets a first run with a balloon. It comes back when the taskbar is created anew (Explorer
 // restarted), and an add that fails because there is no notification area yet (early at log-on)
@@ -11,6 +13,8 @@ class CTrayIcon {
 public:
     void Add(HWND owner, HICON icon, bool showBalloon);
     void Remove();
+    // A balloon that tells what went wrong; shown as soon as the icon is there.
+    void ShowWarning(const std::string& title, const std::string& text);
 
     // The broadcast of a new taskbar.
     static UINT TaskbarCreatedMessage();

@@ -39,7 +39,8 @@ INT_PTR CDialog::DoModal() {
     MSG msg;
     bool quit = false;
     while (m_running) {
-        while (m_running && !::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE) && OnIdle()) {
+        while (m_running && !::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE) &&
+               Guarded([this] { return OnIdle(); })) {
         }
         if (!m_running) {
             break;
@@ -49,7 +50,7 @@ INT_PTR CDialog::DoModal() {
             quit = got == 0;
             break;
         }
-        if (!PreTranslateMessage(&msg)) {
+        if (!Guarded([this, &msg] { return PreTranslateMessage(&msg); })) {
             ::TranslateMessage(&msg);
             ::DispatchMessageA(&msg);
         }
@@ -129,6 +130,16 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM l
     }
 }
 
+template <class Step> bool CDialog::Guarded(Step step) {
+    // The loop's own calls reach the same handler as the window procedure's.
+    try {
+        return step();
+    } catch (...) {
+        HandleUnexpectedError(m_hWnd);
+        return false;
+    }
+}
+
 void CDialog::HandleUnexpectedError(HWND window) noexcept {
     for (HWND at = window; at != nullptr;) {
         CDialog* dialog = static_cast<CDialog*>(::GetPropA(at, kDialogProperty));
@@ -192,6 +203,12 @@ INT_PTR CDialog::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
         return Handled(OnEndSession(wParam != FALSE));
     case WM_HOTKEY:
         return Handled(OnHotKey(static_cast<int>(wParam)));
+    case WM_WINDOWPOSCHANGING:
+        // A dialog that ended while it started never shows.
+        if (!m_running) {
+            reinterpret_cast<WINDOWPOS*>(lParam)->flags &= ~SWP_SHOWWINDOW;
+        }
+        return FALSE;
     case WM_CTLCOLORSTATIC: {
         // The brush is the return value itself, not a message result.
         CSubclassWnd* control = CSubclassWnd::FromHandle(reinterpret_cast<HWND>(lParam));

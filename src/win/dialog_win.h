@@ -90,6 +90,7 @@ protected:
 
 private:
     static bool Ignore(UINT, POINT) { return false; }
+    template <class Step> bool Guarded(Step step);
     INT_PTR Handled(bool handled, LRESULT result = 0);
     static INT_PTR CALLBACK DialogProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
     INT_PTR Dispatch(UINT msg, WPARAM wParam, LPARAM lParam);

@@ -94,7 +94,10 @@ std::vector<std::string> FolderEntries(const std::string& folder) {
     std::vector<std::string> names;
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
-        names.push_back(entry.path().filename().string());
+        // Held while Quillet runs and gone when it ends; its own case checks it.
+        if (entry.path().filename() != "Quillet.lock") {
+            names.push_back(entry.path().filename().string());
+        }
     }
     std::sort(names.begin(), names.end());
     return names;

@@ -26,7 +26,7 @@ bool CanOpenForWriting(const std::string& path);
 // Removes a folder with everything in it, immutable files included.
 bool RemoveFolderTree(const std::string& folder);
 
-// Names of the entries of a folder, sorted.
+// Names of the entries of a folder, sorted, without the lock file of a running Quillet.
 std::vector<std::string> FolderEntries(const std::string& folder);
 
 // Makes a file or a folder immutable on the Linux side (chattr +i): Wine then fails every write,

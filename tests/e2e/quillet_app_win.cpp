@@ -59,6 +59,29 @@ std::vector<HWND> DialogsOf(DWORD pid) {
 
 } // namespace
 
+bool BalloonShown(const std::string& text) {
+    struct SSearch {
+        const std::string& text;
+        bool found;
+    } search{text, false};
+    ::EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+            auto* state = reinterpret_cast<SSearch*>(param);
+            char shown[512] = {};
+            DWORD_PTR ignored = 0;
+            if (ClassOf(window) == TOOLTIPS_CLASSA && ::IsWindowVisible(window) &&
+                ::SendMessageTimeoutA(window, WM_GETTEXT, sizeof shown,
+                                      reinterpret_cast<LPARAM>(shown), SMTO_ABORTIFHUNG, 1000,
+                                      &ignored) != 0 &&
+                state->text == shown) {
+                state->found = true;
+            }
+            return !state->found;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 bool operator==(const SDate& a, const SDate& b) {
     return a.year == b.year && a.month == b.month && a.day == b.day;
 }

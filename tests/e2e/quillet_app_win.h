@@ -154,6 +154,10 @@ private:
 // chord goes down in order, then up in reverse order.
 bool PressKeys(HWND window, std::initializer_list<WORD> chord);
 
+// Whether a balloon of the notification area shows the text: balloons are tooltip windows of the
+// process that draws the notification area.
+bool BalloonShown(const std::string& text);
+
 // Pixels of a window's rectangle as the screen shows them.
 class CScreenShot {
 public:

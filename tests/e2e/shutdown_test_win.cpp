@@ -114,10 +114,13 @@ TEST_F(ShutDown, ExitFromTheSearchRoomStoresNoSearchResults) {
 
 TEST_F(ShutDown, EndSessionSavesBothMainFilesAndEnds) {
     ASSERT_TRUE(Launch());
+    // One writer per data folder: the lock is held for the whole run, and goes with it.
+    EXPECT_TRUE(FileExists(m_paths.lock));
     ASSERT_TRUE(m_app.SetNotesText("Session note"));
     ASSERT_TRUE(m_app.Post(m_app.Main(), WM_ENDSESSION, TRUE, 0));
     ASSERT_TRUE(m_app.WaitForExit())
         << "still running; other dialogs open: " << m_app.OtherDialogs().size();
+    EXPECT_FALSE(FileExists(m_paths.lock));
     EXPECT_EQ(FolderEntries(m_paths.folder), kMainFiles);
     EXPECT_EQ(ReadBytes(m_paths.notes),
               SerializeNotes({{KeyOf(Today()), "Session note"}}, FirstRunEveryDay()));
@@ -146,6 +149,23 @@ TEST_F(ShutDown, EndSessionEndsWithoutAMessageWhenTheSettingsCannotBeSaved) {
     // The notes file is still tried when the settings file fails.
     EXPECT_EQ(ReadBytes(m_paths.notes),
               SerializeNotes({{KeyOf(Today()), "Session note"}}, FirstRunEveryDay()));
+}
+
+TEST_F(ShutDown, EndSessionPutsNotesThatCannotBeSavedIntoARecoveryFile) {
+    ASSERT_TRUE(Launch());
+    ASSERT_TRUE(m_app.SendCommand(kCmdSaveAll));
+    ASSERT_TRUE(m_immutable.Apply(m_paths.notes));
+    ASSERT_TRUE(m_app.SetNotesText("Session note"));
+    ASSERT_TRUE(m_app.Post(m_app.Main(), WM_ENDSESSION, TRUE, 0));
+    ASSERT_TRUE(m_app.WaitForExit());
+    std::vector<SNotes> recovered;
+    for (const std::string& name : FolderEntries(m_paths.folder)) {
+        if (name.rfind("qlt_notes.recovered-", 0) == 0) {
+            recovered.push_back(ReadNotesFile(m_paths.folder + name));
+        }
+    }
+    ASSERT_EQ(recovered.size(), 1u);
+    EXPECT_EQ(recovered[0].days, (DayArray{{KeyOf(Today()), "Session note"}}));
 }
 
 TEST_F(ShutDown, ExitThatCannotSaveAsksBeforeLosingTheNotes) {

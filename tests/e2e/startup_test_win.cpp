@@ -76,12 +76,14 @@ TEST_F(StartupLoading, GoodMainFilesRefreshTheirBackups) {
     const SRect window = WindowRectOf(m_app.Main());
     EXPECT_EQ(window.left, 40);
     EXPECT_EQ(window.top, 30);
+    // Written once the window shows, so that a large notebook opens at once.
+    const std::string notes = SerializeNotes(StoredDays(), "Stored every day");
+    const std::string history =
+        m_paths.folder + "history\\qlt_notes-" + FormatTime(CurrentTime(), "%Y-%m-%d") + ".dat";
+    EXPECT_TRUE(WaitUntil([&] { return ReadBytes(history) == notes; }))
+        << "the first start of the day keeps a copy of the notes file in the history folder";
     EXPECT_EQ(ReadBytes(m_paths.settingsBackup), SerializeSettings(settings));
-    EXPECT_EQ(ReadBytes(m_paths.notesBackup), SerializeNotes(StoredDays(), "Stored every day"));
-    // The first start of the day keeps a copy of the notes file in the history folder.
-    EXPECT_EQ(ReadBytes(m_paths.folder + "history\\qlt_notes-" +
-                        FormatTime(CurrentTime(), "%Y-%m-%d") + ".dat"),
-              SerializeNotes(StoredDays(), "Stored every day"));
+    EXPECT_EQ(ReadBytes(m_paths.notesBackup), notes);
 }
 
 TEST_F(StartupLoading, DamagedSettingsFileFallsBackToItsBackupWithoutRewritingIt) {
@@ -209,21 +211,30 @@ TEST_F(StartupLoading, LeftoverTemporaryFilesGiveWayToGoodFilesAndFillMissingOne
                                         "qlt_notes.dat"}));
 }
 
-TEST_F(StartupLoading, UnreadableNotesAreKeptAsideBeforeTheExitSaveWritesOverThem) {
+TEST_F(StartupLoading, UnreadableNotesAreKeptAsideAndTheUserIsToldWhere) {
     const std::string damaged = SerializeNotes(StoredDays(), "Stored every day").substr(0, 20);
     ASSERT_TRUE(SeedBytes(m_paths.notes, damaged));
     ASSERT_TRUE(SeedBytes(m_paths.notesBackup, "damaged backup"));
     ASSERT_TRUE(Launch());
     EXPECT_EQ(m_app.NotesText(), "My first note...");
+    std::string kept;
+    ASSERT_TRUE(WaitUntil([&] {
+        for (const std::string& name : FolderEntries(m_paths.folder)) {
+            if (name.rfind("qlt_notes.dat.unreadable-", 0) == 0) {
+                kept = name;
+            }
+        }
+        return !kept.empty();
+    }));
+    EXPECT_EQ(ReadBytes(m_paths.folder + kept), damaged);
+    EXPECT_TRUE(WaitUntil([&] {
+        return BalloonShown("qlt_notes.dat could not be read; Quillet started with new notes. "
+                            "Its bytes are kept in " +
+                            kept + ".");
+    }));
     ASSERT_TRUE(ExitQuillet());
     EXPECT_EQ(ReadNotesFile(m_paths.notes).everyDay, FirstRunEveryDay());
-    std::vector<std::string> kept;
-    for (const std::string& name : FolderEntries(m_paths.folder)) {
-        if (name.rfind("qlt_notes.dat.unreadable-", 0) == 0) {
-            kept.push_back(ReadBytes(m_paths.folder + name));
-        }
-    }
-    EXPECT_EQ(kept, std::vector<std::string>{damaged});
+    EXPECT_EQ(ReadBytes(m_paths.folder + kept), damaged);
 }
 
 } // namespace

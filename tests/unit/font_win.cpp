@@ -60,7 +60,7 @@ TEST_F(PlatformFiles, SaveOverAReadOnlyFileLeavesItUntouched) {
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_FALSE(saved);
     EXPECT_EQ(testutil::ReadFileBytes(path), previous);
-    EXPECT_FALSE(testutil::Exists(TempPathFor(path)));
+    EXPECT_TRUE(LeftoverTempFiles(path).empty());
 }
 
 TEST_F(PlatformFiles, ReadsShareTheFileAndWaitBrieflyForOneThatSharesNothing) {

@@ -1,64 +1,62 @@
 #include "storage/history.h"
 
-#include "storage/file_io.h"
+#include "fake_files.h"
 #include "storage/notes_file.h"
 
-#include "test_util.h"
-
-#include <gtest/gtest.h>
-
-#include <filesystem>
+#include <cstdio>
 
 namespace {
 
 using testutil::FixedMoment;
-using testutil::ReadFileBytes;
-using testutil::WriteFileBytes;
 
-class DailyHistory : public testutil::ScratchDir {
+constexpr QTime kDay = 24 * 3600;
+
+class DailyHistory : public ::testing::Test {
 protected:
-    SDataPaths Paths() const {
-        return SDataPaths::In(m_dir.string(),
-                              static_cast<char>(std::filesystem::path::preferred_separator));
-    }
     std::string CopyOf(int day) const {
         char name[32];
         std::snprintf(name, sizeof name, "qlt_notes-2026-12-%02d.dat", day);
-        return (m_dir / "Quillet" / "history" / name).string();
+        return HistoryFolder(paths) + "/" + name;
     }
+    std::vector<std::string> Copies() { return files.Names(HistoryFolder(paths)); }
+
+    SDataPaths paths = SDataPaths::In("/data", '/');
+    testutil::CFakeClock clock;
+    testutil::CFakeFiles files{clock};
 };
 
-TEST_F(DailyHistory, OneCopyADayOfANotesFileThatLoadsAndTheNewestFourteenStay) {
-    const SDataPaths paths = Paths();
-    ASSERT_TRUE(CreateFolder(paths.folder));
-    const std::string first = SerializeNotes({{"011226", "first"}}, "every day");
-    WriteFileBytes(paths.notes, first);
-    const QTime day = 24 * 3600;
-    const QTime december1 = FixedMoment() - 6 * day;
-    EXPECT_TRUE(KeepDailyCopy(paths, december1));
-    EXPECT_EQ(ReadFileBytes(CopyOf(1)), first);
-
+TEST_F(DailyHistory, OneCopyADayAndTheNewestFourteenStay) {
+    const QTime december1 = FixedMoment() - 6 * kDay;
+    EXPECT_TRUE(KeepDailyCopy(files, paths, "first", december1));
+    EXPECT_EQ(files.Get(CopyOf(1)), "first");
     // Later the same day: the morning's copy stays.
-    WriteFileBytes(paths.notes, SerializeNotes({{"011226", "changed"}}, ""));
-    EXPECT_TRUE(KeepDailyCopy(paths, december1 + 3600));
-    EXPECT_EQ(ReadFileBytes(CopyOf(1)), first);
+    EXPECT_TRUE(KeepDailyCopy(files, paths, "changed", december1 + 3600));
+    EXPECT_EQ(files.Get(CopyOf(1)), "first");
 
     for (int d = 2; d <= 20; ++d) {
-        EXPECT_TRUE(KeepDailyCopy(paths, december1 + (d - 1) * day));
+        EXPECT_TRUE(KeepDailyCopy(files, paths, "day", december1 + (d - 1) * kDay));
     }
-    size_t copies = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(HistoryFolder(paths))) {
-        (void)entry;
-        ++copies;
-    }
-    EXPECT_EQ(copies, kHistoryCopies);
-    EXPECT_FALSE(testutil::Exists(CopyOf(6)));
-    EXPECT_TRUE(testutil::Exists(CopyOf(7)));
+    EXPECT_EQ(Copies().size(), kHistoryCopies);
+    EXPECT_FALSE(files.Has(CopyOf(6)));
+    EXPECT_TRUE(files.Has(CopyOf(7)));
+}
 
-    // A notes file that does not load is not kept as history.
-    WriteFileBytes(paths.notes, first.substr(0, first.size() - 1));
-    EXPECT_FALSE(KeepDailyCopy(paths, december1 + 20 * day));
-    EXPECT_FALSE(testutil::Exists(CopyOf(21)));
+// A clock set back makes the day's copy the oldest by name; it stays, and so do files whose names
+// only look like copies.
+TEST_F(DailyHistory, AClockSetBackNeverDeletesTheCopyJustMadeNorAnythingButRealCopies) {
+    const QTime december1 = FixedMoment() - 6 * kDay;
+    for (int d = 10; d <= 23; ++d) {
+        KeepDailyCopy(files, paths, "day", december1 + (d - 1) * kDay);
+    }
+    files.Put(HistoryFolder(paths) + "/qlt_notes-2026-13-45.dat", "not a date");
+    files.Put(HistoryFolder(paths) + "/qlt_notes-2026-02-29.dat", "not a date either");
+    EXPECT_TRUE(KeepDailyCopy(files, paths, "set back", december1 + 4 * kDay));
+    EXPECT_EQ(files.Get(CopyOf(5)), "set back");
+    EXPECT_FALSE(files.Has(CopyOf(10)));
+    EXPECT_TRUE(files.Has(CopyOf(11)));
+    EXPECT_EQ(Copies().size(), kHistoryCopies + 2);
+    EXPECT_TRUE(IsDailyCopy("qlt_notes-2024-02-29.dat"));
+    EXPECT_FALSE(IsDailyCopy("qlt_notes-2026-12-0x.dat"));
 }
 
 } // namespace

@@ -46,9 +46,7 @@ public:
 class NoteRoomsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        rooms.m_arrDays = {{"061226", "sixth"}, {"071226", "seventh"}};
-        rooms.m_strEveryDay = "every day";
-        rooms.m_strCurDay = "071226";
+        rooms.SetNotes({{{"061226", "sixth"}, {"071226", "seventh"}}, "every day"});
     }
     // A tab click: the stored room changes, then the switch.
     void Click(int target) {
@@ -67,10 +65,10 @@ TEST_F(NoteRoomsTest, DayChangeStoresThePreviousDayAndShowsTheNewOne) {
     view.selectedDay = "081226";
     rooms.OnSelChangeCalendar(room);
 
-    EXPECT_EQ(GetDayNote("071226", rooms.m_arrDays), "seventh, edited");
+    EXPECT_EQ(GetDayNote("071226", rooms.Notes().days), "seventh, edited");
     EXPECT_EQ(view.notes, "");
     EXPECT_EQ(view.caret, ECaret::End);
-    EXPECT_EQ(rooms.m_strCurDay, "081226");
+    EXPECT_EQ(rooms.CurDay(), "081226");
     EXPECT_GE(view.markRefreshes, 1);
 
     // Clearing the note and moving on removes the day.
@@ -81,7 +79,7 @@ TEST_F(NoteRoomsTest, DayChangeStoresThePreviousDayAndShowsTheNewOne) {
     view.notes = "";
     view.selectedDay = "071226";
     rooms.OnSelChangeCalendar(room);
-    EXPECT_EQ(rooms.m_arrDays, (DayArray{{"071226", "seventh, edited"}}));
+    EXPECT_EQ(rooms.Notes().days, (DayArray{{"071226", "seventh, edited"}}));
 }
 
 TEST_F(NoteRoomsTest, ImportReplacesTheNotesWithoutCommittingAndShowsTheSelectedDay) {
@@ -89,49 +87,50 @@ TEST_F(NoteRoomsTest, ImportReplacesTheNotesWithoutCommittingAndShowsTheSelected
     view.notes = "typed, never stored";
     view.selectedDay = "011226";
     const int refreshes = view.markRefreshes;
-    rooms.ReplaceNotes({{"011226", "first"}, {"071226", "imported"}}, "imported every day",
+    rooms.ReplaceNotes({{{"011226", "first"}, {"071226", "imported"}}, "imported every day"},
                        kRoomDynamic);
     EXPECT_EQ(view.notes, "first");
     EXPECT_EQ(view.caret, ECaret::End);
     EXPECT_EQ(view.markRefreshes, refreshes + 1);
-    EXPECT_EQ(GetDayNote("071226", rooms.m_arrDays), "imported");
-    EXPECT_EQ(rooms.m_strEveryDay, "imported every day");
-    EXPECT_EQ(rooms.m_strCurDay, "071226") << "the day the box belongs to is kept";
+    EXPECT_EQ(GetDayNote("071226", rooms.Notes().days), "imported");
+    EXPECT_EQ(rooms.Notes().everyDay, "imported every day");
+    EXPECT_EQ(rooms.CurDay(), "011226") << "the box belongs to the day it shows";
 }
 
 TEST_F(NoteRoomsTest, DayChangeOutsideTheDynamicRoomIsIgnored) {
+    rooms.SwitchRoom(kRoomDynamic);
     Click(kRoomStatic);
     view.notes = "every day, edited";
     view.selectedDay = "081226";
     rooms.OnSelChangeCalendar(room);
-    EXPECT_EQ(rooms.m_strCurDay, "071226");
+    EXPECT_EQ(rooms.CurDay(), "071226");
     EXPECT_EQ(view.notes, "every day, edited");
-    EXPECT_EQ(rooms.m_arrDays.size(), 2u);
+    EXPECT_EQ(rooms.Notes().days.size(), 2u);
 }
 
 TEST_F(NoteRoomsTest, LeavingARoomCommitsExactlyItsOwnText) {
     rooms.SwitchRoom(kRoomDynamic);
     view.notes = "typed in A";
     Click(kRoomStatic);
-    EXPECT_EQ(GetDayNote("071226", rooms.m_arrDays), "typed in A");
+    EXPECT_EQ(GetDayNote("071226", rooms.Notes().days), "typed in A");
     EXPECT_EQ(view.notes, "every day");
     EXPECT_EQ(view.caret, ECaret::Start);
 
     view.notes = "typed in B";
     Click(kRoomSearch);
-    EXPECT_EQ(rooms.m_strEveryDay, "typed in B");
+    EXPECT_EQ(rooms.Notes().everyDay, "typed in B");
     EXPECT_TRUE(view.searchVisible);
     EXPECT_TRUE(view.searchFocused);
     EXPECT_EQ(view.notes, "06.12.26 sixth\r\n\r\n07.12.26 typed in A\r\n\r\n");
 
     view.notes = "edited results";
     Click(kRoomDynamic);
-    EXPECT_EQ(GetDayNote("071226", rooms.m_arrDays), "typed in A");
-    EXPECT_EQ(rooms.m_strEveryDay, "typed in B");
+    EXPECT_EQ(GetDayNote("071226", rooms.Notes().days), "typed in A");
+    EXPECT_EQ(rooms.Notes().everyDay, "typed in B");
     EXPECT_FALSE(view.searchVisible);
     EXPECT_EQ(view.notes, "typed in A");
     EXPECT_EQ(view.caret, ECaret::End);
-    EXPECT_EQ(rooms.m_arrDays.size(), 2u);
+    EXPECT_EQ(rooms.Notes().days.size(), 2u);
 }
 
 TEST_F(NoteRoomsTest, SwitchingToTheShownRoomOnlyLaysOutAndRedraws) {
@@ -140,32 +139,73 @@ TEST_F(NoteRoomsTest, SwitchingToTheShownRoomOnlyLaysOutAndRedraws) {
     const int redraws = view.redraws;
     rooms.SwitchRoom(kRoomStatic);
     EXPECT_EQ(view.notes, "not committed yet");
-    EXPECT_EQ(rooms.m_strEveryDay, "every day");
+    EXPECT_EQ(rooms.Notes().everyDay, "every day");
     EXPECT_EQ(view.layouts.back(), kRoomStatic);
     EXPECT_EQ(view.redraws, redraws + 1);
 }
 
-TEST_F(NoteRoomsTest, CommitNoteAreaFollowsTheRoom) {
+// Only text put into the box for a room goes back to it: search results, or the text of a room
+// left half switched by an error, never become a note.
+TEST_F(NoteRoomsTest, CommitNoteAreaStoresOnlyTheTextOfTheRoomTheBoxWasFilledFor) {
+    Click(kRoomStatic);
     view.notes = "text";
     rooms.CommitNoteArea(kRoomSearch);
-    EXPECT_EQ(rooms.m_arrDays.size(), 2u);
-    EXPECT_EQ(rooms.m_strEveryDay, "every day");
-
-    rooms.CommitNoteArea(kRoomStatic);
-    EXPECT_EQ(rooms.m_strEveryDay, "text");
-
     rooms.CommitNoteArea(kRoomDynamic);
-    EXPECT_EQ(GetDayNote("071226", rooms.m_arrDays), "text");
-
     rooms.CommitNoteArea(7);
-    EXPECT_EQ(rooms.m_arrDays.size(), 2u);
+    EXPECT_EQ(rooms.Notes().days.size(), 2u);
+    EXPECT_EQ(GetDayNote("071226", rooms.Notes().days), "seventh");
+    rooms.CommitNoteArea(kRoomStatic);
+    EXPECT_EQ(rooms.Notes().everyDay, "text");
+
+    Click(kRoomSearch);
+    view.notes = "06.12.26 edited results";
+    rooms.CommitNoteArea(kRoomDynamic);
+    rooms.CommitNoteArea(kRoomStatic);
+    EXPECT_EQ(rooms.Notes().everyDay, "text");
+    EXPECT_EQ(GetDayNote("071226", rooms.Notes().days), "seventh");
+}
+
+// The box stores to the day it was filled for, even when the calendar moved on without telling
+// (a start just before midnight takes today's key from a later clock).
+TEST_F(NoteRoomsTest, TheBoxStoresToTheDayItWasFilledFor) {
+    rooms.SwitchRoom(kRoomDynamic);
+    view.selectedDay = "081226";
+    view.notes = "seventh, typed";
+    rooms.CommitNoteArea(kRoomDynamic);
+    EXPECT_EQ(GetDayNote("071226", rooms.Notes().days), "seventh, typed");
+    EXPECT_EQ(GetDayNote("081226", rooms.Notes().days), "");
+}
+
+TEST_F(NoteRoomsTest, NotesChangedElsewhereReachTheBoxOnlyWhereItsTextChanged) {
+    rooms.SwitchRoom(kRoomDynamic);
+    view.notes = "seventh, mine";
+    rooms.CommitNoteArea(kRoomDynamic);
+    view.caret = ECaret::End;
+    const int refreshes = view.markRefreshes;
+    rooms.AdoptNotes({{{"071226", "seventh, mine"}, {"091226", "ninth"}}, "every day"});
+    EXPECT_EQ(view.markRefreshes, refreshes + 1);
+    EXPECT_EQ(view.caret, ECaret::End) << "the box was refilled with the same text";
+
+    rooms.AdoptNotes({{{"071226", "seventh, mine\r\n--\r\ntheirs"}}, "every day"});
+    EXPECT_EQ(view.notes, "seventh, mine\r\n--\r\ntheirs");
+    EXPECT_EQ(view.caret, ECaret::Keep);
+    view.notes += " more";
+    rooms.CommitNoteArea(kRoomDynamic);
+    EXPECT_EQ(GetDayNote("071226", rooms.Notes().days), "seventh, mine\r\n--\r\ntheirs more");
+
+    Click(kRoomSearch);
+    const int searches = view.searches;
+    rooms.AdoptNotes({{{"071226", "changed again"}}, "every day"});
+    EXPECT_TRUE(rooms.SearchDue());
+    rooms.RunDueSearch();
+    EXPECT_EQ(view.searches, searches + 1);
 }
 
 TEST_F(NoteRoomsTest, RestoreRoomNeverStartsInSearch) {
     int stored = kRoomSearch;
     rooms.RestoreRoom(stored);
     EXPECT_EQ(stored, kRoomDynamic);
-    EXPECT_EQ(rooms.m_nShownRoom, kRoomDynamic);
+    EXPECT_EQ(rooms.ShownRoom(), kRoomDynamic);
     EXPECT_EQ(view.notes, "seventh");
 }
 
@@ -180,14 +220,14 @@ TEST_F(NoteRoomsTest, UnknownStoredRoomLeavesTheAreaAloneUntilATabIsClicked) {
     int stored = 5;
     rooms.RestoreRoom(stored);
     EXPECT_EQ(stored, 5);
-    EXPECT_EQ(rooms.m_nShownRoom, -1);
+    EXPECT_EQ(rooms.ShownRoom(), -1);
     EXPECT_TRUE(view.layouts.empty());
     EXPECT_EQ(view.notes, "");
 
     view.notes = "ignored";
     rooms.OnSelChangeCalendar(stored);
     rooms.CommitNoteArea(stored);
-    EXPECT_EQ(GetDayNote("071226", rooms.m_arrDays), "seventh");
+    EXPECT_EQ(GetDayNote("071226", rooms.Notes().days), "seventh");
 }
 
 TEST_F(NoteRoomsTest, ABurstOfSearchChangesCostsOneSearchWithTheLatestText) {
@@ -217,12 +257,10 @@ TEST_F(NoteRoomsTest, ABurstOfSearchChangesCostsOneSearchWithTheLatestText) {
 TEST_F(NoteRoomsTest, BrowsingWithoutEditingStoresNothing) {
     const DayArray loaded{
         {"081226", std::string("cut\0off", 7)}, {"071226", "seventh"}, {"081226", "duplicate"}};
-    rooms.m_arrDays = loaded;
-    rooms.m_strEveryDay = std::string("every\0day", 9);
+    rooms.SetNotes({loaded, std::string("every\0day", 9)});
     view.stopsAtZero = true;
     view.selectedDay = "081226";
     rooms.SwitchRoom(kRoomDynamic);
-    rooms.m_strCurDay = "081226";
     EXPECT_EQ(view.notes, "cut");
     view.selectedDay = "071226";
     rooms.OnSelChangeCalendar(room);
@@ -230,13 +268,13 @@ TEST_F(NoteRoomsTest, BrowsingWithoutEditingStoresNothing) {
     Click(kRoomSearch);
     Click(kRoomDynamic);
     rooms.CommitNoteArea(room);
-    EXPECT_EQ(rooms.m_arrDays, loaded);
-    EXPECT_EQ(rooms.m_strEveryDay, std::string("every\0day", 9));
+    EXPECT_EQ(rooms.Notes().days, loaded);
+    EXPECT_EQ(rooms.Notes().everyDay, std::string("every\0day", 9));
 
     // Any change of the text counts, however it came.
     view.notes = "seventh, edited";
     rooms.CommitNoteArea(room);
-    EXPECT_EQ(GetDayNote("071226", rooms.m_arrDays), "seventh, edited");
+    EXPECT_EQ(GetDayNote("071226", rooms.Notes().days), "seventh, edited");
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "storage/settings.h"
 
+#include "storage/file_io.h"
+
 #include "storage/archive.h"
 #include "test_util.h"
 
@@ -208,7 +210,7 @@ TEST_F(SettingsDiskTest, SaveWritesTheSerializedBytesAndLoadReadsThemBack) {
     ASSERT_TRUE(SaveSettings(original, path, kCreationPlace, kDesktop));
     EXPECT_EQ(original.ptPos, (SPoint{-1500, 2000}));
     EXPECT_EQ(testutil::ReadFileBytes(path), SerializeSettings(Unusual()));
-    EXPECT_FALSE(testutil::Exists(path + ".tmp"));
+    EXPECT_TRUE(LeftoverTempFiles(path).empty());
 
     SSettings back;
     ASSERT_TRUE(LoadSettings(back, path));

@@ -1,48 +1,48 @@
-#include "storage/storage.h"
+#include "storage/save_policy.h"
 
-#include "storage/file_io.h"
+#include "fake_files.h"
 #include "storage/notes_file.h"
-#include "test_util.h"
-
-#include <filesystem>
 
 using namespace testutil;
 
 namespace {
 
 const SWindowPlace kAtCreation{SRect{0, 0, 215, 260}, SRect{0, 0, 1024, 768}};
+const std::string kStamp = "20261207-140509";
 
-class StorageTest : public ScratchDir {
+class StorageTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ScratchDir::SetUp();
-        paths = SDataPaths::In(m_dir.string(), '/');
+    void SetUp() override { files.MakeFolder(paths.folder); }
+
+    SStartReport Load() { return policy.Load(settings, notes, kAtCreation); }
+    void FinishStart() {
+        while (policy.FinishStartStep()) {
+        }
     }
-    bool Load() { return LoadAtStartup(Data(), paths, kAtCreation, FixedMoment(), unreadable); }
-    bool SaveAll(QTime now = FixedMoment()) {
-        return SaveAllFiles(Data(), paths, kAtCreation, unreadable, now);
+    SSaveReport SaveMain() { return policy.SaveMain(settings, notes, kAtCreation, 1000); }
+    SSaveReport SaveAll() { return policy.SaveAll(settings, notes, kAtCreation, 1000); }
+    // What another program saves into the notes file.
+    void SaveElsewhere(const DayArray& days, const std::string& everyDay) {
+        files.Put(paths.notes, SerializeNotes(days, everyDay));
     }
-    bool SaveMain() { return SaveMainFiles(Data(), paths, kAtCreation, unreadable, FixedMoment()); }
-    SStoredData Data() { return SStoredData{settings, days, everyDay}; }
-    void WriteGoodFiles() {
+    static std::string SettingsBytes(int color) {
         SSettings stored;
         SetDefaultSettings(stored, kAtCreation.window, kAtCreation.desktop);
-        stored.nColor = 5;
-        std::filesystem::create_directories(paths.folder);
-        WriteFileBytes(paths.settings, SerializeSettings(stored));
-        WriteFileBytes(paths.notes, SerializeNotes({{"011226", "first"}}, "every"));
+        stored.nColor = color;
+        return SerializeSettings(stored);
     }
-
-    size_t FolderSize() const {
-        const std::filesystem::directory_iterator all(paths.folder);
-        return static_cast<size_t>(std::distance(begin(all), end(all)));
+    void PutGoodFiles() {
+        files.Put(paths.settings, SettingsBytes(5));
+        files.Put(paths.notes, SerializeNotes({{"011226", "first"}}, "every"));
     }
+    std::vector<std::string> Names() { return files.Names(paths.folder); }
 
-    SDataPaths paths;
-    CUnreadableFiles unreadable;
+    SDataPaths paths = SDataPaths::In("/data", '/');
+    CFakeClock clock;
+    CFakeFiles files{clock};
+    CSavePolicy policy{paths, files, clock};
     SSettings settings;
-    DayArray days;
-    std::string everyDay;
+    SNotebook notes;
 };
 
 TEST_F(StorageTest, PathsKeepTheFixedNames) {
@@ -54,145 +54,274 @@ TEST_F(StorageTest, PathsKeepTheFixedNames) {
     EXPECT_EQ(win.notesBackup, "C:\\Users\\me\\AppData\\Roaming\\Quillet\\prevNotes.dat");
 }
 
-TEST_F(StorageTest, FirstRunTakesDefaultsCreatesTheFolderAndWritesNothing) {
-    EXPECT_TRUE(Load());
-    EXPECT_TRUE(std::filesystem::is_directory(paths.folder));
-    EXPECT_TRUE(std::filesystem::is_empty(paths.folder));
+TEST_F(StorageTest, FirstRunTakesDefaultsAndWritesNothing) {
+    EXPECT_TRUE(Load().firstRun);
+    FinishStart();
+    EXPECT_TRUE(Names().empty());
+    EXPECT_EQ(policy.TakeStartNotice(), "");
     EXPECT_EQ(settings.nTimeFormat, 43);
     EXPECT_EQ(settings.ptPos, CentreOnDesktop(kAtCreation.window, kAtCreation.desktop));
-    EXPECT_EQ(everyDay, "Every day area...");
-    EXPECT_EQ(days, (DayArray{{"071226", "My first note..."}}));
+    EXPECT_EQ(notes, (SNotebook{{{"071226", "My first note..."}}, "Every day area..."}));
 }
 
-TEST_F(StorageTest, GoodMainFilesRefreshTheirBackups) {
-    WriteGoodFiles();
-    // A backup that is there but does not load is kept before it is refreshed.
-    WriteFileBytes(paths.notesBackup, "damaged backup");
-    EXPECT_FALSE(Load());
+// The backups and the day's history copy wait for the window, and are made from what was read.
+TEST_F(StorageTest, GoodMainFilesRefreshTheirBackupsOnceTheStartIsFinished) {
+    PutGoodFiles();
+    files.Put(paths.notesBackup, "damaged backup");
+    EXPECT_FALSE(Load().firstRun);
+    EXPECT_EQ(files.writes, 0);
     EXPECT_EQ(settings.nColor, 5);
-    EXPECT_EQ(everyDay, "every");
-    EXPECT_EQ(ReadFileBytes(paths.settingsBackup), ReadFileBytes(paths.settings));
-    EXPECT_EQ(ReadFileBytes(paths.notesBackup), ReadFileBytes(paths.notes));
-    EXPECT_EQ(ReadFileBytes(paths.notesBackup + ".unreadable-20261207-140509"), "damaged backup");
-    EXPECT_EQ(FolderSize(), 5u);
+    EXPECT_EQ(notes.everyDay, "every");
+
+    FinishStart();
+    EXPECT_EQ(files.Get(paths.settingsBackup), files.Get(paths.settings));
+    EXPECT_EQ(files.Get(paths.notesBackup), files.Get(paths.notes));
+    EXPECT_EQ(files.Get(paths.notesBackup + ".unreadable-" + kStamp), "damaged backup");
+    EXPECT_EQ(files.Get(paths.folder + "history/qlt_notes-2026-12-07.dat"), files.Get(paths.notes));
+    EXPECT_EQ(policy.TakeStartNotice(), "");
 }
 
-TEST_F(StorageTest, DamagedMainFileFallsBackToItsBackupAndStaysUntouched) {
-    WriteGoodFiles();
-    WriteFileBytes(paths.notesBackup, SerializeNotes({{"021226", "from backup"}}, "backup"));
-    const std::string good = ReadFileBytes(paths.notes);
+TEST_F(StorageTest, DamagedMainFileFallsBackToItsBackupIsKeptAsideOnceAndTheUserIsTold) {
+    PutGoodFiles();
+    files.Put(paths.notesBackup, SerializeNotes({{"021226", "from backup"}}, "backup"));
+    const std::string good = files.Get(paths.notes);
     const std::string truncated = good.substr(0, good.size() - 2);
-    WriteFileBytes(paths.notes, truncated);
+    files.Put(paths.notes, truncated);
 
-    EXPECT_FALSE(Load());
-    EXPECT_EQ(days, (DayArray{{"021226", "from backup"}}));
-    EXPECT_EQ(everyDay, "backup");
-    EXPECT_EQ(ReadFileBytes(paths.notes), truncated);
-    // The settings were fine, so they still loaded from the main file.
-    EXPECT_EQ(settings.nColor, 5);
+    Load();
+    EXPECT_EQ(notes, (SNotebook{{{"021226", "from backup"}}, "backup"}));
+    EXPECT_EQ(settings.nColor, 5) << "the settings fall back on their own";
+    FinishStart();
+    EXPECT_EQ(files.Get(paths.notes), truncated);
+    EXPECT_EQ(files.Get(paths.notes + ".unreadable-" + kStamp), truncated);
+    EXPECT_EQ(policy.TakeStartNotice(),
+              "qlt_notes.dat could not be read; the notes of prevNotes.dat are used. Its bytes "
+              "are kept in qlt_notes.dat.unreadable-" +
+                  kStamp + ".");
+    EXPECT_EQ(policy.TakeStartNotice(), "") << "said once";
+
+    // A later start with the same damaged file keeps no second copy.
+    clock.ms += 60000;
+    Load();
+    FinishStart();
+    EXPECT_EQ(Names().size(), 5u);
+    EXPECT_NE(policy.TakeStartNotice().find(kStamp), std::string::npos);
 }
 
-TEST_F(StorageTest, SettingsAndNotesFallBackIndependently) {
-    WriteGoodFiles();
-    WriteFileBytes(paths.settings, "short");
-    EXPECT_TRUE(Load()); // no backup either: the settings are defaulted
+TEST_F(StorageTest, SettingsFallBackToDefaultsWithoutTouchingTheNotes) {
+    PutGoodFiles();
+    files.Put(paths.settings, "short");
+    EXPECT_TRUE(Load().firstRun);
     EXPECT_EQ(settings.nColor, 0);
-    EXPECT_EQ(everyDay, "every");
-    EXPECT_FALSE(Exists(paths.settingsBackup));
-    EXPECT_EQ(ReadFileBytes(paths.settings), "short");
+    EXPECT_EQ(notes.everyDay, "every");
+    FinishStart();
+    EXPECT_FALSE(files.Has(paths.settingsBackup));
+    EXPECT_EQ(files.Get(paths.settings), "short");
 }
 
-TEST_F(StorageTest, SaveAllWritesMainFilesThenBackups) {
+TEST_F(StorageTest, SaveAllWritesMainFilesThenBackupsAndStopsAtTheFirstFailure) {
     Load();
-    ASSERT_TRUE(SaveAll());
-    EXPECT_EQ(ReadFileBytes(paths.settings), SerializeSettings(settings));
-    EXPECT_EQ(ReadFileBytes(paths.settingsBackup), SerializeSettings(settings));
-    EXPECT_EQ(ReadFileBytes(paths.notes), SerializeNotes(days, everyDay));
-    EXPECT_EQ(ReadFileBytes(paths.notesBackup), SerializeNotes(days, everyDay));
+    files.denied.insert(paths.settings);
+    SSaveReport report = SaveAll();
+    EXPECT_FALSE(report.saved);
+    EXPECT_EQ(report.failedPath, paths.settings);
+    EXPECT_TRUE(Names().empty());
+
+    files.denied.clear();
+    ASSERT_TRUE(SaveAll().saved);
+    EXPECT_EQ(files.Get(paths.settings), SerializeSettings(settings));
+    EXPECT_EQ(files.Get(paths.settingsBackup), SerializeSettings(settings));
+    EXPECT_EQ(files.Get(paths.notes), SerializeNotes(notes.days, notes.everyDay));
+    EXPECT_EQ(files.Get(paths.notesBackup), SerializeNotes(notes.days, notes.everyDay));
 }
 
-TEST_F(StorageTest, SaveAllStopsAtAnUnwritableSettingsFile) {
+TEST_F(StorageTest, ExitSaveTriesBothMainFilesAndNamesTheNotesFirst) {
     Load();
-    std::filesystem::create_directories(paths.settings); // a folder where the file should be
-    EXPECT_FALSE(SaveAll());
-    EXPECT_FALSE(Exists(paths.notes));
-    EXPECT_FALSE(Exists(paths.settingsBackup));
-    EXPECT_FALSE(Exists(paths.notesBackup));
+    files.denied.insert(paths.settings);
+    SSaveReport report = SaveMain();
+    EXPECT_EQ(report.failedPath, paths.settings);
+    EXPECT_EQ(files.Get(paths.notes), SerializeNotes(notes.days, notes.everyDay));
+    files.denied.insert(paths.notes);
+    report = SaveMain();
+    EXPECT_EQ(report.failedPath, paths.notes);
+    EXPECT_EQ(CSavePolicy::FailureMessage(report),
+              "The notes could not be saved: qlt_notes.dat is read-only or access to it is "
+              "denied.");
+    EXPECT_FALSE(files.Has(paths.notesBackup));
 }
 
-TEST_F(StorageTest, ExitSaveTriesBothMainFilesAndReportsFailure) {
+// A scanner holding a file for a moment is waited for; one that holds it longer is reported as
+// busy, and nothing is read as damaged, fallen back from, or written.
+TEST_F(StorageTest, AFileHeldByAnotherProgramIsBusyNeverDamaged) {
+    PutGoodFiles();
+    files.Put(paths.notesBackup, SerializeNotes({{"011126", "older"}}, "older"));
+    files.HoldUntil(paths.notes, 300);
+    EXPECT_EQ(Load().busyPath, "");
+    EXPECT_GE(clock.ms, 300u);
+    EXPECT_EQ(notes.everyDay, "every");
+
+    files.HoldUntil(paths.notes, clock.ms + 12000);
+    const SSettings before = settings;
+    const SStartReport report = Load();
+    EXPECT_EQ(report.busyPath, paths.notes);
+    EXPECT_FALSE(policy.IsLoaded());
+    EXPECT_LT(clock.ms, 12000u);
+    FinishStart();
+    EXPECT_EQ(files.writes, 0);
+
+    clock.ms += 12000;
+    EXPECT_EQ(Load().busyPath, "") << "Retry";
+    EXPECT_EQ(notes.everyDay, "every");
+}
+
+TEST_F(StorageTest, AFailedSaveIsRetriedWithABackOffAndToldOncePerFailure) {
     Load();
-    std::filesystem::create_directories(paths.settings);
-    EXPECT_FALSE(SaveMain());
-    EXPECT_EQ(ReadFileBytes(paths.notes), SerializeNotes(days, everyDay));
-    EXPECT_FALSE(Exists(paths.notesBackup));
+    files.diskFull = true;
+    SSaveReport report = SaveMain();
+    EXPECT_FALSE(report.saved);
+    EXPECT_TRUE(report.tellUser);
+    EXPECT_EQ(CSavePolicy::FailureMessage(report),
+              "The notes could not be saved: the disk is full.");
+    std::vector<unsigned> delays{policy.RetryDelayMs()};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_FALSE(SaveMain().tellUser);
+        delays.push_back(policy.RetryDelayMs());
+    }
+    EXPECT_EQ(delays, (std::vector<unsigned>{5000, 30000, 120000, 300000, 300000}));
 
-    std::filesystem::remove(paths.settings);
-    EXPECT_TRUE(SaveMain());
-    EXPECT_FALSE(Exists(paths.settingsBackup));
+    files.diskFull = false;
+    EXPECT_TRUE(SaveMain().saved);
+    EXPECT_EQ(policy.RetryDelayMs(), 0u);
+    EXPECT_EQ(files.Get(paths.notes), SerializeNotes(notes.days, notes.everyDay));
+
+    // Held past the wait: busy for a moment is no news; busy again at the retry is.
+    files.HoldUntil(paths.notes, clock.ms + 600000);
+    report = SaveMain();
+    EXPECT_EQ(report.error, EFileError::Busy);
+    EXPECT_FALSE(report.tellUser);
+    report = SaveMain();
+    EXPECT_TRUE(report.tellUser);
+    EXPECT_EQ(CSavePolicy::FailureMessage(report),
+              "The notes could not be saved: another program is using qlt_notes.dat.");
 }
 
-TEST_F(StorageTest, UnreadableFilesAreCopiedAsideBeforeTheFirstWriteOverThem) {
-    WriteGoodFiles();
-    WriteFileBytes(paths.settings, "short");
-    WriteFileBytes(paths.notes, "damaged notes");
-    WriteFileBytes(paths.notesBackup, "damaged backup");
-    EXPECT_TRUE(Load());
-    EXPECT_EQ(everyDay, "Every day area...");
-    EXPECT_EQ(FolderSize(), 3u); // nothing written, nothing copied yet
-
-    ASSERT_TRUE(SaveMain());
-    const std::string stamp = ".unreadable-20261207-140509";
-    EXPECT_EQ(ReadFileBytes(paths.settings + stamp), "short");
-    EXPECT_EQ(ReadFileBytes(paths.notes + stamp), "damaged notes");
-    EXPECT_EQ(ReadFileBytes(paths.notes), SerializeNotes(days, everyDay));
-
-    // Each file is kept once; a missing one has nothing to keep.
-    ASSERT_TRUE(SaveAll(FixedMoment() + 60));
-    const std::string later = ".unreadable-20261207-140609";
-    EXPECT_EQ(ReadFileBytes(paths.notesBackup + later), "damaged backup");
-    EXPECT_EQ(FolderSize(), 7u);
-}
-
-TEST_F(StorageTest, AWriteOverAnUnreadableFileFailsWhileItCannotBeKept) {
-    WriteGoodFiles();
-    WriteFileBytes(paths.notes, "damaged notes");
+TEST_F(StorageTest, NotesSavedElsewhereAreMergedIntoTheSaveNeverOverwritten) {
+    files.Put(paths.notes, SerializeNotes({{"011226", "one"}, {"021226", "two"}}, "every"));
     Load();
-    const std::string copy = paths.notes + ".unreadable-20261207-140509";
-    std::filesystem::create_directories(copy); // the copy's name is taken
-    EXPECT_FALSE(SaveMain());
-    EXPECT_EQ(ReadFileBytes(paths.notes), "damaged notes");
-    EXPECT_EQ(ReadFileBytes(paths.settings), SerializeSettings(settings));
+    notes = {{{"011226", "one, mine"}, {"021226", "two"}, {"031226", "three, mine"}}, "every"};
+    const QTime theirTime = clock.Now() - 3600;
+    files.Put(paths.notes, SerializeNotes({{"011226", "one, theirs"}}, "every, theirs"), theirTime);
 
-    std::filesystem::remove(copy);
-    EXPECT_TRUE(SaveMain());
-    EXPECT_EQ(ReadFileBytes(copy), "damaged notes");
+    const SSaveReport report = SaveMain();
+    ASSERT_TRUE(report.notesChanged);
+    const SNotebook merged{{{"011226", "one, mine\r\n----- also saved elsewhere, 07.12.2026 "
+                                       "13:05 -----\r\none, theirs"},
+                            {"031226", "three, mine"}},
+                           "every, theirs"};
+    EXPECT_EQ(report.merged, merged);
+    EXPECT_EQ(files.Get(paths.notes), SerializeNotes(merged.days, merged.everyDay));
+
+    // What was written is the new base: a save with nothing new from elsewhere merges nothing.
+    notes = merged;
+    notes.days[1].strNote = "three, edited";
+    EXPECT_FALSE(SaveMain().notesChanged);
+    EXPECT_EQ(files.Get(paths.notes), SerializeNotes(notes.days, notes.everyDay));
+
+    // A save that lands between the look at the file and the replace is merged all the same.
+    const SNotebook before = notes;
+    files.beforeReplace = [&] {
+        SaveElsewhere({merged.days[0], {"041226", "four, theirs"}, before.days[1]},
+                      "every, theirs");
+    };
+    notes.days[1].strNote = "three, edited again";
+    const SSaveReport slipped = SaveMain();
+    ASSERT_TRUE(slipped.notesChanged);
+    EXPECT_EQ(
+        slipped.merged.days,
+        (DayArray{merged.days[0], {"031226", "three, edited again"}, {"041226", "four, theirs"}}));
+    EXPECT_EQ(files.Get(paths.notes), SerializeNotes(slipped.merged.days, slipped.merged.everyDay));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"qlt_info.dat", "qlt_notes.dat"}));
 }
 
-TEST_F(StorageTest, LeftoverTemporaryFileReplacesOnlyAMissingOrUnloadableTarget) {
-    WriteGoodFiles();
+TEST_F(StorageTest, AChangedNotesFileIsLoadedWhenNothingWaitsToBeSaved) {
+    files.Put(paths.notes, SerializeNotes({{"011226", "one"}}, "every"));
+    Load();
+    SNotebook reloaded;
+    EXPECT_EQ(policy.CheckNotesOnDisk(notes, reloaded), EDiskChange::None);
+
+    // A sync client half way through its write, then done.
+    files.Put(paths.notes, "\x05half");
+    EXPECT_EQ(policy.CheckNotesOnDisk(notes, reloaded), EDiskChange::TryLater);
+    SaveElsewhere({{"021226", "two"}, {"011226", "one"}}, "every");
+    ASSERT_EQ(policy.CheckNotesOnDisk(notes, reloaded), EDiskChange::Reloaded);
+    EXPECT_EQ(reloaded, (SNotebook{{{"011226", "one"}, {"021226", "two"}}, "every"}));
+    notes = reloaded;
+    EXPECT_FALSE(policy.NotesUnsaved(notes));
+
+    notes.days[0].strNote = "one, typed";
+    SaveElsewhere({{"011226", "one"}}, "every, theirs");
+    EXPECT_EQ(policy.CheckNotesOnDisk(notes, reloaded), EDiskChange::Unsaved);
+}
+
+TEST_F(StorageTest, NotesGoToARecoveryFileElsewhereWhenTheDataFolderTakesNothing) {
+    Load();
+    EXPECT_EQ(policy.WriteRecovery(notes, "/local/Quillet/"),
+              paths.folder + "qlt_notes.recovered-" + kStamp + ".dat");
+    files.diskFull = true;
+    EXPECT_EQ(policy.WriteRecovery(notes, "/local/Quillet/"), "");
+    files.diskFull = false;
+    files.denied.insert(paths.folder + "qlt_notes.recovered-" + kStamp + "-2.dat");
+    const std::string other = "/local/Quillet/qlt_notes.recovered-" + kStamp + ".dat";
+    EXPECT_EQ(policy.WriteRecovery(notes, "/local/Quillet/"), other);
+    EXPECT_EQ(files.Get(other), SerializeNotes(notes.days, notes.everyDay));
+}
+
+TEST_F(StorageTest, KeptAsideCopiesAreMadeOnlyWhenTheWriteCanGoAheadAndStayFew) {
+    PutGoodFiles();
+    files.Put(paths.notes, "damaged 0");
+    Load();
+    files.denied.insert(paths.notes);
+    EXPECT_FALSE(SaveMain().saved);
+    EXPECT_EQ(Names().size(), 2u) << "a write that cannot go ahead keeps nothing aside";
+    files.denied.clear();
+
+    for (int i = 1; i <= 7; ++i) {
+        clock.ms += 1000;
+        EXPECT_TRUE(SaveMain().saved);
+        files.Put(paths.notes, "damaged " + std::to_string(i));
+        Load();
+    }
+    ASSERT_TRUE(SaveMain().saved);
+    std::vector<std::string> kept;
+    for (const std::string& name : Names()) {
+        if (name.find(".unreadable-") != std::string::npos) {
+            kept.push_back(files.Get(paths.folder + name));
+        }
+    }
+    EXPECT_EQ(kept, (std::vector<std::string>{"damaged 3", "damaged 4", "damaged 5", "damaged 6",
+                                              "damaged 7"}));
+}
+
+TEST_F(StorageTest, CompleteLeftoverTemporaryFilesReplaceOnlyMissingOrUnloadableTargets) {
+    PutGoodFiles();
     const std::string newer = SerializeNotes({{"021226", "newer"}}, "newer");
-    const std::string settingsBytes = ReadFileBytes(paths.settings);
-    // A save whose replace failed after the target was moved away.
-    ASSERT_EQ(ReplaceFileContents(paths.notes, newer, kFailReplaceDropsTarget | kFailMove),
-              EReplaceResult::LeftInTemp);
-    WriteFileBytes(paths.settings, "short");
-    WriteFileBytes(paths.settings + ".tmp", settingsBytes);
-    WriteFileBytes(paths.notesBackup, newer);
-    WriteFileBytes(paths.notesBackup + ".tmp", SerializeNotes({}, "older"));
-    WriteFileBytes(paths.settingsBackup + ".tmp", settingsBytes.substr(0, 50));
+    const std::string settingsBytes = files.Get(paths.settings);
+    files.Remove(paths.notes);
+    files.Put(paths.notes + ".1a-1.tmp", newer);
+    files.Put(paths.settings, "short");
+    files.Put(paths.settings + ".tmp", settingsBytes);
+    files.Put(paths.notesBackup, newer);
+    files.Put(paths.notesBackup + ".1a-2.tmp", SerializeNotes({}, "older"));
+    files.Put(paths.settingsBackup + ".1a-3.tmp", settingsBytes.substr(0, 50));
 
-    SettleLeftoverTempFiles(paths, FixedMoment());
-    EXPECT_EQ(ReadFileBytes(paths.notes), newer);
-    EXPECT_EQ(ReadFileBytes(paths.settings), settingsBytes);
-    EXPECT_EQ(ReadFileBytes(paths.settings + ".unreadable-20261207-140509"), "short");
-    EXPECT_EQ(ReadFileBytes(paths.notesBackup), newer);
-    EXPECT_FALSE(Exists(paths.settingsBackup));
-    EXPECT_EQ(FolderSize(), 4u); // no temporary file left
-
-    EXPECT_FALSE(Load());
-    EXPECT_EQ(everyDay, "newer");
+    Load();
+    EXPECT_EQ(notes.everyDay, "newer");
     EXPECT_EQ(settings.nColor, 5);
+    EXPECT_EQ(files.Get(paths.settings + ".unreadable-" + kStamp), "short");
+    EXPECT_EQ(files.Get(paths.notesBackup), newer);
+    EXPECT_EQ(Names(),
+              (std::vector<std::string>{"prevNotes.dat", "qlt_info.dat",
+                                        "qlt_info.dat.unreadable-" + kStamp, "qlt_notes.dat"}));
 }
 
 } // namespace

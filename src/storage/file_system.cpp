@@ -1,0 +1,17 @@
+#include "storage/file_system.h"
+
+#include <chrono>
+#include <thread>
+
+EFileError CDiskFileSystem::Replace(const std::string& path, const std::string& bytes,
+                                    const std::string& replacedAs) {
+    EFileError error = EFileError::None;
+    if (ReplaceFileContents(path, bytes, 0, &error, replacedAs) == EReplaceResult::Replaced) {
+        return EFileError::None;
+    }
+    return error == EFileError::None ? EFileError::Other : error;
+}
+
+void CSystemClock::Sleep(unsigned ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}

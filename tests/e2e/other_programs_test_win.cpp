@@ -1,0 +1,163 @@
+// Other programs in the data folder: a scanner or backup program holding a file while Quillet
+// starts, a sync client bringing in notes saved on another computer while it runs.
+#include "quillet_test_win.h"
+
+#include <thread>
+
+namespace e2e {
+namespace {
+
+// A file opened as a scanner or backup program may open it: sharing nothing.
+class CHeldFile {
+public:
+    explicit CHeldFile(const std::string& path)
+        : m_file(::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+    ~CHeldFile() {
+        if (m_release.joinable()) {
+            m_release.join();
+        }
+        Release();
+    }
+    CHeldFile(const CHeldFile&) = delete;
+    CHeldFile& operator=(const CHeldFile&) = delete;
+
+    bool Held() const { return m_file != INVALID_HANDLE_VALUE; }
+    void Release() {
+        if (m_file != INVALID_HANDLE_VALUE) {
+            ::CloseHandle(m_file);
+            m_file = INVALID_HANDLE_VALUE;
+        }
+    }
+    void ReleaseAfter(Millis delay) {
+        m_release = std::thread([this, delay] {
+            ::Sleep(static_cast<DWORD>(delay.count()));
+            Release();
+        });
+    }
+
+private:
+    HANDLE m_file;
+    std::thread m_release;
+};
+
+bool HasKeptAsideCopy(const std::string& folder) {
+    for (const std::string& name : FolderEntries(folder)) {
+        if (name.find(".unreadable-") != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+using OtherPrograms = QuilletTest;
+
+// Read as damaged, the held file would give way to the older backup, and the first save would
+// write the older notes over the newest.
+TEST_F(OtherPrograms, ANotesFileHeldWhileQuilletStartsIsWaitedForAndKept) {
+    ASSERT_TRUE(SeedNotes({{KeyOf(Today()), "Newest note"}}, "Newest", m_paths.notes));
+    ASSERT_TRUE(SeedNotes({{KeyOf(Today()), "Older note"}}, "Older", m_paths.notesBackup));
+    const std::string newest = ReadBytes(m_paths.notes);
+    CHeldFile scanner(m_paths.notes);
+    ASSERT_TRUE(scanner.Held());
+    scanner.ReleaseAfter(Millis(4000));
+    ASSERT_TRUE(Launch());
+    EXPECT_EQ(m_app.NotesText(), "Newest note");
+    ASSERT_TRUE(ExitQuillet());
+    EXPECT_EQ(ReadBytes(m_paths.notes), newest);
+    EXPECT_FALSE(HasKeptAsideCopy(m_paths.folder));
+}
+
+TEST_F(OtherPrograms, AFileHeldPastTheWaitIsNamedAndCancelEndsWithoutWritingAnything) {
+    ASSERT_TRUE(SeedNotes({{KeyOf(Today()), "Newest note"}}, "Newest", m_paths.notes));
+    const std::vector<std::string> before = FolderEntries(m_paths.folder);
+    CHeldFile scanner(m_paths.notes);
+    ASSERT_TRUE(scanner.Held());
+    // The window stays hidden while Quillet asks.
+    EXPECT_FALSE(m_app.Start(QuilletExePath()));
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        const std::vector<HWND> dialogs = m_app.OtherDialogs();
+        box = dialogs.empty() ? nullptr : dialogs.front();
+        return box != nullptr;
+    }));
+    const SMessageBox shown = m_app.ReadMessageBox(box);
+    EXPECT_EQ(shown.caption, "Quillet");
+    EXPECT_NE(shown.text.find(m_paths.notes), std::string::npos) << shown.text;
+    EXPECT_NE(::GetDlgItem(box, IDRETRY), nullptr);
+    EXPECT_NE(::GetDlgItem(box, IDCANCEL), nullptr);
+    ASSERT_TRUE(m_app.Post(box, WM_COMMAND, IDCANCEL, 0));
+    EXPECT_TRUE(m_app.WaitForExit());
+    scanner.Release();
+    EXPECT_EQ(FolderEntries(m_paths.folder), before);
+    EXPECT_FALSE(FileExists(m_paths.lock));
+}
+
+// What a sync client brings in shows while Quillet runs; typed on both computers, a day keeps
+// both texts.
+TEST_F(OtherPrograms, NotesSavedOnAnotherComputerShowAndAreMergedWithTyping) {
+    const SDate other = OtherDayThisMonth();
+    ASSERT_TRUE(SeedNotes({{KeyOf(Today()), "Morning note"}}, "Every day", m_paths.notes));
+    ASSERT_TRUE(Launch());
+    ASSERT_EQ(m_app.NotesText(), "Morning note");
+
+    DayArray laptop{{KeyOf(Today()), "Evening note from the laptop"}, {KeyOf(other), "Laptop"}};
+    if (other.day < Today().day) {
+        std::swap(laptop[0], laptop[1]);
+    }
+    ASSERT_TRUE(WriteBytes(m_paths.notes, SerializeNotes(laptop, "Every day")));
+    EXPECT_TRUE(WaitUntil([&] { return m_app.NotesText() == "Evening note from the laptop"; },
+                          Millis(5000)))
+        << "shows " << m_app.NotesText();
+
+    ASSERT_TRUE(m_app.SetNotesText("Typed here"));
+    for (SDay& day : laptop) {
+        if (day.strDate == KeyOf(Today())) {
+            day.strNote = "Typed on the laptop";
+        }
+    }
+    ASSERT_TRUE(WriteBytes(m_paths.notes, SerializeNotes(laptop, "Every day")));
+    std::string merged;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            for (const SDay& day : ReadNotesFile(m_paths.notes).days) {
+                if (day.strDate == KeyOf(Today())) {
+                    merged = day.strNote;
+                }
+            }
+            return merged.find("Typed here") != std::string::npos;
+        },
+        Millis(5000)))
+        << "the file holds " << merged;
+    EXPECT_EQ(merged.rfind("Typed here\r\n----- also saved elsewhere, ", 0), 0u) << merged;
+    const std::string theirs = " -----\r\nTyped on the laptop";
+    EXPECT_TRUE(merged.size() > theirs.size() &&
+                merged.compare(merged.size() - theirs.size(), theirs.size(), theirs) == 0)
+        << merged;
+    EXPECT_EQ(m_app.NotesText(), merged);
+    EXPECT_EQ(ReadNotesFile(m_paths.notes).days.size(), 2u);
+}
+
+// Nobody watches an autosave: its failure shows in a balloon, and a later try saves the notes.
+TEST_F(OtherPrograms, AnAutosaveThatFailsIsToldAndTriedAgain) {
+    ASSERT_TRUE(Launch());
+    ASSERT_TRUE(m_app.SendCommand(kCmdSaveAll));
+    ASSERT_TRUE(m_immutable.Apply(m_paths.notes));
+    for (char c : std::string(" typed")) {
+        ASSERT_TRUE(m_app.Post(m_app.Notes(), WM_CHAR, static_cast<WPARAM>(c), 0));
+    }
+    EXPECT_TRUE(WaitUntil([] {
+        return BalloonShown("The notes could not be saved: qlt_notes.dat is read-only or "
+                            "access to it is denied.");
+    }));
+    ASSERT_TRUE(m_immutable.Release());
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            return ReadNotesFile(m_paths.notes).days ==
+                   DayArray{{KeyOf(Today()), "My first note... typed"}};
+        },
+        Millis(10000)));
+}
+
+} // namespace
+} // namespace e2e
