@@ -2,7 +2,7 @@
 # Builds Quillet.exe and the end-to-end benchmark, runs the real window under Wine on a private
 # Xvfb display in a prefix of its own (build/wineprefix-bench) and prints its table, then the
 # core's search and load timed natively and under Wine, side by side. Arguments: notebook sizes
-# in years (default 1 10 100). BENCH_WINDOWS_BUILD and BENCH_NATIVE_BUILD name other build
+# in years (default 1 10 100); --quick times only the starts and Save All. BENCH_WINDOWS_BUILD and BENCH_NATIVE_BUILD name other build
 # folders.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"

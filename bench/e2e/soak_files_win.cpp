@@ -196,9 +196,14 @@ int main(int argc, char** argv) {
                 seconds, other.done.load(), other.retries, typed, merges);
     std::printf("notes file %s; lost: %d of the other program's notes, %d of Quillet's typings\n",
                 read ? "loads" : "DOES NOT LOAD", lostOther, lostTyped);
-    e2e::RemoveFolderTree(paths.folder);
     const bool whole =
         read && typed == rounds && other.done == rounds && lostOther == 0 && lostTyped == 0;
     std::printf("%s\n", whole ? "no note lost" : "NOTES LOST OR ROUNDS CUT SHORT");
+    if (whole) {
+        e2e::RemoveFolderTree(paths.folder);
+    } else {
+        std::printf("today's note, %zu bytes, kept in %s: %.400s\n", note.size(),
+                    paths.folder.c_str(), note.c_str());
+    }
     return whole ? 0 : 1;
 }

@@ -213,8 +213,13 @@ void CQuilletDlg::ToggleLockMoving() {
 void CQuilletDlg::ToggleAlwaysTop() {
     m_settings.bAlwaysTop = !m_settings.bAlwaysTop;
     m_menu.Check(EMenu::Flags, ID_ALWAYS_TOP, m_settings.bAlwaysTop);
-    ::SetWindowPos(m_hWnd, m_settings.bAlwaysTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-                   SWP_NOMOVE | SWP_NOSIZE);
+    // A window already in its band stays where it is: under Wine every change of the stacking
+    // order costs a round trip to the X server, a start included.
+    const bool topmost = (::GetWindowLongA(m_hWnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    if (topmost != m_settings.bAlwaysTop) {
+        ::SetWindowPos(m_hWnd, m_settings.bAlwaysTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                       SWP_NOMOVE | SWP_NOSIZE);
+    }
 }
 
 void CQuilletDlg::ToggleMondayFirst() {

@@ -52,12 +52,6 @@ BOOL CQuilletDlg::OnInitDialog() {
     m_layout = ComputeLayout(GetClientRect(), m_noteArea.NotesHomeRect());
     m_noteArea.PlaceSearchBox();
 
-    m_toolTip.Create(m_hWnd, 0);
-    m_toolTip.AddTool(m_hWnd, "Menu Button", m_layout.rcMenuButton, 1);
-    m_toolTip.AddTool(m_hWnd, "Dynamic room (Selected day)", m_layout.rcTabDynamic, 2);
-    m_toolTip.AddTool(m_hWnd, "Static room (Every day)", m_layout.rcTabStatic, 3);
-    m_toolTip.AddTool(m_hWnd, "Search notes", m_layout.rcTabSearch, 4);
-
     if (!LoadAtStartup()) {
         ::RemovePropA(m_hWnd, kMainWindowProperty);
         EndDialog(IDCANCEL);
@@ -68,20 +62,29 @@ BOOL CQuilletDlg::OnInitDialog() {
 
     m_timeShown = CurrentTime();
     ::SetTimer(m_hWnd, kClockTimerId, 100, nullptr);
-    m_tray.Add(m_hWnd, m_hIcon, m_bFirstRun);
+    m_bShowPending = true;
     m_noteArea.MarkNotedDays();
     m_painter.CreateTabFonts();
     m_noteArea.FocusNotes();
     // What the window applied (a position brought onto the desktop, a Search room opened as the
     // day's room) is no change of the user's to save.
     m_policy.TakeSettingsAsSaved(m_settings, WindowPlace());
-    m_folderWatch.Start(SDataPaths::In(AppDataFolder()).folder, m_hWnd, kDataFolderChangedMessage);
     // Showing the window places it above its hidden owner, which some systems take as leaving
     // the topmost band; a stored "Always top" is placed again once the window shows.
     if (m_settings.bAlwaysTop) {
         ::PostMessageA(m_hWnd, kReapplyTopmostMessage, 0, 0);
     }
     return FALSE;
+}
+
+void CQuilletDlg::FinishShowing() {
+    m_toolTip.Create(m_hWnd, 0);
+    m_toolTip.AddTool(m_hWnd, "Menu Button", m_layout.rcMenuButton, 1);
+    m_toolTip.AddTool(m_hWnd, "Dynamic room (Selected day)", m_layout.rcTabDynamic, 2);
+    m_toolTip.AddTool(m_hWnd, "Static room (Every day)", m_layout.rcTabStatic, 3);
+    m_toolTip.AddTool(m_hWnd, "Search notes", m_layout.rcTabSearch, 4);
+    m_tray.Add(m_hWnd, m_hIcon, m_bFirstRun);
+    m_folderWatch.Start(SDataPaths::In(AppDataFolder()).folder, m_hWnd, kDataFolderChangedMessage);
 }
 
 SWindowPlace CQuilletDlg::WindowPlace() const {
@@ -122,6 +125,10 @@ SSaveReport CQuilletDlg::SaveFiles(bool withBackups, unsigned busyWaitMs) {
         rooms.AdoptNotes(std::move(report.merged));
     }
     ::KillTimer(m_hWnd, kAutoSaveTimerId);
+    if (report.saved && report.notesChanged && m_policy.NotesUnsaved(rooms.Notes())) {
+        // Another program kept writing while the save went on: what it brought waits.
+        ::SetTimer(m_hWnd, kAutoSaveTimerId, kAutoSaveDelayMs, nullptr);
+    }
     if (!report.saved) {
         // Tried again later; the user hears of it once.
         ::SetTimer(m_hWnd, kAutoSaveTimerId, m_policy.RetryDelayMs(), nullptr);
@@ -159,7 +166,7 @@ void CQuilletDlg::OnDataFolderChanged() {
     case EDiskChange::Reloaded:
         rooms.AdoptNotes(std::move(reloaded));
         break;
-    case EDiskChange::Unsaved:
+    case EDiskChange::Merge:
         SaveFiles(false, kQuickBusyWaitMs);
         break;
     case EDiskChange::TryLater:
@@ -246,6 +253,7 @@ void CQuilletDlg::OnOK() {
 }
 
 void CQuilletDlg::SaveAndClose(bool askOnFailure) {
+    m_bShowPending = false;
     m_tray.Remove();
     if (!askOnFailure) {
         ::ShutdownBlockReasonCreate(m_hWnd, L"Saving your notes");
@@ -325,6 +333,11 @@ bool CQuilletDlg::PreTranslateMessage(MSG* msg) {
 }
 
 bool CQuilletDlg::OnIdle() {
+    if (m_bShowPending) {
+        m_bShowPending = false;
+        FinishShowing();
+        return true;
+    }
     // Backups and the day's history copy wait until the window shows and nothing else waits.
     if (m_policy.FinishStartStep()) {
         return true;

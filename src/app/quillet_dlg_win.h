@@ -54,6 +54,7 @@ protected:
 
 private:
     // Start-up and saving.
+    void FinishShowing();
     SWindowPlace WindowPlace() const;
     // Reads the data files; false when a file stayed busy and the user chose to end.
     bool LoadAtStartup();
@@ -108,6 +109,9 @@ private:
     HICON m_hIcon = nullptr;
     bool m_bFirstRun = false;
     bool m_bFailing = false;
+    // The tooltips, the tray icon and the watch of the data folder wait until the window shows:
+    // under Wine the notification area alone takes tens of milliseconds to answer.
+    bool m_bShowPending = false;
     CMonthCalCtrl m_calendar;
     SSettings m_settings;
     CDiskFileSystem m_files;

@@ -36,7 +36,7 @@ inline bool operator==(const SNotebook& a, const SNotebook& b) {
 // yymmdd of a key: each part is at most two bytes, so the key fits in six.
 class CSortKey {
 public:
-    explicit CSortKey(const std::string& key) {
+    explicit CSortKey(std::string_view key) {
         Append(key, 4);
         Append(key, 2);
         Append(key, 0);
@@ -45,7 +45,7 @@ public:
     int Compare(const CSortKey& other) const { return View().compare(other.View()); }
 
 private:
-    void Append(const std::string& key, size_t from) {
+    void Append(std::string_view key, size_t from) {
         for (size_t i = from; i < from + 2 && i < key.size(); ++i) {
             m_bytes[m_size++] = key[i];
         }

@@ -113,7 +113,7 @@ EReplaceResult PlaceTemp(const std::string& temp, const std::string& path, unsig
 
 EReplaceResult ReplaceFileContents(const std::string& path, const std::string& bytes,
                                    unsigned faults, EFileError* error,
-                                   const std::string& replacedAs) {
+                                   const std::string& replacedAs, SFileStamp* written) {
     EFileError ignored;
     EFileError& why = error != nullptr ? *error : ignored;
     why = platform::TargetAcceptsWrite(path);
@@ -132,6 +132,10 @@ EReplaceResult ReplaceFileContents(const std::string& path, const std::string& b
             RemoveFile(temp);
             return EReplaceResult::Unchanged;
         }
+    }
+    if (written != nullptr) {
+        // Nobody else knows the temporary file: its stamp is the new file's, without a race.
+        *written = FileStampOf(temp);
     }
     const EReplaceResult result = PlaceTemp(temp, path, faults, replacedAs, why);
     if (result == EReplaceResult::Unchanged) {

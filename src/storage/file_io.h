@@ -92,10 +92,12 @@ enum EReplaceFault : unsigned {
 // target is missing: the new bytes then stay there for the next start-up to promote, and no
 // later write touches them. error, when given, says why the result is not Replaced. With
 // replacedAs, the file that stood at the path at the moment of the swap is left there, so a
-// write another program made just before is never lost unseen.
+// write another program made just before is never lost unseen. written, when given, receives the
+// stamp of the new file as it was before the swap made it visible.
 EReplaceResult ReplaceFileContents(const std::string& path, const std::string& bytes,
                                    unsigned faults = 0, EFileError* error = nullptr,
-                                   const std::string& replacedAs = std::string());
+                                   const std::string& replacedAs = std::string(),
+                                   SFileStamp* written = nullptr);
 
 // Whether a replace of path could go ahead now: None, or why not (Busy for a holder that keeps
 // others from writing, Denied for a read-only file or a folder in its place).

@@ -4,9 +4,10 @@
 #include <thread>
 
 EFileError CDiskFileSystem::Replace(const std::string& path, const std::string& bytes,
-                                    const std::string& replacedAs) {
+                                    const std::string& replacedAs, SFileStamp* written) {
     EFileError error = EFileError::None;
-    if (ReplaceFileContents(path, bytes, 0, &error, replacedAs) == EReplaceResult::Replaced) {
+    if (ReplaceFileContents(path, bytes, 0, &error, replacedAs, written) ==
+        EReplaceResult::Replaced) {
         return EFileError::None;
     }
     return error == EFileError::None ? EFileError::Other : error;

@@ -17,9 +17,11 @@ public:
     // Whether a replace of the path could go ahead now.
     virtual EFileError CheckWritable(const std::string& path) = 0;
     // A replace that never leaves a damaged file (see ReplaceFileContents); None once the new
-    // bytes are in place. With replacedAs, what stood at the path at that moment goes there.
+    // bytes are in place. With replacedAs, what stood at the path at that moment goes there;
+    // written, when given, receives the new file's stamp.
     virtual EFileError Replace(const std::string& path, const std::string& bytes,
-                               const std::string& replacedAs = std::string()) = 0;
+                               const std::string& replacedAs = std::string(),
+                               SFileStamp* written = nullptr) = 0;
     // Fails rather than overwrite an existing file.
     virtual EFileError WriteNew(const std::string& path, const std::string& bytes) = 0;
     virtual EFileError Copy(const std::string& from, const std::string& to) = 0;
@@ -45,7 +47,8 @@ public:
     SFileStamp Stamp(const std::string& path) override { return FileStampOf(path); }
     EFileError CheckWritable(const std::string& path) override { return ::CheckWritable(path); }
     EFileError Replace(const std::string& path, const std::string& bytes,
-                       const std::string& replacedAs = std::string()) override;
+                       const std::string& replacedAs = std::string(),
+                       SFileStamp* written = nullptr) override;
     EFileError WriteNew(const std::string& path, const std::string& bytes) override {
         return WriteNewFile(path, bytes);
     }

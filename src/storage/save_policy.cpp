@@ -166,6 +166,8 @@ SStartReport CSavePolicy::Load(SSettings& settings, SNotebook& notes, const SWin
         m_paths.settings, m_paths.settingsBackup,
         [&](const std::string& bytes) { return ParseSettings(bytes, readSettings); },
         start->settings, report.busyPath);
+    // Taken before the read: a change while it reads shows as one at the next look.
+    const SFileStamp notesStamp = m_files.Stamp(m_paths.notes);
     if (report.busyPath.empty()) {
         ReadWithBackup(
             m_paths.notes, m_paths.notesBackup,
@@ -187,7 +189,7 @@ SStartReport CSavePolicy::Load(SSettings& settings, SNotebook& notes, const SWin
         // A backup is the main file as the program would write it.
         RefreshStoredPosition(settings, place.window, place.desktop);
         start->settingsBackup = SerializeSettings(settings);
-        m_settingsHash = HashBytes(SerializeSettings(settings));
+        m_settingsHash = HashBytes(start->settingsBackup);
     } else {
         m_settingsHash = 0;
     }
@@ -214,7 +216,7 @@ SStartReport CSavePolicy::Load(SSettings& settings, SNotebook& notes, const SWin
                 ? start->notesBackup
                 : std::make_shared<const std::string>(SerializeNotes(notes.days, notes.everyDay));
     }
-    m_notesStamp = m_files.Stamp(m_paths.notes);
+    m_notesStamp = notesStamp;
     if (start->notes.source != ESource::Main) {
         m_notesFileHash = 0;
     }
@@ -398,7 +400,8 @@ EFileError CSavePolicy::KeepCopy(const std::string& path, const std::string* byt
 }
 
 EFileError CSavePolicy::WriteDataFile(const std::string& path, const std::string& bytes,
-                                      unsigned busyWaitMs, const std::string& replacedAs) {
+                                      unsigned busyWaitMs, const std::string& replacedAs,
+                                      SFileStamp* written) {
     EFileError error = EFileError::None;
     // A write that cannot go ahead keeps nothing aside: a file that stays unwritable must not
     // fill the folder with copies.
@@ -412,7 +415,7 @@ EFileError CSavePolicy::WriteDataFile(const std::string& path, const std::string
             return error;
         }
     }
-    Patiently(busyWaitMs, error, [&] { return m_files.Replace(path, bytes, replacedAs); });
+    Patiently(busyWaitMs, error, [&] { return m_files.Replace(path, bytes, replacedAs, written); });
     return error;
 }
 
@@ -434,6 +437,7 @@ EFileError CSavePolicy::SaveNotesFile(const SNotebook& mine, unsigned busyWaitMs
     // What the file is believed to hold: what was last read or written, unless it changed since.
     std::shared_ptr<const std::string> believed = m_notesBase;
     uint64_t believedHash = m_notesFileHash;
+    SFileStamp believedStamp = m_notesStamp;
     bool alreadyThere = false;
     if (stamp != m_notesStamp && stamp.exists) {
         // Changed since it was last read or written: what is in it now is merged, never lost.
@@ -447,14 +451,19 @@ EFileError CSavePolicy::SaveNotesFile(const SNotebook& mine, unsigned busyWaitMs
             m_unreadable.insert(path);
         } else if (HashBytes(*theirBytes) != m_notesFileHash) {
             MergeInto(report, mine, theirs, ElsewhereLine(stamp.writeTime));
+            if (m_notesBase) {
+                m_recent.Record(*m_notesBase, *theirBytes);
+            }
             believed = std::move(theirBytes);
             believedHash = HashBytes(*believed);
+            believedStamp = stamp;
             const SNotebook& notes = report.notesChanged ? report.merged : mine;
             alreadyThere = SerializeNotes(notes.days, notes.everyDay) == *believed;
         }
     }
     // A write another program makes between the look above and the replace is what the replace
-    // puts aside: it is merged in turn, and the notes written again.
+    // puts aside: it is merged in turn, and the notes written again. Past a few rounds, or when
+    // the write failed, the merged notes wait in memory for the next save.
     const std::string replaced = path + ".replaced.tmp";
     for (int round = 0;; ++round) {
         const SNotebook& notes = report.notesChanged ? report.merged : mine;
@@ -463,36 +472,47 @@ EFileError CSavePolicy::SaveNotesFile(const SNotebook& mine, unsigned busyWaitMs
             break;
         }
         m_files.Remove(replaced);
-        const EFileError error = WriteDataFile(path, bytes, busyWaitMs, replaced);
+        SFileStamp written;
+        const EFileError error = WriteDataFile(path, bytes, busyWaitMs, replaced, &written);
+        // What the replace put aside is read only when it is not the file believed there.
+        const SFileStamp replacedStamp = m_files.Stamp(replaced);
+        std::string slipped;
+        const bool sawReplaced = replacedStamp.exists && replacedStamp != believedStamp &&
+                                 m_files.Read(replaced, slipped, kReadLimit) == EFileError::None;
+        m_files.Remove(replaced);
+        // The texts these notes were made from count as older ones from now on: a program that
+        // read them before the write and writes after it brings nothing new with them.
+        if (error == EFileError::None && believed) {
+            m_recent.Record(*believed, bytes);
+        }
+        bool changed = false;
+        if (sawReplaced && HashBytes(slipped) != believedHash) {
+            // Another program wrote over what was believed to be there.
+            SNotebook theirs;
+            if (ParseNotes(slipped, theirs)) {
+                SNotebook base;
+                if (believed) {
+                    ParseNotes(*believed, base);
+                }
+                changed = MergeInto(report, notes, theirs, ElsewhereLine(m_clock.Now()), &base);
+            } else {
+                std::string keptAs;
+                KeepBytesAside(path, slipped, keptAs);
+            }
+        }
         if (error != EFileError::None) {
             return error;
         }
-        std::string slipped;
-        const bool sawReplaced = m_files.Read(replaced, slipped, kReadLimit) == EFileError::None;
-        m_files.Remove(replaced);
-        SNotebook theirs;
-        if (!sawReplaced || HashBytes(slipped) == believedHash || round == 3) {
-            break;
-        }
-        if (!ParseNotes(slipped, theirs)) {
-            std::string keptAs;
-            KeepBytesAside(path, slipped, keptAs);
-            break;
-        }
-        SNotebook base;
-        if (believed) {
-            ParseNotes(*believed, base);
-        }
-        const bool changed = MergeInto(report, notes, theirs, ElsewhereLine(m_clock.Now()), &base);
         believed = std::make_shared<const std::string>(bytes);
         believedHash = HashBytes(bytes);
-        if (!changed) {
+        believedStamp = written;
+        if (!changed || round == 3) {
             break;
         }
     }
-    m_notesStamp = m_files.Stamp(path);
-    m_notesFileHash = HashBytes(bytes);
-    m_notesBase = std::make_shared<const std::string>(bytes);
+    m_notesStamp = believedStamp;
+    m_notesFileHash = believedHash;
+    m_notesBase = believed;
     m_nUnloadableLooks = 0;
     return EFileError::None;
 }
@@ -503,7 +523,8 @@ bool CSavePolicy::MergeInto(SSaveReport& report, const SNotebook& mine, const SN
     if (base == nullptr && m_notesBase) {
         ParseNotes(*m_notesBase, fromBase);
     }
-    SNotebook merged = MergeNotebooks(base != nullptr ? *base : fromBase, mine, theirs, line);
+    SNotebook merged =
+        MergeNotebooks(base != nullptr ? *base : fromBase, mine, theirs, line, &m_recent);
     if (merged == mine) {
         return false;
     }
@@ -610,28 +631,43 @@ EDiskChange CSavePolicy::CheckNotesOnDisk(const SNotebook& notes, SNotebook& rel
         return EDiskChange::None; // unchanged, or gone: the next save writes it again
     }
     if (NotesUnsaved(notes)) {
-        return EDiskChange::Unsaved;
+        return EDiskChange::Merge;
     }
     std::string bytes;
     const EFileError error = m_files.Read(m_paths.notes, bytes, kReadLimit);
+    if (error == EFileError::Busy) {
+        return EDiskChange::TryLater;
+    }
     SNotebook theirs;
-    if (error == EFileError::Busy || (error == EFileError::None && !ParseNotes(bytes, theirs) &&
-                                      ++m_nUnloadableLooks < kUnloadableLooks)) {
+    const bool loads = error == EFileError::None && ParseNotes(bytes, theirs);
+    if (!loads && error == EFileError::None && ++m_nUnloadableLooks < kUnloadableLooks) {
         return EDiskChange::TryLater;
     }
     m_nUnloadableLooks = 0;
-    m_notesStamp = stamp;
-    if (error != EFileError::None || !ParseNotes(bytes, theirs)) {
+    if (!loads) {
+        m_notesStamp = stamp;
         m_unreadable.insert(m_paths.notes); // kept aside at the next save
         return EDiskChange::None;
     }
     const uint64_t hash = HashBytes(bytes);
     if (hash == m_notesFileHash) {
+        m_notesStamp = stamp;
         return EDiskChange::None;
     }
-    m_notesFileHash = hash;
     SortDays(theirs.days, true);
-    m_notesBase = std::make_shared<const std::string>(SerializeNotes(theirs.days, theirs.everyDay));
+    // A copy written over a newer file brings back older texts: the notes here stay, and the
+    // save that merges gives the file its notes back.
+    if (!(MergeNotebooks(notes, notes, theirs, std::string(), &m_recent) == theirs)) {
+        return EDiskChange::Merge;
+    }
+    auto canonical =
+        std::make_shared<const std::string>(SerializeNotes(theirs.days, theirs.everyDay));
+    if (m_notesBase) {
+        m_recent.Record(*m_notesBase, *canonical);
+    }
+    m_notesBase = std::move(canonical);
+    m_notesFileHash = hash;
+    m_notesStamp = stamp;
     reloaded = std::move(theirs);
     return EDiskChange::Reloaded;
 }

@@ -2,6 +2,7 @@
 
 #include "base/day_note.h"
 #include "storage/file_system.h"
+#include "storage/notes_merge.h"
 #include "storage/settings.h"
 #include "storage/storage.h"
 
@@ -47,7 +48,8 @@ struct SSaveReport {
 enum class EDiskChange {
     None,     // nothing to do
     Reloaded, // the notes are those of the file now: show them
-    Unsaved,  // the file changed while notes wait to be saved: save now, which merges
+    Merge,    // the file changed while notes wait to be saved, or it lost notes of the
+              // program's: save now, which merges
     TryLater, // the file is held, or half written: look again in a moment
 };
 
@@ -112,7 +114,8 @@ private:
     // (or that of an earlier copy of the same bytes); empty when there was nothing to keep.
     EFileError KeepAside(const std::string& path, std::string& keptAs);
     EFileError WriteDataFile(const std::string& path, const std::string& bytes, unsigned busyWaitMs,
-                             const std::string& replacedAs = std::string());
+                             const std::string& replacedAs = std::string(),
+                             SFileStamp* written = nullptr);
     // Merges theirs into mine (base: what the file was last read or written with, unless given);
     // a result that differs from mine goes into the report. True when it differs.
     bool MergeInto(SSaveReport& report, const SNotebook& mine, const SNotebook& theirs,
@@ -147,6 +150,7 @@ private:
     std::shared_ptr<const std::string> m_notesBase;
     SFileStamp m_notesStamp;
     uint64_t m_notesFileHash = 0;
+    CRecentDays m_recent;
     int m_nUnloadableLooks = 0;
 
     std::unique_ptr<SPendingStart> m_start;

@@ -205,10 +205,11 @@ TEST_F(StartupLoading, LeftoverTemporaryFilesGiveWayToGoodFilesAndFillMissingOne
     }
     ASSERT_TRUE(Launch());
     EXPECT_EQ(m_app.NotesText(), "Stored note");
-    ASSERT_TRUE(m_app.Drain());
-    EXPECT_EQ(FolderEntries(m_paths.folder),
-              (std::vector<std::string>{"history", "prevInfo.dat", "prevNotes.dat", "qlt_info.dat",
-                                        "qlt_notes.dat"}));
+    // The backups and the history copy follow once the window shows.
+    const std::vector<std::string> settled{"history", "prevInfo.dat", "prevNotes.dat",
+                                           "qlt_info.dat", "qlt_notes.dat"};
+    EXPECT_TRUE(WaitUntil([&] { return FolderEntries(m_paths.folder) == settled; }))
+        << ::testing::PrintToString(FolderEntries(m_paths.folder));
 }
 
 TEST_F(StartupLoading, UnreadableNotesAreKeptAsideAndTheUserIsToldWhere) {

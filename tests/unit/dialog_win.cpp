@@ -11,11 +11,14 @@ namespace {
 
 constexpr UINT kThrowMessage = WM_APP + 7;
 
-// A dialog whose handler throws; it records the error and ends itself.
+enum class EThrowIn { Handler, Idle, PreTranslate };
+
+// A dialog that throws from a handler or from the loop's own calls; it records the error and
+// ends itself.
 class CThrowingDialog : public CDialog {
 public:
-    explicit CThrowingDialog(const DLGTEMPLATE* dialogTemplate)
-        : CDialog(dialogTemplate, nullptr) {}
+    CThrowingDialog(const DLGTEMPLATE* dialogTemplate, EThrowIn where)
+        : CDialog(dialogTemplate, nullptr), m_where(where) {}
     int m_errors = 0;
 
 protected:
@@ -24,23 +27,56 @@ protected:
         return TRUE;
     }
     bool OnMessage(UINT msg, WPARAM, LPARAM, LRESULT&) override {
-        if (msg == kThrowMessage) {
+        if (msg == kThrowMessage && m_where == EThrowIn::Handler) {
             throw std::runtime_error("a handler failed");
         }
         return false;
+    }
+    bool OnIdle() override {
+        if (m_where == EThrowIn::Idle) {
+            throw std::runtime_error("idle work failed");
+        }
+        return false;
+    }
+    bool PreTranslateMessage(MSG* msg) override {
+        if (msg->message == kThrowMessage && m_where == EThrowIn::PreTranslate) {
+            throw std::runtime_error("a key filter failed");
+        }
+        return CDialog::PreTranslateMessage(msg);
     }
     bool OnUnexpectedError() override {
         ++m_errors;
         EndDialog(42);
         return true;
     }
+
+private:
+    EThrowIn m_where;
+};
+
+// A visible dialog that ends while it starts, as the main window does when the user cancels.
+class CEndingDialog : public CDialog {
+public:
+    explicit CEndingDialog(const DLGTEMPLATE* dialogTemplate) : CDialog(dialogTemplate, nullptr) {}
+    bool m_shown = false;
+
+protected:
+    BOOL OnInitDialog() override {
+        EndDialog(IDCANCEL);
+        return FALSE;
+    }
+    bool OnMessage(UINT msg, WPARAM, LPARAM lParam, LRESULT&) override {
+        m_shown = m_shown || (msg == WM_WINDOWPOSCHANGED &&
+                              (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW));
+        return false;
+    }
 };
 
 // An empty popup dialog template.
-std::vector<WORD> EmptyTemplate() {
+std::vector<WORD> EmptyTemplate(DWORD style = WS_POPUP) {
     std::vector<WORD> words(sizeof(DLGTEMPLATE) / sizeof(WORD) + 3, 0);
     auto* t = reinterpret_cast<DLGTEMPLATE*>(words.data());
-    t->style = WS_POPUP;
+    t->style = style;
     t->cx = 40;
     t->cy = 20;
     return words;
@@ -48,9 +84,19 @@ std::vector<WORD> EmptyTemplate() {
 
 } // namespace
 
-TEST(DialogFramework, AnErrorInAHandlerReachesTheDialogInsteadOfEndingTheProcess) {
+TEST(DialogFramework, AnErrorInAHandlerOrTheLoopReachesTheDialogInsteadOfEndingTheProcess) {
     const std::vector<WORD> words = EmptyTemplate();
-    CThrowingDialog dialog(reinterpret_cast<const DLGTEMPLATE*>(words.data()));
-    EXPECT_EQ(dialog.DoModal(), 42);
-    EXPECT_EQ(dialog.m_errors, 1);
+    for (EThrowIn where : {EThrowIn::Handler, EThrowIn::Idle, EThrowIn::PreTranslate}) {
+        SCOPED_TRACE(static_cast<int>(where));
+        CThrowingDialog dialog(reinterpret_cast<const DLGTEMPLATE*>(words.data()), where);
+        EXPECT_EQ(dialog.DoModal(), 42);
+        EXPECT_EQ(dialog.m_errors, 1);
+    }
+}
+
+TEST(DialogFramework, ADialogThatEndsWhileItStartsNeverShows) {
+    const std::vector<WORD> words = EmptyTemplate(WS_POPUP | WS_VISIBLE);
+    CEndingDialog dialog(reinterpret_cast<const DLGTEMPLATE*>(words.data()));
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+    EXPECT_FALSE(dialog.m_shown);
 }

@@ -43,6 +43,7 @@ public:
     std::vector<std::string> Names(const std::string& folder) { return List(folder); }
 
     std::function<void()> beforeReplace;
+    std::string beforeReplacing;
     bool diskFull = false;
     std::set<std::string> denied;
     int writes = 0;
@@ -83,10 +84,13 @@ public:
         return m_folders.count(FolderOf(path)) != 0 ? EFileError::None : EFileError::NoFolder;
     }
     EFileError Replace(const std::string& path, const std::string& bytes,
-                       const std::string& replacedAs = std::string()) override {
-        if (beforeReplace) {
-            // Another program's write that lands between a check and the replace.
-            std::exchange(beforeReplace, nullptr)();
+                       const std::string& replacedAs = std::string(),
+                       SFileStamp* written = nullptr) override {
+        if (beforeReplace && path == beforeReplacing) {
+            // Another program's write that lands between a check and the replace; it may set
+            // itself again.
+            const std::function<void()> write = std::exchange(beforeReplace, nullptr);
+            write();
         }
         const EFileError error = CheckWritable(path);
         if (error != EFileError::None) {
@@ -100,6 +104,9 @@ public:
             m_files[replacedAs] = m_files[path];
         }
         Put(path, bytes);
+        if (written != nullptr) {
+            *written = Stamp(path);
+        }
         return EFileError::None;
     }
     EFileError WriteNew(const std::string& path, const std::string& bytes) override {

@@ -286,6 +286,24 @@ TEST_F(NotesDiskTest, EachFailingStepOfASaveLeavesTheOldFileOrTheNewBytes) {
     }
 }
 
+// One writer per data folder: a second holder, in this process or another, is refused until the
+// first ends, and the lock file goes with its holder.
+TEST_F(NotesDiskTest, AFolderLockHasOneHolderAndGoesWithIt) {
+    const std::string path = PathOf("Quillet.lock");
+    {
+        CFolderLock first;
+        ASSERT_EQ(first.Acquire(path), CFolderLock::EResult::Held);
+        CFolderLock second;
+        EXPECT_EQ(second.Acquire(path), CFolderLock::EResult::HeldElsewhere);
+        EXPECT_FALSE(FileIsMissing(path));
+    }
+    EXPECT_TRUE(FileIsMissing(path));
+    CFolderLock again;
+    EXPECT_EQ(again.Acquire(path), CFolderLock::EResult::Held);
+    EXPECT_EQ(CFolderLock().Acquire(PathOf("no/such/folder/Quillet.lock")),
+              CFolderLock::EResult::Unavailable);
+}
+
 // Backup agents and indexers read the files while the program runs: they neither fail its reads
 // nor block its saves.
 TEST_F(NotesDiskTest, ReadersThatShareTheFileNeitherFailNorBlockASave) {

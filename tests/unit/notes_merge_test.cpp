@@ -1,5 +1,7 @@
 #include "storage/notes_merge.h"
 
+#include "storage/notes_file.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -24,6 +26,8 @@ TEST(NotesMerge, EachDayTakesTheSideThatChangedItAndKeepsBothWhenBothDid) {
         {"deleted by theirs", "a", "a", "", ""},
         {"deleted by mine, changed by theirs", "a", "", "a, theirs", "a, theirs"},
         {"changed by mine, deleted by theirs", "a", "a, mine", "", "a, mine"},
+        {"theirs went on from mine", "a", "a, mine", "a, mine and more", "a, mine and more"},
+        {"mine went on from an older copy", "a, b", "a, c", "a", "a, c"},
     };
     for (const SCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -52,6 +56,22 @@ TEST(NotesMerge, TheResultHoldsEachDayOnceInDateOrder) {
         (DayArray{{"311225", "mine"}, {"010126", "one"}, {"020126", "two"}, {"150126", "theirs"}}));
     EXPECT_EQ(ElsewhereLine(LocalMidnight(2026, 12, 7) + 13 * 3600 + 5 * 60 + 59),
               "----- also saved elsewhere, 07.12.2026 13:05 -----");
+}
+
+// A program that read the file before a save and wrote its copy after it brings back older texts
+// and drops newer days: none of that is a change of its own.
+TEST(NotesMerge, ACopyWrittenOverANewerFileTakesNothingBack) {
+    const SNotebook read{{{"011226", "one"}}, "every"};
+    const SNotebook saved{{{"011226", "one, more"}, {"021226", "two"}}, "every, more"};
+    CRecentDays recent;
+    recent.Record(SerializeNotes(read.days, read.everyDay),
+                  SerializeNotes(saved.days, saved.everyDay));
+    const SNotebook stale{{{"011226", "one"}, {"031226", "three"}}, "every"};
+    const SNotebook merged = MergeNotebooks(saved, saved, stale, "--", &recent);
+    EXPECT_EQ(merged, (SNotebook{{{"011226", "one, more"}, {"021226", "two"}, {"031226", "three"}},
+                                 "every, more"}));
+    EXPECT_EQ(MergeNotebooks(saved, saved, stale, "--").days.size(), 2u)
+        << "read as changes, the stale copy deletes a day";
 }
 
 } // namespace

@@ -36,6 +36,17 @@ protected:
         files.Put(paths.notes, SerializeNotes({{"011226", "first"}}, "every"));
     }
     std::vector<std::string> Names() { return files.Names(paths.folder); }
+    static std::string GetDayNoteIn(const std::string& bytes, const std::string& key) {
+        SNotebook read;
+        CMemoryReader reader(bytes);
+        ReadNotes(read.days, read.everyDay, reader);
+        for (const SDay& day : read.days) {
+            if (day.strDate == key) {
+                return day.strNote;
+            }
+        }
+        return std::string();
+    }
 
     SDataPaths paths = SDataPaths::In("/data", '/');
     CFakeClock clock;
@@ -229,6 +240,7 @@ TEST_F(StorageTest, NotesSavedElsewhereAreMergedIntoTheSaveNeverOverwritten) {
 
     // A save that lands between the look at the file and the replace is merged all the same.
     const SNotebook before = notes;
+    files.beforeReplacing = paths.notes;
     files.beforeReplace = [&] {
         SaveElsewhere({merged.days[0], {"041226", "four, theirs"}, before.days[1]},
                       "every, theirs");
@@ -241,6 +253,33 @@ TEST_F(StorageTest, NotesSavedElsewhereAreMergedIntoTheSaveNeverOverwritten) {
         (DayArray{merged.days[0], {"031226", "three, edited again"}, {"041226", "four, theirs"}}));
     EXPECT_EQ(files.Get(paths.notes), SerializeNotes(slipped.merged.days, slipped.merged.everyDay));
     EXPECT_EQ(Names(), (std::vector<std::string>{"qlt_info.dat", "qlt_notes.dat"}));
+
+    // One that writes again at every replace: what the save could not write back waits.
+    notes = slipped.merged;
+    int written = 0;
+    std::function<void()> keepWriting = [&] {
+        DayArray days = notes.days;
+        for (int i = 0; i <= written; ++i) {
+            days.push_back({"1" + std::to_string(i) + "0127", "theirs " + std::to_string(i)});
+        }
+        SaveElsewhere(days, notes.everyDay);
+        if (++written < 6) {
+            files.beforeReplace = keepWriting;
+        }
+    };
+    files.beforeReplace = keepWriting;
+    SSaveReport busy = SaveMain();
+    ASSERT_TRUE(busy.saved);
+    ASSERT_TRUE(busy.notesChanged);
+    notes = busy.merged;
+    EXPECT_TRUE(policy.NotesUnsaved(notes)) << "more than a save writes back at once";
+    while (policy.NotesUnsaved(notes)) {
+        busy = SaveMain();
+        if (busy.notesChanged) {
+            notes = busy.merged;
+        }
+    }
+    EXPECT_EQ(GetDayNoteIn(files.Get(paths.notes), "150127"), "theirs 5");
 }
 
 TEST_F(StorageTest, AChangedNotesFileIsLoadedWhenNothingWaitsToBeSaved) {
@@ -260,7 +299,20 @@ TEST_F(StorageTest, AChangedNotesFileIsLoadedWhenNothingWaitsToBeSaved) {
 
     notes.days[0].strNote = "one, typed";
     SaveElsewhere({{"011226", "one"}}, "every, theirs");
-    EXPECT_EQ(policy.CheckNotesOnDisk(notes, reloaded), EDiskChange::Unsaved);
+    EXPECT_EQ(policy.CheckNotesOnDisk(notes, reloaded), EDiskChange::Merge);
+    ASSERT_TRUE(SaveMain().notesChanged);
+    notes = {{{"011226", "one, typed"}, {"021226", "two"}}, "every, theirs"};
+    EXPECT_EQ(files.Get(paths.notes), SerializeNotes(notes.days, notes.everyDay));
+
+    // A program that read the file before that save writes its copy after it: what it drops
+    // comes back, what it adds stays.
+    SaveElsewhere({{"011226", "one"}, {"021226", "two"}, {"031226", "three"}}, "every");
+    ASSERT_EQ(policy.CheckNotesOnDisk(notes, reloaded), EDiskChange::Merge);
+    const SSaveReport report = SaveMain();
+    ASSERT_TRUE(report.notesChanged);
+    EXPECT_EQ(report.merged,
+              (SNotebook{{{"011226", "one, typed"}, {"021226", "two"}, {"031226", "three"}},
+                         "every, theirs"}));
 }
 
 TEST_F(StorageTest, NotesGoToARecoveryFileElsewhereWhenTheDataFolderTakesNothing) {
