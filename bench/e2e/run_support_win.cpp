@@ -91,4 +91,16 @@ bool SeedNotebook(const std::string& notes) {
            e2e::WriteBytes(paths.notes, notes);
 }
 
+bool StartOnNotebook(e2e::CQuilletApp& app, const std::string& notes) {
+    if (!SeedNotebook(notes)) {
+        std::fprintf(stderr, "cannot write the notebook\n");
+        return false;
+    }
+    if (!app.Start(ExeNextToThis("Quillet.exe")) || !app.Drain()) {
+        std::fprintf(stderr, "Quillet did not start\n");
+        return false;
+    }
+    return true;
+}
+
 } // namespace bench

@@ -34,5 +34,7 @@ void EndGracefully(e2e::CQuilletApp& app, bool quillet);
 
 // The storage folder with the notebook and default settings, as a long-time user has it.
 bool SeedNotebook(const std::string& notes);
+// Quillet started on such a folder, with what failed said on stderr.
+bool StartOnNotebook(e2e::CQuilletApp& app, const std::string& notes);
 
 } // namespace bench

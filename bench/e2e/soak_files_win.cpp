@@ -137,13 +137,8 @@ int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::atoi(argv[1]) : 1000;
     const SDataPaths paths = e2e::QuilletPaths();
     const std::string today = e2e::KeyOf(e2e::Today());
-    if (!bench::SeedNotebook(SerializeNotes({{today, "Typed here:"}}, "Every day"))) {
-        std::fprintf(stderr, "cannot write the notebook\n");
-        return 1;
-    }
     CQuilletApp app;
-    if (!app.Start(bench::ExeNextToThis("Quillet.exe")) || !app.Drain()) {
-        std::fprintf(stderr, "Quillet did not start\n");
+    if (!bench::StartOnNotebook(app, SerializeNotes({{today, "Typed here:"}}, "Every day"))) {
         return 1;
     }
     std::printf("Quillet.exe under Wine and another program writing %s, %d rounds each.\n",

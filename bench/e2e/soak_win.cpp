@@ -92,13 +92,8 @@ int main(int argc, char** argv) {
             days.push_back(day);
         }
     }
-    if (!bench::SeedNotebook(SerializeNotes(days, corpus.everyDay))) {
-        std::fprintf(stderr, "cannot write the notebook\n");
-        return 1;
-    }
     CQuilletApp app;
-    if (!app.Start(bench::ExeNextToThis("Quillet.exe")) || !app.Drain()) {
-        std::fprintf(stderr, "Quillet did not start\n");
+    if (!bench::StartOnNotebook(app, SerializeNotes(days, corpus.everyDay))) {
         return 1;
     }
     const e2e::SDate first = e2e::OtherDayThisMonth();

@@ -33,6 +33,8 @@ void CNoteArea::Attach(HWND dialog, const SLayout& layout) {
     m_layout = &layout;
     m_editNotes.Attach(::GetDlgItem(dialog, IDC_NOTES));
     m_editSearch.Attach(::GetDlgItem(dialog, IDC_SEARCH));
+    // The box's default limit stops typing at 32 KB, far below what a note may hold.
+    m_editNotes.SendMessage(EM_SETLIMITTEXT, 0);
     m_nTypingLimit = m_editNotes.SendMessage(EM_GETLIMITTEXT);
 }
 
