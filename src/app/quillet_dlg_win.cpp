@@ -52,6 +52,12 @@ BOOL CQuilletDlg::OnInitDialog() {
     m_layout = ComputeLayout(GetClientRect(), m_noteArea.NotesHomeRect());
     m_noteArea.PlaceSearchBox();
 
+    m_toolTip.Create(m_hWnd, 0);
+    m_toolTip.AddTool(m_hWnd, "Menu Button", m_layout.rcMenuButton, 1);
+    m_toolTip.AddTool(m_hWnd, "Dynamic room (Selected day)", m_layout.rcTabDynamic, 2);
+    m_toolTip.AddTool(m_hWnd, "Static room (Every day)", m_layout.rcTabStatic, 3);
+    m_toolTip.AddTool(m_hWnd, "Search notes", m_layout.rcTabSearch, 4);
+
     if (!LoadAtStartup()) {
         ::RemovePropA(m_hWnd, kMainWindowProperty);
         EndDialog(IDCANCEL);
@@ -62,29 +68,28 @@ BOOL CQuilletDlg::OnInitDialog() {
 
     m_timeShown = CurrentTime();
     ::SetTimer(m_hWnd, kClockTimerId, 100, nullptr);
-    m_bShowPending = true;
+    // The window answers first; what is left of the start follows a moment after it shows.
+    ::SetTimer(m_hWnd, kShownTimerId, kShownDelayMs, nullptr);
     m_noteArea.MarkNotedDays();
     m_painter.CreateTabFonts();
     m_noteArea.FocusNotes();
     // What the window applied (a position brought onto the desktop, a Search room opened as the
     // day's room) is no change of the user's to save.
     m_policy.TakeSettingsAsSaved(m_settings, WindowPlace());
-    // Showing the window places it above its hidden owner, which some systems take as leaving
-    // the topmost band; a stored "Always top" is placed again once the window shows.
-    if (m_settings.bAlwaysTop) {
-        ::PostMessageA(m_hWnd, kReapplyTopmostMessage, 0, 0);
-    }
     return FALSE;
 }
 
 void CQuilletDlg::FinishShowing() {
-    m_toolTip.Create(m_hWnd, 0);
-    m_toolTip.AddTool(m_hWnd, "Menu Button", m_layout.rcMenuButton, 1);
-    m_toolTip.AddTool(m_hWnd, "Dynamic room (Selected day)", m_layout.rcTabDynamic, 2);
-    m_toolTip.AddTool(m_hWnd, "Static room (Every day)", m_layout.rcTabStatic, 3);
-    m_toolTip.AddTool(m_hWnd, "Search notes", m_layout.rcTabSearch, 4);
     m_tray.Add(m_hWnd, m_hIcon, m_bFirstRun);
+    // Showing the window places it above its hidden owner, which some systems take as leaving
+    // the topmost band, and so may a new icon in the notification area: a stored "Always top"
+    // is placed again now.
+    if (m_settings.bAlwaysTop) {
+        ::SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    }
     m_folderWatch.Start(SDataPaths::In(AppDataFolder()).folder, m_hWnd, kDataFolderChangedMessage);
+    // What changed before the watch began is looked at once.
+    ::SetTimer(m_hWnd, kDataFolderTimerId, 500, nullptr);
 }
 
 SWindowPlace CQuilletDlg::WindowPlace() const {
@@ -253,7 +258,7 @@ void CQuilletDlg::OnOK() {
 }
 
 void CQuilletDlg::SaveAndClose(bool askOnFailure) {
-    m_bShowPending = false;
+    ::KillTimer(m_hWnd, kShownTimerId);
     m_tray.Remove();
     if (!askOnFailure) {
         ::ShutdownBlockReasonCreate(m_hWnd, L"Saving your notes");
@@ -333,13 +338,8 @@ bool CQuilletDlg::PreTranslateMessage(MSG* msg) {
 }
 
 bool CQuilletDlg::OnIdle() {
-    if (m_bShowPending) {
-        m_bShowPending = false;
-        FinishShowing();
-        return true;
-    }
-    // Backups and the day's history copy wait until the window shows and nothing else waits.
-    if (m_policy.FinishStartStep()) {
+    // Backups and the day's history copy, a step at a time while nothing else waits.
+    if (m_bShown && m_policy.FinishStartStep()) {
         return true;
     }
     const std::string notice = m_policy.TakeStartNotice();
@@ -386,6 +386,10 @@ bool CQuilletDlg::OnTimer(UINT_PTR id) {
         AutoSave();
     } else if (id == kDataFolderTimerId) {
         OnDataFolderChanged();
+    } else if (id == kShownTimerId) {
+        ::KillTimer(m_hWnd, kShownTimerId);
+        FinishShowing();
+        m_bShown = true;
     }
     return false;
 }
@@ -514,12 +518,6 @@ bool CQuilletDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& res
     }
     if (msg == CTrayIcon::TaskbarCreatedMessage()) {
         m_tray.OnTaskbarCreated();
-        return true;
-    }
-    if (msg == kReapplyTopmostMessage) {
-        if (m_settings.bAlwaysTop) {
-            ::SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-        }
         return true;
     }
     return false;

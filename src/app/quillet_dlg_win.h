@@ -109,9 +109,10 @@ private:
     HICON m_hIcon = nullptr;
     bool m_bFirstRun = false;
     bool m_bFailing = false;
-    // The tooltips, the tray icon and the watch of the data folder wait until the window shows:
-    // under Wine the notification area alone takes tens of milliseconds to answer.
-    bool m_bShowPending = false;
+    // The tray icon, the watch of the data folder, the backups and the history copy wait until
+    // the window has shown and answers: under Wine the notification area alone takes tens of
+    // milliseconds to answer, and the backups of a large notebook more.
+    bool m_bShown = false;
     CMonthCalCtrl m_calendar;
     SSettings m_settings;
     CDiskFileSystem m_files;

@@ -72,18 +72,19 @@ constexpr unsigned kTrayIconId = 118;
 // objects, 1 for menus, 2 for windows.
 constexpr const char* kLiveHandlesMessageName = "Quillet.LiveHandles";
 
-// A message the main window posts itself: place the window in the topmost band once it shows.
-constexpr unsigned kReapplyTopmostMessage = 0x8000 + 1; // WM_APP + 1
-
 // A message the folder watch posts: files in the data folder changed.
 constexpr unsigned kDataFolderChangedMessage = 0x8000 + 2; // WM_APP + 2
 
 // Timers: the main window's clock, the tray icon's retry, the save after typing stops (and its
-// retries), the look at the data folder once its changes settle, and a link's hover poll.
+// retries), the look at the data folder once its changes settle, the rest of the start, and a
+// link's hover poll.
 constexpr unsigned kClockTimerId = 1;
 constexpr unsigned kTrayRetryTimerId = 2;
 constexpr unsigned kAutoSaveTimerId = 3;
 constexpr unsigned kDataFolderTimerId = 4;
+// What is left of the start once the window shows.
+constexpr unsigned kShownTimerId = 5;
+constexpr unsigned kShownDelayMs = 100;
 constexpr unsigned kLinkHoverTimerId = 11;
 
 #endif
