@@ -676,6 +676,11 @@ std::string CSavePolicy::WriteRecovery(const SNotebook& notes, const std::string
     const std::string name =
         "qlt_notes.recovered-" + FormatTime(m_clock.Now(), "%Y%m%d-%H%M%S") + ".dat";
     const std::string bytes = SerializeNotes(notes.days, notes.everyDay);
+    // The same notes kept once: the end of a session asks, then ends.
+    if (!m_recovered.empty() && HashBytes(bytes) == m_recoveredHash &&
+        m_files.Stamp(m_recovered).exists) {
+        return m_recovered;
+    }
     for (const std::string& folder : {m_paths.folder, otherFolder}) {
         if (folder.empty() || !m_files.MakeFolder(folder)) {
             continue;
@@ -685,6 +690,8 @@ std::string CSavePolicy::WriteRecovery(const SNotebook& notes, const std::string
             path = folder + name.substr(0, name.size() - 4) + "-" + std::to_string(n) + ".dat";
         }
         if (m_files.WriteNew(path, bytes) == EFileError::None) {
+            m_recovered = path;
+            m_recoveredHash = HashBytes(bytes);
             return path;
         }
     }

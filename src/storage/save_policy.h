@@ -154,5 +154,8 @@ private:
     int m_nUnloadableLooks = 0;
 
     std::unique_ptr<SPendingStart> m_start;
+    // The last recovery file and what it holds.
+    std::string m_recovered;
+    uint64_t m_recoveredHash = 0;
     int m_nFailures = 0;
 };

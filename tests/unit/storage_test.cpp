@@ -317,8 +317,10 @@ TEST_F(StorageTest, AChangedNotesFileIsLoadedWhenNothingWaitsToBeSaved) {
 
 TEST_F(StorageTest, NotesGoToARecoveryFileElsewhereWhenTheDataFolderTakesNothing) {
     Load();
-    EXPECT_EQ(policy.WriteRecovery(notes, "/local/Quillet/"),
-              paths.folder + "qlt_notes.recovered-" + kStamp + ".dat");
+    const std::string first = paths.folder + "qlt_notes.recovered-" + kStamp + ".dat";
+    EXPECT_EQ(policy.WriteRecovery(notes, "/local/Quillet/"), first);
+    EXPECT_EQ(policy.WriteRecovery(notes, "/local/Quillet/"), first) << "the same notes kept once";
+    notes.everyDay = "changed";
     files.diskFull = true;
     EXPECT_EQ(policy.WriteRecovery(notes, "/local/Quillet/"), "");
     files.diskFull = false;
