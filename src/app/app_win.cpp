@@ -115,6 +115,15 @@ public:
 } // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // DLLs loaded later (by the shell, the common dialogs) come from the system folder only, never
+    // from the folder the exe was started in. Looked up, as a Windows 7 without its update lacks
+    // it.
+    using SetDirectories = BOOL(WINAPI*)(DWORD);
+    const auto setDirectories = reinterpret_cast<SetDirectories>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories")));
+    if (setDirectories != nullptr) {
+        setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    }
     CQuilletApp app;
     app.InitInstance();
     return 0;

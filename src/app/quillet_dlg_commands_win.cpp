@@ -263,14 +263,15 @@ bool CQuilletDlg::ChooseCustomClockFormat() {
 
 void CQuilletDlg::ChooseFont(unsigned id) {
     if (id == ID_FONT_TITLE) {
-        ChooseStoredFont(m_hWnd, m_settings.lfTitle);
-        m_painter.SetTitleFont(m_settings.lfTitle);
-        RedrawNow();
+        if (ChooseStoredFont(m_hWnd, m_settings.lfTitle)) {
+            m_painter.SetTitleFont(m_settings.lfTitle);
+            RedrawNow();
+        }
     } else if (id == ID_FONT_NOTES) {
-        ChooseStoredFont(m_hWnd, m_settings.lfNotes);
-        m_noteArea.SetFont(m_settings.lfNotes);
-    } else {
-        ChooseStoredFont(m_hWnd, m_settings.lfCalendar);
+        if (ChooseStoredFont(m_hWnd, m_settings.lfNotes)) {
+            m_noteArea.SetFont(m_settings.lfNotes);
+        }
+    } else if (ChooseStoredFont(m_hWnd, m_settings.lfCalendar)) {
         CleanCalendarFont(m_settings.lfCalendar);
         SetCalendarFont();
     }

@@ -69,8 +69,8 @@ void CWindowPainter::Paint(HWND window, const SPaintScene& scene) const {
                 Vertex(0, 0, gradient.first),
                 Vertex(layout.rcTitle.right, layout.rcTitle.bottom, gradient.second)};
             GRADIENT_RECT rect{0, 1};
-            ::GradientFill(dc, vertices, 2, &rect, 1,
-                           gradient.vertical ? GRADIENT_FILL_RECT_V : GRADIENT_FILL_RECT_H);
+            ::GdiGradientFill(dc, vertices, 2, &rect, 1,
+                              gradient.vertical ? GRADIENT_FILL_RECT_V : GRADIENT_FILL_RECT_H);
         }
 
         ::SelectObject(dc, chevronPen.Get());

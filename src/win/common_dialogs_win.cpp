@@ -38,7 +38,9 @@ bool ChooseFontFor(HWND owner, LOGFONTA& font, DWORD flags) {
     cf.hwndOwner = owner;
     cf.lpLogFont = &shown;
     cf.Flags = flags | CF_INITTOLOGFONTSTRUCT;
-    const bool chosen = ::ChooseFontA(&cf) != FALSE;
+    if (!::ChooseFontA(&cf)) {
+        return false;
+    }
     font = shown;
-    return chosen;
+    return true;
 }

@@ -10,6 +10,6 @@
 bool AskFileName(bool save, HWND owner, const std::string& filter, const std::string& suggested,
                  const char* defaultExtension, DWORD flags, std::string& path);
 
-// The platform's font dialog, started from the description and leaving in it what the dialog
-// held when it closed, whichever button closed it. False when the user cancelled.
+// The platform's font dialog, started from the description. Only OK changes the description:
+// some dialogs write the selection into it while the user browses.
 bool ChooseFontFor(HWND owner, LOGFONTA& font, DWORD flags);

@@ -18,8 +18,11 @@ std::unique_ptr<CFontHandle> CreateTahomaFont(int kind) {
     return std::make_unique<CFontHandle>(CreateFontIndirectA(&lf));
 }
 
-void ChooseStoredFont(HWND owner, SLogFont& stored) {
+bool ChooseStoredFont(HWND owner, SLogFont& stored) {
     LOGFONTA lf = ToLOGFONT(stored);
-    ChooseFontFor(owner, lf, CF_SCREENFONTS | CF_EFFECTS);
+    if (!ChooseFontFor(owner, lf, CF_SCREENFONTS | CF_EFFECTS)) {
+        return false;
+    }
     stored = ToSLogFont(lf);
+    return true;
 }

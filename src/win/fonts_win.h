@@ -12,7 +12,6 @@
 // 4 normal at 8 pixels; any other kind as 0.
 std::unique_ptr<CFontHandle> CreateTahomaFont(int kind);
 
-// Lets the user choose a screen font, with effects, starting from the stored description; the
-// description the dialog held when it closed is stored back, whichever button closed it. The
-// colour chosen there is not used.
-void ChooseStoredFont(HWND owner, SLogFont& stored);
+// Lets the user choose a screen font, with effects, starting from the stored description, which
+// OK replaces and Cancel leaves as it was (false). The colour chosen there is not used.
+bool ChooseStoredFont(HWND owner, SLogFont& stored);

@@ -153,7 +153,7 @@ std::vector<COLORREF> Picture(HWND control) {
     return CScreenShot(control, client).Pixels();
 }
 
-TEST_F(Fonts, NotesFontChosenInTheDialogReachesBothEditsAndTheSettings) {
+TEST_F(Fonts, NotesFontChosenInTheDialogReachesBothEditsAndTheSettingsWhileCancelKeepsIt) {
     ASSERT_TRUE(Launch());
     // Both edits show in the search room; what they show stays while the font changes.
     ASSERT_TRUE(m_app.ClickTab(kRoomSearch));
@@ -161,27 +161,40 @@ TEST_F(Fonts, NotesFontChosenInTheDialogReachesBothEditsAndTheSettings) {
     ASSERT_TRUE(m_app.Drain());
     const std::vector<COLORREF> notesBefore = Picture(m_app.Notes());
     const std::vector<COLORREF> searchBefore = Picture(m_app.Search());
+    SSettings saved;
+    ASSERT_TRUE(m_app.SendCommand(kCmdSaveAll));
+    ASSERT_TRUE(LoadSettings(saved, m_paths.settings));
+    const std::string storedFace = saved.lfNotes.Face();
 
-    const HWND dialog = m_app.OpenDialog(kCmdFontNotes, "Font");
-    ASSERT_NE(dialog, nullptr);
-    // Wine answers the ANSI combo box messages of another process with one character only.
-    const HWND faces = ::GetDlgItem(dialog, 1136);
+    // Browses to the second face and closes the dialog with the button given.
     wchar_t face[LF_FACESIZE] = {};
-    ASSERT_GT(::SendMessageW(faces, CB_GETCOUNT, 0, 0), 1);
-    ::SendMessageW(faces, CB_GETLBTEXT, 1, reinterpret_cast<LPARAM>(face));
-    ::SendMessageW(faces, CB_SETCURSEL, 1, 0);
-    ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(1136, CBN_SELCHANGE),
-                   reinterpret_cast<LPARAM>(faces));
-    ASSERT_TRUE(m_app.Post(dialog, WM_COMMAND, IDOK, 0));
-    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(dialog); }));
-    ASSERT_TRUE(m_app.Drain());
+    const auto browse = [&](WPARAM button) {
+        const HWND dialog = m_app.OpenDialog(kCmdFontNotes, "Font");
+        ASSERT_NE(dialog, nullptr);
+        // Wine answers the ANSI combo box messages of another process with one character only.
+        const HWND faces = ::GetDlgItem(dialog, 1136);
+        ASSERT_GT(::SendMessageW(faces, CB_GETCOUNT, 0, 0), 1);
+        ::SendMessageW(faces, CB_GETLBTEXT, 1, reinterpret_cast<LPARAM>(face));
+        ::SendMessageW(faces, CB_SETCURSEL, 1, 0);
+        ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(1136, CBN_SELCHANGE),
+                       reinterpret_cast<LPARAM>(faces));
+        ASSERT_TRUE(m_app.Post(dialog, WM_COMMAND, button, 0));
+        ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(dialog); }));
+        ASSERT_TRUE(m_app.Drain());
+    };
 
+    browse(IDCANCEL);
+    ASSERT_TRUE(m_app.SendCommand(kCmdSaveAll));
+    ASSERT_TRUE(LoadSettings(saved, m_paths.settings));
+    EXPECT_EQ(saved.lfNotes.Face(), storedFace) << "Cancel stored the face browsed to";
+    EXPECT_EQ(Picture(m_app.Notes()), notesBefore) << "Cancel changed the notes font";
+
+    browse(IDOK);
     EXPECT_TRUE(WaitUntil([&] { return Picture(m_app.Notes()) != notesBefore; }, Millis(3000)))
         << "the notes edit kept its font";
     EXPECT_TRUE(WaitUntil([&] { return Picture(m_app.Search()) != searchBefore; }, Millis(3000)))
         << "the search box kept its font";
     ASSERT_TRUE(m_app.SendCommand(kCmdSaveAll));
-    SSettings saved;
     ASSERT_TRUE(LoadSettings(saved, m_paths.settings));
     char chosen[LF_FACESIZE] = {};
     ::WideCharToMultiByte(CP_ACP, 0, face, -1, chosen, sizeof chosen, nullptr, nullptr);

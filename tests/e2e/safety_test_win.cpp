@@ -1,8 +1,10 @@
 // What keeps notes safe around the edges: a second copy of the program, keys that only look like
-// Ctrl+S, saves nobody asked for, and a tray icon that comes back.
+// Ctrl+S, saves nobody asked for, a tray icon that comes back, and DLLs taken from the system only.
 #include "quillet_test_win.h"
 
 #include <shellapi.h>
+
+#include <set>
 
 namespace e2e {
 namespace {
@@ -43,6 +45,56 @@ int ShownHeight(HWND window) {
     ::GetRgnBox(region, &box);
     ::DeleteObject(region);
     return kind == ERROR ? WindowRectOf(window).Height() : box.bottom - box.top;
+}
+
+// The names of the DLLs an executable imports, read from its file.
+std::vector<std::string> ImportedDlls(const std::string& bytes) {
+    std::vector<std::string> names;
+    const auto at = [&](size_t offset, size_t size) {
+        return offset + size <= bytes.size() ? bytes.data() + offset : nullptr;
+    };
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(at(0, sizeof(IMAGE_DOS_HEADER)));
+    const auto* nt = dos != nullptr ? reinterpret_cast<const IMAGE_NT_HEADERS64*>(
+                                          at(dos->e_lfanew, sizeof(IMAGE_NT_HEADERS64)))
+                                    : nullptr;
+    if (nt == nullptr) {
+        return names;
+    }
+    const IMAGE_SECTION_HEADER* sections = IMAGE_FIRST_SECTION(nt);
+    const auto fileOffset = [&](DWORD rva) -> size_t {
+        for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i) {
+            const IMAGE_SECTION_HEADER& s = sections[i];
+            if (rva >= s.VirtualAddress && rva < s.VirtualAddress + s.SizeOfRawData) {
+                return rva - s.VirtualAddress + s.PointerToRawData;
+            }
+        }
+        return bytes.size();
+    };
+    size_t entry =
+        fileOffset(nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress);
+    for (const IMAGE_IMPORT_DESCRIPTOR* import;
+         (import = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(
+              at(entry, sizeof(IMAGE_IMPORT_DESCRIPTOR)))) != nullptr &&
+         import->Name != 0;
+         entry += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
+        const char* name = at(fileOffset(import->Name), 1);
+        std::string text = name != nullptr ? name : "";
+        CharUpperBuffA(text.data(), static_cast<DWORD>(text.size()));
+        names.push_back(text);
+    }
+    return names;
+}
+
+TEST(DllLoading, QuilletImportsOnlyDllsThatWindowsLoadsFromTheSystemFolder) {
+    // The known DLLs of every supported Windows; the common controls come through the manifest.
+    const std::set<std::string> system = {"ADVAPI32.DLL", "COMCTL32.DLL", "COMDLG32.DLL",
+                                          "GDI32.DLL",    "KERNEL32.DLL", "MSVCRT.DLL",
+                                          "OLE32.DLL",    "SHELL32.DLL",  "USER32.DLL"};
+    const std::vector<std::string> imported = ImportedDlls(ReadBytes(QuilletExePath()));
+    ASSERT_GE(imported.size(), 4u) << "the import table was not read";
+    for (const std::string& dll : imported) {
+        EXPECT_EQ(system.count(dll), 1u) << dll << " can be loaded from beside the exe";
+    }
 }
 
 using SecondCopy = QuilletTest;
