@@ -18,15 +18,6 @@ const char* const kWords[] = {
 };
 constexpr size_t kWordCount = sizeof(kWords) / sizeof(kWords[0]);
 
-bool IsLeap(int y) {
-    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-}
-
-int DaysInMonth(int y, int m) {
-    static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return m == 2 && IsLeap(y) ? 29 : kDays[m - 1];
-}
-
 std::string MakeText(std::mt19937& rng, size_t length) {
     std::uniform_int_distribution<size_t> word(0, kWordCount - 1);
     std::uniform_int_distribution<int> percent(0, 99);

@@ -35,6 +35,8 @@ UINT CQuilletDlg::ActivateMessage() {
 BOOL CQuilletDlg::OnInitDialog() {
     ::SetPropA(m_hWnd, kMainWindowProperty, reinterpret_cast<HANDLE>(1));
     BindControl(m_calendar, IDC_CALENDAR);
+    // A two-digit year names one day in each century: only one century is selectable.
+    m_calendar.SetYearRange(kFirstKeyYear, kLastKeyYear);
     m_noteArea.Attach(m_hWnd, m_layout);
 
     HMENU systemMenu = ::GetSystemMenu(m_hWnd, FALSE);

@@ -2,6 +2,30 @@
 
 #include <utility>
 
+int DaysInMonth(int year, int month) {
+    static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month < 1 || month > 12) {
+        return 0;
+    }
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return kDays[month - 1] + (month == 2 && leap ? 1 : 0);
+}
+
+bool IsRealDayKey(std::string_view key) {
+    if (key.size() != 6) {
+        return false;
+    }
+    int parts[3] = {};
+    for (size_t i = 0; i < 6; ++i) {
+        if (key[i] < '0' || key[i] > '9') {
+            return false;
+        }
+        parts[i / 2] = parts[i / 2] * 10 + (key[i] - '0');
+    }
+    const int year = parts[2] + (parts[2] >= kFirstKeyYear % 100 ? 1900 : 2000);
+    return parts[0] >= 1 && parts[0] <= DaysInMonth(year, parts[1]);
+}
+
 std::string SortKey(const SDay& day) {
     return std::string(CSortKey(day.strDate).View());
 }

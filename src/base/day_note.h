@@ -8,6 +8,15 @@
 // The strftime pattern of a date key: two-digit day, month and year in local time.
 constexpr const char* kDayKeyPattern = "%d%m%y";
 
+// The years whose days have keys of their own: a two-digit year names one of these only.
+constexpr int kFirstKeyYear = 1970;
+constexpr int kLastKeyYear = 2069;
+
+// Days in a month of the Gregorian calendar; 0 for a month that is not 1 to 12.
+int DaysInMonth(int year, int month);
+// Whether the key is six digits naming a day that exists (year 70 to 99 as 19xx, else 20xx).
+bool IsRealDayKey(std::string_view key);
+
 // One day note: the date key of the day, then the note text.
 struct SDay {
     std::string strDate;

@@ -15,11 +15,14 @@ std::string Part(const std::string& key, size_t from) {
 } // namespace
 
 std::string DayKeyFromDate(int year, int month, int day) {
-    const QTime midnight = LocalMidnight(year, month, day);
-    if (midnight == -1) {
+    // From the date itself: a local midnight may not exist where daylight saving starts at 0:00.
+    if (year < kFirstKeyYear || year > kLastKeyYear || day < 1 || day > DaysInMonth(year, month)) {
         return std::string();
     }
-    return FormatTime(midnight, kDayKeyPattern);
+    const char key[6] = {char('0' + day / 10),   char('0' + day % 10),
+                         char('0' + month / 10), char('0' + month % 10),
+                         char('0' + year / 10 % 10), char('0' + year % 10)};
+    return std::string(key, sizeof key);
 }
 
 std::string FormatDayDate(const SDay& day, int order, const std::string& separator) {

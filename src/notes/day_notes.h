@@ -6,7 +6,8 @@
 #include <cstdint>
 #include <string>
 
-// The date key of a calendar day; empty when the date cannot be converted to local time.
+// The date key of a calendar day; empty for a date that does not exist or lies outside the years
+// that have keys of their own.
 std::string DayKeyFromDate(int year, int month, int day);
 
 // dd, mm and yy of the key joined with the separator: order 0 day-month-year, 1 month-day-year,

@@ -17,6 +17,17 @@ void CMonthCalCtrl::SetDayState(std::vector<MONTHDAYSTATE>& states) const {
     SendMessage(MCM_SETDAYSTATE, states.size(), reinterpret_cast<LPARAM>(states.data()));
 }
 
+void CMonthCalCtrl::SetYearRange(int firstYear, int lastYear) const {
+    SYSTEMTIME range[2]{};
+    range[0].wYear = static_cast<WORD>(firstYear);
+    range[0].wMonth = 1;
+    range[0].wDay = 1;
+    range[1].wYear = static_cast<WORD>(lastYear);
+    range[1].wMonth = 12;
+    range[1].wDay = 31;
+    SendMessage(MCM_SETRANGE, GDTR_MIN | GDTR_MAX, reinterpret_cast<LPARAM>(range));
+}
+
 CToolTipCtrl::~CToolTipCtrl() {
     if (m_hWnd != nullptr && ::IsWindow(m_hWnd)) {
         ::DestroyWindow(m_hWnd);

@@ -22,6 +22,8 @@ public:
     void SetDayState(std::vector<MONTHDAYSTATE>& states) const;
     void SetColor(int which, COLORREF color) const { SendMessage(MCM_SETCOLOR, which, color); }
     void SetFirstDayOfWeek(int day) const { SendMessage(MCM_SETFIRSTDAYOFWEEK, 0, day); }
+    // Limits the selectable days to 1 January of the first year to 31 December of the last.
+    void SetYearRange(int firstYear, int lastYear) const;
 };
 
 class CToolTipCtrl : public CWnd {

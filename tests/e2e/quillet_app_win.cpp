@@ -511,6 +511,19 @@ bool CQuilletApp::GetCurSel(SDate& date) const {
     return true;
 }
 
+bool CQuilletApp::GetRange(SDate& first, SDate& last) const {
+    const CRemoteMemory& memory = Scratch();
+    SYSTEMTIME range[2]{};
+    if (!memory.Write(range, sizeof range) ||
+        SendOrZero(Calendar(), MCM_GETRANGE, 0, memory.Address()) != (GDTR_MIN | GDTR_MAX) ||
+        !memory.Read(range, sizeof range)) {
+        return false;
+    }
+    first = FromSystemTime(range[0]);
+    last = FromSystemTime(range[1]);
+    return true;
+}
+
 SHit CQuilletApp::HitTest(POINT point) const {
     const CRemoteMemory& memory = Scratch();
     MCHITTESTINFO info{};

@@ -125,6 +125,8 @@ public:
 
     // The month calendar.
     bool GetCurSel(SDate& date) const;
+    // The first and last selectable days; false when the calendar has no such limits.
+    bool GetRange(SDate& first, SDate& last) const;
     SHit HitTest(POINT point) const;
     // A client point of the calendar where the day is hit with the given code: a day of the
     // shown month, or with MCHT_CALENDARDATEPREV/NEXT one of the neighbouring months.

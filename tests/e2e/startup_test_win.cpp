@@ -18,6 +18,10 @@ TEST_F(FirstRun, CreatesTheFolderShowsTodaysFirstNoteAndWritesNothing) {
     SDate selected;
     ASSERT_TRUE(m_app.GetCurSel(selected));
     EXPECT_EQ(selected, Today());
+    // Only the days whose two-digit years are their own can be selected.
+    SDate first, last;
+    ASSERT_TRUE(m_app.GetRange(first, last));
+    EXPECT_TRUE(first == (SDate{1970, 1, 1}) && last == (SDate{2069, 12, 31}));
     ASSERT_TRUE(m_app.Drain());
     EXPECT_TRUE(FolderEntries(m_paths.folder).empty());
 }

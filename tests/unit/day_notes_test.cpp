@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
+#include <cstdlib>
+#include <ctime>
+#include <set>
 #include <random>
 #include <string>
 #include <vector>
@@ -28,6 +32,39 @@ TEST(DayKey, SixDigitsDayMonthYear) {
     EXPECT_EQ(DayKeyFromDate(2026, 12, 7), "071226");
     EXPECT_EQ(DayKeyFromDate(1999, 1, 31), "310199");
     EXPECT_EQ(DayKeyFromDate(2000, 2, 29), "290200");
+}
+
+TEST(DayKey, EachDayOfTheCalendarsRangeHasAKeyOfItsOwnAndNoOtherDayHasOne) {
+#ifndef _WIN32
+    // Where daylight saving starts at midnight, 0:00 of that day does not exist.
+    const char* const zone = std::getenv("TZ");
+    const std::string before = zone != nullptr ? zone : "";
+    setenv("TZ", "America/Santiago", 1);
+    tzset();
+    EXPECT_EQ(DayKeyFromDate(2024, 9, 8), "080924");
+    zone != nullptr ? setenv("TZ", before.c_str(), 1) : unsetenv("TZ");
+    tzset();
+#endif
+    std::set<std::string> keys;
+    size_t days = 0;
+    for (int year = 1970; year <= 2069; ++year) {
+        for (int month = 1; month <= 12; ++month) {
+            for (int day = 1; day <= 31; ++day) {
+                const std::string key = DayKeyFromDate(year, month, day);
+                EXPECT_EQ(IsRealDayKey(key), !key.empty()) << key;
+                days += key.empty() ? 0 : 1;
+                keys.insert(key);
+            }
+        }
+    }
+    EXPECT_EQ(days, 36525u);
+    EXPECT_EQ(keys.size(), days + 1) << "two days share a key"; // and the empty one
+    for (const auto& date : {std::array<int, 3>{1969, 12, 31}, {2070, 1, 1}, {2025, 2, 29},
+                             {2025, 13, 1}, {2025, 4, 31}, {2025, 1, 0}}) {
+        EXPECT_EQ(DayKeyFromDate(date[0], date[1], date[2]), "") << date[0] << "-" << date[1];
+    }
+    EXPECT_FALSE(IsRealDayKey("31129"));
+    EXPECT_FALSE(IsRealDayKey("3112 9"));
 }
 
 TEST(DayKey, DateTextInEachOrderAndForShortKeys) {
