@@ -242,6 +242,12 @@ void CQuilletDlg::ToggleFullView() {
     m_settings.nFullView = toCompact ? 0 : 1;
     m_menu.SetText(EMenu::Main, ID_FULL_COMPACT, toCompact ? "Full" : "Compact");
     ApplyWindowShape(m_settings.nShape);
+    const HWND focus = ::GetFocus();
+    if (toCompact && focus != nullptr && ::IsChild(m_hWnd, focus)) {
+        ::SetFocus(m_hWnd);
+    } else if (!toCompact && ::GetActiveWindow() == m_hWnd) {
+        ::SetFocus(::GetDlgItem(m_hWnd, IDC_NOTES));
+    }
 }
 
 void CQuilletDlg::RunAboutBox() {

@@ -326,7 +326,8 @@ void CQuilletDlg::OnCancel() {
 
 bool CQuilletDlg::PreTranslateMessage(MSG* msg) {
     if (msg->message == WM_KEYDOWN) {
-        if (msg->wParam == VK_ESCAPE) {
+        // Folded, Tab would move the keys into a box nobody sees.
+        if (msg->wParam == VK_ESCAPE || (msg->wParam == VK_TAB && m_settings.nFullView == 0)) {
             return true;
         }
         // AltGr is Ctrl+Alt: with Alt down the key types a letter (Polish "s" with an accent).
@@ -497,7 +498,18 @@ bool CQuilletDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& res
     if (msg == WM_ACTIVATE) {
         // Back from another program, or another computer: notes saved elsewhere show.
         OnDataFolderChanged();
+        if (m_settings.nFullView == 0) {
+            ::SetFocus(m_hWnd);
+            result = 0;
+            return true;
+        }
         return false;
+    }
+    if (msg == WM_SETFOCUS && m_settings.nFullView == 0) {
+        // Folded to the title strip, the window keeps the keys: the dialog would hand them to the
+        // hidden notes box.
+        result = 0;
+        return true;
     }
     if (msg == kDataFolderChangedMessage) {
         // A writer works in steps: the folder is looked at once it has been quiet a moment.

@@ -19,9 +19,8 @@ std::string DayKeyFromDate(int year, int month, int day) {
     if (year < kFirstKeyYear || year > kLastKeyYear || day < 1 || day > DaysInMonth(year, month)) {
         return std::string();
     }
-    const char key[6] = {char('0' + day / 10),   char('0' + day % 10),
-                         char('0' + month / 10), char('0' + month % 10),
-                         char('0' + year / 10 % 10), char('0' + year % 10)};
+    const char key[6] = {char('0' + day / 10),   char('0' + day % 10),       char('0' + month / 10),
+                         char('0' + month % 10), char('0' + year / 10 % 10), char('0' + year % 10)};
     return std::string(key, sizeof key);
 }
 

@@ -97,24 +97,42 @@ TEST(DllLoading, QuilletImportsOnlyDllsThatWindowsLoadsFromTheSystemFolder) {
     }
 }
 
+// The window of another thread that has the keyboard focus.
+HWND FocusedWindow(HWND top) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return ::GetGUIThreadInfo(::GetWindowThreadProcessId(top, nullptr), &info) ? info.hwndFocus
+                                                                               : nullptr;
+}
+
 using SecondCopy = QuilletTest;
 
-TEST_F(SecondCopy, BringsTheRunningWindowForwardAndEndsWithoutTouchingAFile) {
+TEST_F(SecondCopy, BringsTheRunningWindowForwardAndEndsWithoutTouchingAFileOrTheFoldedNote) {
     ASSERT_TRUE(SeedNotes({{KeyOf(Today()), "Stored note"}}, "Every day", m_paths.notes));
     ASSERT_TRUE(Launch());
     ASSERT_TRUE(m_app.SendCommand(kCmdSaveAll));
+    ASSERT_TRUE(PressKeys(m_app.Main(), {VK_TAB}));
+    ASSERT_TRUE(WaitUntil([&] { return FocusedWindow(m_app.Main()) == m_app.Notes(); }));
     ASSERT_TRUE(m_app.SendCommand(351)); // Compact
     ASSERT_LT(ShownHeight(m_app.Main()), 30);
     // Stale backups would be refreshed by any start that reads the files.
     ASSERT_TRUE(WriteBytes(m_paths.notesBackup, "stale"));
     ASSERT_TRUE(WriteBytes(m_paths.settingsBackup, "stale"));
     const std::vector<std::string> before = FolderEntries(m_paths.folder);
+    // Keys typed while folded reach no hidden box.
+    ASSERT_TRUE(PressKeys(m_app.Main(), {VK_TAB}));
+    ASSERT_TRUE(PressKeys(m_app.Main(), {'X'}));
+    ASSERT_TRUE(m_app.Drain());
+    EXPECT_EQ(m_app.NotesText(), "Stored note");
+    EXPECT_EQ(FocusedWindow(m_app.Main()), m_app.Main());
 
     CQuilletApp second;
     ASSERT_FALSE(second.Start(QuilletExePath())) << "a second window opened";
     EXPECT_TRUE(second.WaitForExit()) << "the second copy did not end";
     EXPECT_TRUE(WaitUntil([&] { return ShownHeight(m_app.Main()) > 100; }))
         << "the running window stayed Compact";
+    EXPECT_TRUE(WaitUntil([&] { return FocusedWindow(m_app.Main()) == m_app.Notes(); }))
+        << "the notes box did not get the keys back";
     EXPECT_EQ(ReadBytes(m_paths.notesBackup), "stale");
     EXPECT_EQ(ReadBytes(m_paths.settingsBackup), "stale");
     EXPECT_EQ(FolderEntries(m_paths.folder), before);

@@ -59,8 +59,12 @@ TEST(DayKey, EachDayOfTheCalendarsRangeHasAKeyOfItsOwnAndNoOtherDayHasOne) {
     }
     EXPECT_EQ(days, 36525u);
     EXPECT_EQ(keys.size(), days + 1) << "two days share a key"; // and the empty one
-    for (const auto& date : {std::array<int, 3>{1969, 12, 31}, {2070, 1, 1}, {2025, 2, 29},
-                             {2025, 13, 1}, {2025, 4, 31}, {2025, 1, 0}}) {
+    for (const auto& date : {std::array<int, 3>{1969, 12, 31},
+                             {2070, 1, 1},
+                             {2025, 2, 29},
+                             {2025, 13, 1},
+                             {2025, 4, 31},
+                             {2025, 1, 0}}) {
         EXPECT_EQ(DayKeyFromDate(date[0], date[1], date[2]), "") << date[0] << "-" << date[1];
     }
     EXPECT_FALSE(IsRealDayKey("31129"));

@@ -165,15 +165,18 @@ TEST_F(NoteRoomsTest, CommitNoteAreaStoresOnlyTheTextOfTheRoomTheBoxWasFilledFor
     EXPECT_EQ(GetDayNote("071226", rooms.Notes().days), "seventh");
 }
 
-// The box stores to the day it was filled for, even when the calendar moved on without telling
-// (a start just before midnight takes today's key from a later clock).
+// The box stores to the day it was filled for, whatever day it is when the first commit comes
+// (filled at 23:59:59, committed at 00:00:01 when the day's key would come from the clock).
 TEST_F(NoteRoomsTest, TheBoxStoresToTheDayItWasFilledFor) {
+    rooms.SetNotes({{{"071226", "seventh"}, {"081226", "eighth"}}, ""});
     rooms.SwitchRoom(kRoomDynamic);
     view.selectedDay = "081226";
+    rooms.CommitNoteArea(kRoomDynamic);
+    EXPECT_EQ(GetDayNote("081226", rooms.Notes().days), "eighth");
     view.notes = "seventh, typed";
     rooms.CommitNoteArea(kRoomDynamic);
     EXPECT_EQ(GetDayNote("071226", rooms.Notes().days), "seventh, typed");
-    EXPECT_EQ(GetDayNote("081226", rooms.Notes().days), "");
+    EXPECT_EQ(GetDayNote("081226", rooms.Notes().days), "eighth");
 }
 
 TEST_F(NoteRoomsTest, NotesChangedElsewhereReachTheBoxOnlyWhereItsTextChanged) {
