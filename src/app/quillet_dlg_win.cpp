@@ -237,9 +237,8 @@ bool CQuilletDlg::OnLoadData() {
                      OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, path)) {
         return true;
     }
-    DayArray days;
-    std::string everyDay;
-    if (!LoadNotes(days, everyDay, path)) {
+    SNotebook notes;
+    if (!LoadImport(notes, path)) {
         ::MessageBoxA(m_hWnd, "Program cann't open this file. File wrong or corrupted. Try again.",
                       "Unsuccessful opening backup file", MB_OK | MB_ICONERROR);
         return false;
@@ -250,8 +249,7 @@ bool CQuilletDlg::OnLoadData() {
     }
     // The notes come from the read that was checked: a second read could meet a file that
     // changed or vanished meanwhile and leave the notes half replaced.
-    m_noteArea.Rooms().ReplaceNotes(SNotebook{std::move(days), std::move(everyDay)},
-                                    m_settings.nRoom);
+    m_noteArea.Rooms().ReplaceNotes(std::move(notes), m_settings.nRoom);
     return true;
 }
 

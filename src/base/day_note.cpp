@@ -1,5 +1,7 @@
 #include "base/day_note.h"
 
+#include <string_view>
+#include <unordered_map>
 #include <utility>
 
 int DaysInMonth(int year, int month) {
@@ -131,4 +133,48 @@ void SortDays(DayArray& days, bool ascending) {
         }
         tree.Update(i, true);
     }
+}
+
+namespace {
+
+// Whether the text is the piece or has it as one of its lines-joined pieces.
+bool HoldsPiece(const std::string& text, const std::string& piece) {
+    const std::string inner = "\r\n" + piece + "\r\n";
+    const std::string wrapped = "\r\n" + text + "\r\n";
+    return wrapped.find(inner) != std::string::npos;
+}
+
+} // namespace
+
+bool MergeDuplicateDays(DayArray& days) {
+    std::unordered_map<std::string_view, size_t> first;
+    first.reserve(days.size());
+    std::vector<bool> gone(days.size(), false);
+    bool merged = false;
+    for (size_t i = 0; i < days.size(); ++i) {
+        const auto [at, isNew] = first.emplace(days[i].strDate, i);
+        if (isNew) {
+            continue;
+        }
+        merged = gone[i] = true;
+        std::string& kept = days[at->second].strNote;
+        const std::string& more = days[i].strNote;
+        if (IsBlankNote(more) || HoldsPiece(kept, more)) {
+            continue;
+        }
+        kept = IsBlankNote(kept) ? more : kept + "\r\n" + more;
+    }
+    if (merged) {
+        size_t out = 0;
+        for (size_t i = 0; i < days.size(); ++i) {
+            if (!gone[i]) {
+                if (out != i) {
+                    days[out] = std::move(days[i]);
+                }
+                ++out;
+            }
+        }
+        days.resize(out);
+    }
+    return merged;
 }

@@ -74,3 +74,7 @@ bool IsDaysSorted(const DayArray& days, bool ascending);
 // Selection sort by sort key: among equal keys the earliest entry in array order is taken and
 // swapped into place, so the result is exactly that of the plain O(n^2) selection sort.
 void SortDays(DayArray& days, bool ascending);
+
+// One entry per key, where the first of its records stood: the texts of the later records follow
+// on lines of their own, blank and repeated texts left out. True when there were any.
+bool MergeDuplicateDays(DayArray& days);

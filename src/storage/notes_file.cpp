@@ -9,7 +9,16 @@
 
 namespace {
 
-constexpr uint64_t kReserveCap = 1u << 16; // records
+// A file may make the notes take at most this many bytes of memory per byte of its own, or the
+// floor for small files: a day with a one-letter note takes nine bytes on disk and 64 in
+// memory, while 8 MB of empty records would otherwise take 275 MB.
+constexpr uint64_t kMemoryPerFileByte = 8;
+constexpr uint64_t kMemoryFloor = 1u << 16;
+
+// The heap a string holds beyond its own object (texts up to 15 characters are kept inside).
+uint64_t HeapBytes(const std::string& text) {
+    return text.capacity() > 15 ? text.capacity() + 1 : 0;
+}
 
 } // namespace
 
@@ -34,19 +43,30 @@ std::string SerializeNotes(const DayArray& days, const std::string& everyDay) {
 
 bool ReadNotes(DayArray& days, std::string& everyDay, IArchiveReader& stream) {
     try {
+        const uint64_t budget =
+            std::max(kMemoryPerFileByte * std::min<uint64_t>(stream.Remaining(), UINT64_MAX / 8),
+                     kMemoryFloor);
         CDataArchive ar(stream, CDataArchive::Mode::Load);
         everyDay = ar.ReadString();
         const int32_t count = ar.ReadInt();
-        // Each record takes at least two bytes, so the file bounds what is reserved; past the
-        // cap the array grows as records actually arrive.
+        if (count > kMaxNoteRecords) {
+            return false;
+        }
+        // Each record takes at least two bytes of the file and one SDay of the budget; a count
+        // within both is reserved whole, so the array never grows past the budget.
+        uint64_t used = HeapBytes(everyDay);
         if (count > 0) {
             const uint64_t fit =
-                std::min<uint64_t>(static_cast<uint64_t>(count), ar.Remaining() / 2);
-            days.reserve(days.size() + static_cast<size_t>(std::min<uint64_t>(fit, kReserveCap)));
+                std::min({static_cast<uint64_t>(count), ar.Remaining() / 2, budget / sizeof(SDay)});
+            days.reserve(days.size() + static_cast<size_t>(fit));
         }
         for (int32_t i = 0; i < count; ++i) {
             std::string date = ar.ReadString();
             std::string note = ar.ReadString();
+            used += sizeof(SDay) + HeapBytes(date) + HeapBytes(note);
+            if (used > budget) {
+                return false;
+            }
             days.push_back(SDay{std::move(date), std::move(note)});
         }
         ar.Close();
@@ -71,6 +91,21 @@ bool LoadNotes(DayArray& days, std::string& everyDay, const std::string& path) {
         return false;
     }
     return ReadNotes(days, everyDay, file);
+}
+
+bool LoadImport(SNotebook& notes, const std::string& path) {
+    SNotebook read;
+    if (!LoadNotes(read.days, read.everyDay, path)) {
+        return false;
+    }
+    for (const SDay& day : read.days) {
+        if (!IsRealDayKey(day.strDate)) {
+            return false;
+        }
+    }
+    MergeDuplicateDays(read.days);
+    notes = std::move(read);
+    return true;
 }
 
 bool NotesReadable(IArchiveReader& stream) {

@@ -2,12 +2,17 @@
 
 #include "base/day_note.h"
 
+#include <cstdint>
 #include <string>
 
 class IArchiveReader;
 
+// Far above a note a day for a century; a file that claims more is damaged.
+constexpr int32_t kMaxNoteRecords = 1000000;
+
 std::string SerializeNotes(const DayArray& days, const std::string& everyDay);
-// Appends the records to days. False when the stream ends early; what was read stays.
+// Appends the records to days. False when the stream ends early, or claims more records or
+// memory than a notes file of its size can hold; what was read stays.
 bool ReadNotes(DayArray& days, std::string& everyDay, IArchiveReader& stream);
 
 // Replaces the file with the every-day note and the day notes in array order. On false the
@@ -15,6 +20,9 @@ bool ReadNotes(DayArray& days, std::string& everyDay, IArchiveReader& stream);
 bool SaveNotes(const DayArray& days, const std::string& everyDay, const std::string& path);
 // Empties days, then reads the file. Records stay in file order, unchecked.
 bool LoadNotes(DayArray& days, std::string& everyDay, const std::string& path);
+// A notes file the user brings in: false, leaving notes alone, when it does not load or a key is
+// not a real date; the notes of one day in several records become one.
+bool LoadImport(SNotebook& notes, const std::string& path);
 // Whether ReadNotes would read the stream, or LoadNotes the file, found without keeping any of
 // its texts.
 bool NotesReadable(IArchiveReader& stream);

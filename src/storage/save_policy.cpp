@@ -19,10 +19,14 @@ constexpr uint64_t kReadLimit = 256u << 20;
 // unreadable (a sync client may be half way through writing it).
 constexpr int kUnloadableLooks = 10;
 
+// A day stored in several records (another program, an old copy) shows all of its texts and is
+// edited as one.
 bool ParseNotes(const std::string& bytes, SNotebook& notes) {
     notes = SNotebook();
     CMemoryReader reader(bytes);
-    return ReadNotes(notes.days, notes.everyDay, reader);
+    const bool read = ReadNotes(notes.days, notes.everyDay, reader);
+    MergeDuplicateDays(notes.days);
+    return read;
 }
 
 bool ParseSettings(const std::string& bytes, SSettings& settings) {

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <new>
@@ -134,6 +135,35 @@ TEST(NotesFile, HugeClaimsAndFailedAllocationsReadAsDamaged) {
     EXPECT_FALSE(ReadSettings(settings, tooLong));
 }
 
+TEST(NotesFile, MemoryStaysWithinEightTimesTheFilesSizeWhileRealNotebooksLoad) {
+    // 8 MB of empty records would be four million notes.
+    const int32_t empty = 4 << 20;
+    std::string bytes = Counted("") + Le32(empty) + std::string(size_t(empty) * 2, '\0');
+    DayArray days;
+    std::string everyDay;
+    EXPECT_FALSE(ReadFrom(bytes, days, everyDay));
+    EXPECT_LE(days.capacity() * sizeof(SDay), 8 * bytes.size());
+    // More records than a century of days could ever need, whatever the file's size.
+    days = {};
+    EXPECT_FALSE(ReadFrom(Counted("") + Le32(kMaxNoteRecords + 1), days, everyDay));
+    EXPECT_EQ(days.capacity(), 0u);
+
+    // The smallest real notes: a one-letter note every day for a hundred years.
+    DayArray century;
+    for (int year = 1970; year < 2070; ++year) {
+        for (int month = 1; month <= 12; ++month) {
+            for (int day = 1; day <= DaysInMonth(year, month); ++day) {
+                char key[16];
+                std::snprintf(key, sizeof key, "%02d%02d%02d", day, month, year % 100);
+                century.push_back({key, "x"});
+            }
+        }
+    }
+    days = {};
+    ASSERT_TRUE(ReadFrom(SerializeNotes(century, ""), days, everyDay));
+    EXPECT_EQ(days, century);
+}
+
 TEST(NotesFile, TrailingBytesAreIgnored) {
     const std::string bytes = SerializeNotes(SampleDays(), "every") + "junk";
     DayArray days;
@@ -191,6 +221,26 @@ TEST_F(NotesDiskTest, LoadOfAMissingPathFailsWithAnEmptyArray) {
     days = SampleDays();
     EXPECT_FALSE(LoadNotes(days, everyDay, m_dir.string()));
     EXPECT_TRUE(days.empty());
+}
+
+TEST_F(NotesDiskTest, AnImportWithADayThatDoesNotExistChangesNothingAndOneDayIsOneNote) {
+    const std::string path = PathOf("import.dat");
+    SNotebook notes{{{"010126", "kept"}}, "kept"};
+    for (const char* key : {"310226", "999999", "0101", ""}) {
+        testutil::WriteFileBytes(path, SerializeNotes({{"020126", "b"}, {key, "a"}}, "new"));
+        EXPECT_FALSE(LoadImport(notes, path)) << key;
+    }
+    EXPECT_EQ(notes.days, (DayArray{{"010126", "kept"}}));
+    EXPECT_EQ(notes.everyDay, "kept");
+
+    testutil::WriteFileBytes(path, SerializeNotes({{"050126", "first"},
+                                                   {"040126", "other"},
+                                                   {"050126", ""},
+                                                   {"050126", "second"},
+                                                   {"050126", "first"}},
+                                                  "new"));
+    ASSERT_TRUE(LoadImport(notes, path));
+    EXPECT_EQ(notes.days, (DayArray{{"050126", "first\r\nsecond"}, {"040126", "other"}}));
 }
 
 TEST_F(NotesDiskTest, LoadOfATruncatedFileFails) {

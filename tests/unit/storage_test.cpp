@@ -283,8 +283,10 @@ TEST_F(StorageTest, NotesSavedElsewhereAreMergedIntoTheSaveNeverOverwritten) {
 }
 
 TEST_F(StorageTest, AChangedNotesFileIsLoadedWhenNothingWaitsToBeSaved) {
-    files.Put(paths.notes, SerializeNotes({{"011226", "one"}}, "every"));
+    // Another program stored the day twice: it is one note.
+    files.Put(paths.notes, SerializeNotes({{"011226", "one"}, {"011226", "one"}}, "every"));
     Load();
+    EXPECT_EQ(notes.days, (DayArray{{"011226", "one"}}));
     SNotebook reloaded;
     EXPECT_EQ(policy.CheckNotesOnDisk(notes, reloaded), EDiskChange::None);
 
