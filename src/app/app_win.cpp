@@ -6,7 +6,10 @@
 
 #include <commctrl.h>
 
+#include <sddl.h>
+
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -69,11 +72,55 @@ public:
 
 private:
     static BOOL CALLBACK FindMain(HWND window, LPARAM found) {
-        if (::GetPropA(window, CQuilletDlg::kMainWindowProperty) != nullptr) {
+        if (::GetPropA(window, CQuilletDlg::kMainWindowProperty) != nullptr &&
+            IsThisProgramOfThisUser(window)) {
             *reinterpret_cast<HWND*>(found) = window;
             return FALSE;
         }
         return TRUE;
+    }
+
+    // Any window may carry the property: only a copy of this program run by this user is woken.
+    static bool IsThisProgramOfThisUser(HWND window) {
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(window, &pid);
+        const HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+        if (process == nullptr) {
+            return false;
+        }
+        std::wstring theirs(32768, L'\0');
+        DWORD size = static_cast<DWORD>(theirs.size());
+        const bool named = ::QueryFullProcessImageNameW(process, 0, theirs.data(), &size) != FALSE;
+        theirs.resize(named ? size : 0);
+        const bool sameUser = named && UserOf(process) == UserOf(::GetCurrentProcess());
+        ::CloseHandle(process);
+        std::wstring ours(32768, L'\0');
+        ours.resize(::GetModuleFileNameW(nullptr, ours.data(), static_cast<DWORD>(ours.size())));
+        const auto nameOf = [](const std::wstring& path) {
+            return path.substr(path.find_last_of(L"\\/") + 1);
+        };
+        return sameUser && !ours.empty() &&
+               ::lstrcmpiW(nameOf(theirs).c_str(), nameOf(ours).c_str()) == 0;
+    }
+
+    // The text form of the user a process runs as; empty when it cannot be read.
+    static std::string UserOf(HANDLE process) {
+        HANDLE token = nullptr;
+        if (!::OpenProcessToken(process, TOKEN_QUERY, &token)) {
+            return std::string();
+        }
+        std::string user;
+        DWORD size = 0;
+        ::GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+        std::vector<BYTE> info(size);
+        LPSTR text = nullptr;
+        if (size != 0 && ::GetTokenInformation(token, TokenUser, info.data(), size, &size) &&
+            ::ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(info.data())->User.Sid, &text)) {
+            user = text;
+            ::LocalFree(text);
+        }
+        ::CloseHandle(token);
+        return user;
     }
 
     HANDLE m_mutex = nullptr;

@@ -210,8 +210,10 @@ INT_PTR CDialog::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         return FALSE;
     case WM_CTLCOLORSTATIC: {
-        // The brush is the return value itself, not a message result.
-        CSubclassWnd* control = CSubclassWnd::FromHandle(reinterpret_cast<HWND>(lParam));
+        // The brush is the return value itself, not a message result. Any program may send
+        // this message naming any window: only our own children carry our objects.
+        const HWND from = reinterpret_cast<HWND>(lParam);
+        CSubclassWnd* control = ::IsChild(m_hWnd, from) ? CSubclassWnd::FromHandle(from) : nullptr;
         const HBRUSH brush = control != nullptr
                                  ? control->OnCtlColorReflect(reinterpret_cast<HDC>(wParam))
                                  : nullptr;

@@ -72,6 +72,28 @@ protected:
     }
 };
 
+// A dialog that is told to colour a window of somebody else's whose property looks like one of
+// ours.
+class CColorProbeDialog : public CDialog {
+public:
+    explicit CColorProbeDialog(const DLGTEMPLATE* dialogTemplate)
+        : CDialog(dialogTemplate, nullptr) {}
+
+protected:
+    BOOL OnInitDialog() override {
+        const HWND foreign = ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr,
+                                               nullptr, nullptr, nullptr);
+        ::SetPropA(foreign, "Quillet.CSubclassWnd", reinterpret_cast<HANDLE>(16));
+        const HDC dc = ::GetDC(foreign);
+        SendMessage(WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                    reinterpret_cast<LPARAM>(foreign));
+        ::ReleaseDC(foreign, dc);
+        ::DestroyWindow(foreign);
+        EndDialog(IDOK);
+        return FALSE;
+    }
+};
+
 // An empty popup dialog template.
 std::vector<WORD> EmptyTemplate(DWORD style = WS_POPUP) {
     std::vector<WORD> words(sizeof(DLGTEMPLATE) / sizeof(WORD) + 3, 0);
@@ -92,6 +114,12 @@ TEST(DialogFramework, AnErrorInAHandlerOrTheLoopReachesTheDialogInsteadOfEndingT
         EXPECT_EQ(dialog.DoModal(), 42);
         EXPECT_EQ(dialog.m_errors, 1);
     }
+}
+
+TEST(DialogFramework, AColourRequestNamingAWindowThatIsNotAChildIsNotTakenForOneOfOurs) {
+    const std::vector<WORD> words = EmptyTemplate();
+    CColorProbeDialog dialog(reinterpret_cast<const DLGTEMPLATE*>(words.data()));
+    EXPECT_EQ(dialog.DoModal(), IDOK); // a crash otherwise
 }
 
 TEST(DialogFramework, ADialogThatEndsWhileItStartsNeverShows) {
