@@ -2,6 +2,7 @@
 
 #include "data_folder_win.h"
 
+#include "storage/file_io.h"
 #include "storage/settings.h"
 
 #include <psapi.h>
@@ -32,9 +33,9 @@ bool Send(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, e2e::Millis limit
 }
 
 std::string ExeNextToThis(const char* name) {
-    char self[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, self, MAX_PATH);
-    return (std::filesystem::path(self).parent_path() / name).string();
+    wchar_t self[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    return (std::filesystem::path(self).parent_path() / name).u8string();
 }
 
 SMemory PrivateMemory(HWND window) {
@@ -78,8 +79,7 @@ void EndGracefully(e2e::CQuilletApp& app, bool quillet) {
 
 bool SeedNotebook(const std::string& notes) {
     const SDataPaths paths = e2e::QuilletPaths();
-    if (!e2e::RemoveFolderTree(paths.folder) ||
-        !::CreateDirectoryA(paths.folder.c_str(), nullptr)) {
+    if (!e2e::RemoveFolderTree(paths.folder) || !CreateFolder(paths.folder)) {
         return false;
     }
     RECT desktop{};

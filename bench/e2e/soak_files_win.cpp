@@ -8,6 +8,7 @@
 #include "data_folder_win.h"
 #include "notes_corpus.h"
 
+#include "base/utf8_win.h"
 #include "notes/day_notes.h"
 #include "storage/notes_file.h"
 
@@ -67,7 +68,11 @@ private:
 };
 
 bool WriteInPlace(const std::string& path, const std::string& bytes) {
-    const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    std::wstring wide;
+    if (!Utf8ToWide(path, wide)) {
+        return false;
+    }
+    const HANDLE file = ::CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return false;
@@ -82,8 +87,10 @@ bool WriteInPlace(const std::string& path, const std::string& bytes) {
 
 bool WriteByReplace(const std::string& path, const std::string& bytes) {
     const std::string temp = path + ".sync-client";
-    return WriteInPlace(temp, bytes) &&
-           ::MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+    std::wstring wideTemp;
+    std::wstring widePath;
+    return Utf8ToWide(temp, wideTemp) && Utf8ToWide(path, widePath) && WriteInPlace(temp, bytes) &&
+           ::MoveFileExW(wideTemp.c_str(), widePath.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
 }
 
 // The other program: reads the file as it is now, adds its note, writes it back.

@@ -16,29 +16,33 @@ namespace {
 // Never shown: as the owner of the main window it keeps the main window off the taskbar.
 class CParent : public CDialog {
 public:
-    CParent() : CDialog(IDD_PARENT, nullptr) {}
+    explicit CParent(const SDataPaths& paths) : CDialog(IDD_PARENT, nullptr), m_paths(paths) {}
 
 protected:
     BOOL OnInitDialog() override {
         CDialog::s_appMainWnd = m_hWnd;
         {
-            CQuilletDlg dialog;
+            CQuilletDlg dialog(m_paths);
             dialog.DoModal();
         }
         EndDialog(IDCANCEL);
         return TRUE;
     }
+
+private:
+    const SDataPaths& m_paths;
 };
 
 // One copy per user: two copies would each write their own notes over the other's.
 class CSingleInstance {
 public:
     CSingleInstance() {
-        char user[256] = {};
-        DWORD size = sizeof user;
-        ::GetUserNameA(user, &size);
-        const std::string name = std::string("Local\\Quillet.SingleInstance.") + user;
-        m_mutex = ::CreateMutexA(nullptr, FALSE, name.c_str());
+        // Wide, so that users whose names the code page cannot hold do not share one name.
+        wchar_t user[257] = {};
+        DWORD size = 257;
+        ::GetUserNameW(user, &size);
+        const std::wstring name = std::wstring(L"Local\\Quillet.SingleInstance.") + user;
+        m_mutex = ::CreateMutexW(nullptr, FALSE, name.c_str());
         // A copy that runs elevated owns a mutex this one may not open.
         const DWORD error = ::GetLastError();
         m_first = m_mutex != nullptr ? error != ERROR_ALREADY_EXISTS : error != ERROR_ACCESS_DENIED;
@@ -135,8 +139,17 @@ public:
             CSingleInstance::ActivateRunningCopy();
             return false;
         }
+        // Without a full path the files would land in whatever folder is current.
+        const std::string appData = AppDataFolder();
+        if (appData.empty()) {
+            ::MessageBoxA(nullptr,
+                          "Quillet cannot find the application-data folder of this user, so it "
+                          "has nowhere to keep the notes. Nothing was saved.",
+                          "Quillet", MB_OK | MB_ICONERROR);
+            return false;
+        }
         // A copy in another session, or of another user, may work on the same data folder.
-        const SDataPaths paths = SDataPaths::In(AppDataFolder());
+        const SDataPaths paths = SDataPaths::In(appData);
         CreateFolder(paths.folder);
         CFolderLock lock;
         if (lock.Acquire(paths.lock) == CFolderLock::EResult::HeldElsewhere) {
@@ -146,14 +159,14 @@ public:
                 paths.folder +
                 "\r\n\r\nOnly one copy at a time can keep the notes there. Close the other "
                 "copy first.";
-            ::MessageBoxA(nullptr, text.c_str(), "Quillet", MB_OK | MB_ICONINFORMATION);
+            MessageBoxUtf8(nullptr, text, "Quillet", MB_OK | MB_ICONINFORMATION);
             return false;
         }
         INITCOMMONCONTROLSEX controls{};
         controls.dwSize = sizeof controls;
         controls.dwICC = ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_STANDARD_CLASSES;
         ::InitCommonControlsEx(&controls);
-        CParent parent;
+        CParent parent(paths);
         parent.DoModal();
         return false;
     }

@@ -12,9 +12,8 @@
 
 CQuilletDlg* g_pMainDlg = nullptr;
 
-CQuilletDlg::CQuilletDlg()
-    : CDialog(IDD_QUILLET_DIALOG, nullptr),
-      m_policy(SDataPaths::In(AppDataFolder()), m_files, m_clock) {
+CQuilletDlg::CQuilletDlg(const SDataPaths& paths)
+    : CDialog(IDD_QUILLET_DIALOG, nullptr), m_policy(paths, m_files, m_clock) {
     m_hIcon =
         static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_QUILLET),
                                         IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
@@ -89,7 +88,7 @@ void CQuilletDlg::FinishShowing() {
     if (m_settings.bAlwaysTop) {
         ::SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     }
-    m_folderWatch.Start(SDataPaths::In(AppDataFolder()).folder, m_hWnd, kDataFolderChangedMessage);
+    m_folderWatch.Start(m_policy.Paths().folder, m_hWnd, kDataFolderChangedMessage);
     // What changed before the watch began is looked at once.
     ::SetTimer(m_hWnd, kDataFolderTimerId, 500, nullptr);
 }
@@ -113,8 +112,8 @@ bool CQuilletDlg::LoadAtStartup() {
             "\r\n\r\nQuillet has waited for it. Close the program that holds the file (a "
             "backup, sync or virus-scanning program), then choose Retry. Cancel ends Quillet "
             "without changing any file.";
-        if (::MessageBoxA(m_hWnd, text.c_str(), "Quillet",
-                          MB_RETRYCANCEL | MB_ICONWARNING | MB_SETFOREGROUND) != IDRETRY) {
+        if (MessageBoxUtf8(m_hWnd, text, "Quillet",
+                           MB_RETRYCANCEL | MB_ICONWARNING | MB_SETFOREGROUND) != IDRETRY) {
             return false;
         }
     }
@@ -223,7 +222,8 @@ bool CQuilletDlg::OnSaveData() {
     }
     SaveAll();
     const SNotebook& notes = m_noteArea.Rooms().Notes();
-    if (!SaveNotes(notes.days, notes.everyDay, path)) {
+    // A name with no UTF-8 form comes back empty, which names no file to write.
+    if (path.empty() || !SaveNotes(notes.days, notes.everyDay, path)) {
         ::MessageBoxA(m_hWnd, "Program cann't save data to this file. Try again.",
                       "Unsuccessful saving backup file", MB_OK | MB_ICONERROR);
         return false;
@@ -238,7 +238,7 @@ bool CQuilletDlg::OnLoadData() {
         return true;
     }
     SNotebook notes;
-    if (!LoadImport(notes, path)) {
+    if (path.empty() || !LoadImport(notes, path)) {
         ::MessageBoxA(m_hWnd, "Program cann't open this file. File wrong or corrupted. Try again.",
                       "Unsuccessful opening backup file", MB_OK | MB_ICONERROR);
         return false;
@@ -311,7 +311,7 @@ bool CQuilletDlg::OnUnexpectedError() {
          : !recovered.empty()
              ? "Your notes could not be saved in place; they are in " + recovered + "."
              : "Your latest changes could not be saved.");
-    ::MessageBoxA(m_hWnd, text.c_str(), "Quillet", MB_OK | MB_ICONERROR);
+    MessageBoxUtf8(m_hWnd, text, "Quillet", MB_OK | MB_ICONERROR);
     ::ExitProcess(3);
 }
 

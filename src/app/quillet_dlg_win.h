@@ -20,7 +20,7 @@
 // painter, the popup menu, the tray icon and the drag.
 class CQuilletDlg : public CDialog {
 public:
-    CQuilletDlg();
+    explicit CQuilletDlg(const SDataPaths& paths);
     ~CQuilletDlg() override;
 
     // The window property that marks the main window, and the message that a second start

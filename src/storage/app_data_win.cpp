@@ -1,16 +1,21 @@
 #include "storage/app_data_win.h"
 
+#include "base/utf8_win.h"
+#include "storage/storage.h"
+
 #include <windows.h>
 #include <shlobj.h>
 
 namespace {
 
 std::string ShellFolder(int id) {
-    char folder[MAX_PATH] = {};
-    if (FAILED(::SHGetFolderPathA(nullptr, id, nullptr, SHGFP_TYPE_CURRENT, folder))) {
+    wchar_t folder[MAX_PATH] = {};
+    std::string path;
+    if (FAILED(::SHGetFolderPathW(nullptr, id, nullptr, SHGFP_TYPE_CURRENT, folder)) ||
+        !WideToUtf8(folder, path) || !IsFullWindowsPath(path)) {
         return std::string();
     }
-    return folder;
+    return path;
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // Data files on Windows: reads that share the file, and saves that never leave a damaged file
 // behind.
 #include "storage/file_io.h"
+#include "base/utf8_win.h"
 #include "storage/file_io_platform.h"
 
 #include <windows.h>
@@ -45,10 +46,29 @@ bool IsBusy(DWORD error) {
     return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
 }
 
+// A path that is not UTF-8 names no file: the call fails as it does for an invalid name.
+bool ToWide(const std::string& path, std::wstring& wide) {
+    if (Utf8ToWide(path, wide)) {
+        return true;
+    }
+    SetLastError(ERROR_INVALID_NAME);
+    return false;
+}
+
+DWORD AttributesOf(const std::string& path) {
+    std::wstring wide;
+    return ToWide(path, wide) ? GetFileAttributesW(wide.c_str()) : INVALID_FILE_ATTRIBUTES;
+}
+
 HANDLE OpenShared(const std::string& path, EFileError& error) {
+    std::wstring wide;
+    if (!ToWide(path, wide)) {
+        error = LastError();
+        return INVALID_HANDLE_VALUE;
+    }
     for (int attempt = 1;; ++attempt) {
-        const HANDLE file = CreateFileA(
-            path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        const HANDLE file = CreateFileW(
+            wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
             error = EFileError::None;
@@ -68,7 +88,7 @@ HANDLE AsHandle(intptr_t handle) {
 }
 
 bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return AttributesOf(path) != INVALID_FILE_ATTRIBUTES;
 }
 
 } // namespace
@@ -76,7 +96,8 @@ bool Exists(const std::string& path) {
 SFileStamp FileStampOf(const std::string& path) {
     SFileStamp stamp;
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+    std::wstring wide;
+    if (!ToWide(path, wide) || !GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data) ||
         (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
         return stamp;
     }
@@ -137,8 +158,12 @@ COutFile::~COutFile() {
 }
 
 EFileError COutFile::Create(const std::string& path, bool mustBeNew) {
+    std::wstring wide;
+    if (!ToWide(path, wide)) {
+        return LastError();
+    }
     const HANDLE file =
-        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, mustBeNew ? CREATE_NEW : CREATE_ALWAYS,
+        CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, mustBeNew ? CREATE_NEW : CREATE_ALWAYS,
                     FILE_ATTRIBUTE_NORMAL, nullptr);
     m_handle = reinterpret_cast<intptr_t>(file);
     return file != INVALID_HANDLE_VALUE ? EFileError::None : LastError();
@@ -174,7 +199,11 @@ EFileError COutFile::Close() {
 }
 
 EFileError TargetAcceptsWrite(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    std::wstring wide;
+    if (!ToWide(path, wide)) {
+        return LastError();
+    }
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = GetLastError();
         return error == ERROR_FILE_NOT_FOUND ? EFileError::None : FromWin32(error);
@@ -184,7 +213,7 @@ EFileError TargetAcceptsWrite(const std::string& path) {
     }
     // Readers that share the file (backup agents, indexers) do not stop a save; a program that
     // keeps others from writing does.
-    const HANDLE probe = CreateFileA(path.c_str(), GENERIC_WRITE,
+    const HANDLE probe = CreateFileW(wide.c_str(), GENERIC_WRITE,
                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (probe == INVALID_HANDLE_VALUE) {
@@ -195,22 +224,34 @@ EFileError TargetAcceptsWrite(const std::string& path) {
 }
 
 EFileError SwapIn(const std::string& temp, const std::string& path, const std::string& replacedAs) {
-    if (Exists(path)) {
-        return ReplaceFileA(path.c_str(), temp.c_str(),
-                            replacedAs.empty() ? nullptr : replacedAs.c_str(),
+    std::wstring wideTemp;
+    std::wstring widePath;
+    std::wstring wideReplaced;
+    if (!ToWide(temp, wideTemp) || !ToWide(path, widePath) || !ToWide(replacedAs, wideReplaced)) {
+        return LastError();
+    }
+    if (GetFileAttributesW(widePath.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        return ReplaceFileW(widePath.c_str(), wideTemp.c_str(),
+                            replacedAs.empty() ? nullptr : wideReplaced.c_str(),
                             REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
                    ? EFileError::None
                    : LastError();
     }
-    return MoveFileExA(temp.c_str(), path.c_str(),
+    return MoveFileExW(wideTemp.c_str(), widePath.c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
                ? EFileError::None
                : LastError();
 }
 
 EFileError MoveIntoPlace(const std::string& temp, const std::string& path) {
-    return MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH) ? EFileError::None
-                                                                           : LastError();
+    std::wstring wideTemp;
+    std::wstring widePath;
+    if (!ToWide(temp, wideTemp) || !ToWide(path, widePath)) {
+        return LastError();
+    }
+    return MoveFileExW(wideTemp.c_str(), widePath.c_str(), MOVEFILE_WRITE_THROUGH)
+               ? EFileError::None
+               : LastError();
 }
 
 unsigned long ProcessId() {
@@ -228,30 +269,44 @@ bool FileIsMissing(const std::string& path) {
 }
 
 bool CreateFolder(const std::string& path) {
-    if (CreateDirectoryA(path.c_str(), nullptr)) {
+    std::wstring wide;
+    if (!ToWide(path, wide)) {
+        return false;
+    }
+    if (CreateDirectoryW(wide.c_str(), nullptr)) {
         return true;
     }
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 void RemoveFile(const std::string& path) {
-    DeleteFileA(path.c_str());
+    std::wstring wide;
+    if (ToWide(path, wide)) {
+        DeleteFileW(wide.c_str());
+    }
 }
 
 std::vector<std::string> FileNamesIn(const std::string& folder) {
     std::vector<std::string> names;
-    WIN32_FIND_DATAA found{};
     const bool endsInSeparator = !folder.empty() && (folder.back() == '\\' || folder.back() == '/');
-    const HANDLE find = FindFirstFileA((folder + (endsInSeparator ? "*" : "\\*")).c_str(), &found);
+    std::wstring pattern;
+    if (!ToWide(folder + (endsInSeparator ? "*" : "\\*"), pattern)) {
+        return names;
+    }
+    WIN32_FIND_DATAW found{};
+    const HANDLE find = FindFirstFileW(pattern.c_str(), &found);
     if (find == INVALID_HANDLE_VALUE) {
         return names;
     }
     do {
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-            names.push_back(found.cFileName);
+        // A name that is no valid UTF-16 is none of the program's, and no path could reach it.
+        std::string name;
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+            WideToUtf8(found.cFileName, name)) {
+            names.push_back(name);
         }
-    } while (FindNextFileA(find, &found));
+    } while (FindNextFileW(find, &found));
     FindClose(find);
     return names;
 }
@@ -263,11 +318,15 @@ CFolderLock::~CFolderLock() {
 }
 
 CFolderLock::EResult CFolderLock::Acquire(const std::string& path) {
+    std::wstring wide;
+    if (!ToWide(path, wide)) {
+        return EResult::Unavailable;
+    }
     // Shared with nobody and deleted on close: the file is there exactly while a holder runs,
     // even one that crashed leaves none behind.
     for (int attempt = 1;; ++attempt) {
-        const HANDLE file = CreateFileA(
-            path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+        const HANDLE file = CreateFileW(
+            wide.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
             FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED | FILE_FLAG_DELETE_ON_CLOSE,
             nullptr);
         if (file != INVALID_HANDLE_VALUE) {

@@ -1,9 +1,15 @@
 #include "storage/folder_watch_win.h"
 
+#include "base/utf8_win.h"
+
 bool CFolderWatch::Start(const std::string& folder, HWND window, UINT message) {
     Stop();
-    m_change = ::FindFirstChangeNotificationA(
-        folder.c_str(), FALSE,
+    std::wstring wide;
+    if (!Utf8ToWide(folder, wide)) {
+        return false;
+    }
+    m_change = ::FindFirstChangeNotificationW(
+        wide.c_str(), FALSE,
         FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_SIZE);
     if (m_change == INVALID_HANDLE_VALUE) {
         return false;

@@ -68,6 +68,7 @@ public:
     // notes come out in date order. A file that another program holds is waited for.
     SStartReport Load(SSettings& settings, SNotebook& notes, const SWindowPlace& place);
     bool IsLoaded() const { return m_bLoaded; }
+    const SDataPaths& Paths() const { return m_paths; }
     // What the start left for when the window shows and is idle: unreadable files kept aside,
     // the backups of the main files that loaded, the day's history copy. One step a call; true
     // while steps remain.

@@ -17,6 +17,16 @@ std::string GetDataPath(const std::string& appData, const char* relative, char s
     return path;
 }
 
+bool IsFullWindowsPath(const std::string& path) {
+    auto separator = [](char c) { return c == '\\' || c == '/'; };
+    if (path.size() < 3) {
+        return false;
+    }
+    const char drive = static_cast<char>(path[0] | 0x20);
+    return (drive >= 'a' && drive <= 'z' && path[1] == ':' && separator(path[2])) ||
+           (separator(path[0]) && separator(path[1]) && !separator(path[2]));
+}
+
 SDataPaths SDataPaths::In(const std::string& appData, char separator) {
     SDataPaths paths;
     paths.folder = GetDataPath(appData, kStorageFolderName, separator);

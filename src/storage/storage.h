@@ -18,6 +18,10 @@ extern const char* const kLockFileName;
 // separator.
 std::string GetDataPath(const std::string& appData, const char* relative, char separator = '\\');
 
+// Whether a folder the shell reported names one place whatever folder is current: a drive's
+// ("C:\...") or a share's ("\\server\share..."). A relative one would spread the files there.
+bool IsFullWindowsPath(const std::string& path);
+
 // Full paths of the storage folder (with its separator at the end) and its files.
 struct SDataPaths {
     std::string folder;

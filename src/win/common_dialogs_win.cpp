@@ -1,33 +1,45 @@
 #include "win/common_dialogs_win.h"
 
+#include "base/utf8_win.h"
+
 #include <commdlg.h>
 
 #include <vector>
 
 bool AskFileName(bool save, HWND owner, const std::string& filter, const std::string& suggested,
                  const char* defaultExtension, DWORD flags, std::string& path) {
-    std::string filters = filter;
-    for (char& c : filters) {
-        if (c == '|') {
-            c = '\0';
+    std::wstring filters;
+    std::wstring extension;
+    if (!Utf8ToWide(filter, filters) ||
+        (defaultExtension != nullptr && !Utf8ToWide(defaultExtension, extension))) {
+        return false;
+    }
+    for (wchar_t& c : filters) {
+        if (c == L'|') {
+            c = L'\0';
         }
     }
-    std::vector<char> name(32768, '\0');
-    suggested.copy(name.data(), name.size() - 1);
-    OPENFILENAMEA ofn{};
+    std::vector<wchar_t> name(32768, L'\0');
+    std::wstring shown;
+    if (Utf8ToWide(suggested, shown)) {
+        shown.copy(name.data(), name.size() - 1);
+    }
+    OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = owner;
     ofn.lpstrFilter = filters.c_str();
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = name.data();
     ofn.nMaxFile = static_cast<DWORD>(name.size());
-    ofn.lpstrDefExt = defaultExtension;
+    ofn.lpstrDefExt = defaultExtension != nullptr ? extension.c_str() : nullptr;
     ofn.Flags = flags | OFN_EXPLORER | OFN_ENABLESIZING;
-    const BOOL chosen = save ? ::GetSaveFileNameA(&ofn) : ::GetOpenFileNameA(&ofn);
+    const BOOL chosen = save ? ::GetSaveFileNameW(&ofn) : ::GetOpenFileNameW(&ofn);
     if (!chosen) {
         return false;
     }
-    path = name.data();
+    if (!WideToUtf8(name.data(), path)) {
+        path.clear();
+    }
     return true;
 }
 

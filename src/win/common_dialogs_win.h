@@ -6,7 +6,8 @@
 #include <string>
 
 // The platform's open or save-as dialog, owned by the owner window. The filter is written as
-// "Name|pattern|Name|pattern||". False when the user cancelled.
+// "Name|pattern|Name|pattern||". False when the user cancelled. The path comes in UTF-8, empty
+// for a name that has none (a lone surrogate).
 bool AskFileName(bool save, HWND owner, const std::string& filter, const std::string& suggested,
                  const char* defaultExtension, DWORD flags, std::string& path);
 

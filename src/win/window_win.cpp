@@ -1,5 +1,6 @@
 #include "win/window_win.h"
 
+#include "base/utf8_win.h"
 #include "win/convert_win.h"
 
 #include <shellapi.h>
@@ -43,5 +44,18 @@ SRect DesktopRect() {
 }
 
 void ShellOpen(const std::string& target, int show) {
-    ::ShellExecuteA(nullptr, "open", target.c_str(), nullptr, nullptr, show);
+    std::wstring wide;
+    if (Utf8ToWide(target, wide)) {
+        ::ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, show);
+    }
+}
+
+int MessageBoxUtf8(HWND owner, const std::string& text, const char* caption, UINT type) {
+    std::wstring wideText;
+    std::wstring wideCaption;
+    if (!Utf8ToWide(text, wideText) || !Utf8ToWide(caption, wideCaption)) {
+        // Shown as bytes rather than not at all.
+        return ::MessageBoxA(owner, text.c_str(), caption, type);
+    }
+    return ::MessageBoxW(owner, wideText.c_str(), wideCaption.c_str(), type);
 }

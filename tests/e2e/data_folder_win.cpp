@@ -2,6 +2,8 @@
 
 #include "wait_win.h"
 
+#include "base/utf8_win.h"
+
 #include <windows.h>
 #include <shlobj.h>
 
@@ -17,6 +19,16 @@ namespace {
 // Wine runs a Linux program named by a Unix path directly.
 constexpr const char* kChattr = "/usr/bin/chattr";
 
+constexpr const wchar_t* kUserShellFolders =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+
+// Paths are UTF-8, as in the program; empty for one that is not.
+std::wstring Wide(const std::string& path) {
+    std::wstring wide;
+    Utf8ToWide(path, wide);
+    return wide;
+}
+
 std::string UnixPathOf(const std::string& windowsPath) {
     using ToUnix = char*(CDECL*)(const WCHAR*);
     const auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
@@ -24,10 +36,8 @@ std::string UnixPathOf(const std::string& windowsPath) {
     if (toUnix == nullptr) {
         return std::string();
     }
-    std::wstring wide(windowsPath.size() + 1, L'\0');
-    const int n = ::MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, &wide[0],
-                                        static_cast<int>(wide.size()));
-    if (n <= 0) {
+    std::wstring wide;
+    if (!Utf8ToWide(windowsPath, wide)) {
         return std::string();
     }
     char* unixPath = toUnix(wide.c_str());
@@ -41,12 +51,12 @@ std::string UnixPathOf(const std::string& windowsPath) {
 
 // Wine gives no process handle for a Linux program, so the caller waits for the effect instead.
 bool StartChattr(const char* flag, const std::string& unixPath) {
-    std::string commandLine = std::string(kChattr) + " " + flag + " \"" + unixPath + "\"";
-    STARTUPINFOA startup{};
+    std::wstring commandLine = Wide(std::string(kChattr) + " " + flag + " \"" + unixPath + "\"");
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &process)) {
+    if (commandLine.empty() || !::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE,
+                                                 0, nullptr, nullptr, &startup, &process)) {
         return false;
     }
     for (HANDLE handle : {process.hThread, process.hProcess}) {
@@ -60,9 +70,11 @@ bool StartChattr(const char* flag, const std::string& unixPath) {
 } // namespace
 
 std::string AppDataFolder() {
-    char folder[MAX_PATH] = {};
-    ::SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder);
-    return folder;
+    wchar_t folder[MAX_PATH] = {};
+    ::SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder);
+    std::string path;
+    WideToUtf8(folder, path);
+    return path;
 }
 
 SDataPaths QuilletPaths() {
@@ -70,22 +82,22 @@ SDataPaths QuilletPaths() {
 }
 
 bool FileExists(const std::string& path) {
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    const DWORD attributes = ::GetFileAttributesW(Wide(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool DirectoryExists(const std::string& path) {
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    const DWORD attributes = ::GetFileAttributesW(Wide(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 bool WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(std::filesystem::u8path(path), std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return static_cast<bool>(out.flush());
 }
@@ -93,10 +105,11 @@ bool WriteBytes(const std::string& path, const std::string& bytes) {
 std::vector<std::string> FolderEntries(const std::string& folder) {
     std::vector<std::string> names;
     std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::filesystem::u8path(folder), ec)) {
         // Held while Quillet runs and gone when it ends; its own case checks it.
         if (entry.path().filename() != "Quillet.lock") {
-            names.push_back(entry.path().filename().string());
+            names.push_back(entry.path().filename().u8string());
         }
     }
     std::sort(names.begin(), names.end());
@@ -104,7 +117,7 @@ std::vector<std::string> FolderEntries(const std::string& folder) {
 }
 
 bool CanOpenForWriting(const std::string& path) {
-    const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+    const HANDLE file = ::CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return false;
@@ -116,7 +129,7 @@ bool CanOpenForWriting(const std::string& path) {
 bool RemoveFolderTree(const std::string& folder) {
     auto remove = [&] {
         std::error_code ec;
-        std::filesystem::remove_all(folder, ec);
+        std::filesystem::remove_all(std::filesystem::u8path(folder), ec);
         return !DirectoryExists(folder) && !FileExists(folder);
     };
     if (remove()) {
@@ -139,9 +152,10 @@ bool CanModify(const std::string& path) {
     if (!DirectoryExists(path)) {
         return CanOpenForWriting(path);
     }
-    ::DeleteFileA(ProbeIn(path).c_str());
-    const HANDLE probe = ::CreateFileA(ProbeIn(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    ::DeleteFileW(Wide(ProbeIn(path)).c_str());
+    const HANDLE probe =
+        ::CreateFileW(Wide(ProbeIn(path)).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (probe == INVALID_HANDLE_VALUE) {
         return false;
     }
@@ -150,6 +164,50 @@ bool CanModify(const std::string& path) {
 }
 
 } // namespace
+
+bool CAppDataRedirect::Apply(const std::string& folder) {
+    const std::wstring wide = Wide(folder);
+    if (wide.empty()) {
+        return false;
+    }
+    const int made = ::SHCreateDirectoryExW(nullptr, wide.c_str(), nullptr);
+    if (made != ERROR_SUCCESS && made != ERROR_ALREADY_EXISTS) {
+        return false;
+    }
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kUserShellFolders, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
+                        &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    DWORD size = 0;
+    m_hadValue =
+        ::RegQueryValueExW(key, L"AppData", nullptr, &m_type, nullptr, &size) == ERROR_SUCCESS;
+    m_value.resize(size);
+    m_hadValue = m_hadValue && ::RegQueryValueExW(key, L"AppData", nullptr, &m_type, m_value.data(),
+                                                  &size) == ERROR_SUCCESS;
+    m_applied = ::RegSetValueExW(
+                    key, L"AppData", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
+                    static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+    ::RegCloseKey(key);
+    return m_applied;
+}
+
+bool CAppDataRedirect::Release() {
+    if (!m_applied) {
+        return true;
+    }
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kUserShellFolders, 0, KEY_SET_VALUE, &key) !=
+        ERROR_SUCCESS) {
+        return false;
+    }
+    const LONG result = m_hadValue ? ::RegSetValueExW(key, L"AppData", 0, m_type, m_value.data(),
+                                                      static_cast<DWORD>(m_value.size()))
+                                   : ::RegDeleteValueW(key, L"AppData");
+    ::RegCloseKey(key);
+    m_applied = result != ERROR_SUCCESS;
+    return !m_applied;
+}
 
 bool CImmutableFile::Apply(const std::string& windowsPath) {
     // A folder that kept a probe is released, which removes it, and made immutable again.

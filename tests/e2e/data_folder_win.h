@@ -1,6 +1,7 @@
 #pragma once
 
 // The storage folder of Quillet inside the Wine prefix, and the faults a test can put into it.
+// Paths are UTF-8, as in the program.
 
 #include "storage/storage.h"
 
@@ -28,6 +29,26 @@ bool RemoveFolderTree(const std::string& folder);
 
 // Names of the entries of a folder, sorted, without the lock file of a running Quillet.
 std::vector<std::string> FolderEntries(const std::string& folder);
+
+// Points the application-data folder of every program of the prefix (as the shell reports it) at
+// another folder, made if missing, as a profile elsewhere would. The environment does not move it
+// under Wine; the registry does. Undone by Release or the destructor.
+class CAppDataRedirect {
+public:
+    CAppDataRedirect() = default;
+    ~CAppDataRedirect() { Release(); }
+    CAppDataRedirect(const CAppDataRedirect&) = delete;
+    CAppDataRedirect& operator=(const CAppDataRedirect&) = delete;
+
+    bool Apply(const std::string& folder);
+    bool Release();
+
+private:
+    bool m_applied = false;
+    bool m_hadValue = false;
+    unsigned long m_type = 0;
+    std::vector<unsigned char> m_value;
+};
 
 // Makes a file or a folder immutable on the Linux side (chattr +i): Wine then fails every write,
 // replace and delete of it, even for root. Apply and Release return once the change is in effect.

@@ -1,5 +1,6 @@
 #include "quillet_app_win.h"
 
+#include "base/utf8_win.h"
 #include "notes/day_notes.h"
 
 #include <algorithm>
@@ -139,10 +140,14 @@ CQuilletApp::~CQuilletApp() {
 }
 
 bool CQuilletApp::Start(const std::string& exePath) {
-    STARTUPINFOA startup{};
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    std::string commandLine = "\"" + exePath + "\"";
-    if (!::CreateProcessA(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+    std::wstring exe;
+    if (!Utf8ToWide(exePath, exe)) {
+        return false;
+    }
+    std::wstring commandLine = L"\"" + exe + L"\"";
+    if (!::CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                           nullptr, &startup, &m_process)) {
         return false;
     }

@@ -1,6 +1,7 @@
 #include "quillet_test_win.h"
 
 #include "base/time_format.h"
+#include "base/utf8_win.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -12,19 +13,24 @@ void PrintTo(const SDay& day, std::ostream* out) {
 namespace e2e {
 
 std::string QuilletExePath() {
-    if (const char* path = std::getenv("QUILLET_EXE")) {
+    std::string path;
+    if (const wchar_t* given = ::_wgetenv(L"QUILLET_EXE")) {
+        WideToUtf8(given, path);
         return path;
     }
-    char self[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, self, MAX_PATH);
-    return (std::filesystem::path(self).parent_path() / "Quillet.exe").string();
+    wchar_t self[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    return (std::filesystem::path(self).parent_path() / "Quillet.exe").u8string();
 }
 
 namespace {
 
 ::testing::AssertionResult WriteInFolder(const std::string& folder, const std::string& path,
                                          const std::string& bytes) {
-    ::CreateDirectoryA(folder.c_str(), nullptr);
+    std::wstring wide;
+    if (Utf8ToWide(folder, wide)) {
+        ::CreateDirectoryW(wide.c_str(), nullptr);
+    }
     if (!WriteBytes(path, bytes)) {
         return ::testing::AssertionFailure() << "cannot write " << path;
     }

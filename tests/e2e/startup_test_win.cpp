@@ -242,5 +242,36 @@ TEST_F(StartupLoading, UnreadableNotesAreKeptAsideAndTheUserIsToldWhere) {
     EXPECT_EQ(ReadBytes(m_paths.folder + kept), damaged);
 }
 
+// A profile named in Cyrillic, which the test prefix's code page (1252) cannot hold: the data
+// folder reaches Quillet only through the wide calls.
+class ProfileName : public QuilletTest {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_appData.Apply(Profile() + "\\AppData\\Roaming"));
+        QuilletTest::SetUp();
+    }
+    void TearDown() override {
+        QuilletTest::TearDown();
+        EXPECT_TRUE(m_appData.Release());
+        RemoveFolderTree(Profile());
+    }
+    static std::string Profile() { return "C:\\users\\" + std::string(u8"Пользователь"); }
+
+    CAppDataRedirect m_appData;
+};
+
+TEST_F(ProfileName, OutsideTheCodePageKeepsTheNotesInItsDataFolder) {
+    ASSERT_EQ(m_paths.folder, Profile() + "\\AppData\\Roaming\\Quillet\\");
+    ASSERT_TRUE(Launch());
+    EXPECT_TRUE(FileExists(m_paths.lock));
+    ASSERT_TRUE(m_app.SetNotesText("Kept under the profile"));
+    ASSERT_TRUE(ExitQuillet());
+    EXPECT_EQ(ReadNotesFile(m_paths.notes).days,
+              (DayArray{{KeyOf(Today()), "Kept under the profile"}}));
+
+    ASSERT_TRUE(Launch());
+    EXPECT_EQ(m_app.NotesText(), "Kept under the profile");
+}
+
 } // namespace
 } // namespace e2e

@@ -1,4 +1,6 @@
-// Checks that need the real platform: font read-back and file attributes.
+// Checks that need the real platform: font read-back, file attributes, and paths outside the
+// code page.
+#include "base/utf8_win.h"
 #include "storage/file_io.h"
 #include "storage/notes_file.h"
 #include "storage/settings.h"
@@ -49,7 +51,41 @@ TEST(PlatformFont, TahomaReadsBackAsTheDefaultDescription) {
     EXPECT_EQ(std::memcmp(lf.lfFaceName, expected.lfFaceName, LF_FACESIZE), 0) << lf.lfFaceName;
 }
 
+TEST(PathConversion, RoundTripsAnyCharacterAndRefusesWhatIsNoText) {
+    const std::string utf8 = u8"C:\\users\\Пользователь\\日記\\😀.qlt";
+    std::wstring wide;
+    ASSERT_TRUE(Utf8ToWide(utf8, wide));
+    EXPECT_EQ(wide, L"C:\\users\\Пользователь\\日記\\😀.qlt");
+    std::string back;
+    ASSERT_TRUE(WideToUtf8(wide, back));
+    EXPECT_EQ(back, utf8);
+
+    // A code-page byte, a cut sequence, an overlong '/', an encoded surrogate, a zero.
+    for (const std::string& bad :
+         {std::string("caf\xE9"), std::string("\xD0"), std::string("\xC0\xAF"),
+          std::string("\xED\xA0\x80"), std::string("a\0b", 3)}) {
+        EXPECT_FALSE(Utf8ToWide(bad, wide)) << testutil::Hex(bad);
+    }
+    EXPECT_FALSE(WideToUtf8(std::wstring(L"a") + wchar_t(0xD800), back));
+}
+
 class PlatformFiles : public testutil::ScratchDir {};
+
+TEST_F(PlatformFiles, NamesOutsideTheCodePageReachTheDiskAndComeBackAsUtf8) {
+    const std::string folder = m_dir.u8string() + u8"\\Пользователь";
+    const std::string name = u8"Заметки.dat";
+    ASSERT_TRUE(CreateFolder(folder));
+    ASSERT_EQ(ReplaceFileContents(folder + "\\" + name, "notes"), EReplaceResult::Replaced);
+    EXPECT_TRUE(std::filesystem::exists(std::filesystem::u8path(folder + "\\" + name)));
+    EXPECT_EQ(FileNamesIn(folder), std::vector<std::string>{name});
+    std::string bytes;
+    EXPECT_EQ(ReadWholeFile(folder + "\\" + name, bytes), EFileError::None);
+    EXPECT_EQ(bytes, "notes");
+
+    // Taken as the code page's, the byte would name another file.
+    EXPECT_NE(ReplaceFileContents(folder + "\\caf\xE9.dat", "x"), EReplaceResult::Replaced);
+    EXPECT_EQ(FileNamesIn(folder), std::vector<std::string>{name});
+}
 
 TEST_F(PlatformFiles, SaveOverAReadOnlyFileLeavesItUntouched) {
     const std::string path = PathOf("qlt_notes.dat");

@@ -65,6 +65,16 @@ TEST_F(StorageTest, PathsKeepTheFixedNames) {
     EXPECT_EQ(win.notesBackup, "C:\\Users\\me\\AppData\\Roaming\\Quillet\\prevNotes.dat");
 }
 
+TEST(DataFolder, OnlyAFullPathIsTakenFromTheShell) {
+    for (const char* full : {"C:\\Users\\me", "d:/data", "\\\\server\\share\\me"}) {
+        EXPECT_TRUE(IsFullWindowsPath(full)) << full;
+    }
+    for (const char* relative :
+         {"", "C:", "C:Users\\me", "\\Users\\me", "AppData", "\\\\\\x", "1:\\x"}) {
+        EXPECT_FALSE(IsFullWindowsPath(relative)) << relative;
+    }
+}
+
 TEST_F(StorageTest, FirstRunTakesDefaultsAndWritesNothing) {
     EXPECT_TRUE(Load().firstRun);
     FinishStart();
