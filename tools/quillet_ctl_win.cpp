@@ -1,5 +1,6 @@
-// Small helper for the run script: waits for Quillet's main window, asks it to exit the way the
-// "Exit" menu command does, or posts it any menu command.
+// Small helper for the run and gallery scripts: waits for Quillet's main window, asks it to exit
+// the way the "Exit" menu command does, posts it any menu command, clicks a room's tab, sets a
+// control's text, or prints where a window is on the screen.
 #include <windows.h>
 
 #include <cstdio>
@@ -9,7 +10,10 @@
 namespace {
 
 constexpr int kCalendarId = 1000;
+constexpr int kNotesId = 1001;
 constexpr WPARAM kExitCommand = 356;
+// The room tabs sit under the notes box, each 60 by 15 pixels with 2 between them.
+constexpr int kTabPitch = 62;
 
 BOOL CALLBACK FindMain(HWND wnd, LPARAM param) {
     char cls[32] = {};
@@ -62,6 +66,34 @@ int main(int argc, char** argv) {
         HWND wnd = MainWindow();
         return wnd != nullptr && ::PostMessageA(wnd, WM_COMMAND, std::atoi(argv[2]), 0) ? 0 : 1;
     }
-    std::fprintf(stderr, "usage: quillet_ctl wait|exit|command ID\n");
+    if (std::strcmp(verb, "room") == 0 && argc > 2) {
+        HWND wnd = MainWindow();
+        RECT notes{};
+        if (wnd == nullptr || !::GetWindowRect(::GetDlgItem(wnd, kNotesId), &notes)) {
+            return 1;
+        }
+        ::MapWindowPoints(nullptr, wnd, reinterpret_cast<POINT*>(&notes), 2);
+        const LPARAM at =
+            MAKELPARAM(notes.left + std::atoi(argv[2]) * kTabPitch + 30, notes.bottom + 7);
+        ::PostMessageA(wnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        return ::PostMessageA(wnd, WM_LBUTTONUP, 0, at) ? 0 : 1;
+    }
+    if (std::strcmp(verb, "settext") == 0 && argc > 3) {
+        HWND wnd = MainWindow();
+        return wnd != nullptr && ::SetDlgItemTextA(wnd, std::atoi(argv[2]), argv[3]) ? 0 : 1;
+    }
+    if (std::strcmp(verb, "rect") == 0) {
+        // The main window, or the top-level window with the caption given.
+        HWND wnd = argc > 2 ? ::FindWindowA(nullptr, argv[2]) : MainWindow();
+        RECT rect{};
+        if (wnd == nullptr || !::GetWindowRect(wnd, &rect)) {
+            return 1;
+        }
+        std::printf("%ldx%ld+%ld+%ld\n", rect.right - rect.left, rect.bottom - rect.top, rect.left,
+                    rect.top);
+        return 0;
+    }
+    std::fprintf(stderr, "usage: quillet_ctl wait|exit|command ID|room N|settext ID TEXT|rect "
+                         "[CAPTION]\n");
     return 2;
 }
