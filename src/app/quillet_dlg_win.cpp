@@ -323,16 +323,8 @@ void CQuilletDlg::OnCancel() {
 }
 
 bool CQuilletDlg::PreTranslateMessage(MSG* msg) {
-    if (msg->message == WM_KEYDOWN) {
-        // Folded, Tab would move the keys into a box nobody sees.
-        if (msg->wParam == VK_ESCAPE || (msg->wParam == VK_TAB && m_settings.nFullView == 0)) {
-            return true;
-        }
-        // AltGr is Ctrl+Alt: with Alt down the key types a letter (Polish "s" with an accent).
-        if (msg->wParam == 'S' && ::GetKeyState(VK_CONTROL) < 0 && ::GetKeyState(VK_MENU) >= 0) {
-            SaveAll();
-            return true;
-        }
+    if (OnWindowKey(*msg)) {
+        return true;
     }
     m_toolTip.RelayEvent(msg);
     return CDialog::PreTranslateMessage(msg);
@@ -419,19 +411,71 @@ bool CQuilletDlg::OnLButtonDown(UINT flags, POINT point) {
     (void)flags;
     const SPoint at{point.x, point.y};
     if (m_layout.rcMenuButton.Contains(at)) {
-        // The menu opens just below the button; a press on the button never starts a drag.
-        POINT corner{0, m_layout.rcMenuButton.bottom};
-        ::ClientToScreen(m_hWnd, &corner);
-        RefreshTimeMenu();
-        m_menu.Show(m_hWnd, corner);
+        // A press on the button never starts a drag.
+        ShowMainMenu(false);
         return true;
     }
     const int room = RoomTabAt(m_layout, at, m_settings.nRoom);
     if (room >= 0) {
-        m_settings.nRoom = room;
-        m_noteArea.Rooms().SwitchRoom(room);
+        ShowRoom(room);
     }
     m_drag.Begin(m_hWnd, point);
+    return false;
+}
+
+void CQuilletDlg::ShowMainMenu(bool fromKeyboard) {
+    POINT corner{0, m_layout.rcMenuButton.bottom};
+    ::ClientToScreen(m_hWnd, &corner);
+    RefreshTimeMenu();
+    if (fromKeyboard) {
+        // The menu's own loop takes the key from the queue and selects the first item.
+        ::PostMessageA(m_hWnd, WM_KEYDOWN, VK_DOWN, 0);
+    }
+    m_menu.Show(m_hWnd, corner);
+}
+
+void CQuilletDlg::ShowRoom(int room) {
+    m_settings.nRoom = room;
+    m_noteArea.Rooms().SwitchRoom(room);
+}
+
+bool CQuilletDlg::OnWindowKey(const MSG& msg) {
+    const bool ctrl = ::GetKeyState(VK_CONTROL) < 0;
+    const bool shift = ::GetKeyState(VK_SHIFT) < 0;
+    // AltGr is Ctrl+Alt: with Alt down the key types a letter (Polish "s" with an accent).
+    const bool ctrlOnly = ctrl && ::GetKeyState(VK_MENU) >= 0;
+    const WPARAM key = msg.wParam;
+    if (msg.message == WM_SYSKEYDOWN || msg.message == WM_KEYDOWN) {
+        if (key == VK_APPS || (key == VK_F10 && shift && !ctrl)) {
+            ShowMainMenu(true);
+            return true;
+        }
+    }
+    if (msg.message != WM_KEYDOWN) {
+        return false;
+    }
+    if (key == VK_ESCAPE || (key == VK_TAB && m_settings.nFullView == 0)) {
+        // Folded, Tab would move the keys into a box nobody sees.
+        return true;
+    }
+    if (!ctrlOnly) {
+        return false;
+    }
+    if (key == 'S') {
+        SaveAll();
+        return true;
+    }
+    if (key >= '1' && key <= '3' && !shift) {
+        ShowRoom(static_cast<int>(key - '1'));
+        return true;
+    }
+    if (key == 'F' && !shift) {
+        ShowRoom(kRoomSearch);
+        const HWND search = ::GetDlgItem(m_hWnd, IDC_SEARCH);
+        ::SetFocus(search);
+        ::SendMessageA(search, EM_SETSEL, 0, -1);
+        return true;
+    }
     return false;
 }
 

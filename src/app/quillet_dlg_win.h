@@ -88,6 +88,12 @@ private:
     void RefreshTimeMenu();
     void OnTrayNotify(LPARAM mouseMessage);
     void BringForward();
+    // The popup menu just below the menu button; from the keyboard with its first item selected.
+    void ShowMainMenu(bool fromKeyboard);
+    // What a click on a room's tab does.
+    void ShowRoom(int room);
+    // Keys of the window itself; true when the key was taken.
+    bool OnWindowKey(const MSG& msg);
 
     // Export and import of the notes.
     bool OnSaveData();

@@ -493,6 +493,13 @@ bool PressKeys(HWND window, std::initializer_list<WORD> chord) {
     return ::SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT)) == keys.size();
 }
 
+HWND FocusedWindow(HWND top) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return ::GetGUIThreadInfo(::GetWindowThreadProcessId(top, nullptr), &info) ? info.hwndFocus
+                                                                               : nullptr;
+}
+
 bool CQuilletApp::PressCtrlS() const {
     return PressKeys(m_main, {VK_CONTROL, 'S'});
 }

@@ -136,9 +136,11 @@ public:
     // Clicks the day and waits until the calendar and the program have taken the selection.
     bool SelectDay(const SDate& date, UINT code = MCHT_CALENDARDATE) const;
 
+    // The popup menus the program shows.
+    std::vector<HWND> Menus() const;
+
 private:
     HWND FindMainWindow() const;
-    std::vector<HWND> Menus() const;
     // Client point of the main window in the middle of a room tab.
     POINT TabCentre(int room) const;
     LRESULT SendOrZero(HWND window, UINT msg, WPARAM wParam, LPARAM lParam,
@@ -155,6 +157,8 @@ private:
 // Key presses on the keyboard, after bringing the window to the foreground: every key of the
 // chord goes down in order, then up in reverse order.
 bool PressKeys(HWND window, std::initializer_list<WORD> chord);
+// The window of the top-level window's thread that has the keyboard focus.
+HWND FocusedWindow(HWND top);
 
 // Whether a balloon of the notification area shows the text: balloons are tooltip windows of the
 // process that draws the notification area.

@@ -204,6 +204,42 @@ TEST_F(NoteRooms, MouseClicksOnTheTabsSwitchRoomsWithoutMovingTheWindow) {
     EXPECT_EQ(WindowRectOf(m_app.Main()), window);
 }
 
+TEST_F(NoteRooms, KeysShowTheRoomsTheSearchAndTheMenuWithItsFirstItemSelected) {
+    ASSERT_TRUE(Launch());
+    ASSERT_TRUE(m_app.SetNotesText("Typed"));
+    ASSERT_TRUE(PressKeys(m_app.Main(), {VK_CONTROL, '2'}));
+    EXPECT_TRUE(WaitUntil([&] { return m_app.NotesText() == FirstRunEveryDay(); }));
+    ASSERT_TRUE(PressKeys(m_app.Main(), {VK_CONTROL, '3'}));
+    EXPECT_TRUE(WaitUntil([&] { return ::IsWindowVisible(m_app.Search()) != FALSE; }));
+    ASSERT_TRUE(m_app.SetText(m_app.Search(), "Typ"));
+    ASSERT_TRUE(PressKeys(m_app.Main(), {VK_CONTROL, '1'}));
+    EXPECT_TRUE(WaitUntil([&] { return m_app.NotesText() == "Typed"; }));
+
+    // Ctrl+F: the search room, its box focused with the old text selected to be typed over.
+    ASSERT_TRUE(PressKeys(m_app.Main(), {VK_CONTROL, 'F'}));
+    EXPECT_TRUE(WaitUntil([&] { return FocusedWindow(m_app.Main()) == m_app.Search(); }));
+    EXPECT_EQ(::SendMessageA(m_app.Search(), EM_GETSEL, 0, 0), MAKELRESULT(0, 3));
+    // Tab and Shift+Tab go between the boxes shown; the notes box types no tab.
+    ASSERT_TRUE(PressKeys(m_app.Main(), {VK_SHIFT, VK_TAB}));
+    EXPECT_TRUE(WaitUntil([&] { return FocusedWindow(m_app.Main()) == m_app.Notes(); }));
+    const std::string results = m_app.NotesText();
+    ASSERT_TRUE(PressKeys(m_app.Main(), {VK_TAB}));
+    EXPECT_TRUE(WaitUntil([&] { return FocusedWindow(m_app.Main()) == m_app.Search(); }));
+    EXPECT_EQ(m_app.NotesText(), results);
+
+    for (const bool shiftF10 : {false, true}) {
+        SCOPED_TRACE(shiftF10 ? "Shift+F10" : "the context-menu key");
+        ASSERT_TRUE(shiftF10 ? PressKeys(m_app.Main(), {VK_SHIFT, VK_F10})
+                             : PressKeys(m_app.Main(), {VK_APPS}));
+        ASSERT_TRUE(WaitUntil([&] { return m_app.Menus().size() == 1; }));
+        const auto menu =
+            reinterpret_cast<HMENU>(::SendMessageA(m_app.Menus().front(), MN_GETHMENU, 0, 0));
+        EXPECT_TRUE(
+            WaitUntil([&] { return (::GetMenuState(menu, 0, MF_BYPOSITION) & MF_HILITE) != 0; }));
+        ASSERT_TRUE(m_app.CloseMenus());
+    }
+}
+
 TEST_F(NoteRooms, ClickOnTheShownRoomsTabKeepsTheText) {
     ASSERT_TRUE(Launch());
     ASSERT_TRUE(m_app.SetNotesText("Not committed yet"));

@@ -97,14 +97,6 @@ TEST(DllLoading, QuilletImportsOnlyDllsThatWindowsLoadsFromTheSystemFolder) {
     }
 }
 
-// The window of another thread that has the keyboard focus.
-HWND FocusedWindow(HWND top) {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    return ::GetGUIThreadInfo(::GetWindowThreadProcessId(top, nullptr), &info) ? info.hwndFocus
-                                                                               : nullptr;
-}
-
 using SecondCopy = QuilletTest;
 
 TEST_F(SecondCopy, BringsTheRunningWindowForwardAndEndsWithoutTouchingAFileOrTheFoldedNote) {
