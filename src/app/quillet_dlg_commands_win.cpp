@@ -145,11 +145,10 @@ void CQuilletDlg::RefreshTimeMenu() {
 }
 
 void CQuilletDlg::ApplySettings() {
-    const SRect window = GetWindowRect();
-    const SRect desktop = DesktopRect();
-    if (!IsPointOnDesktop(m_settings.ptPos, desktop)) {
-        m_settings.ptPos = CentreOnDesktop(window, desktop);
-    }
+    const SWindowPlace place = WindowPlace();
+    const SRect& window = place.window;
+    m_settings.ptPos =
+        PlaceWindow(m_settings.ptPos, window, place.desktop, place.workAreas, place.titleHeight);
     ::MoveWindow(m_hWnd, m_settings.ptPos.x, m_settings.ptPos.y, window.Width(), window.Height(),
                  TRUE);
     ApplyColorTheme(m_settings.nColor);

@@ -94,7 +94,8 @@ void CQuilletDlg::FinishShowing() {
 }
 
 SWindowPlace CQuilletDlg::WindowPlace() const {
-    return SWindowPlace{GetWindowRect(), DesktopRect()};
+    return SWindowPlace{GetWindowRect(), DesktopRect(), MonitorWorkAreas(),
+                        m_layout.rcTitle.bottom};
 }
 
 bool CQuilletDlg::LoadAtStartup() {
@@ -557,6 +558,18 @@ bool CQuilletDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& res
         // A writer works in steps: the folder is looked at once it has been quiet a moment.
         ::SetTimer(m_hWnd, kDataFolderTimerId, 500, nullptr);
         return true;
+    }
+    if (msg == WM_DISPLAYCHANGE) {
+        // A monitor taken away may have taken the window with it.
+        const SWindowPlace place = WindowPlace();
+        const SPoint corner{place.window.left, place.window.top};
+        const SPoint to =
+            PlaceWindow(corner, place.window, place.desktop, place.workAreas, place.titleHeight);
+        if (to != corner) {
+            ::SetWindowPos(m_hWnd, nullptr, to.x, to.y, 0, 0,
+                           SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        return false;
     }
     if (msg == WM_QUERYENDSESSION) {
         result = OnQueryEndSession() ? TRUE : FALSE;

@@ -191,7 +191,7 @@ SStartReport CSavePolicy::Load(SSettings& settings, SNotebook& notes, const SWin
     }
     if (start->settings.source == ESource::Main) {
         // A backup is the main file as the program would write it.
-        RefreshStoredPosition(settings, place.window, place.desktop);
+        RefreshStoredPosition(settings, place.window, place.desktop, place.workAreas, place.titleHeight);
         start->settingsBackup = SerializeSettings(settings);
         m_settingsHash = HashBytes(start->settingsBackup);
     } else {
@@ -322,7 +322,7 @@ std::string CSavePolicy::TakeStartNotice() {
 }
 
 void CSavePolicy::TakeSettingsAsSaved(SSettings settings, const SWindowPlace& place) {
-    RefreshStoredPosition(settings, place.window, place.desktop);
+    RefreshStoredPosition(settings, place.window, place.desktop, place.workAreas, place.titleHeight);
     m_settingsHash = HashBytes(SerializeSettings(settings));
 }
 
@@ -332,7 +332,7 @@ bool CSavePolicy::NotesUnsaved(const SNotebook& notes) const {
 
 bool CSavePolicy::HasUnsavedChanges(SSettings settings, const SNotebook& notes,
                                     const SWindowPlace& place) const {
-    RefreshStoredPosition(settings, place.window, place.desktop);
+    RefreshStoredPosition(settings, place.window, place.desktop, place.workAreas, place.titleHeight);
     return HashBytes(SerializeSettings(settings)) != m_settingsHash || NotesUnsaved(notes);
 }
 
@@ -425,7 +425,7 @@ EFileError CSavePolicy::WriteDataFile(const std::string& path, const std::string
 
 EFileError CSavePolicy::SaveSettingsFile(SSettings& settings, const SWindowPlace& place,
                                          unsigned busyWaitMs, std::string& bytes) {
-    RefreshStoredPosition(settings, place.window, place.desktop);
+    RefreshStoredPosition(settings, place.window, place.desktop, place.workAreas, place.titleHeight);
     bytes = SerializeSettings(settings);
     const EFileError error = WriteDataFile(m_paths.settings, bytes, busyWaitMs);
     if (error == EFileError::None) {

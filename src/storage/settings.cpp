@@ -3,6 +3,7 @@
 #include "storage/archive.h"
 #include "storage/file_io.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <stdexcept>
@@ -52,12 +53,50 @@ void SetDefaultSettings(SSettings& settings, const SRect& window, const SRect& d
     settings.strCustomFormat = kDefaultCustomFormat;
 }
 
-void RefreshStoredPosition(SSettings& settings, const SRect& window, const SRect& desktop) {
+namespace {
+
+// The square of the distance between two rectangles; 0 when they touch.
+int64_t Gap(const SRect& a, const SRect& b) {
+    const int64_t dx = std::max<int64_t>({0, int64_t(b.left) - a.right, int64_t(a.left) - b.right});
+    const int64_t dy = std::max<int64_t>({0, int64_t(b.top) - a.bottom, int64_t(a.top) - b.bottom});
+    return dx * dx + dy * dy;
+}
+
+int32_t Inside(int32_t at, int32_t size, int32_t low, int32_t high) {
+    return std::max(low, std::min(at, high - size));
+}
+
+} // namespace
+
+SPoint PlaceWindow(SPoint corner, const SRect& window, const SRect& desktop,
+                   const std::vector<SRect>& workAreas, int titleHeight) {
+    if (workAreas.size() < 2) {
+        return IsPointOnDesktop(corner, desktop) ? corner : CentreOnDesktop(window, desktop);
+    }
+    const SRect title{corner.x, corner.y, corner.x + window.Width(),
+                      corner.y + std::max(titleHeight, 1)};
+    const SRect* nearest = &workAreas.front();
+    for (const SRect& area : workAreas) {
+        const bool overlaps = title.left < area.right && area.left < title.right &&
+                              title.top < area.bottom && area.top < title.bottom;
+        if (overlaps) {
+            return corner;
+        }
+        if (Gap(title, area) < Gap(title, *nearest)) {
+            nearest = &area;
+        }
+    }
+    return SPoint{Inside(corner.x, window.Width(), nearest->left, nearest->right),
+                  Inside(corner.y, window.Height(), nearest->top, nearest->bottom)};
+}
+
+void RefreshStoredPosition(SSettings& settings, const SRect& window, const SRect& desktop,
+                           const std::vector<SRect>& workAreas, int titleHeight) {
     if (window.left == 0 || window.right == 0) {
         return;
     }
-    const SPoint corner{window.left, window.top};
-    settings.ptPos = IsPointOnDesktop(corner, desktop) ? corner : CentreOnDesktop(window, desktop);
+    settings.ptPos =
+        PlaceWindow(SPoint{window.left, window.top}, window, desktop, workAreas, titleHeight);
 }
 
 namespace {

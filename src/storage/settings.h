@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class IArchiveReader;
 
@@ -48,9 +49,16 @@ SPoint CentreOnDesktop(const SRect& window, const SRect& desktop);
 // Fills every stored field with its default; the position is centred for the given window.
 void SetDefaultSettings(SSettings& settings, const SRect& window, const SRect& desktop);
 
-// Takes the window's current top-left corner into ptPos (centred when it is off the desktop);
-// leaves ptPos alone while the window's left or right edge is 0.
-void RefreshStoredPosition(SSettings& settings, const SRect& window, const SRect& desktop);
+// Where a window whose top-left corner is at corner goes. With one monitor the corner must lie
+// on the desktop, else the window is centred on it. With several (their work areas given), some
+// of the title bar must lie on a work area, else the window moves inside the nearest one.
+SPoint PlaceWindow(SPoint corner, const SRect& window, const SRect& desktop,
+                   const std::vector<SRect>& workAreas = {}, int titleHeight = 0);
+
+// Takes the window's current top-left corner into ptPos, placed as PlaceWindow does; leaves
+// ptPos alone while the window's left or right edge is 0.
+void RefreshStoredPosition(SSettings& settings, const SRect& window, const SRect& desktop,
+                           const std::vector<SRect>& workAreas = {}, int titleHeight = 0);
 
 // The file's bytes for a record, and the reader over any stream.
 std::string SerializeSettings(const SSettings& settings);

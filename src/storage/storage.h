@@ -5,6 +5,7 @@
 #include "base/time_format.h"
 
 #include <string>
+#include <vector>
 
 // Names of the storage folder and its files relative to the application-data folder.
 extern const char* const kStorageFolderName; // "Quillet\"
@@ -39,6 +40,10 @@ struct SDataPaths {
 struct SWindowPlace {
     SRect window;
     SRect desktop;
+    // With several monitors, the work area of each, and the height of the title bar that must
+    // stay on one of them.
+    std::vector<SRect> workAreas;
+    int titleHeight = 0;
 };
 
 // The notes of a first run, for the day of now.

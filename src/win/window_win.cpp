@@ -43,6 +43,20 @@ SRect DesktopRect() {
     return ToSRect(rc);
 }
 
+std::vector<SRect> MonitorWorkAreas() {
+    std::vector<SRect> areas;
+    const auto add = [](HMONITOR monitor, HDC, LPRECT, LPARAM found) -> BOOL {
+        MONITORINFO info{};
+        info.cbSize = sizeof info;
+        if (::GetMonitorInfoA(monitor, &info)) {
+            reinterpret_cast<std::vector<SRect>*>(found)->push_back(ToSRect(info.rcWork));
+        }
+        return TRUE;
+    };
+    ::EnumDisplayMonitors(nullptr, nullptr, add, reinterpret_cast<LPARAM>(&areas));
+    return areas;
+}
+
 void ShellOpen(const std::string& target, int show) {
     std::wstring wide;
     if (Utf8ToWide(target, wide)) {

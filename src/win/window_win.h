@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // A window handle with the few operations the program uses; owns nothing.
 class CWnd {
@@ -39,6 +40,8 @@ protected:
 
 // The screen rectangle of the desktop window (the primary display).
 SRect DesktopRect();
+// The work area of each monitor.
+std::vector<SRect> MonitorWorkAreas();
 
 // Opens a web address or a "mailto:" address (UTF-8) with the shell's "open" verb; the result is
 // not examined.

@@ -105,7 +105,7 @@ TEST_F(StartupLoading, DamagedSettingsFileFallsBackToItsBackupWithoutRewritingIt
     EXPECT_EQ(ReadBytes(m_paths.settingsBackup), backup);
 }
 
-TEST_F(StartupLoading, PositionOffTheDesktopIsCentredAndSavedSo) {
+TEST_F(StartupLoading, PositionOffTheDesktopIsCentredAndSavedSoAndKeptOnItWhenTheDisplaysChange) {
     SSettings settings = StoredSettings(kRoomDynamic);
     settings.ptPos = SPoint{-600, 40};
     ASSERT_TRUE(SeedSettings(settings, m_paths.settings));
@@ -118,6 +118,11 @@ TEST_F(StartupLoading, PositionOffTheDesktopIsCentredAndSavedSo) {
     SSettings saved;
     ASSERT_TRUE(LoadSettings(saved, m_paths.settings));
     EXPECT_EQ(saved.ptPos, centred.ptPos);
+
+    // A change of the displays that leaves the window off them brings it back.
+    ::SetWindowPos(m_app.Main(), nullptr, -900, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ASSERT_TRUE(m_app.Post(m_app.Main(), WM_DISPLAYCHANGE, 24, MAKELPARAM(1024, 768)));
+    EXPECT_TRUE(WaitUntil([&] { return WindowRectOf(m_app.Main()).left == centred.ptPos.x; }));
 }
 
 TEST_F(StartupLoading, TruncatedNotesFileFallsBackToItsBackupAndStaysUntilTheNextSave) {

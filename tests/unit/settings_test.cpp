@@ -285,6 +285,24 @@ TEST(SettingsPosition, DesktopEdgesAreInclusiveAtTopLeftOnly) {
     EXPECT_EQ(s.ptPos, (SPoint{860 - 150, 490 - 200}));
 }
 
+TEST(SettingsPosition, WithSeveralMonitorsATitleBarOnAnyWorkAreaStaysElseTheNearestTakesIt) {
+    // A second monitor left of the primary one, its work area above a taskbar.
+    const std::vector<SRect> areas{{0, 0, 1920, 1040}, {-1280, 0, 0, 984}};
+    const SRect window{0, 0, 215, 260};
+    const auto place = [&](SPoint corner) {
+        return PlaceWindow(corner, window, kDesktop, areas, 22);
+    };
+    EXPECT_EQ(place({-1000, 300}), (SPoint{-1000, 300})) << "kept on the second monitor";
+    EXPECT_EQ(place({-100, -10}), (SPoint{-100, -10})) << "a part of the title bar shows";
+    EXPECT_EQ(place({1900, 1030}), (SPoint{1900, 1030}));
+    EXPECT_EQ(place({-1000, 990}), (SPoint{-1000, 984 - 260})) << "below the left work area";
+    EXPECT_EQ(place({2500, 100}), (SPoint{1920 - 215, 100})) << "a monitor that is gone";
+    EXPECT_EQ(place({-5000, -5000}), (SPoint{-1280, 0}));
+    // One monitor: the corner decides, as it always did.
+    EXPECT_EQ(PlaceWindow({-100, 10}, window, kDesktop, {areas[0]}, 22),
+              CentreOnDesktop(window, kDesktop));
+}
+
 TEST(SettingsPosition, CentringTruncatesTowardZero) {
     // (-1921 + 0) / 2 is -960 when truncated; flooring would give -961.
     EXPECT_EQ(CentreOnDesktop(SRect{10, 10, 311, 211}, SRect{-1921, -1081, 0, 0}),

@@ -7,7 +7,7 @@ using namespace testutil;
 
 namespace {
 
-const SWindowPlace kAtCreation{SRect{0, 0, 215, 260}, SRect{0, 0, 1024, 768}};
+const SWindowPlace kAtCreation{SRect{0, 0, 215, 260}, SRect{0, 0, 1024, 768}, {}, 0};
 const std::string kStamp = "20261207-140509";
 
 class StorageTest : public ::testing::Test {
