@@ -172,7 +172,14 @@ void CQuilletDlg::ApplySettings() {
 
 void CQuilletDlg::ApplyColorTheme(int color) {
     m_settings.nColor = color;
-    const STheme& theme = ThemeFor(color);
+    HIGHCONTRASTA contrast{};
+    contrast.cbSize = sizeof contrast;
+    m_bHighContrast = ::SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+                      (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
+    const STheme theme = m_bHighContrast ? HighContrastTheme(::GetSysColor(COLOR_WINDOW),
+                                                             ::GetSysColor(COLOR_WINDOWTEXT),
+                                                             ::GetSysColor(COLOR_HIGHLIGHT))
+                                         : ThemeFor(color);
     m_painter.SetTheme(theme);
     m_calendar.SetColor(MCSC_BACKGROUND, theme.crBack);
     m_calendar.SetColor(MCSC_MONTHBK, theme.crBack);

@@ -359,7 +359,9 @@ bool CQuilletDlg::OnNotify(NMHDR* header, LRESULT& result) {
 }
 
 bool CQuilletDlg::OnPaint() {
-    m_painter.Paint(m_hWnd, SPaintScene{m_layout, m_settings.nRoom, m_settings.nGradient,
+    // High contrast draws no gradient.
+    m_painter.Paint(m_hWnd, SPaintScene{m_layout, m_settings.nRoom,
+                                        m_bHighContrast ? -1 : m_settings.nGradient,
                                         FormatHeaderText(m_settings.nTimeFormat, true,
                                                          m_settings.strCustomFormat, CurrentTime()),
                                         m_settings.lfTitle.lfHeight});
@@ -558,6 +560,12 @@ bool CQuilletDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& res
         // A writer works in steps: the folder is looked at once it has been quiet a moment.
         ::SetTimer(m_hWnd, kDataFolderTimerId, 500, nullptr);
         return true;
+    }
+    if (msg == WM_SYSCOLORCHANGE || (msg == WM_SETTINGCHANGE && wParam == SPI_SETHIGHCONTRAST)) {
+        // A high-contrast scheme turned on or off, or its colours changed: follow at once.
+        ApplyColorTheme(m_settings.nColor);
+        ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+        return false;
     }
     if (msg == WM_DISPLAYCHANGE) {
         // A monitor taken away may have taken the window with it.

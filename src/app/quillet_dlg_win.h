@@ -119,6 +119,8 @@ private:
     // the window has shown and answers: under Wine the notification area alone takes tens of
     // milliseconds to answer, and the backups of a large notebook more.
     bool m_bShown = false;
+    // A high-contrast scheme is on: the system's colours replace the stored theme's.
+    bool m_bHighContrast = false;
     CMonthCalCtrl m_calendar;
     SSettings m_settings;
     CDiskFileSystem m_files;

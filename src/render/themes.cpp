@@ -19,6 +19,10 @@ const STheme& ThemeFor(int color) {
     return color >= 0 && color < kThemeCount ? kThemes[color] : kThemes[0];
 }
 
+STheme HighContrastTheme(QColor window, QColor windowText, QColor highlight) {
+    return STheme{"High contrast", window, highlight, windowText};
+}
+
 bool GradientFor(int gradient, const STheme& theme, SGradient& out) {
     if (gradient < 0 || gradient > 3) {
         return false;

@@ -32,6 +32,10 @@ struct STheme {
 // The theme of a colour index; an index outside the table gives "Blue".
 const STheme& ThemeFor(int color);
 
+// What the window paints with while a high-contrast scheme is on: the system's own colours, so
+// that the user's scheme decides, whatever theme is stored.
+STheme HighContrastTheme(QColor window, QColor windowText, QColor highlight);
+
 // Vertex colours and direction of the title gradient; false when the index draws none.
 struct SGradient {
     bool vertical;

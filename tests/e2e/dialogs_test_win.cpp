@@ -309,6 +309,37 @@ TEST_F(Backup, ExportThatCannotBeWrittenShowsItsMessageAndLeavesNoFile) {
         << ::testing::PrintToString(FolderEntries(m_paths.folder));
 }
 
+using HighContrast = QuilletTest;
+
+// Turns the system's high-contrast scheme on or off, telling every window.
+bool SetHighContrast(bool on) {
+    HIGHCONTRASTA contrast{};
+    contrast.cbSize = sizeof contrast;
+    contrast.dwFlags = on ? HCF_HIGHCONTRASTON : 0;
+    return ::SystemParametersInfoA(SPI_SETHIGHCONTRAST, sizeof contrast, &contrast,
+                                   SPIF_SENDCHANGE) != FALSE;
+}
+
+TEST_F(HighContrast, PaintsWithTheSystemColoursAndGivesTheThemeBackWhenItEnds) {
+    ASSERT_TRUE(Launch());
+    const auto background = [&] {
+        const RECT client{0, 30, 100, 100};
+        return CScreenShot(m_app.Main(), client).MostFrequentColour();
+    };
+    const COLORREF blue = RGB(200, 220, 250);
+    ASSERT_EQ(background(), blue);
+    if (!SetHighContrast(true)) {
+        GTEST_SKIP() << "the system refuses to turn high contrast on (Wine 8 does)";
+    }
+    EXPECT_TRUE(WaitUntil([&] { return background() == ::GetSysColor(COLOR_WINDOW); }));
+    ASSERT_TRUE(SetHighContrast(false));
+    EXPECT_TRUE(WaitUntil([&] { return background() == blue; }));
+    ASSERT_TRUE(m_app.SendCommand(kCmdSaveAll));
+    SSettings saved;
+    ASSERT_TRUE(LoadSettings(saved, m_paths.settings));
+    EXPECT_EQ(saved.nColor, 0) << "the stored theme changed";
+}
+
 using FlagMarks = QuilletTest;
 
 TEST_F(FlagMarks, FollowTheStoredFlagsAtStartAndEveryCommand) {
