@@ -64,7 +64,7 @@ bool CQuilletDlg::OnCmdMsg(UINT id, UINT notifyCode, HWND control) {
         ToggleWeekNumbers();
         return true;
     case ECommandRoute::HelpPage:
-        ShellOpen(kHelpPageUrl);
+        OpenHelp();
         return true;
     case ECommandRoute::HomePage:
         ShellOpen(kHomePageUrl);

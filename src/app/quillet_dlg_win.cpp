@@ -4,6 +4,7 @@
 #include "base/ids.h"
 #include "render/clock_format.h"
 #include "storage/app_data_win.h"
+#include "storage/file_io.h"
 #include "storage/notes_file.h"
 #include "ui/links.h"
 #include "win/common_dialogs_win.h"
@@ -507,8 +508,13 @@ bool CQuilletDlg::OnLButtonDblClk(UINT flags, POINT point) {
 
 bool CQuilletDlg::OnHelp(HELPINFO* info) {
     (void)info;
-    ShellOpen(kHelpPageUrl);
+    OpenHelp();
     return true;
+}
+
+void CQuilletDlg::OpenHelp() const {
+    ShellOpen(HelpTarget(ProgramPath(),
+                         [](const std::string& path) { return FileStampOf(path).exists; }));
 }
 
 bool CQuilletDlg::OnEndSession(bool ending) {

@@ -74,6 +74,9 @@ private:
     bool OnQueryEndSession();
     std::string KeepInRecoveryFile();
 
+    // The guide beside the program, or the web page when the guide is not there.
+    void OpenHelp() const;
+
     // Appearance.
     void ApplySettings();
     void ApplyColorTheme(int color);

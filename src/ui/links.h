@@ -8,8 +8,19 @@
 #define QUILLET_SUPPORT_EMAIL "support@quillet.app"
 
 #ifndef RC_INVOKED
+#include <functional>
+#include <string>
+
 constexpr const char* kHelpPageUrl = QUILLET_HELP_PAGE_URL;
 constexpr const char* kHomePageUrl = QUILLET_HOME_PAGE_URL;
 constexpr const char* kContactPageUrl = QUILLET_CONTACT_PAGE_URL;
 constexpr const char* kSupportEmail = QUILLET_SUPPORT_EMAIL;
+
+// The user guide, which the build writes beside Quillet.exe.
+constexpr const char* kHelpPageFileName = "Quillet.html";
+
+// What Help opens: the guide beside the program (exePath, UTF-8) when isFile finds it there,
+// else the web page.
+std::string HelpTarget(const std::string& exePath,
+                       const std::function<bool(const std::string&)>& isFile);
 #endif

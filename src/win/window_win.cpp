@@ -64,6 +64,18 @@ void ShellOpen(const std::string& target, int show) {
     }
 }
 
+std::string ProgramPath() {
+    std::wstring wide(32768, L'\0');
+    const DWORD length = ::GetModuleFileNameW(nullptr, &wide[0], static_cast<DWORD>(wide.size()));
+    // A path cut short fills the whole buffer.
+    if (length == 0 || length >= wide.size()) {
+        return std::string();
+    }
+    wide.resize(length);
+    std::string path;
+    return WideToUtf8(wide, path) ? path : std::string();
+}
+
 int MessageBoxUtf8(HWND owner, const std::string& text, const char* caption, UINT type) {
     std::wstring wideText;
     std::wstring wideCaption;

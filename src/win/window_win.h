@@ -43,9 +43,12 @@ SRect DesktopRect();
 // The work area of each monitor.
 std::vector<SRect> MonitorWorkAreas();
 
-// Opens a web address or a "mailto:" address (UTF-8) with the shell's "open" verb; the result is
-// not examined.
+// Opens a web address, a "mailto:" address or a file (UTF-8) with the shell's "open" verb; the
+// result is not examined.
 void ShellOpen(const std::string& target, int show = SW_SHOWNORMAL);
+
+// The full path of the running program in UTF-8; empty when it cannot be told.
+std::string ProgramPath();
 
 // A message box whose text is UTF-8, as every text that names a path is; the caption is ASCII.
 int MessageBoxUtf8(HWND owner, const std::string& text, const char* caption, UINT type);

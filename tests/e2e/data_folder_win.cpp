@@ -165,6 +165,67 @@ bool CanModify(const std::string& path) {
 
 } // namespace
 
+bool CRegistryValue::Set(HKEY root, const std::wstring& key, const std::wstring& name, DWORD type,
+                         const std::wstring& text) {
+    if (!Release()) {
+        return false;
+    }
+    m_root = root;
+    m_key = key;
+    m_name = name;
+    m_madeKey.clear();
+    for (size_t end = 0; end != std::wstring::npos && m_madeKey.empty();) {
+        end = key.find(L'\\', end + 1);
+        const std::wstring outer = key.substr(0, end);
+        HKEY probe = nullptr;
+        if (::RegOpenKeyExW(root, outer.c_str(), 0, KEY_READ, &probe) == ERROR_SUCCESS) {
+            ::RegCloseKey(probe);
+        } else {
+            m_madeKey = outer;
+        }
+    }
+    HKEY opened = nullptr;
+    if (::RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
+                          nullptr, &opened, nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    DWORD size = 0;
+    m_hadValue =
+        ::RegQueryValueExW(opened, name.c_str(), nullptr, &m_type, nullptr, &size) == ERROR_SUCCESS;
+    m_value.resize(size);
+    m_hadValue = m_hadValue && ::RegQueryValueExW(opened, name.c_str(), nullptr, &m_type,
+                                                  m_value.data(), &size) == ERROR_SUCCESS;
+    // Remembered before the change, so that a value set only in part is undone too.
+    m_applied = true;
+    const bool set =
+        ::RegSetValueExW(opened, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
+                         static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+    ::RegCloseKey(opened);
+    return set;
+}
+
+bool CRegistryValue::Release() {
+    if (!m_applied) {
+        return true;
+    }
+    LONG result = ERROR_SUCCESS;
+    if (!m_madeKey.empty()) {
+        result = ::RegDeleteTreeW(m_root, m_madeKey.c_str());
+    } else {
+        HKEY key = nullptr;
+        result = ::RegOpenKeyExW(m_root, m_key.c_str(), 0, KEY_SET_VALUE, &key);
+        if (result == ERROR_SUCCESS) {
+            result = m_hadValue ? ::RegSetValueExW(key, m_name.c_str(), 0, m_type, m_value.data(),
+                                                   static_cast<DWORD>(m_value.size()))
+                                : ::RegDeleteValueW(key, m_name.c_str());
+            ::RegCloseKey(key);
+        }
+    }
+    // Gone already is as good as put back.
+    m_applied = result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND;
+    return !m_applied;
+}
+
 bool CAppDataRedirect::Apply(const std::string& folder) {
     const std::wstring wide = Wide(folder);
     if (wide.empty()) {
@@ -174,39 +235,7 @@ bool CAppDataRedirect::Apply(const std::string& folder) {
     if (made != ERROR_SUCCESS && made != ERROR_ALREADY_EXISTS) {
         return false;
     }
-    HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kUserShellFolders, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
-                        &key) != ERROR_SUCCESS) {
-        return false;
-    }
-    DWORD size = 0;
-    m_hadValue =
-        ::RegQueryValueExW(key, L"AppData", nullptr, &m_type, nullptr, &size) == ERROR_SUCCESS;
-    m_value.resize(size);
-    m_hadValue = m_hadValue && ::RegQueryValueExW(key, L"AppData", nullptr, &m_type, m_value.data(),
-                                                  &size) == ERROR_SUCCESS;
-    m_applied = ::RegSetValueExW(
-                    key, L"AppData", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
-                    static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
-    ::RegCloseKey(key);
-    return m_applied;
-}
-
-bool CAppDataRedirect::Release() {
-    if (!m_applied) {
-        return true;
-    }
-    HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kUserShellFolders, 0, KEY_SET_VALUE, &key) !=
-        ERROR_SUCCESS) {
-        return false;
-    }
-    const LONG result = m_hadValue ? ::RegSetValueExW(key, L"AppData", 0, m_type, m_value.data(),
-                                                      static_cast<DWORD>(m_value.size()))
-                                   : ::RegDeleteValueW(key, L"AppData");
-    ::RegCloseKey(key);
-    m_applied = result != ERROR_SUCCESS;
-    return !m_applied;
+    return m_value.Set(HKEY_CURRENT_USER, kUserShellFolders, L"AppData", REG_EXPAND_SZ, wide);
 }
 
 bool CImmutableFile::Apply(const std::string& windowsPath) {

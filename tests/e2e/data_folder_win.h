@@ -1,9 +1,11 @@
 #pragma once
 
-// The storage folder of Quillet inside the Wine prefix, and the faults a test can put into it.
-// Paths are UTF-8, as in the program.
+// The storage folder of Quillet inside the Wine prefix, the faults a test can put into it, and the
+// registry values a test changes for a while. Paths are UTF-8, as in the program.
 
 #include "storage/storage.h"
+
+#include <windows.h>
 
 #include <string>
 #include <vector>
@@ -30,24 +32,42 @@ bool RemoveFolderTree(const std::string& folder);
 // Names of the entries of a folder, sorted, without the lock file of a running Quillet.
 std::vector<std::string> FolderEntries(const std::string& folder);
 
+// A registry value set for a test and put back as it was: the old value, or no value and none of
+// the keys made for it. Undone by Release or the destructor.
+class CRegistryValue {
+public:
+    CRegistryValue() = default;
+    ~CRegistryValue() { Release(); }
+    CRegistryValue(const CRegistryValue&) = delete;
+    CRegistryValue& operator=(const CRegistryValue&) = delete;
+
+    // An empty name sets the key's default value.
+    bool Set(HKEY root, const std::wstring& key, const std::wstring& name, DWORD type,
+             const std::wstring& text);
+    bool Release();
+
+private:
+    HKEY m_root = nullptr;
+    std::wstring m_key;
+    std::wstring m_name;
+    // The outermost key that Set made, removed with everything in it.
+    std::wstring m_madeKey;
+    bool m_applied = false;
+    bool m_hadValue = false;
+    DWORD m_type = 0;
+    std::vector<BYTE> m_value;
+};
+
 // Points the application-data folder of every program of the prefix (as the shell reports it) at
 // another folder, made if missing, as a profile elsewhere would. The environment does not move it
 // under Wine; the registry does. Undone by Release or the destructor.
 class CAppDataRedirect {
 public:
-    CAppDataRedirect() = default;
-    ~CAppDataRedirect() { Release(); }
-    CAppDataRedirect(const CAppDataRedirect&) = delete;
-    CAppDataRedirect& operator=(const CAppDataRedirect&) = delete;
-
     bool Apply(const std::string& folder);
-    bool Release();
+    bool Release() { return m_value.Release(); }
 
 private:
-    bool m_applied = false;
-    bool m_hadValue = false;
-    unsigned long m_type = 0;
-    std::vector<unsigned char> m_value;
+    CRegistryValue m_value;
 };
 
 // Makes a file or a folder immutable on the Linux side (chattr +i): Wine then fails every write,

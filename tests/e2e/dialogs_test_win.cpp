@@ -1,8 +1,12 @@
-// The dialogs of the program: the About box and its links, the custom clock format, the fonts,
-// export and import of the notes, and the menu's flag marks.
+// The dialogs of the program: the About box and its links, the help page, the custom clock
+// format, the fonts, export and import of the notes, and the menu's flag marks.
 #include "quillet_test_win.h"
 
+#include "base/utf8_win.h"
+#include "ui/links.h"
+
 #include <algorithm>
+#include <utility>
 
 namespace e2e {
 namespace {
@@ -13,6 +17,7 @@ constexpr UINT kCmdLockMoving = 370;
 constexpr UINT kCmdFontNotes = 381;
 constexpr UINT kCmdSaveData = 385;
 constexpr UINT kCmdLoadData = 386;
+constexpr UINT kCmdHelpTopics = 390;
 constexpr UINT kCmdAbout = 394;
 constexpr UINT kSysCommandAbout = 16;
 constexpr int kLinkHome = 1002;
@@ -97,6 +102,94 @@ TEST_F(AboutBox, LinksUnderlineWhileTheMouseIsOverThem) {
     ::SetCursorPos(rect.right + 40, rect.bottom + 40);
     EXPECT_TRUE(WaitUntil([&] { return !Underlined(link); }, Millis(3000)))
         << "the underline stays after the mouse left";
+}
+
+// Makes the shell open .html files and web addresses with a command that writes what it was given
+// into a file. Wine reads the shell's classes from the machine's part of the registry only, not
+// from HKCU\Software\Classes.
+class CShellOpenRecorder {
+public:
+    explicit CShellOpenRecorder(std::string record) : m_record(std::move(record)) {}
+
+    bool Apply() {
+        wchar_t system[MAX_PATH] = {};
+        std::wstring record;
+        if (::GetSystemDirectoryW(system, MAX_PATH) == 0 || !Utf8ToWide(m_record, record)) {
+            return false;
+        }
+        const std::wstring command =
+            std::wstring(system) + L"\\cmd.exe /c echo %1>\"" + record + L"\"";
+        const std::wstring classes = L"Software\\Classes\\";
+        const std::wstring open = L"\\shell\\open\\command";
+        return m_values[0].Set(HKEY_LOCAL_MACHINE, classes + L"Quillet.TestPage" + open, L"",
+                               REG_SZ, command) &&
+               m_values[1].Set(HKEY_LOCAL_MACHINE, classes + L".html", L"", REG_SZ,
+                               L"Quillet.TestPage") &&
+               m_values[2].Set(HKEY_LOCAL_MACHINE, classes + L"http" + open, L"", REG_SZ,
+                               command) &&
+               m_values[3].Set(HKEY_LOCAL_MACHINE, classes + L"https" + open, L"", REG_SZ, command);
+    }
+
+    // What the last open was given; empty when nothing was opened. The record goes, for the next.
+    std::string TakeOpened() const {
+        std::string line;
+        WaitUntil([&] {
+            line = ReadBytes(m_record);
+            return line.find('\n') != std::string::npos;
+        });
+        std::wstring record;
+        Utf8ToWide(m_record, record);
+        WaitUntil([&] { return ::DeleteFileW(record.c_str()) || !FileExists(m_record); });
+        const size_t first = line.find_first_not_of(" \"\r\n");
+        const size_t last = line.find_last_not_of(" \"\r\n");
+        return first == std::string::npos ? std::string() : line.substr(first, last - first + 1);
+    }
+
+private:
+    std::string m_record;
+    CRegistryValue m_values[4];
+};
+
+// A file moved aside for a while, and back.
+class CMovedAside {
+public:
+    explicit CMovedAside(const std::string& path) {
+        Utf8ToWide(path, m_path);
+        m_moved = ::MoveFileW(m_path.c_str(), (m_path + L".aside").c_str()) != FALSE;
+    }
+    ~CMovedAside() {
+        if (m_moved) {
+            ::MoveFileW((m_path + L".aside").c_str(), m_path.c_str());
+        }
+    }
+    CMovedAside(const CMovedAside&) = delete;
+    CMovedAside& operator=(const CMovedAside&) = delete;
+
+    bool Moved() const { return m_moved; }
+
+private:
+    std::wstring m_path;
+    bool m_moved = false;
+};
+
+using Help = QuilletTest;
+
+TEST_F(Help, OpensTheGuideBesideTheProgramAndTheWebPageWithoutIt) {
+    const std::string exe = QuilletExePath();
+    const std::string page = exe.substr(0, exe.find_last_of('\\') + 1) + kHelpPageFileName;
+    ASSERT_TRUE(FileExists(page)) << "the build puts the guide beside Quillet.exe";
+    CShellOpenRecorder shell(m_paths.folder + "opened.txt");
+    ASSERT_TRUE(shell.Apply());
+    ASSERT_TRUE(Launch());
+    ASSERT_TRUE(PressKeys(m_app.Main(), {VK_F1}));
+    EXPECT_EQ(shell.TakeOpened(), page);
+
+    const CMovedAside aside(page);
+    ASSERT_TRUE(aside.Moved());
+    ASSERT_TRUE(PressKeys(m_app.Main(), {VK_F1}));
+    EXPECT_EQ(shell.TakeOpened(), kHelpPageUrl);
+    ASSERT_TRUE(m_app.PostCommand(kCmdHelpTopics));
+    EXPECT_EQ(shell.TakeOpened(), kHelpPageUrl);
 }
 
 // Positions of the submenus among the main menu's items, and of items in them.

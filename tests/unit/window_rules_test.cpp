@@ -2,6 +2,7 @@
 #include "base/layout.h"
 #include "render/themes.h"
 #include "ui/commands.h"
+#include "ui/links.h"
 #include "ui/popup_menu.h"
 
 #include <gtest/gtest.h>
@@ -83,6 +84,17 @@ TEST(Commands, NotificationsAndQueriesGoToThePlatform) {
     EXPECT_EQ(RouteCommand(1014, 0x300, false), ECommandRoute::Platform);
     EXPECT_EQ(RouteCommand(356, 1, false), ECommandRoute::Platform);
     EXPECT_EQ(RouteCommand(353, 0, true), ECommandRoute::Platform);
+}
+
+TEST(Commands, HelpOpensTheGuideBesideTheProgramWhenItIsThere) {
+    const auto onlyPage = [](const std::string& path) {
+        return path == "C:\\Program Files\\Quillet\\Quillet.html";
+    };
+    EXPECT_EQ(HelpTarget("C:\\Program Files\\Quillet\\Quillet.exe", onlyPage),
+              "C:\\Program Files\\Quillet\\Quillet.html");
+    EXPECT_EQ(HelpTarget("C:\\Program Files\\Other\\Quillet.exe", onlyPage), kHelpPageUrl);
+    // With no folder known, a page of that name in the current folder is no guide of ours.
+    EXPECT_EQ(HelpTarget("", [](const std::string&) { return true; }), kHelpPageUrl);
 }
 
 // Every item of every menu, with the menu it stands in.
