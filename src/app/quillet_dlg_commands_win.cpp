@@ -194,21 +194,22 @@ void CQuilletDlg::ApplyWindowShape(int shape) {
     m_layout.rcClient = GetClientRect();
     ApplyWindowRegion(m_hWnd,
                       RegionFor(shape, m_settings.nFullView, m_layout.rcClient.Width(),
-                                m_layout.rcClient.Height(), m_settings.nRadius),
-                      m_settings.nRadius);
+                                m_layout.rcClient.Height(), m_settings.nRadius, m_layout.dpi),
+                      ScaleToDpi(m_settings.nRadius, m_layout.dpi));
 }
 
 void CQuilletDlg::ApplyFonts() {
-    m_painter.SetTitleFont(m_settings.lfTitle);
-    m_noteArea.SetFont(m_settings.lfNotes);
+    m_painter.SetTitleFont(m_settings.lfTitle, m_layout.dpi);
+    m_noteArea.SetFont(m_settings.lfNotes, m_layout.dpi);
     SetCalendarFont();
 }
 
 void CQuilletDlg::SetCalendarFont() {
     // The calendar takes the new font before the old one is released.
-    CFontHandle calendar = CreateStoredFont(m_settings.lfCalendar);
+    CFontHandle calendar = CreateStoredFont(m_settings.lfCalendar, m_layout.dpi);
     m_calendar.SetFont(calendar.Get(), true);
     m_fontCalendar = std::move(calendar);
+    FitCalendar();
 }
 
 void CQuilletDlg::ToggleLockMoving() {
@@ -232,6 +233,7 @@ void CQuilletDlg::ToggleMondayFirst() {
     m_settings.bMondayFirst = !m_settings.bMondayFirst;
     m_menu.Check(EMenu::Flags, ID_MONDAY_FIRST, m_settings.bMondayFirst);
     m_calendar.SetFirstDayOfWeek(m_settings.bMondayFirst ? 0 : 6);
+    FitCalendar();
 }
 
 void CQuilletDlg::ToggleWeekNumbers() {
@@ -241,6 +243,9 @@ void CQuilletDlg::ToggleWeekNumbers() {
     style = m_settings.bWeekNumbers ? (style | MCS_WEEKNUMBERS) : (style & ~MCS_WEEKNUMBERS);
     ::SetWindowLongPtrA(calendar, GWL_STYLE, style);
     m_menu.Check(EMenu::Flags, ID_WEEK_NUMBERS, m_settings.bWeekNumbers);
+    FitCalendar();
+    // The column the week numbers took is drawn again.
+    ::InvalidateRect(calendar, nullptr, TRUE);
 }
 
 void CQuilletDlg::ToggleFullView() {
@@ -276,12 +281,12 @@ bool CQuilletDlg::ChooseCustomClockFormat() {
 void CQuilletDlg::ChooseFont(unsigned id) {
     if (id == ID_FONT_TITLE) {
         if (ChooseStoredFont(m_hWnd, m_settings.lfTitle)) {
-            m_painter.SetTitleFont(m_settings.lfTitle);
+            m_painter.SetTitleFont(m_settings.lfTitle, m_layout.dpi);
             RedrawNow();
         }
     } else if (id == ID_FONT_NOTES) {
         if (ChooseStoredFont(m_hWnd, m_settings.lfNotes)) {
-            m_noteArea.SetFont(m_settings.lfNotes);
+            m_noteArea.SetFont(m_settings.lfNotes, m_layout.dpi);
         }
     } else if (ChooseStoredFont(m_hWnd, m_settings.lfCalendar)) {
         CleanCalendarFont(m_settings.lfCalendar);

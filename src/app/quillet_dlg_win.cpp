@@ -18,6 +18,9 @@ CQuilletDlg::CQuilletDlg(const SDataPaths& paths)
     m_hIcon =
         static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_QUILLET),
                                         IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+    m_hTrayIcon = static_cast<HICON>(
+        ::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_QUILLET), IMAGE_ICON,
+                     ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
     g_pMainDlg = this;
 }
 
@@ -51,7 +54,20 @@ BOOL CQuilletDlg::OnInitDialog() {
     m_settings.nRadius = kCornerRadius;
     m_settings.nRoom = kRoomDynamic;
 
-    m_layout = ComputeLayout(GetClientRect(), m_noteArea.NotesHomeRect());
+    // The platform's own rescaling of dialogs would move the children a second time.
+    using DialogDpiBehavior = BOOL(WINAPI*)(HWND, int, int);
+    const auto dialogDpiBehavior = reinterpret_cast<DialogDpiBehavior>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("user32.dll"), "SetDialogDpiChangeBehavior")));
+    if (dialogDpiBehavior != nullptr) {
+        constexpr int kDisableAll = 1;
+        dialogDpiBehavior(m_hWnd, kDisableAll, kDisableAll);
+    }
+    m_layout = ComputeLayout(GetClientRect(), m_noteArea.NotesHomeRect(), WindowDpi(m_hWnd));
+    m_baseClient = m_layout.rcClient;
+    m_baseNotesHome = m_layout.rcNotesHome;
+    RECT calendar = ToRECT(m_calendar.GetWindowRect());
+    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&calendar), 2);
+    m_baseCalendar = ToSRect(calendar);
     m_noteArea.PlaceSearchBox();
 
     m_toolTip.Create(m_hWnd, 0);
@@ -73,7 +89,7 @@ BOOL CQuilletDlg::OnInitDialog() {
     // The window answers first; what is left of the start follows a moment after it shows.
     ::SetTimer(m_hWnd, kShownTimerId, kShownDelayMs, nullptr);
     m_noteArea.MarkNotedDays();
-    m_painter.CreateTabFonts();
+    m_painter.CreateTabFonts(m_layout.dpi);
     m_noteArea.FocusNotes();
     // What the window applied (a position brought onto the desktop, a Search room opened as the
     // day's room) is no change of the user's to save.
@@ -82,7 +98,7 @@ BOOL CQuilletDlg::OnInitDialog() {
 }
 
 void CQuilletDlg::FinishShowing() {
-    m_tray.Add(m_hWnd, m_hIcon, m_bFirstRun);
+    m_tray.Add(m_hWnd, m_hTrayIcon, m_bFirstRun);
     // Showing the window places it above its hidden owner, which some systems take as leaving
     // the topmost band, and so may a new icon in the notification area: a stored "Always top"
     // is placed again now.
@@ -273,7 +289,7 @@ void CQuilletDlg::SaveAndClose(bool askOnFailure) {
                                  "lose the changes made since the last save?",
                                  "Unsuccessful saving data",
                                  MB_ICONERROR | MB_YESNO | MB_DEFBUTTON2) != IDYES) {
-            m_tray.Add(m_hWnd, m_hIcon, false);
+            m_tray.Add(m_hWnd, m_hTrayIcon, false);
             return;
         }
     }
@@ -573,6 +589,11 @@ bool CQuilletDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& res
         ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
         return false;
     }
+    if (msg == WM_DPICHANGED) {
+        OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        result = 0;
+        return true;
+    }
     if (msg == WM_DISPLAYCHANGE) {
         // A monitor taken away may have taken the window with it.
         const SWindowPlace place = WindowPlace();
@@ -604,6 +625,64 @@ bool CQuilletDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& res
         return true;
     }
     return false;
+}
+
+void CQuilletDlg::OnDpiChanged(int dpi, const RECT& suggested) {
+    const int old = m_layout.dpi;
+    const auto scale = [&](const SRect& r) {
+        return SRect{::MulDiv(r.left, dpi, old), ::MulDiv(r.top, dpi, old),
+                     ::MulDiv(r.right, dpi, old), ::MulDiv(r.bottom, dpi, old)};
+    };
+    m_baseClient = scale(m_baseClient);
+    m_baseNotesHome = scale(m_baseNotesHome);
+    m_baseCalendar = scale(m_baseCalendar);
+    m_calendarGrowth = SPoint{};
+    ::SetWindowPos(m_hWnd, nullptr, suggested.left, suggested.top, m_baseClient.Width(),
+                   m_baseClient.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+    m_layout = ComputeLayout(GetClientRect(), m_baseNotesHome, dpi);
+    m_calendar.MoveWindow(m_baseCalendar, false);
+    m_painter.CreateTabFonts(dpi);
+    ApplyFonts(); // fits the calendar, and places everything
+    PlaceByLayout();
+}
+
+void CQuilletDlg::FitCalendar() {
+    RECT needed{};
+    if (!m_calendar.SendMessage(MCM_GETMINREQRECT, 0, reinterpret_cast<LPARAM>(&needed))) {
+        return;
+    }
+    const SPoint growth{
+        std::max(0, static_cast<int>(needed.right - needed.left) - m_baseCalendar.Width()),
+        std::max(0, static_cast<int>(needed.bottom - needed.top) - m_baseCalendar.Height())};
+    if (growth == m_calendarGrowth) {
+        return;
+    }
+    m_calendarGrowth = growth;
+    SRect calendar = m_baseCalendar;
+    calendar.right += growth.x;
+    calendar.bottom += growth.y;
+    SRect notesHome = m_baseNotesHome;
+    notesHome.top += growth.y;
+    notesHome.bottom += growth.y;
+    notesHome.right += growth.x;
+    ::SetWindowPos(m_hWnd, nullptr, 0, 0, m_baseClient.Width() + growth.x,
+                   m_baseClient.Height() + growth.y, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    m_layout = ComputeLayout(GetClientRect(), notesHome, m_layout.dpi);
+    m_calendar.MoveWindow(calendar, false);
+    PlaceByLayout();
+}
+
+void CQuilletDlg::PlaceByLayout() {
+    m_noteArea.PlaceSearchBox();
+    if (IsKnownRoom(m_settings.nRoom)) {
+        m_noteArea.Rooms().SwitchRoom(m_settings.nRoom); // the shown room: laid out again only
+    }
+    m_toolTip.SetToolRect(m_hWnd, m_layout.rcMenuButton, 1);
+    for (int room = kRoomDynamic; room <= kRoomSearch; ++room) {
+        m_toolTip.SetToolRect(m_hWnd, RoomTabRect(m_layout, room), 2 + room);
+    }
+    ApplyWindowShape(m_settings.nShape);
+    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void CQuilletDlg::BringForward() {

@@ -82,6 +82,15 @@ private:
     void ApplyColorTheme(int color);
     void ApplyWindowShape(int shape);
     void ApplyFonts();
+    // Moved to a monitor of another DPI, or its scale changed: the window takes the suggested
+    // place and everything in it the new pixels.
+    void OnDpiChanged(int dpi, const RECT& suggested);
+    // The calendar gets the room it needs for its font, first day, week numbers and DPI: it
+    // grows from its place in the template, the window with it, and the note area moves down;
+    // it shrinks back as far as the template's place.
+    void FitCalendar();
+    // Lays out what hangs on the layout after it changed.
+    void PlaceByLayout();
     void SetCalendarFont();
     void OnClockTick();
 
@@ -116,6 +125,8 @@ private:
     void ToggleFullView();
 
     HICON m_hIcon = nullptr;
+    // The notification area shows small icons, at the size the system asks for.
+    HICON m_hTrayIcon = nullptr;
     bool m_bFirstRun = false;
     bool m_bFailing = false;
     // The tray icon, the watch of the data folder, the backups and the history copy wait until
@@ -124,6 +135,11 @@ private:
     bool m_bShown = false;
     // A high-contrast scheme is on: the system's colours replace the stored theme's.
     bool m_bHighContrast = false;
+    // The template's places at the window's DPI, and how much the calendar outgrew its own.
+    SRect m_baseCalendar;
+    SRect m_baseNotesHome;
+    SRect m_baseClient;
+    SPoint m_calendarGrowth;
     CMonthCalCtrl m_calendar;
     SSettings m_settings;
     CDiskFileSystem m_files;

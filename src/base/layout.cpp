@@ -1,5 +1,7 @@
 #include "base/layout.h"
 
+#include <cstdint>
+
 namespace {
 
 constexpr int kTabWidth = 60;
@@ -7,28 +9,36 @@ constexpr int kTabHeight = 15;
 constexpr int kTabGap = 2;
 constexpr int kSearchBoxHeight = 22;
 
-SRect Tab(const SRect& home, int index) {
-    const int left = home.left + index * (kTabWidth + kTabGap);
-    return SRect{left, home.bottom, left + kTabWidth, home.bottom + kTabHeight};
-}
-
 } // namespace
 
-SLayout ComputeLayout(const SRect& client, const SRect& notesHome) {
+int ScaleToDpi(int measure, int dpi) {
+    const int64_t scaled = (int64_t(measure < 0 ? -measure : measure) * dpi + 48) / 96;
+    return static_cast<int>(measure < 0 ? -scaled : scaled);
+}
+
+SLayout ComputeLayout(const SRect& client, const SRect& notesHome, int dpi) {
+    const auto px = [dpi](int measure) { return ScaleToDpi(measure, dpi); };
     SLayout l;
-    const int staticTop = SLayout::kTitleHeight + 6;
-    const int searchTop = staticTop + 30;
+    l.dpi = dpi;
+    const int title = px(SLayout::kTitleHeight);
+    const int staticTop = title + px(6);
+    const int searchTop = staticTop + px(30);
     l.rcClient = client;
-    l.rcTitle = SRect{0, 0, client.right, SLayout::kTitleHeight};
-    l.rcMenuButton = SRect{0, 0, 17, SLayout::kTitleHeight + 1};
+    l.rcTitle = SRect{0, 0, client.right, title};
+    l.rcMenuButton = SRect{0, 0, px(17), title + px(1)};
     l.rcNotesHome = notesHome;
     l.rcNotesStatic = SRect{notesHome.left, staticTop, notesHome.right, notesHome.bottom};
     l.rcNotesSearch = SRect{notesHome.left, searchTop, notesHome.right, notesHome.bottom};
     l.rcSearchBox = SRect{notesHome.left, staticTop, notesHome.left + notesHome.Width(),
-                          staticTop + kSearchBoxHeight};
-    l.rcTabDynamic = Tab(notesHome, 0);
-    l.rcTabStatic = Tab(notesHome, 1);
-    l.rcTabSearch = Tab(notesHome, 2);
+                          staticTop + px(kSearchBoxHeight)};
+    const auto tab = [&](int index) {
+        const int left = notesHome.left + index * px(kTabWidth + kTabGap);
+        return SRect{left, notesHome.bottom, left + px(kTabWidth),
+                     notesHome.bottom + px(kTabHeight)};
+    };
+    l.rcTabDynamic = tab(0);
+    l.rcTabStatic = tab(1);
+    l.rcTabSearch = tab(2);
     return l;
 }
 

@@ -9,11 +9,17 @@ inline bool IsKnownRoom(int room) {
     return room >= kRoomDynamic && room <= kRoomSearch;
 }
 
-// Pixel layout of the main window, derived from the client rectangle and the place the dialog
-// template gives the notes edit.
+// The one place where a measure of the 96-DPI layout becomes pixels of a window at dpi: rounded
+// to the nearest pixel, a negative measure (a font's character height) like its positive.
+int ScaleToDpi(int measure, int dpi);
+
+// Pixel layout of the main window, derived from the client rectangle, the place the dialog
+// template gives the notes edit, and the window's DPI.
 struct SLayout {
+    // At 96 DPI; ScaleToDpi gives the window's own.
     static constexpr int kTitleHeight = 23;
 
+    int dpi = 96;
     SRect rcClient;
     SRect rcTitle;
     SRect rcMenuButton;
@@ -26,7 +32,7 @@ struct SLayout {
     SRect rcTabSearch;
 };
 
-SLayout ComputeLayout(const SRect& client, const SRect& notesHome);
+SLayout ComputeLayout(const SRect& client, const SRect& notesHome, int dpi = 96);
 
 // Where the notes edit stands in a room; a room outside 0-2 keeps the home place.
 const SRect& RoomNotesRect(const SLayout& layout, int room);

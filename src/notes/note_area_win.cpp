@@ -48,8 +48,8 @@ void CNoteArea::PlaceSearchBox() {
     m_editSearch.MoveWindow(m_layout->rcSearchBox, true);
 }
 
-void CNoteArea::SetFont(const SLogFont& font) {
-    CFontHandle built = CreateStoredFont(font);
+void CNoteArea::SetFont(const SLogFont& font, int dpi) {
+    CFontHandle built = CreateStoredFont(font, dpi);
     m_editNotes.SetFont(built.Get(), true);
     m_editSearch.SetFont(built.Get(), true);
     m_fontNotes = std::move(built);

@@ -24,7 +24,8 @@ public:
     const CNoteRooms& Rooms() const { return m_rooms; }
 
     // Builds the notes font and hands it to both edits before the old one is released.
-    void SetFont(const SLogFont& font);
+    // The stored description holds its size at 96 DPI.
+    void SetFont(const SLogFont& font, int dpi);
     void FocusNotes() const { m_editNotes.SetFocus(); }
     void MarkNotedDays() override;
 

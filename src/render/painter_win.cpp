@@ -32,17 +32,18 @@ void CWindowPainter::SetTheme(const STheme& theme) {
     m_crText = theme.crText;
 }
 
-void CWindowPainter::SetTitleFont(const SLogFont& font) {
-    m_fontTitle = CreateStoredFont(font);
+void CWindowPainter::SetTitleFont(const SLogFont& font, int dpi) {
+    m_fontTitle = CreateStoredFont(font, dpi);
 }
 
-void CWindowPainter::CreateTabFonts() {
-    m_pFontTab = CreateTahomaFont(0);
-    m_pFontTabBold = CreateTahomaFont(2);
+void CWindowPainter::CreateTabFonts(int dpi) {
+    m_pFontTab = CreateTahomaFont(0, dpi);
+    m_pFontTabBold = CreateTahomaFont(2, dpi);
 }
 
 void CWindowPainter::Paint(HWND window, const SPaintScene& scene) const {
     const SLayout& layout = scene.layout;
+    const auto px = [&layout](int measure) { return ScaleToDpi(measure, layout.dpi); };
     CPaintDc paint(window);
     const int width = layout.rcClient.Width();
     const int height = layout.rcClient.Height();
@@ -56,8 +57,8 @@ void CWindowPainter::Paint(HWND window, const SPaintScene& scene) const {
     {
         CBrushHandle backBrush(::CreateSolidBrush(m_crBack));
         CBrushHandle frameBrush(::CreateSolidBrush(m_crFrame));
-        CPenHandle chevronPen(::CreatePen(PS_SOLID, 3, m_crText));
-        CPenHandle framePen(::CreatePen(PS_SOLID, 1, m_crFrame));
+        CPenHandle chevronPen(::CreatePen(PS_SOLID, px(3), m_crText));
+        CPenHandle framePen(::CreatePen(PS_SOLID, px(1), m_crFrame));
 
         const RECT client = ToRECT(layout.rcClient);
         ::FillRect(dc, &client, backBrush.Get());
@@ -74,7 +75,7 @@ void CWindowPainter::Paint(HWND window, const SPaintScene& scene) const {
         }
 
         ::SelectObject(dc, chevronPen.Get());
-        const POINT chevron[3] = {{3, 9}, {8, 14}, {13, 9}};
+        const POINT chevron[3] = {{px(3), px(9)}, {px(8), px(14)}, {px(13), px(9)}};
         ::Polyline(dc, chevron, 3);
 
         const RECT menuButton = ToRECT(layout.rcMenuButton);
@@ -84,7 +85,7 @@ void CWindowPainter::Paint(HWND window, const SPaintScene& scene) const {
         SelectIfAny(dc, m_fontTitle.Get());
         ::SetBkMode(dc, TRANSPARENT);
         ::SetTextColor(dc, m_crText);
-        RECT textBox{0, CalcTitleTextTop(scene.titleFontHeight, SLayout::kTitleHeight),
+        RECT textBox{0, CalcTitleTextTop(px(scene.titleFontHeight), layout.rcTitle.bottom),
                      layout.rcTitle.right, layout.rcTitle.bottom};
         ::DrawTextA(dc, scene.header.c_str(), static_cast<int>(scene.header.size()), &textBox,
                     DT_CENTER);
@@ -104,8 +105,9 @@ void CWindowPainter::Paint(HWND window, const SPaintScene& scene) const {
 }
 
 void CWindowPainter::DrawRoomTabs(HDC dc, const SLayout& layout, int room) const {
-    CPenHandle framePen(::CreatePen(PS_SOLID, 1, m_crFrame));
-    CPenHandle jointPen(::CreatePen(PS_SOLID, 3, RGB(255, 255, 255)));
+    const auto px = [&layout](int measure) { return ScaleToDpi(measure, layout.dpi); };
+    CPenHandle framePen(::CreatePen(PS_SOLID, px(1), m_crFrame));
+    CPenHandle jointPen(::CreatePen(PS_SOLID, px(3), RGB(255, 255, 255)));
     CBrushHandle whiteBrush(::CreateSolidBrush(RGB(255, 255, 255)));
     CBrushHandle backBrush(::CreateSolidBrush(m_crBack));
     const HGDIOBJ oldPen = ::GetCurrentObject(dc, OBJ_PEN);
@@ -121,13 +123,14 @@ void CWindowPainter::DrawRoomTabs(HDC dc, const SLayout& layout, int room) const
             SelectIfAny(dc, font != nullptr ? font->Get() : nullptr);
             ::SelectObject(dc, selected ? whiteBrush.Get() : backBrush.Get());
             RECT tab = ToRECT(RoomTabRect(layout, tabRoom));
-            ::RoundRect(dc, tab.left, tab.top, tab.right, tab.bottom, 2, 2);
+            ::RoundRect(dc, tab.left, tab.top, tab.right, tab.bottom, px(2), px(2));
             ::DrawTextA(dc, kTabLabels[tabRoom], 1, &tab, DT_CENTER);
         }
         const SRect& place = RoomNotesRect(layout, room);
         ::SelectObject(dc, whiteBrush.Get());
         ::SelectObject(dc, framePen.Get());
-        ::RoundRect(dc, place.left - 2, place.top - 2, place.right + 2, place.bottom + 2, 4, 4);
+        ::RoundRect(dc, place.left - px(2), place.top - px(2), place.right + px(2),
+                    place.bottom + px(2), px(4), px(4));
         const SRect& tab = RoomTabRect(layout, room);
         ::SelectObject(dc, jointPen.Get());
         ::MoveToEx(dc, tab.left, tab.top, nullptr);

@@ -23,9 +23,9 @@ struct SPaintScene {
 class CWindowPainter {
 public:
     void SetTheme(const STheme& theme);
-    void SetTitleFont(const SLogFont& font);
-    // The tab label fonts, made once when the window has finished its start-up.
-    void CreateTabFonts();
+    void SetTitleFont(const SLogFont& font, int dpi);
+    // The tab label fonts, made when the window has finished its start-up and at a new DPI.
+    void CreateTabFonts(int dpi);
     void Paint(HWND window, const SPaintScene& scene) const;
 
 private:

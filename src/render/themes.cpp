@@ -1,5 +1,7 @@
 #include "render/themes.h"
 
+#include "base/layout.h"
+
 namespace {
 
 const STheme kThemes[kThemeCount] = {
@@ -34,15 +36,16 @@ bool GradientFor(int gradient, const STheme& theme, SGradient& out) {
     return true;
 }
 
-SWindowRegion RegionFor(int shape, int fullView, int width, int height, int radius) {
+SWindowRegion RegionFor(int shape, int fullView, int width, int height, int radius, int dpi) {
     const bool roundShape = shape == 1 || shape == 2;
     if (fullView == 0) {
-        return roundShape ? SWindowRegion{true, SRect{0, 0, width + 1, 25}}
-                          : SWindowRegion{false, SRect{0, 0, width, 24}};
+        const int strip = ScaleToDpi(24, dpi);
+        return roundShape ? SWindowRegion{true, SRect{0, 0, width + 1, strip + 1}}
+                          : SWindowRegion{false, SRect{0, 0, width, strip}};
     }
     if (shape == 1) {
         // The lower corners lie below the window, so only the top ones show rounded.
-        return SWindowRegion{true, SRect{0, 0, width + 1, height + radius}};
+        return SWindowRegion{true, SRect{0, 0, width + 1, height + ScaleToDpi(radius, dpi)}};
     }
     if (shape == 2) {
         return SWindowRegion{true, SRect{0, 0, width + 1, height + 1}};

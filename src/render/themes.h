@@ -49,4 +49,5 @@ struct SWindowRegion {
     bool rounded;
     SRect rect;
 };
-SWindowRegion RegionFor(int shape, int fullView, int width, int height, int radius);
+// The radius and the Compact strip are 96-DPI measures, scaled to dpi.
+SWindowRegion RegionFor(int shape, int fullView, int width, int height, int radius, int dpi = 96);

@@ -12,8 +12,9 @@ void CSimpleLink::PreSubclassWindow() {
     m_toolTip.AddWindowTool(m_hWnd, m_strTip);
     m_rcLink = GetClientRect();
     // Neither font shows yet: the link keeps the dialog's font until the mouse first leaves it.
-    m_pFontNormal = CreateTahomaFont(0);
-    m_pFontHover = CreateTahomaFont(3);
+    const int dpi = WindowDpi(m_hWnd);
+    m_pFontNormal = CreateTahomaFont(0, dpi);
+    m_pFontHover = CreateTahomaFont(3, dpi);
 }
 
 void CSimpleLink::SetTipText(const std::string& tip) {

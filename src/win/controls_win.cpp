@@ -52,6 +52,15 @@ void CToolTipCtrl::AddTool(HWND owner, const char* text, const SRect& rect, UINT
     SendMessage(TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
 }
 
+void CToolTipCtrl::SetToolRect(HWND owner, const SRect& rect, UINT_PTR id) const {
+    TOOLINFOA info{};
+    info.cbSize = sizeof info;
+    info.hwnd = owner;
+    info.uId = id;
+    info.rect = ToRECT(rect);
+    SendMessage(TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&info));
+}
+
 namespace {
 
 TOOLINFOA WindowTool(HWND window, const std::string& text) {

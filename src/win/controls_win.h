@@ -31,6 +31,7 @@ public:
     ~CToolTipCtrl() override;
     bool Create(HWND parent, DWORD style);
     void AddTool(HWND owner, const char* text, const SRect& rect, UINT_PTR id) const;
+    void SetToolRect(HWND owner, const SRect& rect, UINT_PTR id) const;
     // A tool covering the whole of a window.
     void AddWindowTool(HWND window, const std::string& text) const;
     void UpdateWindowTipText(HWND window, const std::string& text) const;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/layout.h"
+
 #include "base/geometry.h"
 #include "base/log_font.h"
 #include "win/handles_win.h"
@@ -56,8 +58,10 @@ inline SLogFont ToSLogFont(const LOGFONTA& lf) {
     return f;
 }
 
-// A font object built from a stored description.
-inline CFontHandle CreateStoredFont(const SLogFont& font) {
-    const LOGFONTA lf = ToLOGFONT(font);
+// A font object built from a stored description, which holds its sizes at 96 DPI.
+inline CFontHandle CreateStoredFont(const SLogFont& font, int dpi = 96) {
+    LOGFONTA lf = ToLOGFONT(font);
+    lf.lfHeight = ScaleToDpi(lf.lfHeight, dpi);
+    lf.lfWidth = ScaleToDpi(lf.lfWidth, dpi);
     return CFontHandle(::CreateFontIndirectA(&lf));
 }

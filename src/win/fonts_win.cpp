@@ -3,9 +3,9 @@
 #include "win/common_dialogs_win.h"
 #include "win/convert_win.h"
 
-std::unique_ptr<CFontHandle> CreateTahomaFont(int kind) {
+std::unique_ptr<CFontHandle> CreateTahomaFont(int kind, int dpi) {
     LOGFONTA lf{};
-    lf.lfHeight = kind == 4 ? -8 : -11;
+    lf.lfHeight = ScaleToDpi(kind == 4 ? -8 : -11, dpi);
     lf.lfWeight = kind == 2 ? 600 : FW_DONTCARE;
     lf.lfItalic = kind == 1 ? TRUE : FALSE;
     lf.lfUnderline = kind == 3 ? TRUE : FALSE;

@@ -10,7 +10,7 @@
 
 // The fixed Tahoma fonts: 0 normal, 1 italic, 2 weight 600, 3 underlined (all 11 pixels),
 // 4 normal at 8 pixels; any other kind as 0.
-std::unique_ptr<CFontHandle> CreateTahomaFont(int kind);
+std::unique_ptr<CFontHandle> CreateTahomaFont(int kind, int dpi = 96);
 
 // Lets the user choose a screen font, with effects, starting from the stored description, which
 // OK replaces and Cancel leaves as it was (false). The colour chosen there is not used.

@@ -43,6 +43,21 @@ SRect DesktopRect() {
     return ToSRect(rc);
 }
 
+int WindowDpi(HWND window) {
+    // Looked up: Windows 7 and 8 know only the system's DPI.
+    using GetDpi = UINT(WINAPI*)(HWND);
+    static const auto getDpi = reinterpret_cast<GetDpi>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    const UINT dpi = getDpi != nullptr ? getDpi(window) : 0;
+    if (dpi != 0) {
+        return static_cast<int>(dpi);
+    }
+    const HDC dc = ::GetDC(window);
+    const int system = ::GetDeviceCaps(dc, LOGPIXELSY);
+    ::ReleaseDC(window, dc);
+    return system > 0 ? system : 96;
+}
+
 std::vector<SRect> MonitorWorkAreas() {
     std::vector<SRect> areas;
     const auto add = [](HMONITOR monitor, HDC, LPRECT, LPARAM found) -> BOOL {

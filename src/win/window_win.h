@@ -40,6 +40,8 @@ protected:
 
 // The screen rectangle of the desktop window (the primary display).
 SRect DesktopRect();
+// The DPI of the monitor the window is on; the system's where the platform cannot tell.
+int WindowDpi(HWND window);
 // The work area of each monitor.
 std::vector<SRect> MonitorWorkAreas();
 

@@ -1,5 +1,7 @@
 #include "data_folder_win.h"
 
+#include <cwchar>
+
 #include "wait_win.h"
 
 #include "base/utf8_win.h"
@@ -197,9 +199,15 @@ bool CRegistryValue::Set(HKEY root, const std::wstring& key, const std::wstring&
                                                   m_value.data(), &size) == ERROR_SUCCESS;
     // Remembered before the change, so that a value set only in part is undone too.
     m_applied = true;
+    // A number is given as its decimal text.
+    const DWORD number = type == REG_DWORD ? std::wcstoul(text.c_str(), nullptr, 10) : 0;
     const bool set =
-        ::RegSetValueExW(opened, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
-                         static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+        (type == REG_DWORD
+             ? ::RegSetValueExW(opened, name.c_str(), 0, type,
+                                reinterpret_cast<const BYTE*>(&number), sizeof number)
+             : ::RegSetValueExW(
+                   opened, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
+                   static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)))) == ERROR_SUCCESS;
     ::RegCloseKey(opened);
     return set;
 }

@@ -536,6 +536,27 @@ bool CQuilletApp::GetRange(SDate& first, SDate& last) const {
     return true;
 }
 
+SIZE CQuilletApp::CalendarNeeds() const {
+    const CRemoteMemory& memory = Scratch();
+    RECT needed{};
+    if (!memory.Write(&needed, sizeof needed) ||
+        SendOrZero(Calendar(), MCM_GETMINREQRECT, 0, memory.Address()) == 0 ||
+        !memory.Read(&needed, sizeof needed)) {
+        return SIZE{};
+    }
+    return SIZE{needed.right - needed.left, needed.bottom - needed.top};
+}
+
+bool CQuilletApp::SendDpiChanged(int dpi, const RECT& suggested) const {
+    const CRemoteMemory& memory = Scratch();
+    if (!memory.Write(&suggested, sizeof suggested)) {
+        return false;
+    }
+    bool sent = false;
+    SendOrZero(m_main, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), memory.Address(), &sent);
+    return sent;
+}
+
 SHit CQuilletApp::HitTest(POINT point) const {
     const CRemoteMemory& memory = Scratch();
     MCHITTESTINFO info{};

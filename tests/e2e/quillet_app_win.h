@@ -127,6 +127,10 @@ public:
     bool GetCurSel(SDate& date) const;
     // The first and last selectable days; false when the calendar has no such limits.
     bool GetRange(SDate& first, SDate& last) const;
+    // The size the calendar says it needs for a whole month; zero when it does not say.
+    SIZE CalendarNeeds() const;
+    // What the system sends when the window's monitor has another DPI, with its suggestion.
+    bool SendDpiChanged(int dpi, const RECT& suggested) const;
     SHit HitTest(POINT point) const;
     // A client point of the calendar where the day is hit with the given code: a day of the
     // shown month, or with MCHT_CALENDARDATEPREV/NEXT one of the neighbouring months.

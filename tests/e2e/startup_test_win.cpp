@@ -278,5 +278,55 @@ TEST_F(ProfileName, OutsideTheCodePageKeepsTheNotesInItsDataFolder) {
     EXPECT_EQ(m_app.NotesText(), "Kept under the profile");
 }
 
+// The window at a display scale set for the whole prefix (read by each program as it starts).
+class DisplayScale : public QuilletTest, public ::testing::WithParamInterface<int> {};
+
+// Whether the child lies inside the window.
+bool Inside(HWND child, HWND window) {
+    const SRect c = WindowRectOf(child);
+    const SRect w = WindowRectOf(window);
+    return c.left >= w.left && c.top >= w.top && c.right <= w.right && c.bottom <= w.bottom;
+}
+
+TEST_P(DisplayScale, TheWindowAndItsPartsScaleAndStayInsideIt) {
+    const int dpi = GetParam();
+    CRegistryValue logPixels;
+    ASSERT_TRUE(logPixels.Set(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", REG_DWORD,
+                              std::to_wstring(dpi)));
+    ASSERT_TRUE(Launch());
+    const SRect window = WindowRectOf(m_app.Main());
+    EXPECT_NEAR(window.Width(), 215 * dpi / 96, 215 * dpi / 96 / 10);
+    EXPECT_NEAR(window.Height(), 260 * dpi / 96, 260 * dpi / 96 / 10);
+    for (HWND child : {m_app.Calendar(), m_app.Notes()}) {
+        EXPECT_TRUE(Inside(child, m_app.Main()));
+    }
+    const SIZE needed = m_app.CalendarNeeds();
+    const SRect calendar = WindowRectOf(m_app.Calendar());
+    EXPECT_GT(needed.cx, 0);
+    EXPECT_LE(needed.cx, calendar.Width());
+    EXPECT_LE(needed.cy, calendar.Height());
+    // The search room's box and tabs follow: the box lies inside the window too.
+    ASSERT_TRUE(m_app.ClickTab(kRoomSearch));
+    EXPECT_TRUE(Inside(m_app.Search(), m_app.Main()));
+}
+
+INSTANTIATE_TEST_SUITE_P(At150And200Percent, DisplayScale, ::testing::Values(144, 192));
+
+TEST_F(StartupLoading, AMonitorOfAnotherDpiScalesTheWindowAndItsFonts) {
+    ASSERT_TRUE(Launch());
+    const SRect before = WindowRectOf(m_app.Main());
+    const SIZE calendarBefore = m_app.CalendarNeeds();
+    const RECT suggested{before.left, before.top, before.left + before.Width() * 3 / 2,
+                         before.top + before.Height() * 3 / 2};
+    ASSERT_TRUE(m_app.SendDpiChanged(144, suggested));
+    const SRect after = WindowRectOf(m_app.Main());
+    EXPECT_NEAR(after.Width(), before.Width() * 3 / 2, 3);
+    EXPECT_GE(after.Height(), before.Height() * 3 / 2 - 3);
+    const SIZE calendarAfter = m_app.CalendarNeeds();
+    EXPECT_GT(calendarAfter.cx, calendarBefore.cx * 5 / 4) << "the calendar kept its font";
+    EXPECT_TRUE(Inside(m_app.Notes(), m_app.Main()));
+    EXPECT_LE(calendarAfter.cx, WindowRectOf(m_app.Calendar()).Width());
+}
+
 } // namespace
 } // namespace e2e
