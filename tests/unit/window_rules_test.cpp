@@ -25,6 +25,28 @@ TEST(Layout, RoomsAndTabsHangOffTheNotesHome) {
     EXPECT_EQ(l.rcTabSearch, (SRect{130, 263, 190, 278}));
 }
 
+TEST(Layout, AtTwiceTheDpiEveryMeasureDoubles) {
+    const auto twice = [](const SRect& r) {
+        return SRect{2 * r.left, 2 * r.top, 2 * r.right, 2 * r.bottom};
+    };
+    const SRect client{0, 0, 215, 281};
+    const SRect home{6, 185, 209, 263};
+    const SLayout at96 = ComputeLayout(client, home);
+    const SLayout at192 = ComputeLayout(twice(client), twice(home), 192);
+    for (const auto member :
+         {&SLayout::rcTitle, &SLayout::rcMenuButton, &SLayout::rcNotesStatic,
+          &SLayout::rcNotesSearch, &SLayout::rcSearchBox, &SLayout::rcTabDynamic,
+          &SLayout::rcTabStatic, &SLayout::rcTabSearch}) {
+        EXPECT_EQ(at192.*member, twice(at96.*member));
+    }
+    EXPECT_EQ(RegionFor(0, 0, 430, 562, 15, 192).rect, (SRect{0, 0, 430, 48}));
+    EXPECT_EQ(RegionFor(1, 1, 430, 562, 15, 192).rect, (SRect{0, 0, 431, 592}));
+    // 150 % rounds to the nearest pixel, font heights (negative) alike.
+    EXPECT_EQ(ScaleToDpi(23, 144), 35);
+    EXPECT_EQ(ScaleToDpi(-11, 144), -17);
+    EXPECT_EQ(ScaleToDpi(15, 96), 15);
+}
+
 TEST(Layout, HeaderTextTopFollowsTheTitleFont) {
     EXPECT_EQ(CalcTitleTextTop(-15, 23), 2);
     EXPECT_EQ(CalcTitleTextTop(-22, 23), 0);
