@@ -36,7 +36,7 @@ VIAddVersionKey /LANG=1033 "CompanyName" "${PUBLISHER}"
 VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) 2026 ${PUBLISHER}"
 
 !ifdef SIGN_SCRIPT
-!uninstfinalize '"${CMAKE}" "-DFILE=%1" -P "${SIGN_SCRIPT}"'
+!uninstfinalize '"${CMAKE}" "-DFILE=%1" -P "${SIGN_SCRIPT}"' = 0
 !endif
 
 !define MUI_ICON "${ICON}"
@@ -45,6 +45,8 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) 2026 ${PUBLISHER}"
 
 !define MUI_WELCOMEPAGE_TEXT "Setup will install Quillet ${VERSION} for you alone; it needs no administrator rights.$\r$\n$\r$\nA running Quillet is asked to save your notes and close before its files are replaced.$\r$\n$\r$\nClick Next to continue."
 !insertmacro MUI_PAGE_WELCOME
+!define MUI_PAGE_HEADER_TEXT "Options"
+!define MUI_PAGE_HEADER_SUBTEXT "Choose when Quillet starts."
 !define MUI_COMPONENTSPAGE_NODESC
 !define MUI_COMPONENTSPAGE_TEXT_TOP "Quillet will be installed for you alone, in $INSTDIR, with a shortcut in the Start menu."
 !insertmacro MUI_PAGE_COMPONENTS
@@ -56,7 +58,7 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) 2026 ${PUBLISHER}"
 !define MUI_UNCONFIRMPAGE_TEXT_TOP "Quillet will be removed from $INSTDIR. Your notes stay in $APPDATA\Quillet."
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
-!define MUI_FINISHPAGE_TEXT "Quillet has been removed from your computer.$\r$\n$\r$\nYour notes were kept in $APPDATA\Quillet. Delete that folder yourself if you no longer need them."
+!define MUI_FINISHPAGE_TEXT "Quillet has been removed from your computer.$\r$\n$\r$\nYour notes stay in $APPDATA\Quillet. Delete that folder yourself if you no longer need them."
 !insertmacro MUI_UNPAGE_FINISH
 
 !insertmacro MUI_LANGUAGE "English"
@@ -83,8 +85,13 @@ next:
     System::Call 'user32::GetWindowThreadProcessId(p r0, *i .r2) i'
     ; Without a handle of the process (another user's), its window's end is waited for instead.
     System::Call 'kernel32::OpenProcess(i 0x00100000, i 0, i r2) p .r3'
-    DetailPrint "Asking Quillet to save the notes and exit..."
-    System::Call 'user32::PostMessageW(p r0, i ${WM_COMMAND}, p ${EXIT_COMMAND}, p 0)'
+    ; A disabled window is asking the user something (a retry's earlier Exit may be); a second
+    ; Exit would only ask again.
+    System::Call 'user32::IsWindowEnabled(p r0) i .r1'
+    ${If} $1 <> 0
+        DetailPrint "Asking Quillet to save the notes and exit..."
+        System::Call 'user32::PostMessageW(p r0, i ${WM_COMMAND}, p ${EXIT_COMMAND}, p 0)'
+    ${EndIf}
     StrCpy $4 0
 wait:
     ${If} $3 P<> 0
