@@ -65,7 +65,8 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) 2026 ${PUBLISHER}"
 
 ; Asks every running Quillet to exit through its Exit command, which saves the notes, and waits
 ; until its process has ended; ending it any other way would lose what was typed since the last
-; save. Its main window is the dialog that carries Quillet's property and holds the calendar.
+; save. Its main window is the dialog that carries CQuilletDlg::kMainWindowProperty and holds the
+; calendar.
 !macro CLOSE_QUILLET un
 Function ${un}CloseQuillet
     Push $0
