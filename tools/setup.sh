@@ -6,6 +6,7 @@ packages=(
     googletest libgtest-dev libbenchmark-dev
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     wine wine64 xvfb xauth imagemagick cmark
+    nsis osslsigncode
 )
 missing=()
 for p in "${packages[@]}"; do

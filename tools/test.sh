@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the core's unit tests natively and under the sanitizers, the same
 # tests as a Windows program under Wine, the end-to-end tests of Quillet.exe on a private Xvfb
-# display, and a bounded run of each fuzz target.
+# display, the installer and the portable zip, and a bounded run of each fuzz target.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
@@ -29,6 +29,11 @@ step "Windows build: unit tests under Wine, end-to-end tests on Xvfb"
 cmake --preset windows
 cmake --build --preset windows
 xvfb-run -a -s '-screen 0 1024x768x24' ctest --preset windows
+WINEPREFIX="$root/build/wineprefix-test" wineserver -k 2>/dev/null || true
+
+step "Packages: the installer and the portable zip, tried under Wine"
+cmake --build --preset windows --target package
+xvfb-run -a -s '-screen 0 1024x768x24' ctest --preset windows-packages
 WINEPREFIX="$root/build/wineprefix-test" wineserver -k 2>/dev/null || true
 
 step "Fuzzing (${QUILLET_FUZZ_SECONDS:-30} s per target)"

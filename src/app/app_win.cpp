@@ -140,16 +140,23 @@ public:
             return false;
         }
         // Without a full path the files would land in whatever folder is current.
-        const std::string appData = AppDataFolder();
-        if (appData.empty()) {
+        const std::string programFolder = ProgramFolder();
+        const bool portable =
+            !programFolder.empty() && FileStampOf(programFolder + kPortableMarkerName).exists;
+        const std::string folder =
+            ChooseDataFolder(programFolder, portable, portable ? std::string() : AppDataFolder());
+        if (folder.empty()) {
             ::MessageBoxA(nullptr,
-                          "Quillet cannot find the application-data folder of this user, so it "
-                          "has nowhere to keep the notes. Nothing was saved.",
+                          portable
+                              ? "Quillet cannot tell the full path of its own folder, so it "
+                                "has nowhere to keep the notes. Nothing was saved."
+                              : "Quillet cannot find the application-data folder of this "
+                                "user, so it has nowhere to keep the notes. Nothing was saved.",
                           "Quillet", MB_OK | MB_ICONERROR);
             return false;
         }
         // A copy in another session, or of another user, may work on the same data folder.
-        const SDataPaths paths = SDataPaths::In(appData);
+        const SDataPaths paths = SDataPaths::InFolder(folder);
         CreateFolder(paths.folder);
         CFolderLock lock;
         if (lock.Acquire(paths.lock) == CFolderLock::EResult::HeldElsewhere) {

@@ -27,3 +27,15 @@ std::string AppDataFolder() {
 std::string LocalAppDataFolder() {
     return ShellFolder(CSIDL_LOCAL_APPDATA);
 }
+
+std::string ProgramFolder() {
+    std::wstring path(32768, L'\0');
+    const DWORD size = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    const size_t end = path.find_last_of(L'\\', size);
+    std::string folder;
+    if (size == 0 || size >= path.size() || end == std::wstring::npos ||
+        !WideToUtf8(path.substr(0, end + 1), folder)) {
+        return std::string();
+    }
+    return folder;
+}

@@ -8,3 +8,7 @@ std::string AppDataFolder();
 
 // The current user's local (not roaming) application-data folder, the same way.
 std::string LocalAppDataFolder();
+
+// The folder of the running program's file, with its separator at the end, in UTF-8; empty when
+// it cannot be told.
+std::string ProgramFolder();

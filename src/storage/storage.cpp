@@ -1,11 +1,13 @@
 #include "storage/storage.h"
 
 const char* const kStorageFolderName = "Quillet\\";
-const char* const kSettingsFileName = "Quillet\\qlt_info.dat";
-const char* const kNotesFileName = "Quillet\\qlt_notes.dat";
-const char* const kSettingsBackupName = "Quillet\\prevInfo.dat";
-const char* const kNotesBackupName = "Quillet\\prevNotes.dat";
-const char* const kLockFileName = "Quillet\\Quillet.lock";
+const char* const kSettingsFileName = "qlt_info.dat";
+const char* const kNotesFileName = "qlt_notes.dat";
+const char* const kSettingsBackupName = "prevInfo.dat";
+const char* const kNotesBackupName = "prevNotes.dat";
+const char* const kLockFileName = "Quillet.lock";
+const char* const kPortableMarkerName = "Quillet.portable";
+const char* const kPortableFolderName = "Data\\";
 
 std::string GetDataPath(const std::string& appData, const char* relative, char separator) {
     std::string path = appData + separator + relative;
@@ -28,14 +30,30 @@ bool IsFullWindowsPath(const std::string& path) {
 }
 
 SDataPaths SDataPaths::In(const std::string& appData, char separator) {
+    return InFolder(GetDataPath(appData, kStorageFolderName, separator));
+}
+
+SDataPaths SDataPaths::InFolder(const std::string& folder) {
     SDataPaths paths;
-    paths.folder = GetDataPath(appData, kStorageFolderName, separator);
-    paths.settings = GetDataPath(appData, kSettingsFileName, separator);
-    paths.notes = GetDataPath(appData, kNotesFileName, separator);
-    paths.settingsBackup = GetDataPath(appData, kSettingsBackupName, separator);
-    paths.notesBackup = GetDataPath(appData, kNotesBackupName, separator);
-    paths.lock = GetDataPath(appData, kLockFileName, separator);
+    paths.folder = folder;
+    paths.settings = folder + kSettingsFileName;
+    paths.notes = folder + kNotesFileName;
+    paths.settingsBackup = folder + kSettingsBackupName;
+    paths.notesBackup = folder + kNotesBackupName;
+    paths.lock = folder + kLockFileName;
     return paths;
+}
+
+std::string ChooseDataFolder(const std::string& programFolder, bool portableMarker,
+                             const std::string& appData) {
+    std::string parent = portableMarker ? programFolder : appData;
+    if (!IsFullWindowsPath(parent)) {
+        return std::string();
+    }
+    if (parent.back() == '\\' || parent.back() == '/') {
+        parent.pop_back();
+    }
+    return GetDataPath(parent, portableMarker ? kPortableFolderName : kStorageFolderName);
 }
 
 SNotebook DefaultNotes(QTime now) {

@@ -7,13 +7,16 @@
 #include <string>
 #include <vector>
 
-// Names of the storage folder and its files relative to the application-data folder.
+// The storage folder's name in the application-data folder, and its files.
 extern const char* const kStorageFolderName; // "Quillet\"
-extern const char* const kSettingsFileName;  // "Quillet\qlt_info.dat"
-extern const char* const kNotesFileName;     // "Quillet\qlt_notes.dat"
+extern const char* const kSettingsFileName;  // "qlt_info.dat"
+extern const char* const kNotesFileName;     // "qlt_notes.dat"
 extern const char* const kSettingsBackupName;
 extern const char* const kNotesBackupName;
 extern const char* const kLockFileName;
+// A file of the marker's name beside the program keeps the data in the folder beside it.
+extern const char* const kPortableMarkerName; // "Quillet.portable"
+extern const char* const kPortableFolderName; // "Data\"
 
 // The application-data folder, a separator and the relative name, whose backslashes become that
 // separator.
@@ -34,7 +37,15 @@ struct SDataPaths {
     std::string lock;
 
     static SDataPaths In(const std::string& appData, char separator = '\\');
+    // The files in a storage folder given with its separator at the end.
+    static SDataPaths InFolder(const std::string& folder);
 };
+
+// The storage folder of a program in programFolder: the portable folder beside it when the marker
+// stands there, so the notes travel with the program; else the one in the application-data
+// folder. Either folder may end in a separator. Empty when the one taken is no full path.
+std::string ChooseDataFolder(const std::string& programFolder, bool portableMarker,
+                             const std::string& appData);
 
 // The window's place at the moment of a load or save, for the stored position.
 struct SWindowPlace {

@@ -12,15 +12,19 @@ void PrintTo(const SDay& day, std::ostream* out) {
 
 namespace e2e {
 
+std::string BesideTests(const std::string& name) {
+    wchar_t self[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    return (std::filesystem::path(self).parent_path() / std::filesystem::u8path(name)).u8string();
+}
+
 std::string QuilletExePath() {
     std::string path;
     if (const wchar_t* given = ::_wgetenv(L"QUILLET_EXE")) {
         WideToUtf8(given, path);
         return path;
     }
-    wchar_t self[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
-    return (std::filesystem::path(self).parent_path() / "Quillet.exe").u8string();
+    return BesideTests("Quillet.exe");
 }
 
 namespace {

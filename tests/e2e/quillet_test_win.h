@@ -35,6 +35,8 @@ struct SNotes {
 };
 
 SNotes ReadNotesFile(const std::string& path);
+// A file or folder next to the test program, where the build puts Quillet.exe and the packages.
+std::string BesideTests(const std::string& name);
 // Quillet.exe next to the test program, or where QUILLET_EXE says.
 std::string QuilletExePath();
 SRect WindowRectOf(HWND window);

@@ -65,6 +65,16 @@ TEST_F(StorageTest, PathsKeepTheFixedNames) {
     EXPECT_EQ(win.notesBackup, "C:\\Users\\me\\AppData\\Roaming\\Quillet\\prevNotes.dat");
 }
 
+TEST(DataFolder, APortableMarkerKeepsTheDataBesideTheProgram) {
+    const std::string appData = "C:\\Users\\me\\AppData\\Roaming";
+    EXPECT_EQ(ChooseDataFolder("E:\\Tools\\Quillet\\", true, appData),
+              "E:\\Tools\\Quillet\\Data\\");
+    EXPECT_EQ(ChooseDataFolder("E:\\", true, ""), "E:\\Data\\");
+    EXPECT_EQ(ChooseDataFolder("E:\\Tools\\Quillet\\", false, appData), appData + "\\Quillet\\");
+    EXPECT_EQ(ChooseDataFolder("Quillet\\", true, appData), "");
+    EXPECT_EQ(ChooseDataFolder("E:\\Tools\\", false, ""), "");
+}
+
 TEST(DataFolder, OnlyAFullPathIsTakenFromTheShell) {
     for (const char* full : {"C:\\Users\\me", "d:/data", "\\\\server\\share\\me"}) {
         EXPECT_TRUE(IsFullWindowsPath(full)) << full;

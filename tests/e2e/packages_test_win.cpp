@@ -1,0 +1,158 @@
+// The packages as a user gets them: the installer run silently, over a running Quillet and
+// removed again, and the portable zip unpacked. The target "package" makes them beside the tests.
+#include "quillet_test_win.h"
+
+#include "base/utf8_win.h"
+
+#include <shlobj.h>
+
+namespace e2e {
+namespace {
+
+constexpr const wchar_t* kUninstallKey =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillet";
+constexpr Millis kInstallWait{60000};
+
+std::string ShellFolder(int id) {
+    wchar_t folder[MAX_PATH] = {};
+    std::string path;
+    ::SHGetFolderPathW(nullptr, id, nullptr, SHGFP_TYPE_CURRENT, folder);
+    WideToUtf8(folder, path);
+    return path;
+}
+
+std::string InstallFolder() {
+    return ShellFolder(CSIDL_LOCAL_APPDATA) + "\\Programs\\Quillet\\";
+}
+
+std::string StartMenuShortcut() {
+    return ShellFolder(CSIDL_PROGRAMS) + "\\Quillet.lnk";
+}
+
+std::string StartupShortcut() {
+    return ShellFolder(CSIDL_STARTUP) + "\\Quillet.lnk";
+}
+
+// A value of the uninstall entry; empty when there is none.
+std::string UninstallValue(const wchar_t* name) {
+    wchar_t value[1024] = {};
+    DWORD size = sizeof value - sizeof(wchar_t);
+    std::string text;
+    if (::RegGetValueW(HKEY_CURRENT_USER, kUninstallKey, name, RRF_RT_REG_SZ, nullptr, value,
+                       &size) == ERROR_SUCCESS) {
+        WideToUtf8(value, text);
+    }
+    return text;
+}
+
+bool HasUninstallEntry() {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kUninstallKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    ::RegCloseKey(key);
+    return true;
+}
+
+// Runs a command line to its end; true when it ended with status 0.
+::testing::AssertionResult RunToEnd(const std::string& commandLine) {
+    std::wstring wide;
+    if (!Utf8ToWide(commandLine, wide)) {
+        return ::testing::AssertionFailure() << "bad command line " << commandLine;
+    }
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessW(nullptr, &wide[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &process)) {
+        return ::testing::AssertionFailure() << "cannot start " << commandLine;
+    }
+    DWORD status = STILL_ACTIVE;
+    if (::WaitForSingleObject(process.hProcess, static_cast<DWORD>(kInstallWait.count())) ==
+        WAIT_OBJECT_0) {
+        ::GetExitCodeProcess(process.hProcess, &status);
+    }
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    if (status != 0) {
+        return ::testing::AssertionFailure() << commandLine << " ended with " << status;
+    }
+    return ::testing::AssertionSuccess();
+}
+
+class Packages : public QuilletTest {
+protected:
+    void TearDown() override {
+        QuilletTest::TearDown();
+        // Whatever a failed case left installed or unpacked.
+        RemoveFolderTree(InstallFolder());
+        for (const std::string& link : {StartMenuShortcut(), StartupShortcut()}) {
+            std::wstring wide;
+            Utf8ToWide(link, wide);
+            ::DeleteFileW(wide.c_str());
+        }
+        ::RegDeleteTreeW(HKEY_CURRENT_USER, kUninstallKey);
+        // The rest of the unpacked zip stays for a run of the cases alone; ctest unpacks anew.
+        RemoveFolderTree(PortableFolder() + "Data");
+    }
+    static std::string PortableFolder() { return BesideTests(QUILLET_PORTABLE_DIR) + "\\"; }
+};
+
+TEST_F(Packages, InstallerReplacesARunningQuilletThroughExitAndItsRemovalKeepsTheNotes) {
+    const std::string setup = "\"" + BesideTests(QUILLET_SETUP_NAME) + "\" /S";
+    const std::string folder = InstallFolder();
+    const std::string exe = folder + "Quillet.exe";
+    ASSERT_TRUE(RunToEnd(setup));
+    for (const char* name : {"Quillet.exe", "Quillet.html", "Uninstall.exe"}) {
+        EXPECT_TRUE(FileExists(folder + name)) << name;
+    }
+    EXPECT_TRUE(FileExists(StartMenuShortcut()));
+    EXPECT_TRUE(FileExists(StartupShortcut()));
+    EXPECT_EQ(UninstallValue(L"DisplayName"), "Quillet");
+    EXPECT_EQ(UninstallValue(L"DisplayVersion"), QUILLET_VERSION);
+    EXPECT_EQ(UninstallValue(L"InstallLocation") + "\\", folder);
+    EXPECT_EQ(UninstallValue(L"DisplayIcon"), exe + ",0");
+    const std::string uninstall = UninstallValue(L"QuietUninstallString");
+    EXPECT_EQ(uninstall, "\"" + folder + "Uninstall.exe\" /S");
+
+    // An older exe in place shows whether the next install replaced it.
+    const std::string installed = ReadBytes(exe);
+    ASSERT_TRUE(WriteBytes(exe, installed + "older"));
+    ASSERT_TRUE(m_app.Start(exe));
+    ASSERT_TRUE(m_app.SetNotesText("Typed before the update"));
+    ASSERT_TRUE(RunToEnd(setup));
+    EXPECT_FALSE(m_app.IsRunning());
+    EXPECT_EQ(ReadNotesFile(m_paths.notes).days,
+              (DayArray{{KeyOf(Today()), "Typed before the update"}}));
+    EXPECT_TRUE(ReadBytes(exe) == installed);
+
+    m_app.Kill();
+    ASSERT_TRUE(m_app.Start(exe));
+    ASSERT_TRUE(m_app.SetNotesText("Typed before the removal"));
+    // The uninstaller goes on from a copy of itself and ends before it.
+    ASSERT_TRUE(RunToEnd(uninstall));
+    EXPECT_TRUE(WaitUntil([&] {
+        return !DirectoryExists(folder) && !FileExists(StartMenuShortcut()) &&
+               !FileExists(StartupShortcut()) && !HasUninstallEntry();
+    }));
+    EXPECT_TRUE(m_app.WaitForExit());
+    EXPECT_EQ(ReadNotesFile(m_paths.notes).days,
+              (DayArray{{KeyOf(Today()), "Typed before the removal"}}));
+}
+
+TEST_F(Packages, PortableZipKeepsTheNotesBesideTheProgram) {
+    const std::string folder = PortableFolder();
+    ASSERT_EQ(FolderEntries(folder),
+              (std::vector<std::string>{"LICENSE.txt", "Quillet.exe", "Quillet.html",
+                                        "Quillet.portable", "README.txt"}));
+    EXPECT_EQ(ReadBytes(folder + "Quillet.portable"), "");
+    ASSERT_TRUE(m_app.Start(folder + "Quillet.exe"));
+    ASSERT_TRUE(m_app.SetNotesText("Typed on a stick"));
+    ASSERT_TRUE(ExitQuillet());
+    EXPECT_EQ(ReadNotesFile(SDataPaths::InFolder(folder + "Data\\").notes).days,
+              (DayArray{{KeyOf(Today()), "Typed on a stick"}}));
+    EXPECT_FALSE(DirectoryExists(m_paths.folder));
+}
+
+} // namespace
+} // namespace e2e
