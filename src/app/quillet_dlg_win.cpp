@@ -25,6 +25,10 @@ CQuilletDlg::CQuilletDlg(const SDataPaths& paths)
 }
 
 CQuilletDlg::~CQuilletDlg() {
+    if (m_accessible != nullptr) {
+        m_accessible->Disconnect();
+        m_accessible->Release();
+    }
     if (g_pMainDlg == this) {
         g_pMainDlg = nullptr;
     }
@@ -72,9 +76,9 @@ BOOL CQuilletDlg::OnInitDialog() {
 
     m_toolTip.Create(m_hWnd, 0);
     m_toolTip.AddTool(m_hWnd, "Menu Button", m_layout.rcMenuButton, 1);
-    m_toolTip.AddTool(m_hWnd, "Dynamic room (Selected day)", m_layout.rcTabDynamic, 2);
-    m_toolTip.AddTool(m_hWnd, "Static room (Every day)", m_layout.rcTabStatic, 3);
-    m_toolTip.AddTool(m_hWnd, "Search notes", m_layout.rcTabSearch, 4);
+    for (int room = kRoomDynamic; room <= kRoomSearch; ++room) {
+        m_toolTip.AddTool(m_hWnd, RoomTabName(room), RoomTabRect(m_layout, room), 2 + room);
+    }
 
     if (!LoadAtStartup()) {
         ::RemovePropA(m_hWnd, kMainWindowProperty);
@@ -457,6 +461,23 @@ void CQuilletDlg::ShowMainMenu(bool fromKeyboard) {
 void CQuilletDlg::ShowRoom(int room) {
     m_settings.nRoom = room;
     m_noteArea.Rooms().SwitchRoom(room);
+    // The tabs follow the menu button among the accessible children.
+    ::NotifyWinEvent(EVENT_OBJECT_SELECTION, m_hWnd, OBJID_CLIENT, room + 2);
+}
+
+std::vector<SPaintedPart> CQuilletDlg::PaintedPartsNow() const {
+    return PaintedParts(
+        m_layout, m_settings.nRoom,
+        FormatHeaderText(m_settings.nTimeFormat, true, m_settings.strCustomFormat, CurrentTime()));
+}
+
+void CQuilletDlg::PressPaintedPart(int index) {
+    // A screen reader waits for its call to return: the menu's own loop comes after it.
+    if (index == 0) {
+        ::PostMessageA(m_hWnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(m_hWnd), -1);
+    } else if (IsKnownRoom(index - 1)) {
+        ShowRoom(index - 1);
+    }
 }
 
 bool CQuilletDlg::OnWindowKey(const MSG& msg) {
@@ -588,6 +609,14 @@ bool CQuilletDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& res
         ApplyColorTheme(m_settings.nColor);
         ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
         return false;
+    }
+    if (msg == WM_GETOBJECT) {
+        result = AnswerGetObject(m_hWnd, wParam, lParam, *this, m_accessible);
+        return result != 0;
+    }
+    if (msg == WM_CONTEXTMENU && reinterpret_cast<HWND>(wParam) == m_hWnd && lParam == -1) {
+        ShowMainMenu(true);
+        return true;
     }
     if (msg == WM_DPICHANGED) {
         OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));

@@ -10,6 +10,7 @@
 #include "storage/settings.h"
 #include "storage/storage.h"
 #include "ui/popup_menu_win.h"
+#include "ui/accessible_win.h"
 #include "ui/tray_icon_win.h"
 #include "ui/window_drag_win.h"
 #include "win/controls_win.h"
@@ -18,7 +19,7 @@
 // The one main window: a borderless dialog that paints itself. It holds the settings, the layout
 // and the controls it binds, and composes the parts that own the rest: the note area, the
 // painter, the popup menu, the tray icon and the drag.
-class CQuilletDlg : public CDialog {
+class CQuilletDlg : public CDialog, private IPaintedPartsOwner {
 public:
     explicit CQuilletDlg(const SDataPaths& paths);
     ~CQuilletDlg() override;
@@ -106,6 +107,8 @@ private:
     void ShowRoom(int room);
     // Keys of the window itself; true when the key was taken.
     bool OnWindowKey(const MSG& msg);
+    std::vector<SPaintedPart> PaintedPartsNow() const override;
+    void PressPaintedPart(int index) override;
 
     // Export and import of the notes.
     bool OnSaveData();
@@ -140,6 +143,8 @@ private:
     SRect m_baseNotesHome;
     SRect m_baseClient;
     SPoint m_calendarGrowth;
+    // What screen readers were given for the client area, once one asked.
+    CPaintedAccessible* m_accessible = nullptr;
     CMonthCalCtrl m_calendar;
     SSettings m_settings;
     CDiskFileSystem m_files;

@@ -2,6 +2,8 @@
 // the bold noted days, and the search room.
 #include "quillet_test_win.h"
 
+#include <oleacc.h>
+
 #include "notes/search.h"
 
 #include <cstdio>
@@ -238,6 +240,45 @@ TEST_F(NoteRooms, KeysShowTheRoomsTheSearchAndTheMenuWithItsFirstItemSelected) {
             WaitUntil([&] { return (::GetMenuState(menu, 0, MF_BYPOSITION) & MF_HILITE) != 0; }));
         ASSERT_TRUE(m_app.CloseMenus());
     }
+}
+
+TEST_F(NoteRooms, AScreenReaderFromAnotherProcessReadsThePaintedPartsAndTheShownTab) {
+    ASSERT_TRUE(Launch());
+    ::CoInitialize(nullptr);
+    IAccessible* object = nullptr;
+    const HRESULT got = ::AccessibleObjectFromWindow(m_app.Main(), OBJID_CLIENT, IID_IAccessible,
+                                                     reinterpret_cast<void**>(&object));
+    if (got == E_NOINTERFACE) {
+        GTEST_SKIP() << "this system hands no accessible object to another process (Wine 8)";
+    }
+    ASSERT_EQ(got, S_OK);
+    const auto text = [&](LONG id) {
+        VARIANT child{};
+        child.vt = VT_I4;
+        child.lVal = id;
+        BSTR name = nullptr;
+        std::wstring out;
+        if (SUCCEEDED(object->get_accName(child, &name)) && name != nullptr) {
+            out = name;
+            ::SysFreeString(name);
+        }
+        return out;
+    };
+    const auto selected = [&](LONG id) {
+        VARIANT child{};
+        child.vt = VT_I4;
+        child.lVal = id;
+        VARIANT state{};
+        return SUCCEEDED(object->get_accState(child, &state)) &&
+               (state.lVal & STATE_SYSTEM_SELECTED) != 0;
+    };
+    EXPECT_EQ(text(1), L"Menu");
+    EXPECT_EQ(text(3), L"Static room (Every day)");
+    EXPECT_TRUE(selected(2));
+    ASSERT_TRUE(PressKeys(m_app.Main(), {VK_CONTROL, '2'}));
+    EXPECT_TRUE(WaitUntil([&] { return selected(3) && !selected(2); }));
+    object->Release();
+    ::CoUninitialize();
 }
 
 TEST_F(NoteRooms, ClickOnTheShownRoomsTabKeepsTheText) {
