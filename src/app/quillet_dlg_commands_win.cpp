@@ -52,16 +52,20 @@ bool CQuilletDlg::OnCmdMsg(UINT id, UINT notifyCode, HWND control) {
         RedrawNow();
         return true;
     case ECommandRoute::LockMoving:
-        ToggleLockMoving();
+        m_settings.bLockMoving = !m_settings.bLockMoving;
+        ApplyLockMoving();
         return true;
     case ECommandRoute::AlwaysTop:
-        ToggleAlwaysTop();
+        m_settings.bAlwaysTop = !m_settings.bAlwaysTop;
+        ApplyAlwaysTop();
         return true;
     case ECommandRoute::MondayFirst:
-        ToggleMondayFirst();
+        m_settings.bMondayFirst = !m_settings.bMondayFirst;
+        ApplyMondayFirst();
         return true;
     case ECommandRoute::WeekNumbers:
-        ToggleWeekNumbers();
+        m_settings.bWeekNumbers = !m_settings.bWeekNumbers;
+        ApplyWeekNumbers();
         return true;
     case ECommandRoute::HelpPage:
         OpenHelp();
@@ -157,14 +161,10 @@ void CQuilletDlg::ApplySettings() {
     m_menu.MarkRadio(EMenu::Style, m_settings.nShape);
     m_menu.MarkRadio(EMenu::Time, m_settings.nTimeFormat);
     m_menu.MarkRadio(EMenu::Title, m_settings.nGradient);
-    m_menu.Check(EMenu::Flags, ID_LOCK_MOVING, m_settings.bLockMoving);
-    // Each flag command inverts its flag and applies it, so invert first to keep the stored one.
-    m_settings.bAlwaysTop = !m_settings.bAlwaysTop;
-    ToggleAlwaysTop();
-    m_settings.bMondayFirst = !m_settings.bMondayFirst;
-    ToggleMondayFirst();
-    m_settings.bWeekNumbers = !m_settings.bWeekNumbers;
-    ToggleWeekNumbers();
+    ApplyLockMoving();
+    ApplyAlwaysTop();
+    ApplyMondayFirst();
+    ApplyWeekNumbers();
     ApplyFonts();
     m_noteArea.Rooms().RestoreRoom(m_settings.nRoom);
     RedrawNow();
@@ -181,12 +181,7 @@ void CQuilletDlg::ApplyColorTheme(int color) {
                                                              ::GetSysColor(COLOR_HIGHLIGHT))
                                          : ThemeFor(color);
     m_painter.SetTheme(theme);
-    m_calendar.SetColor(MCSC_BACKGROUND, theme.crBack);
-    m_calendar.SetColor(MCSC_MONTHBK, theme.crBack);
-    m_calendar.SetColor(MCSC_TEXT, theme.crText);
-    m_calendar.SetColor(MCSC_TITLEBK, theme.crFrame);
-    m_calendar.SetColor(MCSC_TITLETEXT, theme.crBack);
-    m_calendar.SetColor(MCSC_TRAILINGTEXT, theme.crBack);
+    m_calendar.SetColors(theme.crBack, theme.crFrame, theme.crText);
 }
 
 void CQuilletDlg::ApplyWindowShape(int shape) {
@@ -205,20 +200,15 @@ void CQuilletDlg::ApplyFonts() {
 }
 
 void CQuilletDlg::SetCalendarFont() {
-    // The calendar takes the new font before the old one is released.
-    CFontHandle calendar = CreateStoredFont(m_settings.lfCalendar, m_layout.dpi);
-    m_calendar.SetFont(calendar.Get(), true);
-    m_fontCalendar = std::move(calendar);
+    m_calendar.SetFont(m_settings.lfCalendar, m_layout.dpi);
     FitCalendar();
 }
 
-void CQuilletDlg::ToggleLockMoving() {
-    m_settings.bLockMoving = !m_settings.bLockMoving;
+void CQuilletDlg::ApplyLockMoving() {
     m_menu.Check(EMenu::Flags, ID_LOCK_MOVING, m_settings.bLockMoving);
 }
 
-void CQuilletDlg::ToggleAlwaysTop() {
-    m_settings.bAlwaysTop = !m_settings.bAlwaysTop;
+void CQuilletDlg::ApplyAlwaysTop() {
     m_menu.Check(EMenu::Flags, ID_ALWAYS_TOP, m_settings.bAlwaysTop);
     // A window already in its band stays where it is: under Wine every change of the stacking
     // order costs a round trip to the X server, a start included.
@@ -229,23 +219,16 @@ void CQuilletDlg::ToggleAlwaysTop() {
     }
 }
 
-void CQuilletDlg::ToggleMondayFirst() {
-    m_settings.bMondayFirst = !m_settings.bMondayFirst;
+void CQuilletDlg::ApplyMondayFirst() {
     m_menu.Check(EMenu::Flags, ID_MONDAY_FIRST, m_settings.bMondayFirst);
-    m_calendar.SetFirstDayOfWeek(m_settings.bMondayFirst ? 0 : 6);
+    m_calendar.SetMondayFirst(m_settings.bMondayFirst);
     FitCalendar();
 }
 
-void CQuilletDlg::ToggleWeekNumbers() {
-    m_settings.bWeekNumbers = !m_settings.bWeekNumbers;
-    const HWND calendar = m_calendar.GetSafeHwnd();
-    LONG_PTR style = ::GetWindowLongPtrA(calendar, GWL_STYLE);
-    style = m_settings.bWeekNumbers ? (style | MCS_WEEKNUMBERS) : (style & ~MCS_WEEKNUMBERS);
-    ::SetWindowLongPtrA(calendar, GWL_STYLE, style);
+void CQuilletDlg::ApplyWeekNumbers() {
     m_menu.Check(EMenu::Flags, ID_WEEK_NUMBERS, m_settings.bWeekNumbers);
+    m_calendar.SetWeekNumbers(m_settings.bWeekNumbers);
     FitCalendar();
-    // The column the week numbers took is drawn again.
-    ::InvalidateRect(calendar, nullptr, TRUE);
 }
 
 void CQuilletDlg::ToggleFullView() {

@@ -41,9 +41,7 @@ UINT CQuilletDlg::ActivateMessage() {
 
 BOOL CQuilletDlg::OnInitDialog() {
     ::SetPropA(m_hWnd, kMainWindowProperty, reinterpret_cast<HANDLE>(1));
-    BindControl(m_calendar, IDC_CALENDAR);
-    // A two-digit year names one day in each century: only one century is selectable.
-    m_calendar.SetYearRange(kFirstKeyYear, kLastKeyYear);
+    m_calendar.Attach(m_hWnd, IDC_CALENDAR);
     m_noteArea.Attach(m_hWnd, m_layout);
 
     HMENU systemMenu = ::GetSystemMenu(m_hWnd, FALSE);
@@ -69,9 +67,6 @@ BOOL CQuilletDlg::OnInitDialog() {
     m_layout = ComputeLayout(GetClientRect(), m_noteArea.NotesHomeRect(), WindowDpi(m_hWnd));
     m_baseClient = m_layout.rcClient;
     m_baseNotesHome = m_layout.rcNotesHome;
-    RECT calendar = ToRECT(m_calendar.GetWindowRect());
-    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&calendar), 2);
-    m_baseCalendar = ToSRect(calendar);
     m_noteArea.PlaceSearchBox();
 
     m_toolTip.Create(m_hWnd, 0);
@@ -664,32 +659,23 @@ void CQuilletDlg::OnDpiChanged(int dpi, const RECT& suggested) {
     };
     m_baseClient = scale(m_baseClient);
     m_baseNotesHome = scale(m_baseNotesHome);
-    m_baseCalendar = scale(m_baseCalendar);
+    m_calendar.ScaleBase(old, dpi);
     m_calendarGrowth = SPoint{};
     ::SetWindowPos(m_hWnd, nullptr, suggested.left, suggested.top, m_baseClient.Width(),
                    m_baseClient.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
     m_layout = ComputeLayout(GetClientRect(), m_baseNotesHome, dpi);
-    m_calendar.MoveWindow(m_baseCalendar, false);
+    m_calendar.Place(m_calendarGrowth);
     m_painter.CreateTabFonts(dpi);
     ApplyFonts(); // fits the calendar, and places everything
     PlaceByLayout();
 }
 
 void CQuilletDlg::FitCalendar() {
-    RECT needed{};
-    if (!m_calendar.SendMessage(MCM_GETMINREQRECT, 0, reinterpret_cast<LPARAM>(&needed))) {
-        return;
-    }
-    const SPoint growth{
-        std::max(0, static_cast<int>(needed.right - needed.left) - m_baseCalendar.Width()),
-        std::max(0, static_cast<int>(needed.bottom - needed.top) - m_baseCalendar.Height())};
+    const SPoint growth = m_calendar.Growth();
     if (growth == m_calendarGrowth) {
         return;
     }
     m_calendarGrowth = growth;
-    SRect calendar = m_baseCalendar;
-    calendar.right += growth.x;
-    calendar.bottom += growth.y;
     SRect notesHome = m_baseNotesHome;
     notesHome.top += growth.y;
     notesHome.bottom += growth.y;
@@ -697,7 +683,7 @@ void CQuilletDlg::FitCalendar() {
     ::SetWindowPos(m_hWnd, nullptr, 0, 0, m_baseClient.Width() + growth.x,
                    m_baseClient.Height() + growth.y, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     m_layout = ComputeLayout(GetClientRect(), notesHome, m_layout.dpi);
-    m_calendar.MoveWindow(calendar, false);
+    m_calendar.Place(growth);
     PlaceByLayout();
 }
 

@@ -2,6 +2,7 @@
 
 #include "base/layout.h"
 #include "base/time_format.h"
+#include "notes/calendar_part_win.h"
 #include "notes/note_area_win.h"
 #include "render/painter_win.h"
 #include "storage/file_system.h"
@@ -121,10 +122,12 @@ private:
     void ChooseFont(unsigned id);
     void ChooseColorTheme(int color);
     void ChooseRandomColor();
-    void ToggleLockMoving();
-    void ToggleAlwaysTop();
-    void ToggleMondayFirst();
-    void ToggleWeekNumbers();
+    // Each flag has one apply, which start-up and the menu command (after turning the flag over)
+    // both call.
+    void ApplyLockMoving();
+    void ApplyAlwaysTop();
+    void ApplyMondayFirst();
+    void ApplyWeekNumbers();
     void ToggleFullView();
 
     HICON m_hIcon = nullptr;
@@ -139,13 +142,12 @@ private:
     // A high-contrast scheme is on: the system's colours replace the stored theme's.
     bool m_bHighContrast = false;
     // The template's places at the window's DPI, and how much the calendar outgrew its own.
-    SRect m_baseCalendar;
     SRect m_baseNotesHome;
     SRect m_baseClient;
     SPoint m_calendarGrowth;
     // What screen readers were given for the client area, once one asked.
     CPaintedAccessible* m_accessible = nullptr;
-    CMonthCalCtrl m_calendar;
+    CCalendarPart m_calendar;
     SSettings m_settings;
     CDiskFileSystem m_files;
     CSystemClock m_clock;
@@ -154,8 +156,7 @@ private:
     SLayout m_layout;
     CToolTipCtrl m_toolTip;
     QTime m_timeShown = 0;
-    CFontHandle m_fontCalendar;
-    CNoteArea m_noteArea{m_calendar};
+    CNoteArea m_noteArea{m_calendar.Control()};
     CWindowPainter m_painter;
     CPopupMenu m_menu;
     CTrayIcon m_tray;

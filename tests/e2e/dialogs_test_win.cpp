@@ -435,7 +435,7 @@ TEST_F(HighContrast, PaintsWithTheSystemColoursAndGivesTheThemeBackWhenItEnds) {
 
 using FlagMarks = QuilletTest;
 
-TEST_F(FlagMarks, FollowTheStoredFlagsAtStartAndEveryCommand) {
+TEST_F(FlagMarks, FollowTheStoredFlagsAtStartAndEveryCommandWithRoomForTheCalendar) {
     SSettings settings;
     SetDefaultSettings(settings, SRect{0, 0, 200, 200}, DesktopRect());
     settings.bLockMoving = true;
@@ -459,6 +459,18 @@ TEST_F(FlagMarks, FollowTheStoredFlagsAtStartAndEveryCommand) {
         EXPECT_EQ(flagMarks(), std::make_pair(expected, expected));
         EXPECT_EQ(topmost(), expected);
     }
+
+    // Week numbers and Monday first: the calendar shows a whole month, the window makes room
+    // for it and gives it back.
+    const SRect window = WindowRectOf(m_app.Main());
+    for (UINT command : {373u, 372u, 373u, 372u}) {
+        ASSERT_TRUE(m_app.SendCommand(command));
+        const SIZE needed = m_app.CalendarNeeds();
+        EXPECT_GT(needed.cx, 0);
+        EXPECT_LE(needed.cx, WindowRectOf(m_app.Calendar()).Width()) << command;
+        EXPECT_LE(needed.cy, WindowRectOf(m_app.Calendar()).Height()) << command;
+    }
+    EXPECT_EQ(WindowRectOf(m_app.Main()), window);
 }
 
 } // namespace
