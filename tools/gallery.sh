@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes the README's pictures from the real Quillet.exe under Wine on a private Xvfb, in a prefix
 # of its own (build/wineprefix-gallery), on a few notes of the current month: every theme, the
-# three shapes, the three rooms, Compact and the About box. Writes docs/gallery-*.png.
+# three shapes, the three rooms, Compact, the About box, and the window at 150 %. Writes
+# docs/gallery-*.png.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
@@ -57,6 +58,13 @@ EOF
     ctl command 351; sleep 0.5
     ctl command 394; sleep 1; shot about "About Quillet"
     wineserver -k || true
+
+    # The same window at a display scale of 150 %: the prefix is read as each program starts.
+    wine reg add "HKCU\\Control Panel\\Desktop" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+    wineserver -w
+    start
+    shot scale-150
+    wineserver -k || true
 ' gallery "$shots"
 
 mkdir -p docs
@@ -67,4 +75,5 @@ row docs/gallery-shapes.png "$shots"/shape-{0..2}.png
 row docs/gallery-rooms.png "$shots"/room-{0..2}.png
 convert "$shots/compact.png" -strip docs/gallery-compact.png
 convert "$shots/about.png" -strip docs/gallery-about.png
+convert "$shots/scale-150.png" -strip docs/gallery-scale-150.png
 ls -l docs/gallery-*.png
