@@ -460,6 +460,28 @@ void CQuilletDlg::ShowRoom(int room) {
     ::NotifyWinEvent(EVENT_OBJECT_SELECTION, m_hWnd, OBJID_CLIENT, room + 2);
 }
 
+void CQuilletDlg::OpenResultAtCaret() {
+    DWORD start = 0;
+    DWORD end = 0;
+    const HWND notes = ::GetDlgItem(m_hWnd, IDC_NOTES);
+    ::SendMessageA(notes, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                   reinterpret_cast<LPARAM>(&end));
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    if (!DateOfDayKey(m_noteArea.Rooms().ResultDayAt(start), year, month, day)) {
+        return;
+    }
+    SYSTEMTIME date{};
+    date.wYear = static_cast<WORD>(year);
+    date.wMonth = static_cast<WORD>(month);
+    date.wDay = static_cast<WORD>(day);
+    m_calendar.Control().SendMessage(MCM_SETCURSEL, 0, reinterpret_cast<LPARAM>(&date));
+    ShowRoom(kRoomDynamic);
+    m_noteArea.MarkNotedDays();
+    ::SetFocus(notes);
+}
+
 std::vector<SPaintedPart> CQuilletDlg::PaintedPartsNow() const {
     return PaintedParts(
         m_layout, m_settings.nRoom,
@@ -487,8 +509,19 @@ bool CQuilletDlg::OnWindowKey(const MSG& msg) {
             return true;
         }
     }
+    const bool inResults =
+        msg.hwnd == ::GetDlgItem(m_hWnd, IDC_NOTES) && m_settings.nRoom == kRoomSearch;
+    if (inResults && msg.message == WM_LBUTTONDBLCLK) {
+        // Once the box has put its caret where the click was.
+        ::PostMessageA(m_hWnd, kOpenResultMessage, 0, 0);
+        return false;
+    }
     if (msg.message != WM_KEYDOWN) {
         return false;
+    }
+    if (inResults && key == VK_RETURN) {
+        OpenResultAtCaret();
+        return true;
     }
     if (key == VK_ESCAPE || (key == VK_TAB && m_settings.nFullView == 0)) {
         // Folded, Tab would move the keys into a box nobody sees.
@@ -604,6 +637,10 @@ bool CQuilletDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& res
         ApplyColorTheme(m_settings.nColor);
         ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
         return false;
+    }
+    if (msg == kOpenResultMessage) {
+        OpenResultAtCaret();
+        return true;
     }
     if (msg == WM_GETOBJECT) {
         result = AnswerGetObject(m_hWnd, wParam, lParam, *this, m_accessible);

@@ -108,6 +108,8 @@ private:
     void ShowRoom(int room);
     // Keys of the window itself; true when the key was taken.
     bool OnWindowKey(const MSG& msg);
+    // The search result at the notes box's caret: its day in the Dynamic room.
+    void OpenResultAtCaret();
     std::vector<SPaintedPart> PaintedPartsNow() const override;
     void PressPaintedPart(int index) override;
 

@@ -13,7 +13,7 @@ int DaysInMonth(int year, int month) {
     return kDays[month - 1] + (month == 2 && leap ? 1 : 0);
 }
 
-bool IsRealDayKey(std::string_view key) {
+bool DateOfDayKey(std::string_view key, int& year, int& month, int& day) {
     if (key.size() != 6) {
         return false;
     }
@@ -24,8 +24,10 @@ bool IsRealDayKey(std::string_view key) {
         }
         parts[i / 2] = parts[i / 2] * 10 + (key[i] - '0');
     }
-    const int year = parts[2] + (parts[2] >= kFirstKeyYear % 100 ? 1900 : 2000);
-    return parts[0] >= 1 && parts[0] <= DaysInMonth(year, parts[1]);
+    year = parts[2] + (parts[2] >= kFirstKeyYear % 100 ? 1900 : 2000);
+    month = parts[1];
+    day = parts[0];
+    return day >= 1 && day <= DaysInMonth(year, month);
 }
 
 std::string SortKey(const SDay& day) {

@@ -14,8 +14,13 @@ constexpr int kLastKeyYear = 2069;
 
 // Days in a month of the Gregorian calendar; 0 for a month that is not 1 to 12.
 int DaysInMonth(int year, int month);
-// Whether the key is six digits naming a day that exists (year 70 to 99 as 19xx, else 20xx).
-bool IsRealDayKey(std::string_view key);
+// The date a key names, when it is six digits naming a day that exists (year 70 to 99 as 19xx,
+// else 20xx).
+bool DateOfDayKey(std::string_view key, int& year, int& month, int& day);
+inline bool IsRealDayKey(std::string_view key) {
+    int year, month, day;
+    return DateOfDayKey(key, year, month, day);
+}
 
 // One day note: the date key of the day, then the note text.
 struct SDay {

@@ -74,6 +74,8 @@ constexpr const char* kLiveHandlesMessageName = "Quillet.LiveHandles";
 
 // A message the folder watch posts: files in the data folder changed.
 constexpr unsigned kDataFolderChangedMessage = 0x8000 + 2; // WM_APP + 2
+// The main window posts itself: open the search result at the notes box's caret.
+constexpr unsigned kOpenResultMessage = 0x8000 + 3; // WM_APP + 3
 
 // Timers: the main window's clock, the tray icon's retry, the save after typing stops (and its
 // retries), the look at the data folder once its changes settle, the rest of the start, and a

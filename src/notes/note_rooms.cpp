@@ -2,6 +2,9 @@
 
 #include "notes/search.h"
 
+#include <algorithm>
+#include <iterator>
+
 void CNoteRooms::FillNote(const std::string& text, ECaret caret, int room, const std::string& day) {
     m_view.SetNotesText(text, caret);
     // Read back, not the text given: the box may not hold it exactly.
@@ -20,7 +23,17 @@ void CNoteRooms::ShowSearch() {
     m_bSearchDue = false;
     m_nFilledRoom = kRoomSearch;
     m_view.ShowSearchResults(SearchNotesForDisplay(m_view.GetSearchText(), m_notes.days,
-                                                   kSearchDisplayBound, m_nDateOrder));
+                                                   kSearchDisplayBound, m_nDateOrder, &m_results));
+}
+
+std::string CNoteRooms::ResultDayAt(size_t offset) const {
+    if (m_nFilledRoom != kRoomSearch || m_results.empty() || offset < m_results.front().offset) {
+        return std::string();
+    }
+    const auto after =
+        std::upper_bound(m_results.begin(), m_results.end(), offset,
+                         [](size_t at, const SResultEntry& entry) { return at < entry.offset; });
+    return std::prev(after)->key;
 }
 
 bool CNoteRooms::EditedText(int room, std::string& text) const {

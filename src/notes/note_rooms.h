@@ -2,6 +2,7 @@
 
 #include "base/layout.h"
 #include "notes/day_notes.h"
+#include "notes/search.h"
 
 #include <string>
 
@@ -67,6 +68,9 @@ public:
     void OnChangeSearch();
     bool SearchDue() const { return m_bSearchDue; }
     void RunDueSearch();
+    // The day of the search result that holds the character at offset of the box; empty when the
+    // box shows no results there.
+    std::string ResultDayAt(size_t offset) const;
     // An import: the notes are replaced without committing the edit box, the marks follow, and
     // the box shows the shown room's new text with the caret at its end.
     void ReplaceNotes(SNotebook notes, int room);
@@ -96,4 +100,5 @@ private:
     int m_nFilledRoom = -1;
     std::string m_strFilled;
     bool m_bSearchDue = false;
+    std::vector<SResultEntry> m_results;
 };

@@ -106,16 +106,22 @@ std::string SearchNotes(const std::string& searchText, const DayArray& days, int
 }
 
 std::string SearchNotesForDisplay(const std::string& searchText, const DayArray& days, size_t bound,
-                                  int dateOrder) {
+                                  int dateOrder, std::vector<SResultEntry>* entries) {
     std::string result;
     bool full = false;
     size_t more = 0;
+    if (entries != nullptr) {
+        entries->clear();
+    }
     ForEachMatch(searchText, days, dateOrder, [&](const SDay& day) {
         if (!full) {
             const size_t size = result.size();
             AppendHead(result, day, dateOrder);
             result.append(day.strNote).append("\r\n\r\n");
             if (result.size() <= bound) {
+                if (entries != nullptr) {
+                    entries->push_back(SResultEntry{size, day.strDate});
+                }
                 return true;
             }
             result.resize(size);

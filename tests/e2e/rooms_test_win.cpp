@@ -320,6 +320,34 @@ TEST_F(NoteSearch, ListsMatchingNotesWithTheirDatesOrEmpty) {
     EXPECT_EQ(Search("nowhere"), "Empty");
 }
 
+TEST_F(NoteSearch, AResultDoubleClickedOrEnteredLeadsToItsDayAndNote) {
+    ASSERT_TRUE(Launch());
+    ASSERT_TRUE(m_app.ClickTab(kRoomSearch));
+    ASSERT_EQ(Search("e"), "05.01.25 Dentist at 10\r\n\r\n"
+                           "17.03.25 Call MOM\r\nabout Easter\r\n\r\n"
+                           "01.04.26 dentist again\r\n\r\n");
+    // A double-click on the second line of the second result.
+    const LRESULT at = ::SendMessageA(m_app.Notes(), EM_POSFROMCHAR, 46, 0);
+    const LPARAM point = MAKELPARAM(LOWORD(at) + 2, HIWORD(at) + 2);
+    for (UINT msg : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}) {
+        ASSERT_TRUE(m_app.Post(m_app.Notes(), msg, msg == WM_LBUTTONUP ? 0 : MK_LBUTTON, point));
+    }
+    EXPECT_TRUE(WaitUntil([&] { return m_app.NotesText() == "Call MOM\r\nabout Easter"; }));
+    SDate selected;
+    ASSERT_TRUE(m_app.GetCurSel(selected));
+    EXPECT_EQ(selected, (SDate{2025, 3, 17}));
+    EXPECT_FALSE(::IsWindowVisible(m_app.Search()));
+
+    // Enter on the last result.
+    ASSERT_TRUE(m_app.ClickTab(kRoomSearch));
+    ASSERT_TRUE(m_app.Drain());
+    ::SendMessageA(m_app.Notes(), EM_SETSEL, 70, 70);
+    ASSERT_TRUE(m_app.Post(m_app.Notes(), WM_KEYDOWN, VK_RETURN, 0));
+    EXPECT_TRUE(WaitUntil([&] { return m_app.NotesText() == "dentist again"; }));
+    ASSERT_TRUE(m_app.GetCurSel(selected));
+    EXPECT_EQ(selected, (SDate{2026, 4, 1}));
+}
+
 TEST_F(NoteSearch, EnteringTheSearchRoomStoresTheDayNoteAndSearchesTheOldText) {
     ASSERT_TRUE(Launch());
     ASSERT_TRUE(m_app.ClickTab(kRoomSearch));

@@ -247,12 +247,23 @@ TEST_F(NoteRoomsTest, ABurstOfSearchChangesCostsOneSearchWithTheLatestText) {
     rooms.RunDueSearch();
     EXPECT_EQ(view.searches, searches + 1);
 
+    // Each result leads to its day, from its first character to the last of its blank line.
+    view.search = "th";
+    rooms.OnChangeSearch();
+    rooms.RunDueSearch();
+    ASSERT_EQ(view.notes, "06.12.26 sixth\r\n\r\n07.12.26 seventh\r\n\r\n");
+    EXPECT_EQ(rooms.ResultDayAt(0), "061226");
+    EXPECT_EQ(rooms.ResultDayAt(17), "061226");
+    EXPECT_EQ(rooms.ResultDayAt(18), "071226");
+    EXPECT_EQ(rooms.ResultDayAt(500), "071226");
+
     // Outside the Search room a change of the hidden box never replaces the note in the box.
     Click(kRoomDynamic);
     view.search = "nothing like it";
     rooms.OnChangeSearch();
     rooms.RunDueSearch();
     EXPECT_EQ(view.notes, "seventh");
+    EXPECT_EQ(rooms.ResultDayAt(0), "") << "a day's note is no result";
 }
 
 // A note the box cannot hold exactly keeps its bytes, and an array out of order stays as loaded,
