@@ -450,7 +450,24 @@ void CQuilletDlg::ShowMainMenu(bool fromKeyboard) {
         // The menu's own loop takes the key from the queue and selects the first item.
         ::PostMessageA(m_hWnd, WM_KEYDOWN, VK_DOWN, 0);
     }
-    m_menu.Show(m_hWnd, corner);
+    ShowMenuAt(corner);
+}
+
+void CQuilletDlg::ShowMenuAt(POINT screenPoint) {
+    // No tip comes over the menu's first items: a tip whose delay began before the click finds
+    // no tool under the cursor.
+    m_toolTip.Activate(false);
+    PlaceToolTips(false);
+    m_menu.Show(m_hWnd, screenPoint);
+    PlaceToolTips(true);
+    m_toolTip.Activate(true);
+}
+
+void CQuilletDlg::PlaceToolTips(bool shown) {
+    m_toolTip.SetToolRect(m_hWnd, shown ? m_layout.rcMenuButton : SRect{}, 1);
+    for (int room = kRoomDynamic; room <= kRoomSearch; ++room) {
+        m_toolTip.SetToolRect(m_hWnd, shown ? RoomTabRect(m_layout, room) : SRect{}, 2 + room);
+    }
 }
 
 void CQuilletDlg::ShowRoom(int room) {
@@ -638,6 +655,12 @@ bool CQuilletDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& res
         ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
         return false;
     }
+    if (msg == WM_ENABLE) {
+        // Disabled while a dialog of ours is open: no tip over it.
+        m_toolTip.Activate(wParam != FALSE);
+        PlaceToolTips(wParam != FALSE);
+        return false;
+    }
     if (msg == kOpenResultMessage) {
         OpenResultAtCaret();
         return true;
@@ -729,10 +752,7 @@ void CQuilletDlg::PlaceByLayout() {
     if (IsKnownRoom(m_settings.nRoom)) {
         m_noteArea.Rooms().SwitchRoom(m_settings.nRoom); // the shown room: laid out again only
     }
-    m_toolTip.SetToolRect(m_hWnd, m_layout.rcMenuButton, 1);
-    for (int room = kRoomDynamic; room <= kRoomSearch; ++room) {
-        m_toolTip.SetToolRect(m_hWnd, RoomTabRect(m_layout, room), 2 + room);
-    }
+    PlaceToolTips(true);
     ApplyWindowShape(m_settings.nShape);
     ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
@@ -750,7 +770,7 @@ void CQuilletDlg::OnTrayNotify(LPARAM mouseMessage) {
     ::GetCursorPos(&cursor);
     if (mouseMessage == WM_RBUTTONUP) {
         ::SetForegroundWindow(m_hWnd);
-        m_menu.Show(m_hWnd, cursor);
+        ShowMenuAt(cursor);
     } else if (mouseMessage == WM_LBUTTONDOWN) {
         ::SetForegroundWindow(m_hWnd);
     }

@@ -104,6 +104,9 @@ private:
     void BringForward();
     // The popup menu just below the menu button; from the keyboard with its first item selected.
     void ShowMainMenu(bool fromKeyboard);
+    void ShowMenuAt(POINT screenPoint);
+    // The tips' tools where the layout has them, or nowhere.
+    void PlaceToolTips(bool shown);
     // What a click on a room's tab does.
     void ShowRoom(int room);
     // Keys of the window itself; true when the key was taken.

@@ -36,4 +36,11 @@ public:
     void AddWindowTool(HWND window, const std::string& text) const;
     void UpdateWindowTipText(HWND window, const std::string& text) const;
     void RelayEvent(MSG* msg) const;
+    // Off: a shown tip goes at once and none shows until it is on again.
+    void Activate(bool on) const {
+        if (!on) {
+            SendMessage(TTM_POP);
+        }
+        SendMessage(TTM_ACTIVATE, on ? TRUE : FALSE);
+    }
 };

@@ -199,6 +199,16 @@ constexpr size_t kLockMovingItem = 0;
 constexpr size_t kAlwaysTopItem = 1;
 constexpr size_t kCustomClockItem = 9;
 
+TEST_F(AboutBox, NoTooltipStaysOverTheMenuOrADialog) {
+    ASSERT_TRUE(Launch());
+    // A click before the button's tip had time to show: its timer runs on into the menu.
+    ASSERT_TRUE(m_app.MouseAt(POINT{8, 12}, true));
+    ASSERT_TRUE(WaitUntil([&] { return m_app.Menus().size() == 1; }));
+    ::Sleep(1500);
+    EXPECT_FALSE(m_app.ToolTipShown()) << "a tooltip covers the menu";
+    ASSERT_TRUE(m_app.CloseMenus());
+}
+
 using ClockFormat = QuilletTest;
 
 TEST_F(ClockFormat, CustomPatternIsStoredMarkedAndShownWhileEscapeKeepsTheOldOne) {

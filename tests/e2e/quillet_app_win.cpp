@@ -445,7 +445,11 @@ bool CQuilletApp::ClickTab(int room) const {
 }
 
 bool CQuilletApp::MouseClickTab(int room) const {
-    POINT at = TabCentre(room);
+    return MouseAt(TabCentre(room), true);
+}
+
+bool CQuilletApp::MouseAt(POINT client, bool click) const {
+    POINT at = client;
     ::ClientToScreen(m_main, &at);
     ::SetForegroundWindow(m_main);
     if (!WaitUntil([&] { return ::GetForegroundWindow() == m_main; })) {
@@ -456,8 +460,11 @@ bool CQuilletApp::MouseClickTab(int room) const {
     auto event = [&](DWORD flags) {
         INPUT input{};
         input.type = INPUT_MOUSE;
-        input.mi.dx = at.x * 65536 / ::GetSystemMetrics(SM_CXSCREEN);
-        input.mi.dy = at.y * 65536 / ::GetSystemMetrics(SM_CYSCREEN);
+        // Rounded up: the system truncates when it maps the position back to a pixel.
+        const int width = ::GetSystemMetrics(SM_CXSCREEN);
+        const int height = ::GetSystemMetrics(SM_CYSCREEN);
+        input.mi.dx = (at.x * 65536 + width - 1) / width;
+        input.mi.dy = (at.y * 65536 + height - 1) / height;
         input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | flags;
         return input;
     };
@@ -468,8 +475,12 @@ bool CQuilletApp::MouseClickTab(int room) const {
         })) {
         return false;
     }
-    INPUT click[2] = {event(MOUSEEVENTF_LEFTDOWN), event(MOUSEEVENTF_LEFTUP)};
-    return ::SendInput(2, click, sizeof(INPUT)) == 2;
+    INPUT press[2] = {event(MOUSEEVENTF_LEFTDOWN), event(MOUSEEVENTF_LEFTUP)};
+    return !click || ::SendInput(2, press, sizeof(INPUT)) == 2;
+}
+
+bool CQuilletApp::ToolTipShown() const {
+    return !TopLevelOf(m_process.dwProcessId, TOOLTIPS_CLASSA).empty();
 }
 
 bool PressKeys(HWND window, std::initializer_list<WORD> chord) {

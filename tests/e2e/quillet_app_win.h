@@ -120,6 +120,10 @@ public:
     bool ClickTab(int room) const;
     // The same click with the mouse: moved there, pressed and released.
     bool MouseClickTab(int room) const;
+    // The mouse moved to a client point of the main window, and clicked there if asked.
+    bool MouseAt(POINT client, bool click) const;
+    // Whether a tooltip of the program shows.
+    bool ToolTipShown() const;
     // Ctrl+S as key presses on the keyboard, after bringing the window to the foreground.
     bool PressCtrlS() const;
 
