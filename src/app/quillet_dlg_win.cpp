@@ -1,6 +1,8 @@
 // The main window's life: start-up, the keyboard filter, the clock, the mouse, the ways it ends.
 #include "app/quillet_dlg_win.h"
 
+#include "base/utf8_win.h"
+
 #include "base/ids.h"
 #include "render/clock_format.h"
 #include "storage/app_data_win.h"
@@ -245,6 +247,8 @@ bool CQuilletDlg::OnSaveData() {
                       "Unsuccessful saving backup file", MB_OK | MB_ICONERROR);
         return false;
     }
+    m_tray.ShowInfo("Quillet", "The notes were saved to " +
+                                   Utf8ToCodePage(path.substr(path.find_last_of("\\/") + 1)) + ".");
     return true;
 }
 
@@ -266,7 +270,10 @@ bool CQuilletDlg::OnLoadData() {
     }
     // The notes come from the read that was checked: a second read could meet a file that
     // changed or vanished meanwhile and leave the notes half replaced.
+    const size_t count = notes.days.size();
     m_noteArea.Rooms().ReplaceNotes(std::move(notes), m_settings.nRoom);
+    m_tray.ShowInfo("Quillet",
+                    "Imported " + WithThousands(count) + (count == 1 ? " note." : " notes."));
     return true;
 }
 

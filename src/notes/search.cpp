@@ -82,6 +82,8 @@ void ForEachMatch(const std::string& searchText, const DayArray& days, int dateO
     }
 }
 
+} // namespace
+
 std::string WithThousands(size_t n) {
     std::string digits = std::to_string(n);
     for (size_t at = digits.size(); at > 3; at -= 3) {
@@ -89,8 +91,6 @@ std::string WithThousands(size_t n) {
     }
     return digits;
 }
-
-} // namespace
 
 std::string SearchNotes(const std::string& searchText, const DayArray& days, int dateOrder) {
     std::string result;

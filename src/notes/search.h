@@ -12,6 +12,9 @@ std::string SearchNotes(const std::string& searchText, const DayArray& days, int
 // What the notes box shows for a search: the whole result while it holds at most `bound` bytes;
 // past that, its first whole entries within the bound and then one line with the number of the
 // further matching notes.
+// A count with a comma between each three digits: 1,234.
+std::string WithThousands(size_t n);
+
 // Where a listed note starts in the text shown, and its day.
 struct SResultEntry {
     size_t offset;

@@ -10,6 +10,11 @@ constexpr int kMaxRetries = 60;
 } // namespace
 
 void CTrayIcon::Add(HWND owner, HICON icon, bool showBalloon) {
+    // A balloon asked for before the icon was there follows it.
+    if ((m_nid.uFlags & NIF_INFO) != 0) {
+        m_pendingBalloon = m_nid;
+        m_bBalloonPending = true;
+    }
     m_nid = NOTIFYICONDATAA{};
     // The pre-Vista record form: balloons without the later fields.
     m_nid.cbSize = NOTIFYICONDATAA_V3_SIZE;
@@ -38,15 +43,20 @@ bool CTrayIcon::AddNow() {
         return false;
     }
     m_nid.uFlags &= ~NIF_INFO; // a balloon shows once
+    if (m_bBalloonPending) {
+        m_bBalloonPending = false;
+        ShowBalloon(m_pendingBalloon.szInfoTitle, m_pendingBalloon.szInfo,
+                    m_pendingBalloon.dwInfoFlags);
+    }
     return true;
 }
 
-void CTrayIcon::ShowWarning(const std::string& title, const std::string& text) {
+void CTrayIcon::ShowBalloon(const std::string& title, const std::string& text, DWORD icon) {
     m_nid.uFlags |= NIF_INFO;
     lstrcpynA(m_nid.szInfo, text.c_str(), sizeof m_nid.szInfo);
     lstrcpynA(m_nid.szInfoTitle, title.c_str(), sizeof m_nid.szInfoTitle);
     m_nid.uTimeout = 15000;
-    m_nid.dwInfoFlags = NIIF_WARNING;
+    m_nid.dwInfoFlags = icon;
     // Without an icon yet (a retry is pending) the balloon comes with it.
     if (m_nid.hWnd != nullptr && ::Shell_NotifyIconA(NIM_MODIFY, &m_nid)) {
         m_nid.uFlags &= ~NIF_INFO;

@@ -13,8 +13,13 @@ class CTrayIcon {
 public:
     void Add(HWND owner, HICON icon, bool showBalloon);
     void Remove();
-    // A balloon that tells what went wrong; shown as soon as the icon is there.
-    void ShowWarning(const std::string& title, const std::string& text);
+    // A balloon that tells what went wrong, or what was done; shown as soon as the icon is there.
+    void ShowWarning(const std::string& title, const std::string& text) {
+        ShowBalloon(title, text, NIIF_WARNING);
+    }
+    void ShowInfo(const std::string& title, const std::string& text) {
+        ShowBalloon(title, text, NIIF_INFO);
+    }
 
     // The broadcast of a new taskbar.
     static UINT TaskbarCreatedMessage();
@@ -22,10 +27,13 @@ public:
     void OnRetryTimer();
 
 private:
+    void ShowBalloon(const std::string& title, const std::string& text, DWORD icon);
     bool AddNow();
     // Adds the icon, or tries again on the owner's timer until it is added.
     void AddOrRetry();
 
     NOTIFYICONDATAA m_nid{};
+    NOTIFYICONDATAA m_pendingBalloon{};
+    bool m_bBalloonPending = false;
     int m_nRetries = 0;
 };

@@ -350,6 +350,8 @@ TEST_F(Backup, ExportWritesTheSavedNotesAndImportBringsThemBackByRoom) {
     ASSERT_TRUE(m_app.Drain());
     EXPECT_EQ(ReadBytes(exported), ReadBytes(m_paths.notes)) << "not what Save All wrote";
     EXPECT_EQ(ReadBytes(exported), SerializeNotes(Days(), "Every day, edited"));
+    // Asked for before the tray icon was there (a quick first click), the balloon comes with it.
+    EXPECT_TRUE(WaitUntil([] { return BalloonShown("The notes were saved to backup.qlt."); }));
 
     ASSERT_TRUE(m_app.SetNotesText("Changed after the export"));
     m_expectedCaption = "Load Data";
@@ -367,6 +369,7 @@ TEST_F(Backup, ExportWritesTheSavedNotesAndImportBringsThemBackByRoom) {
     ASSERT_TRUE(WriteBytes(exported, exportedBytes.substr(0, 9)));
     EXPECT_EQ(Answer(IDOK).caption, "Load Data");
     EXPECT_EQ(m_app.NotesText(), "Every day, edited");
+    EXPECT_TRUE(WaitUntil([] { return BalloonShown("Imported 3 notes."); }));
     DWORD_PTR selection = 0;
     ::SendMessageTimeoutA(m_app.Notes(), EM_GETSEL, 0, 0, SMTO_NORMAL, 5000, &selection);
     EXPECT_EQ(LOWORD(selection), 17) << "the caret is not at the end";
