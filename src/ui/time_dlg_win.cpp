@@ -1,6 +1,7 @@
 #include "ui/time_dlg_win.h"
 
 #include "base/ids.h"
+#include "base/time_format.h"
 
 CTimeDlg::CTimeDlg(std::string pattern, HWND owner)
     : CDialog(IDD_TIME_FORMAT, owner), m_strPattern(std::move(pattern)) {}
@@ -13,6 +14,16 @@ BOOL CTimeDlg::OnInitDialog() {
 void CTimeDlg::OnOK() {
     CWnd edit;
     edit.Attach(::GetDlgItem(m_hWnd, IDC_TIME_PATTERN));
-    m_strPattern = edit.GetWindowText();
+    const std::string pattern = edit.GetWindowText();
+    // A pattern that shows nothing would blank the clock: the dialog stays for another.
+    if (FormatTime(CurrentTime(), pattern).empty()) {
+        ::MessageBoxA(m_hWnd,
+                      "This pattern shows nothing. Type strftime codes such as %H:%M or %d %B.",
+                      "Time format...", MB_OK | MB_ICONWARNING);
+        ::SetFocus(edit.GetSafeHwnd());
+        edit.SendMessage(EM_SETSEL, 0, -1);
+        return;
+    }
+    m_strPattern = pattern;
     EndDialog(IDOK);
 }

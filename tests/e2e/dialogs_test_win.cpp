@@ -224,6 +224,18 @@ TEST_F(ClockFormat, CustomPatternIsStoredMarkedAndShownWhileEscapeKeepsTheOldOne
 
     dialog = m_app.OpenDialog(kCmdCustomClock, "Time format...");
     ASSERT_NE(dialog, nullptr);
+    // A pattern that shows nothing is refused with a word, and the dialog stays.
+    ASSERT_TRUE(m_app.SetText(::GetDlgItem(dialog, 1001), "%Q"));
+    ASSERT_TRUE(m_app.Post(dialog, WM_COMMAND, IDOK, 0));
+    HWND refusal = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        refusal = ::GetLastActivePopup(dialog);
+        return refusal != dialog && m_app.ReadMessageBox(refusal).text.find("shows nothing") !=
+                                        std::string::npos;
+    }));
+    ASSERT_TRUE(m_app.Post(refusal, WM_COMMAND, IDOK, 0));
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(refusal); }));
+    EXPECT_TRUE(::IsWindow(dialog));
     ASSERT_TRUE(m_app.SetText(::GetDlgItem(dialog, 1001), "%H:%M:%S"));
     ASSERT_TRUE(m_app.Post(dialog, WM_COMMAND, IDOK, 0));
     ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(dialog); }));
