@@ -233,12 +233,25 @@ const char* const kBackupExtension = "qlt";
 
 } // namespace
 
+std::string CQuilletDlg::BackupFolder() const {
+    return m_strBackupFolder.empty() ? DocumentsFolder() : m_strBackupFolder;
+}
+
+void CQuilletDlg::RememberBackupFolder(const std::string& path) {
+    const size_t cut = path.find_last_of("\\/");
+    if (cut != std::string::npos) {
+        m_strBackupFolder = path.substr(0, cut + 1);
+    }
+}
+
 bool CQuilletDlg::OnSaveData() {
     std::string path;
     if (!AskFileName(true, m_hWnd, kBackupFilter, FormatTime(CurrentTime(), "%Y-%m-%d"),
-                     kBackupExtension, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, path)) {
+                     kBackupExtension, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, BackupFolder(),
+                     path)) {
         return true;
     }
+    RememberBackupFolder(path);
     SaveAll();
     const SNotebook& notes = m_noteArea.Rooms().Notes();
     // A name with no UTF-8 form comes back empty, which names no file to write.
@@ -255,9 +268,10 @@ bool CQuilletDlg::OnSaveData() {
 bool CQuilletDlg::OnLoadData() {
     std::string path;
     if (!AskFileName(false, m_hWnd, kBackupFilter, "", kBackupExtension,
-                     OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, path)) {
+                     OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, BackupFolder(), path)) {
         return true;
     }
+    RememberBackupFolder(path);
     SNotebook notes;
     if (path.empty() || !LoadImport(notes, path)) {
         ::MessageBoxA(m_hWnd, "Program cann't open this file. File wrong or corrupted. Try again.",

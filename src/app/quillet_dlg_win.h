@@ -113,6 +113,9 @@ private:
     bool OnWindowKey(const MSG& msg);
     // The search result at the notes box's caret: its day in the Dynamic room.
     void OpenResultAtCaret();
+    // Save Data... and Load Data... start in Documents, then where the last one was.
+    std::string BackupFolder() const;
+    void RememberBackupFolder(const std::string& path);
     std::vector<SPaintedPart> PaintedPartsNow() const override;
     void PressPaintedPart(int index) override;
 
@@ -152,6 +155,7 @@ private:
     SPoint m_calendarGrowth;
     // What screen readers were given for the client area, once one asked.
     CPaintedAccessible* m_accessible = nullptr;
+    std::string m_strBackupFolder;
     CCalendarPart m_calendar;
     SSettings m_settings;
     CDiskFileSystem m_files;

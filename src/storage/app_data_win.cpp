@@ -28,6 +28,10 @@ std::string LocalAppDataFolder() {
     return ShellFolder(CSIDL_LOCAL_APPDATA);
 }
 
+std::string DocumentsFolder() {
+    return ShellFolder(CSIDL_PERSONAL);
+}
+
 std::string ProgramFolder() {
     std::wstring path(32768, L'\0');
     const DWORD size = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));

@@ -9,6 +9,9 @@ std::string AppDataFolder();
 // The current user's local (not roaming) application-data folder, the same way.
 std::string LocalAppDataFolder();
 
+// The current user's Documents folder, the same way.
+std::string DocumentsFolder();
+
 // The folder of the running program's file, with its separator at the end, in UTF-8; empty when
 // it cannot be told.
 std::string ProgramFolder();

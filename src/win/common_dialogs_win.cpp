@@ -7,7 +7,8 @@
 #include <vector>
 
 bool AskFileName(bool save, HWND owner, const std::string& filter, const std::string& suggested,
-                 const char* defaultExtension, DWORD flags, std::string& path) {
+                 const char* defaultExtension, DWORD flags, const std::string& folder,
+                 std::string& path) {
     std::wstring filters;
     std::wstring extension;
     if (!Utf8ToWide(filter, filters) ||
@@ -33,6 +34,10 @@ bool AskFileName(bool save, HWND owner, const std::string& filter, const std::st
     ofn.nMaxFile = static_cast<DWORD>(name.size());
     ofn.lpstrDefExt = defaultExtension != nullptr ? extension.c_str() : nullptr;
     ofn.Flags = flags | OFN_EXPLORER | OFN_ENABLESIZING;
+    std::wstring start;
+    if (!folder.empty() && Utf8ToWide(folder, start)) {
+        ofn.lpstrInitialDir = start.c_str();
+    }
     const BOOL chosen = save ? ::GetSaveFileNameW(&ofn) : ::GetOpenFileNameW(&ofn);
     if (!chosen) {
         return false;

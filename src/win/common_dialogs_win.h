@@ -5,11 +5,13 @@
 
 #include <string>
 
-// The platform's open or save-as dialog, owned by the owner window. The filter is written as
+// The platform's open or save-as dialog, owned by the owner window, starting in the folder given
+// (UTF-8; empty: where the platform likes). The filter is written as
 // "Name|pattern|Name|pattern||". False when the user cancelled. The path comes in UTF-8, empty
 // for a name that has none (a lone surrogate).
 bool AskFileName(bool save, HWND owner, const std::string& filter, const std::string& suggested,
-                 const char* defaultExtension, DWORD flags, std::string& path);
+                 const char* defaultExtension, DWORD flags, const std::string& folder,
+                 std::string& path);
 
 // The platform's font dialog, started from the description. Only OK changes the description:
 // some dialogs write the selection into it while the user browses.

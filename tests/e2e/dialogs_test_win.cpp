@@ -2,6 +2,8 @@
 // format, the fonts, export and import of the notes, and the menu's flag marks.
 #include "quillet_test_win.h"
 
+#include <shlobj.h>
+
 #include "base/utf8_win.h"
 #include "ui/links.h"
 
@@ -230,8 +232,8 @@ TEST_F(ClockFormat, CustomPatternIsStoredMarkedAndShownWhileEscapeKeepsTheOldOne
     HWND refusal = nullptr;
     ASSERT_TRUE(WaitUntil([&] {
         refusal = ::GetLastActivePopup(dialog);
-        return refusal != dialog && m_app.ReadMessageBox(refusal).text.find("shows nothing") !=
-                                        std::string::npos;
+        return refusal != dialog &&
+               m_app.ReadMessageBox(refusal).text.find("shows nothing") != std::string::npos;
     }));
     ASSERT_TRUE(m_app.Post(refusal, WM_COMMAND, IDOK, 0));
     ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(refusal); }));
@@ -327,6 +329,7 @@ protected:
         if (dialog == nullptr) {
             return ::testing::AssertionFailure() << "no file dialog";
         }
+        m_startFolder = m_app.FileDialogFolder(dialog);
         if (!m_app.AnswerFileDialog(dialog, path)) {
             return ::testing::AssertionFailure() << "the file dialog took no name";
         }
@@ -349,6 +352,8 @@ protected:
     }
     std::string m_expectedCaption;
     LPCSTR m_shownIcon = nullptr;
+    // The folder the last file dialog started in.
+    std::string m_startFolder;
 };
 
 TEST_F(Backup, ExportWritesTheSavedNotesAndImportBringsThemBackByRoom) {
@@ -364,10 +369,14 @@ TEST_F(Backup, ExportWritesTheSavedNotesAndImportBringsThemBackByRoom) {
     EXPECT_EQ(ReadBytes(exported), SerializeNotes(Days(), "Every day, edited"));
     // Asked for before the tray icon was there (a quick first click), the balloon comes with it.
     EXPECT_TRUE(WaitUntil([] { return BalloonShown("The notes were saved to backup.qlt."); }));
+    char documents[MAX_PATH] = {};
+    ::SHGetFolderPathA(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, documents);
+    EXPECT_EQ(m_startFolder, documents) << "the first file dialog starts in Documents";
 
     ASSERT_TRUE(m_app.SetNotesText("Changed after the export"));
     m_expectedCaption = "Load Data";
     ASSERT_TRUE(ChooseFile(kCmdLoadData, exported));
+    EXPECT_EQ(m_startFolder + "\\", m_paths.folder) << "not where the last file went";
     const SMessageBox confirm = Answer(IDCANCEL);
     EXPECT_EQ(confirm.text, "All current info will be remove from calendar...");
     EXPECT_EQ(confirm.buttons, (std::vector<int>{IDOK, IDCANCEL}));

@@ -3,6 +3,8 @@
 #include "base/utf8_win.h"
 #include "notes/day_notes.h"
 
+#include <commdlg.h>
+
 #include <algorithm>
 #include <map>
 
@@ -566,6 +568,18 @@ bool CQuilletApp::SendDpiChanged(int dpi, const RECT& suggested) const {
     bool sent = false;
     SendOrZero(m_main, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), memory.Address(), &sent);
     return sent;
+}
+
+std::string CQuilletApp::FileDialogFolder(HWND dialog) const {
+    const CRemoteMemory& memory = Scratch();
+    constexpr int kChars = 1024;
+    wchar_t folder[kChars] = {};
+    if (!memory.Write(folder, sizeof folder)) {
+        return std::string();
+    }
+    ::SendMessageW(dialog, CDM_GETFOLDERPATH, kChars, static_cast<LPARAM>(memory.Address()));
+    std::string text;
+    return memory.Read(folder, sizeof folder) && WideToUtf8(folder, text) ? text : std::string();
 }
 
 SHit CQuilletApp::HitTest(POINT point) const {

@@ -90,6 +90,8 @@ public:
     // Posts the command and waits for the dialog it opens.
     HWND OpenDialog(UINT command, const std::string& caption) const;
     SMessageBox ReadMessageBox(HWND box) const;
+    // The folder an open or save-as dialog shows.
+    std::string FileDialogFolder(HWND dialog) const;
     // Types the path into an open or save-as dialog and presses its OK button.
     bool AnswerFileDialog(HWND dialog, const std::string& path) const;
 
