@@ -454,7 +454,7 @@ TEST_F(HighContrast, PaintsWithTheSystemColoursAndGivesTheThemeBackWhenItEnds) {
         return CScreenShot(m_app.Main(), client).MostFrequentColour();
     };
     const COLORREF blue = RGB(200, 220, 250);
-    ASSERT_EQ(background(), blue);
+    ASSERT_TRUE(WaitUntil([&] { return background() == blue; }));
     if (!SetHighContrast(true)) {
         GTEST_SKIP() << "the system refuses to turn high contrast on (Wine 8 does)";
     }

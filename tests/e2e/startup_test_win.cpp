@@ -236,7 +236,8 @@ TEST_F(StartupLoading, UnreadableNotesAreKeptAsideAndTheUserIsToldWhere) {
         }
         return !kept.empty();
     }));
-    EXPECT_EQ(ReadBytes(m_paths.folder + kept), damaged);
+    // The name shows as soon as the copy begins.
+    EXPECT_TRUE(WaitUntil([&] { return ReadBytes(m_paths.folder + kept) == damaged; }));
     EXPECT_TRUE(WaitUntil([&] {
         return BalloonShown("qlt_notes.dat could not be read; Quillet started with new notes. "
                             "Its bytes are kept in " +
