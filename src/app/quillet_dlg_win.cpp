@@ -529,7 +529,7 @@ std::vector<SPaintedPart> CQuilletDlg::PaintedPartsNow() const {
 void CQuilletDlg::PressPaintedPart(int index) {
     // A screen reader waits for its call to return: the menu's own loop comes after it.
     if (index == 0) {
-        ::PostMessageA(m_hWnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(m_hWnd), -1);
+        ::PostMessageA(m_hWnd, kOpenMenuMessage, 0, 0);
     } else if (IsKnownRoom(index - 1)) {
         ShowRoom(index - 1);
     }
@@ -541,9 +541,15 @@ bool CQuilletDlg::OnWindowKey(const MSG& msg) {
     // AltGr is Ctrl+Alt: with Alt down the key types a letter (Polish "s" with an accent).
     const bool ctrlOnly = ctrl && ::GetKeyState(VK_MENU) >= 0;
     const WPARAM key = msg.wParam;
-    if (msg.message == WM_SYSKEYDOWN || msg.message == WM_KEYDOWN) {
-        if (key == VK_APPS || (key == VK_F10 && shift && !ctrl)) {
+    // The context-menu key acts when it is released, as the system's own menus do, Shift+F10 when
+    // it is pressed; the other half is taken too, or it would open a box's own menu.
+    if (key == VK_APPS || (key == VK_F10 && shift && !ctrl)) {
+        const bool down = msg.message == WM_SYSKEYDOWN || msg.message == WM_KEYDOWN;
+        const bool up = msg.message == WM_SYSKEYUP || msg.message == WM_KEYUP;
+        if ((key == VK_APPS && up) || (key == VK_F10 && down)) {
             ShowMainMenu(true);
+        }
+        if (down || up) {
             return true;
         }
     }
@@ -690,7 +696,7 @@ bool CQuilletDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& res
         result = AnswerGetObject(m_hWnd, wParam, lParam, *this, m_accessible);
         return result != 0;
     }
-    if (msg == WM_CONTEXTMENU && reinterpret_cast<HWND>(wParam) == m_hWnd && lParam == -1) {
+    if (msg == kOpenMenuMessage) {
         ShowMainMenu(true);
         return true;
     }

@@ -76,6 +76,8 @@ constexpr const char* kLiveHandlesMessageName = "Quillet.LiveHandles";
 constexpr unsigned kDataFolderChangedMessage = 0x8000 + 2; // WM_APP + 2
 // The main window posts itself: open the search result at the notes box's caret.
 constexpr unsigned kOpenResultMessage = 0x8000 + 3; // WM_APP + 3
+// The main window posts itself: open the menu as from the keyboard (a screen reader pressed it).
+constexpr unsigned kOpenMenuMessage = 0x8000 + 4; // WM_APP + 4
 
 // Timers: the main window's clock, the tray icon's retry, the save after typing stops (and its
 // retries), the look at the data folder once its changes settle, the rest of the start, and a

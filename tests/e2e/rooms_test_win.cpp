@@ -233,9 +233,13 @@ TEST_F(NoteRooms, KeysShowTheRoomsTheSearchAndTheMenuWithItsFirstItemSelected) {
         SCOPED_TRACE(shiftF10 ? "Shift+F10" : "the context-menu key");
         ASSERT_TRUE(shiftF10 ? PressKeys(m_app.Main(), {VK_SHIFT, VK_F10})
                              : PressKeys(m_app.Main(), {VK_APPS}));
-        ASSERT_TRUE(WaitUntil([&] { return m_app.Menus().size() == 1; }));
-        const auto menu =
-            reinterpret_cast<HMENU>(::SendMessageA(m_app.Menus().front(), MN_GETHMENU, 0, 0));
+        HWND shown = nullptr;
+        ASSERT_TRUE(WaitUntil([&] {
+            const std::vector<HWND> menus = m_app.Menus();
+            shown = menus.size() == 1 ? menus.front() : nullptr;
+            return shown != nullptr;
+        }));
+        const auto menu = reinterpret_cast<HMENU>(::SendMessageA(shown, MN_GETHMENU, 0, 0));
         EXPECT_TRUE(
             WaitUntil([&] { return (::GetMenuState(menu, 0, MF_BYPOSITION) & MF_HILITE) != 0; }));
         ASSERT_TRUE(m_app.CloseMenus());
