@@ -398,9 +398,7 @@ bool CQuilletDlg::OnNotify(NMHDR* header, LRESULT& result) {
 bool CQuilletDlg::OnPaint() {
     // High contrast draws no gradient.
     m_painter.Paint(m_hWnd, SPaintScene{m_layout, m_settings.nRoom,
-                                        m_bHighContrast ? -1 : m_settings.nGradient,
-                                        FormatHeaderText(m_settings.nTimeFormat, true,
-                                                         m_settings.strCustomFormat, CurrentTime()),
+                                        m_bHighContrast ? -1 : m_settings.nGradient, ClockText(),
                                         m_settings.lfTitle.lfHeight});
     return true;
 }
@@ -521,9 +519,12 @@ void CQuilletDlg::OpenResultAtCaret() {
 }
 
 std::vector<SPaintedPart> CQuilletDlg::PaintedPartsNow() const {
-    return PaintedParts(
-        m_layout, m_settings.nRoom,
-        FormatHeaderText(m_settings.nTimeFormat, true, m_settings.strCustomFormat, CurrentTime()));
+    return PaintedParts(m_layout, m_settings.nRoom, ClockText());
+}
+
+std::string CQuilletDlg::ClockText() const {
+    return FormatHeaderText(m_settings.nTimeFormat, true, m_settings.strCustomFormat,
+                            CurrentTime());
 }
 
 void CQuilletDlg::PressPaintedPart(int index) {

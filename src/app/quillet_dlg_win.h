@@ -116,6 +116,8 @@ private:
     // Save Data... and Load Data... start in Documents, then where the last one was.
     std::string BackupFolder() const;
     void RememberBackupFolder(const std::string& path);
+    // What the title bar's clock shows now: painted, and told to screen readers.
+    std::string ClockText() const;
     std::vector<SPaintedPart> PaintedPartsNow() const override;
     void PressPaintedPart(int index) override;
 
