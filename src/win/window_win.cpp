@@ -60,6 +60,11 @@ int WindowDpi(HWND window) {
 
 std::vector<SRect> MonitorWorkAreas() {
     std::vector<SRect> areas;
+    // One monitor needs no list: the placing rules then use the desktop alone, and under Wine
+    // each enumeration asks the X server.
+    if (::GetSystemMetrics(SM_CMONITORS) < 2) {
+        return areas;
+    }
     const auto add = [](HMONITOR monitor, HDC, LPRECT, LPARAM found) -> BOOL {
         MONITORINFO info{};
         info.cbSize = sizeof info;

@@ -42,7 +42,7 @@ protected:
 SRect DesktopRect();
 // The DPI of the monitor the window is on; the system's where the platform cannot tell.
 int WindowDpi(HWND window);
-// The work area of each monitor.
+// The work area of each monitor; none when there is only one.
 std::vector<SRect> MonitorWorkAreas();
 
 // Opens a web address, a "mailto:" address or a file (UTF-8) with the shell's "open" verb; the
