@@ -2,6 +2,7 @@
 #include "app/quillet_dlg_win.h"
 #include "base/ids.h"
 #include "storage/app_data_win.h"
+#include "storage/busy_wait.h"
 #include "storage/file_io.h"
 
 #include <commctrl.h>
@@ -159,7 +160,8 @@ public:
         const SDataPaths paths = SDataPaths::InFolder(folder);
         CreateFolder(paths.folder);
         CFolderLock lock;
-        if (lock.Acquire(paths.lock) == CFolderLock::EResult::HeldElsewhere) {
+        CSystemClock clock;
+        if (AcquireFolderLock(lock, paths.lock, clock) == CFolderLock::EResult::HeldElsewhere) {
             const std::string text =
                 "Quillet is already running with this data folder, in another session or for "
                 "another user:\r\n" +

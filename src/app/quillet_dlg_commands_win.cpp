@@ -18,7 +18,7 @@ bool CQuilletDlg::OnCmdMsg(UINT id, UINT notifyCode, HWND control) {
     case ECommandRoute::Platform:
         if (id == IDC_NOTES && notifyCode == EN_CHANGE) {
             // A few seconds after typing stops, what was typed is saved.
-            ::SetTimer(m_hWnd, kAutoSaveTimerId, kAutoSaveDelayMs, nullptr);
+            m_saves.OnTyped();
             return CDialog::OnCmdMsg(id, notifyCode, control);
         }
         if (id == IDC_SEARCH && notifyCode == EN_CHANGE) {
@@ -77,13 +77,13 @@ bool CQuilletDlg::OnCmdMsg(UINT id, UINT notifyCode, HWND control) {
         ShellOpen(kContactPageUrl);
         return true;
     case ECommandRoute::Exit:
-        SaveAndClose(true);
+        CloseAfterExitSave();
         return true;
     case ECommandRoute::FullCompact:
         ToggleFullView();
         return true;
     case ECommandRoute::SaveAll:
-        SaveAll();
+        m_saves.SaveEverything();
         return true;
     case ECommandRoute::CustomClockFormat:
         return ChooseCustomClockFormat();

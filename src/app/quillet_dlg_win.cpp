@@ -1,6 +1,8 @@
 // The main window's life: start-up, the keyboard filter, the clock, the mouse, the ways it ends.
 #include "app/quillet_dlg_win.h"
 
+#include "app/messages.h"
+
 #include "base/utf8_win.h"
 
 #include "base/ids.h"
@@ -16,7 +18,7 @@
 CQuilletDlg* g_pMainDlg = nullptr;
 
 CQuilletDlg::CQuilletDlg(const SDataPaths& paths)
-    : CDialog(IDD_QUILLET_DIALOG, nullptr), m_policy(paths, m_files, m_clock) {
+    : CDialog(IDD_QUILLET_DIALOG, nullptr), m_saves(paths, m_settings, *this) {
     m_hIcon =
         static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_QUILLET),
                                         IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
@@ -71,6 +73,7 @@ BOOL CQuilletDlg::OnInitDialog() {
     m_baseNotesHome = m_layout.rcNotesHome;
     m_noteArea.PlaceSearchBox();
 
+    m_saves.Attach(m_hWnd);
     m_toolTip.Create(m_hWnd, 0);
     m_toolTip.AddTool(m_hWnd, "Menu Button", m_layout.rcMenuButton, 1);
     for (int room = kRoomDynamic; room <= kRoomSearch; ++room) {
@@ -94,7 +97,7 @@ BOOL CQuilletDlg::OnInitDialog() {
     m_noteArea.FocusNotes();
     // What the window applied (a position brought onto the desktop, a Search room opened as the
     // day's room) is no change of the user's to save.
-    m_policy.TakeSettingsAsSaved(m_settings, WindowPlace());
+    m_saves.TakeSettingsAsSaved();
     return FALSE;
 }
 
@@ -106,9 +109,7 @@ void CQuilletDlg::FinishShowing() {
     if (m_settings.bAlwaysTop) {
         ::SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     }
-    m_folderWatch.Start(m_policy.Paths().folder, m_hWnd, kDataFolderChangedMessage);
-    // What changed before the watch began is looked at once.
-    ::SetTimer(m_hWnd, kDataFolderTimerId, 500, nullptr);
+    m_saves.StartWatching();
 }
 
 SWindowPlace CQuilletDlg::WindowPlace() const {
@@ -118,112 +119,29 @@ SWindowPlace CQuilletDlg::WindowPlace() const {
 
 bool CQuilletDlg::LoadAtStartup() {
     SNotebook notes;
-    for (;;) {
-        const SStartReport report = m_policy.Load(m_settings, notes, WindowPlace());
-        if (report.busyPath.empty()) {
-            m_bFirstRun = report.firstRun;
-            break;
-        }
-        // Read as damaged, a file held by a backup program or scanner would be replaced by an
-        // older copy: the user decides instead.
-        const std::string text =
-            "Another program is using a file that Quillet needs:\r\n" + report.busyPath +
-            "\r\n\r\nQuillet has waited for it. Close the program that holds the file (a "
-            "backup, sync or virus-scanning program), then choose Retry. Cancel ends Quillet "
-            "without changing any file.";
-        if (MessageBoxUtf8(m_hWnd, text, "Quillet",
-                           MB_RETRYCANCEL | MB_ICONWARNING | MB_SETFOREGROUND) != IDRETRY) {
-            return false;
-        }
+    if (!m_saves.Load(notes, m_bFirstRun)) {
+        return false;
     }
     m_noteArea.Rooms().SetNotes(std::move(notes));
     return true;
 }
 
-SSaveReport CQuilletDlg::SaveFiles(bool withBackups, unsigned busyWaitMs) {
+const SNotebook& CQuilletDlg::CommittedNotes() {
     CNoteRooms& rooms = m_noteArea.Rooms();
     rooms.CommitNoteArea(m_settings.nRoom);
-    SSaveReport report =
-        withBackups ? m_policy.SaveAll(m_settings, rooms.Notes(), WindowPlace(), busyWaitMs)
-                    : m_policy.SaveMain(m_settings, rooms.Notes(), WindowPlace(), busyWaitMs);
-    if (report.notesChanged) {
-        rooms.AdoptNotes(std::move(report.merged));
-    }
-    ::KillTimer(m_hWnd, kAutoSaveTimerId);
-    if (report.saved && report.notesChanged && m_policy.NotesUnsaved(rooms.Notes())) {
-        // Another program kept writing while the save went on: what it brought waits.
-        ::SetTimer(m_hWnd, kAutoSaveTimerId, kAutoSaveDelayMs, nullptr);
-    }
-    if (!report.saved) {
-        // Tried again later; the user hears of it once.
-        ::SetTimer(m_hWnd, kAutoSaveTimerId, m_policy.RetryDelayMs(), nullptr);
-        if (report.tellUser) {
-            m_tray.ShowWarning("Quillet", CSavePolicy::FailureMessage(report));
-        }
-    }
-    return report;
+    return rooms.Notes();
 }
 
-void CQuilletDlg::AutoSave() {
-    ::KillTimer(m_hWnd, kAutoSaveTimerId);
-    CNoteRooms& rooms = m_noteArea.Rooms();
-    rooms.CommitNoteArea(m_settings.nRoom);
-    if (m_policy.IsLoaded() &&
-        m_policy.HasUnsavedChanges(m_settings, rooms.Notes(), WindowPlace())) {
-        SaveFiles(false, kQuickBusyWaitMs);
-    }
+void CQuilletDlg::AdoptNotes(SNotebook notes) {
+    m_noteArea.Rooms().AdoptNotes(std::move(notes));
 }
 
-bool CQuilletDlg::SaveAll() {
-    return SaveFiles(true, kQuickBusyWaitMs).saved;
-}
-
-bool CQuilletDlg::SaveOnExit() {
-    return SaveFiles(false, kExitBusyWaitMs).saved;
-}
-
-void CQuilletDlg::OnDataFolderChanged() {
-    ::KillTimer(m_hWnd, kDataFolderTimerId);
-    CNoteRooms& rooms = m_noteArea.Rooms();
-    rooms.CommitNoteArea(m_settings.nRoom);
-    SNotebook reloaded;
-    switch (m_policy.CheckNotesOnDisk(rooms.Notes(), reloaded)) {
-    case EDiskChange::Reloaded:
-        rooms.AdoptNotes(std::move(reloaded));
-        break;
-    case EDiskChange::Merge:
-        SaveFiles(false, kQuickBusyWaitMs);
-        break;
-    case EDiskChange::TryLater:
-        ::SetTimer(m_hWnd, kDataFolderTimerId, 1000, nullptr);
-        break;
-    case EDiskChange::None:
-        break;
+void CQuilletDlg::TellUser(const std::string& title, const std::string& text, bool warning) {
+    if (warning) {
+        m_tray.ShowWarning(title, text);
+    } else {
+        m_tray.ShowInfo(title, text);
     }
-}
-
-std::string CQuilletDlg::KeepInRecoveryFile() {
-    const std::string local = LocalAppDataFolder();
-    return m_policy.WriteRecovery(m_noteArea.Rooms().Notes(),
-                                  local.empty() ? local : GetDataPath(local, kStorageFolderName));
-}
-
-bool CQuilletDlg::OnQueryEndSession() {
-    if (!m_policy.IsLoaded()) {
-        return true;
-    }
-    CNoteRooms& rooms = m_noteArea.Rooms();
-    rooms.CommitNoteArea(m_settings.nRoom);
-    if (!m_policy.HasUnsavedChanges(m_settings, rooms.Notes(), WindowPlace())) {
-        return true;
-    }
-    // The system waits for a program that says why; the save is short unless files are held.
-    ::ShutdownBlockReasonCreate(m_hWnd, L"Saving your notes");
-    if (!SaveFiles(false, kSessionEndBusyWaitMs).saved) {
-        KeepInRecoveryFile();
-    }
-    ::ShutdownBlockReasonDestroy(m_hWnd);
-    return true;
 }
 
 namespace {
@@ -252,7 +170,7 @@ bool CQuilletDlg::OnSaveData() {
         return true;
     }
     RememberBackupFolder(path);
-    SaveAll();
+    m_saves.SaveEverything();
     const SNotebook& notes = m_noteArea.Rooms().Notes();
     // A name with no UTF-8 form comes back empty, which names no file to write.
     if (path.empty() || !SaveNotes(notes.days, notes.everyDay, path)) {
@@ -292,33 +210,30 @@ bool CQuilletDlg::OnLoadData() {
 }
 
 void CQuilletDlg::OnOK() {
-    SaveAndClose(false);
+    CloseAtSessionEnd();
 }
 
-void CQuilletDlg::SaveAndClose(bool askOnFailure) {
+void CQuilletDlg::CloseAfterExitSave() {
     ::KillTimer(m_hWnd, kShownTimerId);
     m_tray.Remove();
-    if (!askOnFailure) {
-        ::ShutdownBlockReasonCreate(m_hWnd, L"Saving your notes");
+    if (!m_saves.SaveForExit()) {
+        m_tray.Add(m_hWnd, m_hTrayIcon, false);
+        return;
     }
-    if (!SaveFiles(false, askOnFailure ? kExitBusyWaitMs : kSessionEndBusyWaitMs).saved) {
-        if (!askOnFailure) {
-            KeepInRecoveryFile();
-        } else if (::MessageBoxA(m_hWnd,
-                                 "Quillet could not save your notes.\r\nExit anyway and "
-                                 "lose the changes made since the last save?",
-                                 "Unsuccessful saving data",
-                                 MB_ICONERROR | MB_YESNO | MB_DEFBUTTON2) != IDYES) {
-            m_tray.Add(m_hWnd, m_hTrayIcon, false);
-            return;
-        }
-    }
-    if (!askOnFailure) {
-        ::ShutdownBlockReasonDestroy(m_hWnd);
-    }
-    m_folderWatch.Stop();
+    Close(IDOK);
+}
+
+void CQuilletDlg::CloseAtSessionEnd() {
+    ::KillTimer(m_hWnd, kShownTimerId);
+    m_tray.Remove();
+    m_saves.SaveForSessionEnd();
+    Close(IDOK);
+}
+
+void CQuilletDlg::Close(int result) {
+    m_saves.StopWatching();
     ::RemovePropA(m_hWnd, kMainWindowProperty);
-    EndDialog(IDOK);
+    EndDialog(result);
 }
 
 bool CQuilletDlg::OnUnexpectedError() {
@@ -328,36 +243,20 @@ bool CQuilletDlg::OnUnexpectedError() {
     }
     m_bFailing = true;
     m_tray.Remove();
-    // Before the notes are loaded there is nothing of the user's in memory, and anything written
-    // would replace their files with defaults.
-    const bool loaded = m_policy.IsLoaded();
     bool saved = false;
     std::string recovered;
-    if (loaded) {
-        try {
-            saved = SaveFiles(false, kSessionEndBusyWaitMs).saved;
-            if (!saved) {
-                recovered = KeepInRecoveryFile();
-            }
-        } catch (...) {
-        }
+    try {
+        saved = m_saves.SaveAfterError(recovered);
+    } catch (...) {
     }
-    const std::string text =
-        std::string("Quillet met an unexpected error and has to close.\r\n") +
-        (!loaded ? "No file was changed."
-         : saved ? "Your notes have been saved."
-         : !recovered.empty()
-             ? "Your notes could not be saved in place; they are in " + recovered + "."
-             : "Your latest changes could not be saved.");
-    MessageBoxUtf8(m_hWnd, text, "Quillet", MB_OK | MB_ICONERROR);
+    MessageBoxUtf8(m_hWnd, UnexpectedErrorText(m_saves.IsLoaded(), saved, recovered), "Quillet",
+                   MB_OK | MB_ICONERROR);
     ::ExitProcess(3);
 }
 
 void CQuilletDlg::OnCancel() {
     m_tray.Remove();
-    m_folderWatch.Stop();
-    ::RemovePropA(m_hWnd, kMainWindowProperty);
-    EndDialog(IDCANCEL);
+    Close(IDCANCEL);
 }
 
 bool CQuilletDlg::PreTranslateMessage(MSG* msg) {
@@ -370,12 +269,8 @@ bool CQuilletDlg::PreTranslateMessage(MSG* msg) {
 
 bool CQuilletDlg::OnIdle() {
     // Backups and the day's history copy, a step at a time while nothing else waits.
-    if (m_bShown && m_policy.FinishStartStep()) {
+    if (m_bShown && m_saves.FinishStartStep()) {
         return true;
-    }
-    const std::string notice = m_policy.TakeStartNotice();
-    if (!notice.empty()) {
-        m_tray.ShowWarning("Quillet could not read all its files", notice);
     }
     CNoteRooms& rooms = m_noteArea.Rooms();
     if (rooms.SearchDue()) {
@@ -413,10 +308,7 @@ bool CQuilletDlg::OnTimer(UINT_PTR id) {
         OnClockTick();
     } else if (id == kTrayRetryTimerId) {
         m_tray.OnRetryTimer();
-    } else if (id == kAutoSaveTimerId) {
-        AutoSave();
-    } else if (id == kDataFolderTimerId) {
-        OnDataFolderChanged();
+    } else if (m_saves.OnTimer(id)) {
     } else if (id == kShownTimerId) {
         ::KillTimer(m_hWnd, kShownTimerId);
         FinishShowing();
@@ -576,7 +468,7 @@ bool CQuilletDlg::OnWindowKey(const MSG& msg) {
         return false;
     }
     if (key == 'S') {
-        SaveAll();
+        m_saves.SaveEverything();
         return true;
     }
     if (key >= '1' && key <= '3' && !shift) {
@@ -629,17 +521,17 @@ void CQuilletDlg::OpenHelp() const {
 
 bool CQuilletDlg::OnEndSession(bool ending) {
     if (ending) {
-        OnOK();
+        CloseAtSessionEnd();
     } else {
         // Another program refused the log-off: the session goes on, and so does the window.
-        SaveOnExit();
+        m_saves.SaveChanges();
     }
     return false;
 }
 
 bool CQuilletDlg::OnHotKey(int id) {
     if (id == 1) {
-        SaveAll();
+        m_saves.SaveEverything();
     }
     return true;
 }
@@ -653,12 +545,12 @@ bool CQuilletDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& res
     if ((msg == WM_ACTIVATE && LOWORD(wParam) == WA_INACTIVE) ||
         (msg == WM_POWERBROADCAST && wParam == PBT_APMSUSPEND)) {
         // Typed text reaches the disk before the user turns away or the machine sleeps.
-        AutoSave();
+        m_saves.SaveChanges();
         return false;
     }
     if (msg == WM_ACTIVATE) {
         // Back from another program, or another computer: notes saved elsewhere show.
-        OnDataFolderChanged();
+        m_saves.LookAtFolder();
         if (m_settings.nFullView == 0) {
             ::SetFocus(m_hWnd);
             result = 0;
@@ -673,8 +565,7 @@ bool CQuilletDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& res
         return true;
     }
     if (msg == kDataFolderChangedMessage) {
-        // A writer works in steps: the folder is looked at once it has been quiet a moment.
-        ::SetTimer(m_hWnd, kDataFolderTimerId, 500, nullptr);
+        m_saves.OnFolderChanged();
         return true;
     }
     if (msg == WM_SYSCOLORCHANGE || (msg == WM_SETTINGCHANGE && wParam == SPI_SETHIGHCONTRAST)) {
@@ -719,7 +610,8 @@ bool CQuilletDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& res
         return false;
     }
     if (msg == WM_QUERYENDSESSION) {
-        result = OnQueryEndSession() ? TRUE : FALSE;
+        m_saves.SaveForSessionEnd();
+        result = TRUE;
         return true;
     }
     if (msg == ActivateMessage()) {

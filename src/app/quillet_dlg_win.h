@@ -5,9 +5,7 @@
 #include "notes/calendar_part_win.h"
 #include "notes/note_area_win.h"
 #include "render/painter_win.h"
-#include "storage/file_system.h"
-#include "storage/folder_watch_win.h"
-#include "storage/save_policy.h"
+#include "app/save_cycle_win.h"
 #include "storage/settings.h"
 #include "storage/storage.h"
 #include "ui/popup_menu_win.h"
@@ -20,7 +18,7 @@
 // The one main window: a borderless dialog that paints itself. It holds the settings, the layout
 // and the controls it binds, and composes the parts that own the rest: the note area, the
 // painter, the popup menu, the tray icon and the drag.
-class CQuilletDlg : public CDialog, private IPaintedPartsOwner {
+class CQuilletDlg : public CDialog, private IPaintedPartsOwner, private ISaveCycleOwner {
 public:
     explicit CQuilletDlg(const SDataPaths& paths);
     ~CQuilletDlg() override;
@@ -57,24 +55,17 @@ protected:
 private:
     // Start-up and saving.
     void FinishShowing();
-    SWindowPlace WindowPlace() const;
+    SWindowPlace WindowPlace() const override;
+    const SNotebook& CommittedNotes() override;
+    void AdoptNotes(SNotebook notes) override;
+    void TellUser(const std::string& title, const std::string& text, bool warning) override;
     // Reads the data files; false when a file stayed busy and the user chose to end.
     bool LoadAtStartup();
-    // The room's text goes into the notes, then the files are written; what the save merged in
-    // is shown, and a failure is retried and told.
-    SSaveReport SaveFiles(bool withBackups, unsigned busyWaitMs);
-    bool SaveAll();
-    bool SaveOnExit();
-    // The OK path; the Exit command asks before losing unsaved notes, a log-off cannot wait and
-    // puts notes that cannot be saved into a recovery file.
-    void SaveAndClose(bool askOnFailure);
-    // Writes the two main files when something changed since they were last read or written.
-    void AutoSave();
-    // A change in the data folder, after it settled.
-    void OnDataFolderChanged();
-    // Before the session ends: what cannot be saved goes to a recovery file.
-    bool OnQueryEndSession();
-    std::string KeepInRecoveryFile();
+    // Exit: the notes are saved, and a failure asks before the changes are lost.
+    void CloseAfterExitSave();
+    // The session ends: no question; what cannot be saved goes to a recovery file.
+    void CloseAtSessionEnd();
+    void Close(int result);
 
     // The guide beside the program, or the web page when the guide is not there.
     void OpenHelp() const;
@@ -160,10 +151,7 @@ private:
     std::string m_strBackupFolder;
     CCalendarPart m_calendar;
     SSettings m_settings;
-    CDiskFileSystem m_files;
-    CSystemClock m_clock;
-    CSavePolicy m_policy;
-    CFolderWatch m_folderWatch;
+    CSaveCycle m_saves;
     SLayout m_layout;
     CToolTipCtrl m_toolTip;
     QTime m_timeShown = 0;

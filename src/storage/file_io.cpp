@@ -194,17 +194,25 @@ EFileError CopyFileBytes(const std::string& from, const std::string& to) {
     return error;
 }
 
+bool IsTempFileOf(const std::string& entry, const std::string& name) {
+    return entry.size() >= name.size() + 4 && entry.compare(0, name.size() + 1, name + ".") == 0 &&
+           entry.compare(entry.size() - 4, 4, ".tmp") == 0;
+}
+
+EFileError MoveToNewName(const std::string& from, const std::string& to) {
+    if (!FileIsMissing(to)) {
+        return EFileError::Denied;
+    }
+    return platform::MoveIntoPlace(from, to);
+}
+
 std::vector<std::string> LeftoverTempFiles(const std::string& path) {
     const size_t cut = path.find_last_of("\\/");
     const std::string folder = cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
     const std::string name = path.substr(folder.size());
     std::vector<std::string> found;
     for (const std::string& entry : FileNamesIn(folder.empty() ? "." : folder)) {
-        // "<name>.tmp", or "<name>.<token>.tmp" with a token of its own.
-        const bool ours = entry.size() >= name.size() + 4 &&
-                          entry.compare(0, name.size() + 1, name + ".") == 0 &&
-                          entry.compare(entry.size() - 4, 4, ".tmp") == 0;
-        if (ours) {
+        if (IsTempFileOf(entry, name)) {
             found.push_back(folder + entry);
         }
     }

@@ -109,6 +109,13 @@ EFileError WriteNewFile(const std::string& path, const std::string& bytes);
 // Copies a file byte for byte to a new file; fails rather than overwrite an existing one.
 EFileError CopyFileBytes(const std::string& from, const std::string& to);
 
+// Whether a file name in a folder is a temporary file of a save of the file named name:
+// "<name>.tmp", or "<name>.<token>.tmp" with a token of its own.
+bool IsTempFileOf(const std::string& entry, const std::string& name);
+
+// Moves a file to a name that nothing has yet; fails rather than replace one.
+EFileError MoveToNewName(const std::string& from, const std::string& to);
+
 // Temporary files that saves of path left behind, oldest name first.
 std::vector<std::string> LeftoverTempFiles(const std::string& path);
 

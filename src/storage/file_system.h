@@ -25,6 +25,8 @@ public:
     // Fails rather than overwrite an existing file.
     virtual EFileError WriteNew(const std::string& path, const std::string& bytes) = 0;
     virtual EFileError Copy(const std::string& from, const std::string& to) = 0;
+    // Renames a file; fails rather than replace an existing one.
+    virtual EFileError Move(const std::string& from, const std::string& to) = 0;
     virtual void Remove(const std::string& path) = 0;
     // Names of the files in a folder.
     virtual std::vector<std::string> List(const std::string& folder) = 0;
@@ -54,6 +56,9 @@ public:
     }
     EFileError Copy(const std::string& from, const std::string& to) override {
         return CopyFileBytes(from, to);
+    }
+    EFileError Move(const std::string& from, const std::string& to) override {
+        return MoveToNewName(from, to);
     }
     void Remove(const std::string& path) override { RemoveFile(path); }
     std::vector<std::string> List(const std::string& folder) override {

@@ -41,7 +41,8 @@ std::string SerializeNotes(const DayArray& days, const std::string& everyDay) {
     return out.TakeBytes();
 }
 
-bool ReadNotes(DayArray& days, std::string& everyDay, IArchiveReader& stream) {
+bool ReadNotes(DayArray& days, std::string& everyDay, IArchiveReader& stream, ENotesOrigin origin) {
+    const bool dataFile = origin == ENotesOrigin::DataFolder;
     try {
         const uint64_t budget =
             std::max(kMemoryPerFileByte * std::min<uint64_t>(stream.Remaining(), UINT64_MAX / 8),
@@ -64,10 +65,19 @@ bool ReadNotes(DayArray& days, std::string& everyDay, IArchiveReader& stream) {
             std::string date = ar.ReadString();
             std::string note = ar.ReadString();
             used += sizeof(SDay) + HeapBytes(date) + HeapBytes(note);
-            if (used > budget) {
+            if (used > budget || (dataFile && date.empty() && note.empty())) {
                 return false;
             }
             days.push_back(SDay{std::move(date), std::move(note)});
+        }
+        if (dataFile && ar.Remaining() != 0) {
+            bool zeros = true;
+            while (zeros && ar.Remaining() != 0) {
+                zeros = ar.ReadByte() == 0;
+            }
+            if (zeros) {
+                return false;
+            }
         }
         ar.Close();
         return true;
@@ -78,6 +88,14 @@ bool ReadNotes(DayArray& days, std::string& everyDay, IArchiveReader& stream) {
     } catch (const std::length_error&) {
         return false;
     }
+}
+
+bool ParseDataFileNotes(const std::string& bytes, SNotebook& notes) {
+    notes = SNotebook();
+    CMemoryReader reader(bytes);
+    const bool read = ReadNotes(notes.days, notes.everyDay, reader, ENotesOrigin::DataFolder);
+    MergeDuplicateDays(notes.days);
+    return read;
 }
 
 bool SaveNotes(const DayArray& days, const std::string& everyDay, const std::string& path) {

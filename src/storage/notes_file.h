@@ -12,8 +12,15 @@ constexpr int32_t kMaxNoteRecords = 1000000;
 
 std::string SerializeNotes(const DayArray& days, const std::string& everyDay);
 // Appends the records to days. False when the stream ends early, or claims more records or
-// memory than a notes file of its size can hold; what was read stays.
-bool ReadNotes(DayArray& days, std::string& everyDay, IArchiveReader& stream);
+// memory than a notes file of its size can hold; what was read stays. A file of the data folder
+// is also false when it was torn: a record with neither key nor text, or only zero bytes after
+// the last record (what a write cut off by a power cut leaves).
+enum class ENotesOrigin { Any, DataFolder };
+bool ReadNotes(DayArray& days, std::string& everyDay, IArchiveReader& stream,
+               ENotesOrigin origin = ENotesOrigin::Any);
+// The notes of a data-folder file's bytes, in file order, a day stored in several records made
+// one; false when they do not load or the file was torn.
+bool ParseDataFileNotes(const std::string& bytes, SNotebook& notes);
 
 // Replaces the file with the every-day note and the day notes in array order. On false the
 // previous file is in place, unless a failing replace lost it (see ReplaceFileContents).

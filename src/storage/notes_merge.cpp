@@ -1,12 +1,156 @@
 #include "storage/notes_merge.h"
 
-#include "base/hash.h"
-
 #include <algorithm>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
 namespace {
+
+const char kLineHead[] = "----- also saved elsewhere, ";
+const char kLineTail[] = " -----";
+constexpr size_t kHeadSize = sizeof kLineHead - 1;
+constexpr size_t kTailSize = sizeof kLineTail - 1;
+// "DD.MM.YYYY HH:MM"
+constexpr size_t kWhenSize = 16;
+
+bool IsDigits(std::string_view text, size_t from, size_t count) {
+    for (size_t i = from; i < from + count; ++i) {
+        if (text[i] < '0' || text[i] > '9') {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The moment a separator line names, as "YYYYMMDDHHMM", which sorts in time order; false for any
+// other line.
+bool StampOfLine(std::string_view line, std::string& stamp) {
+    if (line.size() != kHeadSize + kWhenSize + kTailSize ||
+        line.compare(0, kHeadSize, kLineHead) != 0 ||
+        line.compare(kHeadSize + kWhenSize, kTailSize, kLineTail) != 0) {
+        return false;
+    }
+    const std::string_view when = line.substr(kHeadSize, kWhenSize);
+    if (!IsDigits(when, 0, 2) || when[2] != '.' || !IsDigits(when, 3, 2) || when[5] != '.' ||
+        !IsDigits(when, 6, 4) || when[10] != ' ' || !IsDigits(when, 11, 2) || when[13] != ':' ||
+        !IsDigits(when, 14, 2)) {
+        return false;
+    }
+    stamp.assign(when.substr(6, 4));
+    stamp.append(when.substr(3, 2)).append(when.substr(0, 2));
+    stamp.append(when.substr(11, 2)).append(when.substr(14, 2));
+    return true;
+}
+
+std::string LineOfStamp(const std::string& stamp) {
+    return kLineHead + stamp.substr(6, 2) + "." + stamp.substr(4, 2) + "." + stamp.substr(0, 4) +
+           " " + stamp.substr(8, 2) + ":" + stamp.substr(10, 2) + kLineTail;
+}
+
+std::string StampOf(QTime time) {
+    return FormatTime(time, "%Y%m%d%H%M");
+}
+
+struct SPiece {
+    std::string text;
+    std::string stamp; // of the line before it; empty for a piece that opens its text
+};
+
+// A text cut at its separator lines; pieces of only blanks are no pieces.
+std::vector<SPiece> PiecesOf(const std::string& text) {
+    std::vector<SPiece> pieces;
+    std::string stamp;
+    size_t start = 0;
+    auto close = [&](size_t end) {
+        std::string piece = text.substr(start, end - start);
+        if (!IsBlankNote(piece)) {
+            pieces.push_back(SPiece{std::move(piece), stamp});
+        }
+    };
+    for (size_t at = 0; at <= text.size();) {
+        const size_t end = std::min(text.find("\r\n", at), text.size());
+        std::string next;
+        if (StampOfLine(std::string_view(text).substr(at, end - at), next)) {
+            close(at >= 2 ? at - 2 : at);
+            stamp = std::move(next);
+            start = std::min(end + 2, text.size());
+        }
+        at = end + 2;
+    }
+    if (start < text.size()) {
+        close(text.size());
+    }
+    return pieces;
+}
+
+bool HasPiece(const std::vector<SPiece>& pieces, const std::string& text) {
+    return std::any_of(pieces.begin(), pieces.end(),
+                       [&](const SPiece& p) { return p.text == text; });
+}
+
+// The longer text holds the shorter whole, and the shorter only added to the base: keeping the
+// longer alone drops nothing of either.
+bool HoldsAddition(const std::string& longer, const std::string& shorter, const std::string& base) {
+    return longer.find(shorter) != std::string::npos &&
+           (IsBlankNote(base) || shorter.find(base) != std::string::npos);
+}
+
+std::string MergePieces(const std::string& base, const std::string& mine, const std::string& theirs,
+                        QTime mineSaved, QTime theirsSaved) {
+    const std::vector<SPiece> basePieces = PiecesOf(base);
+    const std::vector<SPiece> mineP = PiecesOf(mine);
+    const std::vector<SPiece> theirP = PiecesOf(theirs);
+    struct SKept {
+        const std::string* text;
+        std::string stamp;   // the earliest line either side gave it
+        std::string context; // its side's time, for a piece without a line
+        bool removed;
+    };
+    std::vector<SKept> all;
+    auto add = [&](const std::vector<SPiece>& pieces, const std::string& context) {
+        for (const SPiece& piece : pieces) {
+            auto it = std::find_if(all.begin(), all.end(),
+                                   [&](const SKept& k) { return *k.text == piece.text; });
+            if (it == all.end()) {
+                const bool removed = HasPiece(basePieces, piece.text) &&
+                                     !(HasPiece(mineP, piece.text) && HasPiece(theirP, piece.text));
+                all.push_back(SKept{&piece.text, piece.stamp, context, removed});
+                continue;
+            }
+            if (!piece.stamp.empty() && (it->stamp.empty() || piece.stamp < it->stamp)) {
+                it->stamp = piece.stamp;
+            }
+            it->context = std::min(it->context, context);
+        }
+    };
+    add(mineP, StampOf(mineSaved));
+    add(theirP, StampOf(theirsSaved));
+    std::vector<SKept> kept;
+    for (const SKept& k : all) {
+        if (!k.removed) {
+            kept.push_back(k);
+        }
+    }
+    if (kept.empty()) {
+        kept = all; // each side removed what the other kept: both stay
+    }
+    // A piece with a line keeps its time; one without goes first, as it opened its text.
+    std::sort(kept.begin(), kept.end(), [](const SKept& a, const SKept& b) {
+        if (a.stamp.empty() != b.stamp.empty()) {
+            return a.stamp.empty();
+        }
+        const std::string& ta = a.stamp.empty() ? a.context : a.stamp;
+        const std::string& tb = b.stamp.empty() ? b.context : b.stamp;
+        return ta != tb ? ta < tb : *a.text < *b.text;
+    });
+    std::string merged = *kept.front().text;
+    for (size_t i = 1; i < kept.size(); ++i) {
+        const std::string& stamp = kept[i].stamp.empty() ? kept[i].context : kept[i].stamp;
+        merged += "\r\n" + LineOfStamp(stamp) + "\r\n" + *kept[i].text;
+    }
+    return merged;
+}
 
 // The first note of each day, as GetDayNote finds it; blank notes count as none.
 using DayIndex = std::unordered_map<std::string, const std::string*>;
@@ -26,180 +170,38 @@ const std::string& NoteIn(const DayIndex& index, const std::string& key) {
     return it == index.end() || IsBlankNote(*it->second) ? none : *it->second;
 }
 
+} // namespace
+
+std::string ElsewhereLine(QTime saved) {
+    return LineOfStamp(StampOf(saved));
+}
+
 std::string MergeText(const std::string& base, const std::string& mine, const std::string& theirs,
-                      const std::string& line, bool theirsStale) {
-    if (mine == theirs || theirs == base || theirsStale) {
+                      QTime mineSaved, QTime theirsSaved) {
+    if (mine == theirs || theirs == base) {
         return mine;
     }
     if (mine == base) {
         return theirs;
     }
-    if (IsBlankNote(mine) || IsBlankNote(theirs)) {
-        return IsBlankNote(mine) ? theirs : mine; // emptied on one side, changed on the other
-    }
-    // A side whose text holds the other's whole loses nothing by being kept alone: typing that
-    // went on from an older copy.
-    if (mine.find(theirs) != std::string::npos) {
+    // Emptied on one side, changed on the other: the text stays.
+    if (IsBlankNote(theirs)) {
         return mine;
     }
-    if (theirs.find(mine) != std::string::npos) {
+    if (IsBlankNote(mine)) {
         return theirs;
     }
-    return mine + "\r\n" + line + "\r\n" + theirs;
-}
-
-uint64_t HashOf(std::string_view text) {
-    return HashBytes(std::string(text));
-}
-
-// The records of a canonical notes serialization, read in place.
-class CRecordReader {
-public:
-    explicit CRecordReader(const std::string& bytes)
-        : m_at(bytes.data()), m_end(m_at + bytes.size()) {}
-
-    bool Counted(std::string_view& text) {
-        uint64_t length = 0;
-        size_t prefix = 1;
-        if (!Byte(0, length)) {
-            return false;
-        }
-        if (length == 0xFF) {
-            uint64_t low = 0;
-            uint64_t high = 0;
-            if (!Byte(1, low) || !Byte(2, high)) {
-                return false;
-            }
-            length = low | (high << 8);
-            prefix = 3;
-            if (length == 0xFFFF) {
-                length = 0;
-                for (size_t i = 0; i < 4; ++i) {
-                    uint64_t b = 0;
-                    if (!Byte(3 + i, b)) {
-                        return false;
-                    }
-                    length |= b << (8 * i);
-                }
-                prefix = 7;
-            } else if (length == 0xFFFE) {
-                return false; // never written canonically
-            }
-        }
-        if (length > static_cast<uint64_t>(m_end - m_at) - prefix) {
-            return false;
-        }
-        text = std::string_view(m_at + prefix, static_cast<size_t>(length));
-        m_at += prefix + length;
-        return true;
+    if (HoldsAddition(mine, theirs, base)) {
+        return mine;
     }
-    bool Count(uint32_t& count) {
-        if (m_end - m_at < 4) {
-            return false;
-        }
-        count = 0;
-        for (int i = 3; i >= 0; --i) {
-            count = (count << 8) | static_cast<unsigned char>(m_at[i]);
-        }
-        m_at += 4;
-        return true;
+    if (HoldsAddition(theirs, mine, base)) {
+        return theirs;
     }
-
-private:
-    bool Byte(size_t offset, uint64_t& value) const {
-        if (static_cast<size_t>(m_end - m_at) <= offset) {
-            return false;
-        }
-        value = static_cast<unsigned char>(m_at[offset]);
-        return true;
-    }
-
-    const char* m_at;
-    const char* m_end;
-};
-
-int CompareKeys(std::string_view a, std::string_view b) {
-    const int c = CSortKey(a).Compare(CSortKey(b));
-    return c != 0 ? c : a.compare(b);
-}
-
-const char kEveryDayKey[] = "\x01every day";
-
-} // namespace
-
-void CRecentDays::Remember(std::string_view key, std::string_view text) {
-    m_before.emplace_back(std::string(key),
-                          IsBlankNote(std::string(text)) ? HashOf("") : HashOf(text));
-    if (m_before.size() > kRemembered) {
-        m_before.pop_front();
-    }
-}
-
-void CRecentDays::Record(const std::string& before, const std::string& after) {
-    if (before == after) {
-        return;
-    }
-    CRecordReader old(before);
-    CRecordReader now(after);
-    std::string_view everyOld;
-    std::string_view everyNow;
-    uint32_t leftOld = 0;
-    uint32_t leftNow = 0;
-    if (!old.Counted(everyOld) || !old.Count(leftOld) || !now.Counted(everyNow) ||
-        !now.Count(leftNow)) {
-        return;
-    }
-    if (everyOld != everyNow) {
-        Remember(kEveryDayKey, everyOld);
-    }
-    // Both are in date order: one walk in step finds the days added, removed and changed.
-    std::string_view keyOld;
-    std::string_view textOld;
-    std::string_view keyNow;
-    std::string_view textNow;
-    auto next = [](CRecordReader& reader, uint32_t& left, std::string_view& key,
-                   std::string_view& text) {
-        if (left == 0) {
-            return false;
-        }
-        --left;
-        return reader.Counted(key) && reader.Counted(text);
-    };
-    bool haveOld = next(old, leftOld, keyOld, textOld);
-    bool haveNow = next(now, leftNow, keyNow, textNow);
-    while (haveOld || haveNow) {
-        const int c = !haveOld ? 1 : !haveNow ? -1 : CompareKeys(keyOld, keyNow);
-        if (c <= 0 && (c < 0 || textOld != textNow)) {
-            Remember(keyOld, textOld);
-        } else if (c > 0) {
-            Remember(keyNow, std::string_view());
-        }
-        if (c <= 0) {
-            haveOld = next(old, leftOld, keyOld, textOld);
-        }
-        if (c >= 0) {
-            haveNow = next(now, leftNow, keyNow, textNow);
-        }
-    }
-}
-
-bool CRecentDays::HeldBefore(const std::string& key, const std::string& text) const {
-    const uint64_t hash = IsBlankNote(text) ? HashOf("") : HashOf(text);
-    return std::any_of(m_before.begin(), m_before.end(), [&](const auto& entry) {
-        return entry.first == key && entry.second == hash;
-    });
-}
-
-bool CRecentDays::EveryDayHeldBefore(const std::string& text) const {
-    return HeldBefore(kEveryDayKey, text);
-}
-
-std::string ElsewhereLine(QTime savedElsewhere) {
-    return "----- also saved elsewhere, " + FormatTime(savedElsewhere, "%d.%m.%Y %H:%M") + " -----";
+    return MergePieces(base, mine, theirs, mineSaved, theirsSaved);
 }
 
 SNotebook MergeNotebooks(const SNotebook& base, const SNotebook& mine, const SNotebook& theirs,
-                         const std::string& elsewhereLine, const CRecentDays* recent) {
+                         QTime mineSaved, QTime theirsSaved) {
     const DayIndex baseIndex = IndexOf(base.days);
     const DayIndex mineIndex = IndexOf(mine.days);
     const DayIndex theirIndex = IndexOf(theirs.days);
@@ -218,17 +220,12 @@ SNotebook MergeNotebooks(const SNotebook& base, const SNotebook& mine, const SNo
     keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
 
     SNotebook merged;
-    merged.everyDay = MergeText(base.everyDay, mine.everyDay, theirs.everyDay, elsewhereLine,
-                                recent != nullptr && theirs.everyDay != base.everyDay &&
-                                    recent->EveryDayHeldBefore(theirs.everyDay));
+    merged.everyDay =
+        MergeText(base.everyDay, mine.everyDay, theirs.everyDay, mineSaved, theirsSaved);
     merged.days.reserve(keys.size());
     for (std::string& key : keys) {
-        const std::string& theirText = NoteIn(theirIndex, key);
-        const std::string& baseText = NoteIn(baseIndex, key);
-        const bool stale =
-            recent != nullptr && theirText != baseText && recent->HeldBefore(key, theirText);
-        std::string text =
-            MergeText(baseText, NoteIn(mineIndex, key), theirText, elsewhereLine, stale);
+        std::string text = MergeText(NoteIn(baseIndex, key), NoteIn(mineIndex, key),
+                                     NoteIn(theirIndex, key), mineSaved, theirsSaved);
         if (!IsBlankNote(text)) {
             merged.days.push_back(SDay{std::move(key), std::move(text)});
         }

@@ -1,13 +1,16 @@
 #include "storage/save_policy.h"
 
 #include "base/hash.h"
+#include "base/path.h"
 #include "storage/archive.h"
+#include "storage/busy_wait.h"
+#include "storage/copy_names.h"
 #include "storage/history.h"
 #include "storage/notes_file.h"
 #include "storage/notes_merge.h"
+#include "storage/temp_files.h"
 
 #include <algorithm>
-#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -18,16 +21,6 @@ constexpr uint64_t kReadLimit = 256u << 20;
 // A notes file that changed but does not load is looked at this often before it counts as
 // unreadable (a sync client may be half way through writing it).
 constexpr int kUnloadableLooks = 10;
-
-// A day stored in several records (another program, an old copy) shows all of its texts and is
-// edited as one.
-bool ParseNotes(const std::string& bytes, SNotebook& notes) {
-    notes = SNotebook();
-    CMemoryReader reader(bytes);
-    const bool read = ReadNotes(notes.days, notes.everyDay, reader);
-    MergeDuplicateDays(notes.days);
-    return read;
-}
 
 bool ParseSettings(const std::string& bytes, SSettings& settings) {
     SSettings read = settings;
@@ -60,17 +53,13 @@ bool IsCanonical(const std::string& bytes, const SNotebook& notes) {
     return count == notes.days.size();
 }
 
-std::string NameOf(const std::string& path) {
-    const size_t cut = path.find_last_of("\\/");
-    return cut == std::string::npos ? path : path.substr(cut + 1);
+// A data file's notes in date order, and their canonical bytes.
+std::shared_ptr<const std::string> Canonical(SNotebook& notes) {
+    if (!IsDaysSorted(notes.days, true)) {
+        SortDays(notes.days, true);
+    }
+    return std::make_shared<const std::string>(SerializeNotes(notes.days, notes.everyDay));
 }
-
-std::string FolderOf(const std::string& path) {
-    const size_t cut = path.find_last_of("\\/");
-    return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
-}
-
-enum class ESource { Main, Backup, Defaults };
 
 bool IsThere(EFileError readError) {
     return readError != EFileError::Missing && readError != EFileError::NoFolder;
@@ -78,55 +67,47 @@ bool IsThere(EFileError readError) {
 
 } // namespace
 
-// Where one kind of file came from at start-up.
-struct CSavePolicy::SLoadedFrom {
-    ESource source = ESource::Main;
-    bool mainUnreadable = false; // there but did not load; otherwise it was missing
-    std::string bytes;           // what the main file held, when it loaded
+bool SStartNotice::Empty() const {
+    for (const SLoadedFrom* from : {&settings, &notes}) {
+        if (from->source != ESource::Main &&
+            (from->mainUnreadable || from->source != ESource::Defaults)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A copy of the notes left beside them: by a sync program, or by a session that could not save.
+struct CSavePolicy::SCopy {
+    std::string path;
+    bool recovery = false;
+    SFileStamp stamp;
+    SNotebook notes;
+    uint64_t hash = 0; // of its canonical bytes
 };
 
 struct CSavePolicy::SPendingStart {
-    SLoadedFrom settings;
-    SLoadedFrom notes;
+    SStartNotice notice;
     std::string settingsBackup;
     std::shared_ptr<const std::string> notesBackup;
-    std::vector<std::string> keptAs;
     int step = 0;
-    std::string notice;
 };
 
 CSavePolicy::CSavePolicy(SDataPaths paths, IFileSystem& files, IClock& clock)
-    : m_paths(std::move(paths)), m_files(files), m_clock(clock) {}
+    : m_paths(std::move(paths)), m_files(files), m_clock(clock), m_kept(files, clock) {}
 
 CSavePolicy::~CSavePolicy() = default;
 
-bool CSavePolicy::Patiently(unsigned waitMs, EFileError& error,
-                            const std::function<EFileError()>& step) {
-    unsigned waited = 0;
-    unsigned pause = 50;
-    for (;;) {
-        error = step();
-        if (error != EFileError::Busy || waited >= waitMs) {
-            return error == EFileError::None;
-        }
-        pause = std::min(pause, waitMs - waited);
-        m_clock.Sleep(pause);
-        waited += pause;
-        pause = std::min(pause * 2, 1000u);
-    }
-}
-
 EFileError CSavePolicy::ReadPatiently(const std::string& path, std::string& bytes,
                                       unsigned waitMs) {
-    EFileError error = EFileError::None;
-    Patiently(waitMs, error, [&] { return m_files.Read(path, bytes, kReadLimit); });
-    return error;
+    return WaitOutBusy(m_clock, waitMs, [&] { return m_files.Read(path, bytes, kReadLimit); });
 }
 
 // Reads a main file, else its backup. A file that stays busy ends the read: busyPath names it.
 void CSavePolicy::ReadWithBackup(const std::string& main, const std::string& backup,
                                  const std::function<bool(const std::string&)>& parse,
-                                 SLoadedFrom& from, std::string& busyPath) {
+                                 SLoadedFrom& from, std::string& loadedBytes,
+                                 std::string& busyPath) {
     std::string bytes;
     EFileError error = ReadPatiently(main, bytes, kStartBusyWaitMs);
     if (error == EFileError::Busy) {
@@ -135,7 +116,7 @@ void CSavePolicy::ReadWithBackup(const std::string& main, const std::string& bac
     }
     if (error == EFileError::None && parse(bytes)) {
         from.source = ESource::Main;
-        from.bytes = std::move(bytes);
+        loadedBytes = std::move(bytes);
         return;
     }
     from.mainUnreadable = IsThere(error);
@@ -159,24 +140,48 @@ SStartReport CSavePolicy::Load(SSettings& settings, SNotebook& notes, const SWin
     m_bLoaded = false;
     m_start.reset();
     m_unreadable.clear();
-    SettleLeftoverTempFiles();
+    m_mergedCopies.clear();
+    m_mergeNotice = SMergeNotice();
+    for (const std::string* path :
+         {&m_paths.settings, &m_paths.notes, &m_paths.settingsBackup, &m_paths.notesBackup}) {
+        const bool isSettings = path == &m_paths.settings || path == &m_paths.settingsBackup;
+        SettleTempFilesOf(
+            m_files, *path,
+            [&](const std::string& bytes) {
+                SSettings s;
+                SNotebook n;
+                return isSettings ? ParseSettings(bytes, s) : ParseDataFileNotes(bytes, n);
+            },
+            [&](const std::string& target) {
+                std::string keptAs;
+                return KeepAside(target, keptAs);
+            });
+    }
 
     // Everything is read before anything is applied or written: a file that stays busy ends the
     // load with nothing changed.
     auto start = std::make_unique<SPendingStart>();
+    start->notice.paths = m_paths;
     SSettings readSettings = settings;
     SNotebook readNotes;
+    std::string settingsBytes;
+    std::string notesBytes;
     ReadWithBackup(
         m_paths.settings, m_paths.settingsBackup,
         [&](const std::string& bytes) { return ParseSettings(bytes, readSettings); },
-        start->settings, report.busyPath);
+        start->notice.settings, settingsBytes, report.busyPath);
     // Taken before the read: a change while it reads shows as one at the next look.
     const SFileStamp notesStamp = m_files.Stamp(m_paths.notes);
     if (report.busyPath.empty()) {
         ReadWithBackup(
             m_paths.notes, m_paths.notesBackup,
-            [&](const std::string& bytes) { return ParseNotes(bytes, readNotes); }, start->notes,
-            report.busyPath);
+            [&](const std::string& bytes) { return ParseDataFileNotes(bytes, readNotes); },
+            start->notice.notes, notesBytes, report.busyPath);
+    }
+    bool copiesBusy = false;
+    std::vector<SCopy> copies;
+    if (report.busyPath.empty()) {
+        copies = FindCopies(true, copiesBusy);
     }
     if (!report.busyPath.empty()) {
         m_unreadable.clear();
@@ -184,53 +189,55 @@ SStartReport CSavePolicy::Load(SSettings& settings, SNotebook& notes, const SWin
     }
 
     settings = std::move(readSettings);
-    if (start->settings.source == ESource::Defaults) {
+    const SLoadedFrom& settingsFrom = start->notice.settings;
+    if (settingsFrom.source == ESource::Defaults) {
         m_files.MakeFolder(m_paths.folder);
         SetDefaultSettings(settings, place.window, place.desktop);
         report.firstRun = true;
     }
-    if (start->settings.source == ESource::Main) {
+    if (settingsFrom.source == ESource::Main) {
         // A backup is the main file as the program would write it.
-        RefreshStoredPosition(settings, place.window, place.desktop, place.workAreas, place.titleHeight);
+        RefreshStoredPosition(settings, place.window, place.desktop, place.workAreas,
+                              place.titleHeight);
         start->settingsBackup = SerializeSettings(settings);
         m_settingsHash = HashBytes(start->settingsBackup);
     } else {
         m_settingsHash = 0;
     }
 
-    const QTime now = m_clock.Now();
-    notes = start->notes.source == ESource::Defaults ? DefaultNotes(now) : std::move(readNotes);
-    if (start->notes.source == ESource::Defaults) {
+    const SLoadedFrom& notesFrom = start->notice.notes;
+    const bool fromMain = notesFrom.source == ESource::Main;
+    notes =
+        notesFrom.source == ESource::Defaults ? DefaultNotes(m_clock.Now()) : std::move(readNotes);
+    if (notesFrom.source == ESource::Defaults) {
         m_files.MakeFolder(m_paths.folder);
     }
-    std::string loaded = std::move(start->notes.bytes);
-    const bool canonical = start->notes.source == ESource::Main && IsCanonical(loaded, notes);
-    if (start->notes.source == ESource::Main) {
-        m_notesFileHash = HashBytes(loaded);
-        start->notesBackup = std::make_shared<const std::string>(
-            canonical ? std::move(loaded) : SerializeNotes(notes.days, notes.everyDay));
-    }
-    if (!IsDaysSorted(notes.days, true)) {
-        SortDays(notes.days, true);
-        m_notesBase =
-            std::make_shared<const std::string>(SerializeNotes(notes.days, notes.everyDay));
+    const uint64_t fileHash = fromMain ? HashBytes(notesBytes) : 0;
+    std::shared_ptr<const std::string> base;
+    if (fromMain && IsDaysSorted(notes.days, true) && IsCanonical(notesBytes, notes)) {
+        base = std::make_shared<const std::string>(std::move(notesBytes));
     } else {
-        m_notesBase =
-            start->notesBackup
-                ? start->notesBackup
-                : std::make_shared<const std::string>(SerializeNotes(notes.days, notes.everyDay));
+        base = Canonical(notes);
     }
-    m_notesStamp = notesStamp;
-    if (start->notes.source != ESource::Main) {
-        m_notesFileHash = 0;
+    if (fromMain) {
+        start->notesBackup = base;
     }
-    for (const SLoadedFrom* from : {&start->settings, &start->notes}) {
+    m_lineage.Start(base, notesStamp, fileHash);
+    for (const SLoadedFrom* from : {&settingsFrom, &notesFrom}) {
         if (from->mainUnreadable) {
-            m_unreadable.insert(from == &start->settings ? m_paths.settings : m_paths.notes);
+            m_unreadable.insert(from == &settingsFrom ? m_paths.settings : m_paths.notes);
         }
     }
+    // Recovery files and conflict copies are newer than anything the start read: they come in
+    // as changes made elsewhere, and are written with the next save.
+    if (!copies.empty()) {
+        const SNotebook loaded = notes;
+        MergeCopies(copies, notes, fromMain ? &loaded : nullptr,
+                    notesStamp.exists ? notesStamp.writeTime : 0);
+        report.notesFromElsewhere = true;
+    }
     m_nUnloadableLooks = 0;
-    m_nFailures = 0;
+    m_retry.Succeeded();
     m_start = std::move(start);
     m_bLoaded = true;
     return report;
@@ -248,7 +255,7 @@ bool CSavePolicy::FinishStartStep() {
             std::string keptAs;
             if (m_unreadable.count(*path) != 0 && KeepAside(*path, keptAs) == EFileError::None &&
                 !keptAs.empty()) {
-                start.keptAs.push_back(NameOf(keptAs));
+                start.notice.keptAs.push_back(NameOf(keptAs));
             }
         }
         return true;
@@ -266,7 +273,6 @@ bool CSavePolicy::FinishStartStep() {
         if (start.notesBackup) {
             KeepDailyCopy(m_files, m_paths, *start.notesBackup, m_clock.Now());
         }
-        start.notice = StartNotice(start);
         start.settingsBackup.clear();
         start.notesBackup.reset();
         return false;
@@ -282,57 +288,39 @@ void CSavePolicy::WriteBackup(const std::string& path, const std::string& bytes)
     const EFileError error = m_files.Read(path, old, kReadLimit);
     SSettings settings;
     SNotebook notes;
-    const bool loads =
-        path == m_paths.settingsBackup ? ParseSettings(old, settings) : ParseNotes(old, notes);
+    const bool loads = path == m_paths.settingsBackup ? ParseSettings(old, settings)
+                                                      : ParseDataFileNotes(old, notes);
     if (IsThere(error) && (error != EFileError::None || !loads)) {
         m_unreadable.insert(path);
     }
     WriteDataFile(path, bytes, 0);
 }
 
-std::string CSavePolicy::StartNotice(const SPendingStart& start) const {
-    std::string notice;
-    auto tell = [&](const SLoadedFrom& from, const std::string& main, const std::string& backup,
-                    const char* what) {
-        if (from.source == ESource::Main ||
-            (!from.mainUnreadable && from.source == ESource::Defaults)) {
-            return; // loaded, or a first run
-        }
-        notice += NameOf(main) + (from.mainUnreadable ? " could not be read; " : " was missing; ");
-        notice += from.source == ESource::Backup
-                      ? "the " + std::string(what) + " of " + NameOf(backup) + " are used. "
-                      : "Quillet started with new " + std::string(what) + ". ";
-    };
-    tell(start.notes, m_paths.notes, m_paths.notesBackup, "notes");
-    tell(start.settings, m_paths.settings, m_paths.settingsBackup, "settings");
-    for (const std::string& kept : start.keptAs) {
-        notice += "Its bytes are kept in " + kept + ". ";
+SStartNotice CSavePolicy::TakeStartNotice() {
+    if (!m_start || m_start->step < 4) {
+        return SStartNotice();
     }
-    if (!notice.empty()) {
-        notice.pop_back();
-    }
-    return notice;
+    return std::exchange(m_start->notice, SStartNotice());
 }
 
-std::string CSavePolicy::TakeStartNotice() {
-    if (!m_start || m_start->step < 4) {
-        return std::string();
-    }
-    return std::exchange(m_start->notice, std::string());
+SMergeNotice CSavePolicy::TakeMergeNotice() {
+    return std::exchange(m_mergeNotice, SMergeNotice());
 }
 
 void CSavePolicy::TakeSettingsAsSaved(SSettings settings, const SWindowPlace& place) {
-    RefreshStoredPosition(settings, place.window, place.desktop, place.workAreas, place.titleHeight);
+    RefreshStoredPosition(settings, place.window, place.desktop, place.workAreas,
+                          place.titleHeight);
     m_settingsHash = HashBytes(SerializeSettings(settings));
 }
 
 bool CSavePolicy::NotesUnsaved(const SNotebook& notes) const {
-    return !m_notesBase || SerializeNotes(notes.days, notes.everyDay) != *m_notesBase;
+    return !m_lineage.Base() || SerializeNotes(notes.days, notes.everyDay) != *m_lineage.Base();
 }
 
 bool CSavePolicy::HasUnsavedChanges(SSettings settings, const SNotebook& notes,
                                     const SWindowPlace& place) const {
-    RefreshStoredPosition(settings, place.window, place.desktop, place.workAreas, place.titleHeight);
+    RefreshStoredPosition(settings, place.window, place.desktop, place.workAreas,
+                          place.titleHeight);
     return HashBytes(SerializeSettings(settings)) != m_settingsHash || NotesUnsaved(notes);
 }
 
@@ -343,7 +331,7 @@ EFileError CSavePolicy::KeepAside(const std::string& path, std::string& keptAs) 
     if (stamp.exists) {
         std::string bytes;
         const bool inMemory = m_files.Read(path, bytes, kReadLimit) == EFileError::None;
-        error = KeepCopy(path, inMemory ? &bytes : nullptr, stamp.size, keptAs);
+        error = m_kept.KeepUnreadable(path, inMemory ? &bytes : nullptr, stamp.size, keptAs);
     }
     if (error == EFileError::None) {
         m_unreadable.erase(path);
@@ -351,65 +339,14 @@ EFileError CSavePolicy::KeepAside(const std::string& path, std::string& keptAs) 
     return error;
 }
 
-EFileError CSavePolicy::KeepBytesAside(const std::string& path, const std::string& bytes,
-                                       std::string& keptAs) {
-    return KeepCopy(path, &bytes, bytes.size(), keptAs);
-}
-
-EFileError CSavePolicy::KeepCopy(const std::string& path, const std::string* bytes, uint64_t size,
-                                 std::string& keptAs) {
-    const std::string folder = FolderOf(path);
-    const std::string prefix = NameOf(path) + ".unreadable-";
-    std::vector<std::string> copies;
-    for (const std::string& name : m_files.List(folder)) {
-        if (name.compare(0, prefix.size(), prefix) == 0) {
-            copies.push_back(name);
-        }
-    }
-    // The same bytes kept before (the file is still the one that would not load) are kept once.
-    for (const std::string& name : copies) {
-        std::string kept;
-        if (bytes != nullptr && m_files.Stamp(folder + name).size == size &&
-            m_files.Read(folder + name, kept, kReadLimit) == EFileError::None && kept == *bytes) {
-            keptAs = folder + name;
-            return EFileError::None;
-        }
-    }
-    const std::string stamp = path + ".unreadable-" + FormatTime(m_clock.Now(), "%Y%m%d-%H%M%S");
-    std::string copy = stamp;
-    for (int n = 2; m_files.Stamp(copy).exists; ++n) {
-        copy = stamp + "-" + std::to_string(n);
-    }
-    const EFileError error =
-        bytes != nullptr ? m_files.WriteNew(copy, *bytes) : m_files.Copy(path, copy);
-    if (error != EFileError::None) {
-        return error;
-    }
-    keptAs = copy;
-
-    // The newest few stay, within a size; never the copy just made.
-    std::sort(copies.begin(), copies.end());
-    uint64_t total = size;
-    size_t kept = 1;
-    for (auto it = copies.rbegin(); it != copies.rend(); ++it) {
-        const uint64_t copySize = m_files.Stamp(folder + *it).size;
-        if (kept < kKeptCopies && total + copySize <= kKeptCopiesBytes) {
-            ++kept;
-            total += copySize;
-        } else {
-            m_files.Remove(folder + *it);
-        }
-    }
-    return EFileError::None;
-}
-
 EFileError CSavePolicy::WriteDataFile(const std::string& path, const std::string& bytes,
                                       unsigned busyWaitMs, const std::string& replacedAs,
                                       SFileStamp* written) {
-    EFileError error = EFileError::None;
     // A write that cannot go ahead keeps nothing aside: a file that stays unwritable must not
     // fill the folder with copies.
-    if (!Patiently(busyWaitMs, error, [&] { return m_files.CheckWritable(path); })) {
+    EFileError error =
+        WaitOutBusy(m_clock, busyWaitMs, [&] { return m_files.CheckWritable(path); });
+    if (error != EFileError::None) {
         return error;
     }
     if (m_unreadable.count(path) != 0) {
@@ -419,13 +356,14 @@ EFileError CSavePolicy::WriteDataFile(const std::string& path, const std::string
             return error;
         }
     }
-    Patiently(busyWaitMs, error, [&] { return m_files.Replace(path, bytes, replacedAs, written); });
-    return error;
+    return WaitOutBusy(m_clock, busyWaitMs,
+                       [&] { return m_files.Replace(path, bytes, replacedAs, written); });
 }
 
 EFileError CSavePolicy::SaveSettingsFile(SSettings& settings, const SWindowPlace& place,
                                          unsigned busyWaitMs, std::string& bytes) {
-    RefreshStoredPosition(settings, place.window, place.desktop, place.workAreas, place.titleHeight);
+    RefreshStoredPosition(settings, place.window, place.desktop, place.workAreas,
+                          place.titleHeight);
     bytes = SerializeSettings(settings);
     const EFileError error = WriteDataFile(m_paths.settings, bytes, busyWaitMs);
     if (error == EFileError::None) {
@@ -434,118 +372,155 @@ EFileError CSavePolicy::SaveSettingsFile(SSettings& settings, const SWindowPlace
     return error;
 }
 
+EFileError CSavePolicy::ReadChangedNotes(std::string& bytes, SNotebook& notes, unsigned waitMs) {
+    bool torn = false;
+    const EFileError error = WaitOutBusy(m_clock, waitMs, [&] {
+        const EFileError read = m_files.Read(m_paths.notes, bytes, kReadLimit);
+        torn = read == EFileError::None && !ParseDataFileNotes(bytes, notes);
+        // Half written by a sync program, as far as anyone can tell: waited for like a holder.
+        return torn ? EFileError::Busy : read;
+    });
+    return torn ? EFileError::Other : error;
+}
+
+void CSavePolicy::SettleReplaced(const std::string& replaced, uint64_t believedHash) {
+    if (!m_files.Stamp(replaced).exists) {
+        return;
+    }
+    if (!m_files.Stamp(m_paths.notes).exists) {
+        m_files.Move(replaced, m_paths.notes); // a replace that failed half way: the file back
+        return;
+    }
+    std::string bytes;
+    if (m_files.Read(replaced, bytes, kReadLimit) == EFileError::None &&
+        HashBytes(bytes) == believedHash) {
+        m_files.Remove(replaced);
+    }
+    // Anything else waits beside the file for the next start, which settles leftovers.
+}
+
 EFileError CSavePolicy::SaveNotesFile(const SNotebook& mine, unsigned busyWaitMs,
                                       SSaveReport& report, std::string& bytes) {
     const std::string& path = m_paths.notes;
     const SFileStamp stamp = m_files.Stamp(path);
+    const QTime now = m_clock.Now();
     // What the file is believed to hold: what was last read or written, unless it changed since.
-    std::shared_ptr<const std::string> believed = m_notesBase;
-    uint64_t believedHash = m_notesFileHash;
-    SFileStamp believedStamp = m_notesStamp;
-    bool alreadyThere = false;
-    if (stamp != m_notesStamp && stamp.exists) {
-        // Changed since it was last read or written: what is in it now is merged, never lost.
-        auto theirBytes = std::make_shared<std::string>();
-        const EFileError error = ReadPatiently(path, *theirBytes, busyWaitMs);
+    // A version read here counts as taken in only once a write (or nothing to write) settles it:
+    // a save that fails keeps the notes and what is known of the file as they were.
+    std::shared_ptr<const std::string> theirCanonical;
+    SFileStamp theirStamp;
+    uint64_t theirHash = 0;
+    SNotebook merged;
+    bool changed = false;
+    if (stamp != m_lineage.Stamp() && stamp.exists) {
+        std::string theirBytes;
+        SNotebook theirs;
+        const EFileError error = ReadChangedNotes(theirBytes, theirs, busyWaitMs);
         if (error == EFileError::Busy) {
             return error;
         }
-        SNotebook theirs;
-        if (error != EFileError::None || !ParseNotes(*theirBytes, theirs)) {
+        if (error != EFileError::None) {
             m_unreadable.insert(path);
-        } else if (HashBytes(*theirBytes) != m_notesFileHash) {
-            MergeInto(report, mine, theirs, ElsewhereLine(stamp.writeTime));
-            if (m_notesBase) {
-                m_recent.Record(*m_notesBase, *theirBytes);
-            }
-            believed = std::move(theirBytes);
-            believedHash = HashBytes(*believed);
-            believedStamp = stamp;
-            const SNotebook& notes = report.notesChanged ? report.merged : mine;
-            alreadyThere = SerializeNotes(notes.days, notes.everyDay) == *believed;
+        } else if (HashBytes(theirBytes) != m_lineage.FileHash()) {
+            const SNotebook base = m_lineage.BaseForChange(stamp.writeTime);
+            theirHash = HashBytes(theirBytes);
+            theirStamp = stamp;
+            theirCanonical = Canonical(theirs);
+            merged = MergeNotebooks(base, mine, theirs, now, stamp.writeTime);
+            changed = !(merged == mine);
+        } else {
+            m_lineage.TakeStamp(stamp);
         }
     }
     // A write another program makes between the look above and the replace is what the replace
-    // puts aside: it is merged in turn, and the notes written again. Past a few rounds, or when
-    // the write failed, the merged notes wait in memory for the next save.
+    // puts aside: it is merged in turn, and the notes written again. Past a few rounds the
+    // merged notes wait in memory for the next save.
     const std::string replaced = path + ".replaced.tmp";
     for (int round = 0;; ++round) {
-        const SNotebook& notes = report.notesChanged ? report.merged : mine;
+        const SNotebook& notes = changed ? merged : mine;
         bytes = SerializeNotes(notes.days, notes.everyDay);
-        if (alreadyThere && m_unreadable.count(path) == 0) {
+        if (round == 0 && theirCanonical && bytes == *theirCanonical &&
+            m_unreadable.count(path) == 0) {
+            // Nothing of ours the file lacks: it is taken in as it is.
+            m_lineage.Record(false, theirCanonical, theirStamp, theirHash);
+            report.notesChanged = changed;
+            if (changed) {
+                report.merged = notes;
+            }
             break;
         }
+        const uint64_t believedHash = theirCanonical ? theirHash : m_lineage.FileHash();
+        const SFileStamp believedStamp = theirCanonical ? theirStamp : m_lineage.Stamp();
         m_files.Remove(replaced);
         SFileStamp written;
         const EFileError error = WriteDataFile(path, bytes, busyWaitMs, replaced, &written);
+        if (error != EFileError::None) {
+            SettleReplaced(replaced, believedHash);
+            // Only what rounds already wrote, and what slipped in beside them, is shown.
+            if (round > 0) {
+                report.notesChanged = true;
+                report.merged = notes;
+            }
+            return error;
+        }
         // What the replace put aside is read only when it is not the file believed there.
         const SFileStamp replacedStamp = m_files.Stamp(replaced);
         std::string slipped;
         const bool sawReplaced = replacedStamp.exists && replacedStamp != believedStamp &&
-                                 m_files.Read(replaced, slipped, kReadLimit) == EFileError::None;
+                                 m_files.Read(replaced, slipped, kReadLimit) == EFileError::None &&
+                                 HashBytes(slipped) != believedHash;
         m_files.Remove(replaced);
-        // The texts these notes were made from count as older ones from now on: a program that
-        // read them before the write and writes after it brings nothing new with them.
-        if (error == EFileError::None && believed) {
-            m_recent.Record(*believed, bytes);
+        SNotebook believedNotes;
+        if (sawReplaced) {
+            // What the slipped write replaced is the version it was made from.
+            CMemoryReader reader(theirCanonical ? *theirCanonical : *m_lineage.Base());
+            ReadNotes(believedNotes.days, believedNotes.everyDay, reader);
         }
-        bool changed = false;
-        if (sawReplaced && HashBytes(slipped) != believedHash) {
-            // Another program wrote over what was believed to be there.
-            SNotebook theirs;
-            if (ParseNotes(slipped, theirs)) {
-                SNotebook base;
-                if (believed) {
-                    ParseNotes(*believed, base);
-                }
-                changed = MergeInto(report, notes, theirs, ElsewhereLine(m_clock.Now()), &base);
-            } else {
-                std::string keptAs;
-                KeepBytesAside(path, slipped, keptAs);
-            }
+        if (theirCanonical) {
+            m_lineage.Record(false, theirCanonical, theirStamp, theirHash);
+            theirCanonical.reset();
         }
-        if (error != EFileError::None) {
-            return error;
+        SNotebook slippedNotes;
+        const bool slippedLoads = sawReplaced && ParseDataFileNotes(slipped, slippedNotes);
+        if (slippedLoads) {
+            m_lineage.Record(false, Canonical(slippedNotes), replacedStamp, HashBytes(slipped));
+        } else if (sawReplaced) {
+            std::string keptAs;
+            m_kept.KeepUnreadable(path, &slipped, slipped.size(), keptAs);
         }
-        believed = std::make_shared<const std::string>(bytes);
-        believedHash = HashBytes(bytes);
-        believedStamp = written;
-        if (!changed || round == 3) {
+        auto canonical = std::make_shared<const std::string>(bytes);
+        m_lineage.Record(true, canonical, written, HashBytes(bytes));
+        report.notesChanged = report.notesChanged || changed;
+        if (changed) {
+            report.merged = notes;
+        }
+        if (!slippedLoads) {
             break;
         }
+        SNotebook again = MergeNotebooks(believedNotes, notes, slippedNotes, m_clock.Now(),
+                                         replacedStamp.writeTime);
+        if (again == notes) {
+            break;
+        }
+        merged = std::move(again);
+        changed = true;
+        report.notesChanged = true;
+        report.merged = merged;
+        if (round == 3) {
+            break; // the rest waits in memory
+        }
     }
-    m_notesStamp = believedStamp;
-    m_notesFileHash = believedHash;
-    m_notesBase = believed;
     m_nUnloadableLooks = 0;
+    MoveMergedCopies();
     return EFileError::None;
-}
-
-bool CSavePolicy::MergeInto(SSaveReport& report, const SNotebook& mine, const SNotebook& theirs,
-                            const std::string& line, const SNotebook* base) {
-    SNotebook fromBase;
-    if (base == nullptr && m_notesBase) {
-        ParseNotes(*m_notesBase, fromBase);
-    }
-    SNotebook merged =
-        MergeNotebooks(base != nullptr ? *base : fromBase, mine, theirs, line, &m_recent);
-    if (merged == mine) {
-        return false;
-    }
-    report.merged = std::move(merged);
-    report.notesChanged = true;
-    return true;
 }
 
 SSaveReport CSavePolicy::Finish(SSaveReport report) {
     if (report.saved) {
-        m_nFailures = 0;
+        m_retry.Succeeded();
         return report;
     }
-    ++m_nFailures;
-    // A file held for a moment is retried before anyone is told.
-    const int tellAt = report.error == EFileError::Busy ? 2 : 1;
-    report.tellUser = m_nFailures == tellAt;
+    report.tellUser = m_retry.Failed(report.error);
     return report;
 }
 
@@ -556,10 +531,16 @@ SSaveReport CSavePolicy::SaveMain(SSettings& settings, const SNotebook& notes,
     const EFileError settingsError = SaveSettingsFile(settings, place, busyWaitMs, bytes);
     const EFileError notesError = SaveNotesFile(notes, busyWaitMs, report, bytes);
     // The notes matter most: theirs is the failure the user hears of.
-    if (notesError != EFileError::None || settingsError != EFileError::None) {
+    if (notesError != EFileError::None) {
         report.saved = false;
-        report.error = notesError != EFileError::None ? notesError : settingsError;
-        report.failedPath = notesError != EFileError::None ? m_paths.notes : m_paths.settings;
+        report.error = notesError;
+        report.failedFile = EDataFile::Notes;
+        report.failedPath = m_paths.notes;
+    } else if (settingsError != EFileError::None) {
+        report.saved = false;
+        report.error = settingsError;
+        report.failedFile = EDataFile::Settings;
+        report.failedPath = m_paths.settings;
     }
     return Finish(std::move(report));
 }
@@ -570,18 +551,18 @@ SSaveReport CSavePolicy::SaveAll(SSettings& settings, const SNotebook& notes,
     std::string settingsBytes;
     std::string notesBytes;
     EFileError error = SaveSettingsFile(settings, place, busyWaitMs, settingsBytes);
-    std::string failed = m_paths.settings;
+    EDataFile failed = EDataFile::Settings;
     if (error == EFileError::None) {
         error = SaveNotesFile(notes, busyWaitMs, report, notesBytes);
-        failed = m_paths.notes;
+        failed = EDataFile::Notes;
     }
     if (error == EFileError::None) {
         error = WriteDataFile(m_paths.settingsBackup, settingsBytes, busyWaitMs);
-        failed = m_paths.settingsBackup;
+        failed = EDataFile::SettingsBackup;
     }
     if (error == EFileError::None) {
         error = WriteDataFile(m_paths.notesBackup, notesBytes, busyWaitMs);
-        failed = m_paths.notesBackup;
+        failed = EDataFile::NotesBackup;
     }
     if (error == EFileError::None && m_start) {
         // The backups are newer than what the start left to write.
@@ -593,105 +574,189 @@ SSaveReport CSavePolicy::SaveAll(SSettings& settings, const SNotebook& notes,
     if (error != EFileError::None) {
         report.saved = false;
         report.error = error;
-        report.failedPath = failed;
+        report.failedFile = failed;
+        report.failedPath = failed == EDataFile::Settings         ? m_paths.settings
+                            : failed == EDataFile::Notes          ? m_paths.notes
+                            : failed == EDataFile::SettingsBackup ? m_paths.settingsBackup
+                                                                  : m_paths.notesBackup;
     }
     return Finish(std::move(report));
 }
 
-unsigned CSavePolicy::RetryDelayMs() const {
-    static const unsigned kDelays[] = {5000, 30000, 120000, 300000};
-    if (m_nFailures == 0) {
-        return 0;
+std::vector<CSavePolicy::SCopy> CSavePolicy::FindCopies(bool atStart, bool& busy) {
+    std::vector<SCopy> copies;
+    busy = false;
+    auto look = [&](const std::string& folder, bool dataFolder) {
+        if (folder.empty()) {
+            return;
+        }
+        for (const std::string& name : m_files.List(folder)) {
+            const bool recovery = atStart && IsRecoveryName(name);
+            if (!recovery && !(dataFolder && ConflictClientOf(name) != nullptr)) {
+                continue;
+            }
+            SCopy copy;
+            copy.path = folder + name;
+            copy.recovery = recovery;
+            copy.stamp = m_files.Stamp(copy.path);
+            if (std::find(m_mergedCopies.begin(), m_mergedCopies.end(), copy.path) !=
+                    m_mergedCopies.end() ||
+                m_unloadableCopies.count({copy.path, copy.stamp.writeTicks}) != 0) {
+                continue;
+            }
+            std::string bytes;
+            const EFileError error = m_files.Read(copy.path, bytes, kReadLimit);
+            if (error == EFileError::Busy) {
+                busy = true;
+                continue;
+            }
+            // One that does not load stays where it is, for someone to look into.
+            if (error != EFileError::None || !ParseDataFileNotes(bytes, copy.notes)) {
+                m_unloadableCopies.insert({copy.path, copy.stamp.writeTicks});
+                continue;
+            }
+            copy.hash = HashBytes(*Canonical(copy.notes));
+            copies.push_back(std::move(copy));
+        }
+    };
+    look(m_paths.folder, true);
+    if (m_paths.local != m_paths.folder) {
+        look(m_paths.local, false);
     }
-    return kDelays[std::min<size_t>(static_cast<size_t>(m_nFailures), 4) - 1];
+    return copies;
 }
 
-std::string CSavePolicy::FailureMessage(const SSaveReport& report) {
-    const std::string file = NameOf(report.failedPath);
-    const bool notes = file == "qlt_notes.dat" || file == "prevNotes.dat";
-    std::string text =
-        notes ? "The notes could not be saved: " : "The settings could not be saved: ";
-    switch (report.error) {
-    case EFileError::DiskFull:
-        return text + "the disk is full.";
-    case EFileError::Busy:
-        return text + "another program is using " + file + ".";
-    case EFileError::Denied:
-        return text + file + " is read-only or access to it is denied.";
-    case EFileError::NoFolder:
-    case EFileError::Missing:
-        return text + "the folder of " + file + " cannot be found.";
-    default:
-        return text + "writing " + file + " failed.";
+bool CSavePolicy::MergeCopies(std::vector<SCopy>& copies, SNotebook& notes,
+                              const SNotebook* mainAtStart, QTime mainWriteTime) {
+    // Oldest first, so that later copies are merged over earlier ones.
+    std::sort(copies.begin(), copies.end(), [](const SCopy& a, const SCopy& b) {
+        return a.stamp.writeTime != b.stamp.writeTime ? a.stamp.writeTime < b.stamp.writeTime
+                                                      : a.path < b.path;
+    });
+    bool changed = false;
+    for (SCopy& copy : copies) {
+        SNotebook base;
+        bool merge = true;
+        if (copy.recovery) {
+            // Written at the end of a session from notes made from the notes file: when that
+            // file has not been written since, the recovery file's days win wherever they
+            // differ; otherwise both texts stay where both differ.
+            if (mainAtStart != nullptr && mainWriteTime <= copy.stamp.writeTime) {
+                base = *mainAtStart;
+            }
+        } else {
+            m_lineage.MarkContested(copy.hash);
+            merge = m_lineage.BaseForCopy(copy.hash, base);
+        }
+        if (merge) {
+            SNotebook merged =
+                MergeNotebooks(base, notes, copy.notes, m_clock.Now(), copy.stamp.writeTime);
+            if (!(merged == notes)) {
+                notes = std::move(merged);
+                changed = true;
+            }
+        }
+        m_mergedCopies.push_back(copy.path);
+        if (copy.recovery) {
+            m_mergeNotice.recovered = true;
+        } else {
+            m_mergeNotice.conflictCopies.push_back(NameOf(copy.path));
+        }
     }
+    return changed;
 }
 
-EDiskChange CSavePolicy::CheckNotesOnDisk(const SNotebook& notes, SNotebook& reloaded) {
+void CSavePolicy::MoveMergedCopies() {
+    std::vector<std::string> left;
+    for (const std::string& path : m_mergedCopies) {
+        std::string movedTo;
+        if (m_files.Stamp(path).exists && m_kept.MoveMerged(path, movedTo) != EFileError::None) {
+            left.push_back(path); // held: moved after a later save
+        }
+    }
+    m_mergedCopies = std::move(left);
+}
+
+SDiskLook CSavePolicy::LookAtFolder(const SNotebook& notes) {
+    SDiskLook look;
     if (!m_bLoaded) {
-        return EDiskChange::None;
+        return look;
+    }
+    // Conflict copies first: one of a version of ours tells that the notes file will hold
+    // another one, made beside ours.
+    bool copiesBusy = false;
+    std::vector<SCopy> copies = FindCopies(false, copiesBusy);
+    for (const SCopy& copy : copies) {
+        m_lineage.MarkContested(copy.hash);
     }
     const SFileStamp stamp = m_files.Stamp(m_paths.notes);
-    if (stamp == m_notesStamp || !stamp.exists) {
-        return EDiskChange::None; // unchanged, or gone: the next save writes it again
+    SNotebook current = notes;
+    if (stamp != m_lineage.Stamp() && stamp.exists) {
+        if (NotesUnsaved(notes)) {
+            look.change = EDiskChange::Merge; // the save merges
+        } else {
+            std::string bytes;
+            SNotebook theirs;
+            const EFileError error = m_files.Read(m_paths.notes, bytes, kReadLimit);
+            const bool loads = error == EFileError::None && ParseDataFileNotes(bytes, theirs);
+            if (error == EFileError::Busy ||
+                (!loads && error == EFileError::None && ++m_nUnloadableLooks < kUnloadableLooks)) {
+                look.change = EDiskChange::TryLater;
+            } else if (!loads) {
+                // Torn for good: kept aside and written anew from the notes here.
+                m_nUnloadableLooks = 0;
+                m_lineage.TakeStamp(stamp);
+                m_unreadable.insert(m_paths.notes);
+                look.change = EDiskChange::Merge;
+            } else if (HashBytes(bytes) == m_lineage.FileHash()) {
+                m_nUnloadableLooks = 0;
+                m_lineage.TakeStamp(stamp);
+            } else {
+                m_nUnloadableLooks = 0;
+                const SNotebook base = m_lineage.BaseForChange(stamp.writeTime);
+                auto canonical = Canonical(theirs);
+                SNotebook merged =
+                    MergeNotebooks(base, notes, theirs, m_clock.Now(), stamp.writeTime);
+                // What the file lacks of ours (a copy written over a newer file) is written back.
+                look.change = merged == theirs ? EDiskChange::Reloaded : EDiskChange::Merge;
+                m_lineage.Record(false, canonical, stamp, HashBytes(bytes));
+                current = std::move(merged);
+                look.adopt = true;
+            }
+        }
     }
-    if (NotesUnsaved(notes)) {
-        return EDiskChange::Merge;
+    if (copiesBusy && look.change == EDiskChange::None) {
+        look.change = EDiskChange::TryLater;
     }
-    std::string bytes;
-    const EFileError error = m_files.Read(m_paths.notes, bytes, kReadLimit);
-    if (error == EFileError::Busy) {
-        return EDiskChange::TryLater;
+    if (!copies.empty()) {
+        if (MergeCopies(copies, current, nullptr, 0)) {
+            look.adopt = true;
+        }
+        if (look.change != EDiskChange::TryLater) {
+            look.change = EDiskChange::Merge;
+        }
     }
-    SNotebook theirs;
-    const bool loads = error == EFileError::None && ParseNotes(bytes, theirs);
-    if (!loads && error == EFileError::None && ++m_nUnloadableLooks < kUnloadableLooks) {
-        return EDiskChange::TryLater;
+    if (look.adopt) {
+        look.notes = std::move(current);
     }
-    m_nUnloadableLooks = 0;
-    if (!loads) {
-        m_notesStamp = stamp;
-        m_unreadable.insert(m_paths.notes); // kept aside at the next save
-        return EDiskChange::None;
-    }
-    const uint64_t hash = HashBytes(bytes);
-    if (hash == m_notesFileHash) {
-        m_notesStamp = stamp;
-        return EDiskChange::None;
-    }
-    SortDays(theirs.days, true);
-    // A copy written over a newer file brings back older texts: the notes here stay, and the
-    // save that merges gives the file its notes back.
-    if (!(MergeNotebooks(notes, notes, theirs, std::string(), &m_recent) == theirs)) {
-        return EDiskChange::Merge;
-    }
-    auto canonical =
-        std::make_shared<const std::string>(SerializeNotes(theirs.days, theirs.everyDay));
-    if (m_notesBase) {
-        m_recent.Record(*m_notesBase, *canonical);
-    }
-    m_notesBase = std::move(canonical);
-    m_notesFileHash = hash;
-    m_notesStamp = stamp;
-    reloaded = std::move(theirs);
-    return EDiskChange::Reloaded;
+    return look;
 }
 
-std::string CSavePolicy::WriteRecovery(const SNotebook& notes, const std::string& otherFolder) {
-    const std::string name =
-        "qlt_notes.recovered-" + FormatTime(m_clock.Now(), "%Y%m%d-%H%M%S") + ".dat";
+std::string CSavePolicy::WriteRecovery(const SNotebook& notes) {
     const std::string bytes = SerializeNotes(notes.days, notes.everyDay);
     // The same notes kept once: the end of a session asks, then ends.
     if (!m_recovered.empty() && HashBytes(bytes) == m_recoveredHash &&
         m_files.Stamp(m_recovered).exists) {
         return m_recovered;
     }
-    for (const std::string& folder : {m_paths.folder, otherFolder}) {
+    const QTime now = m_clock.Now();
+    for (const std::string& folder : {m_paths.folder, m_paths.local}) {
         if (folder.empty() || !m_files.MakeFolder(folder)) {
             continue;
         }
-        std::string path = folder + name;
+        std::string path = folder + RecoveryName(now);
         for (int n = 2; m_files.Stamp(path).exists; ++n) {
-            path = folder + name.substr(0, name.size() - 4) + "-" + std::to_string(n) + ".dat";
+            path = folder + RecoveryName(now, n);
         }
         if (m_files.WriteNew(path, bytes) == EFileError::None) {
             m_recovered = path;
@@ -700,64 +765,4 @@ std::string CSavePolicy::WriteRecovery(const SNotebook& notes, const std::string
         }
     }
     return std::string();
-}
-
-void CSavePolicy::SettleLeftoverTempFiles() {
-    for (const std::string* path :
-         {&m_paths.settings, &m_paths.notes, &m_paths.settingsBackup, &m_paths.notesBackup}) {
-        const bool isSettings = path == &m_paths.settings || path == &m_paths.settingsBackup;
-        auto loads = [&](const std::string& bytes) {
-            SSettings settings;
-            SNotebook notes;
-            return isSettings ? ParseSettings(bytes, settings) : ParseNotes(bytes, notes);
-        };
-        const std::string folder = FolderOf(*path);
-        const std::string name = NameOf(*path);
-        std::vector<std::string> temps;
-        for (const std::string& entry : m_files.List(folder)) {
-            if (entry.size() >= name.size() + 4 &&
-                entry.compare(0, name.size() + 1, name + ".") == 0 &&
-                entry.compare(entry.size() - 4, 4, ".tmp") == 0) {
-                temps.push_back(folder + entry);
-            }
-        }
-        if (temps.empty()) {
-            continue;
-        }
-        std::string target;
-        const EFileError targetError = m_files.Read(*path, target, kReadLimit);
-        if (targetError == EFileError::Busy) {
-            continue; // settled at a later start
-        }
-        bool settled = targetError == EFileError::None && loads(target);
-        std::vector<std::string> complete;
-        for (const std::string& temp : temps) {
-            std::string bytes;
-            const EFileError error = m_files.Read(temp, bytes, kReadLimit);
-            if (error == EFileError::None && loads(bytes)) {
-                complete.push_back(temp);
-            } else if (error != EFileError::Busy) {
-                m_files.Remove(temp); // an interrupted write: nothing in it to keep
-            }
-        }
-        if (!settled && !complete.empty()) {
-            // The newest complete leftover takes the place of a target that is missing or does
-            // not load; the target's bytes are kept first.
-            const auto newest = std::max_element(
-                complete.begin(), complete.end(), [&](const std::string& a, const std::string& b) {
-                    return m_files.Stamp(a).writeTicks < m_files.Stamp(b).writeTicks;
-                });
-            std::string bytes;
-            std::string keptAs;
-            settled = m_files.Read(*newest, bytes, kReadLimit) == EFileError::None &&
-                      (!IsThere(targetError) || KeepAside(*path, keptAs) == EFileError::None) &&
-                      m_files.Replace(*path, bytes) == EFileError::None;
-        }
-        // A complete leftover goes only once its target holds a complete file.
-        if (settled) {
-            for (const std::string& temp : complete) {
-                m_files.Remove(temp);
-            }
-        }
-    }
 }

@@ -2,7 +2,9 @@
 
 #include "base/day_note.h"
 #include "storage/file_system.h"
-#include "storage/notes_merge.h"
+#include "storage/kept_aside.h"
+#include "storage/notes_lineage.h"
+#include "storage/retry_schedule.h"
 #include "storage/settings.h"
 #include "storage/storage.h"
 
@@ -10,6 +12,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 // How long a file that another program holds is waited for: at start-up, then by the saves that
 // can wait (Exit) and by those that cannot hold up the window for long.
@@ -20,9 +23,34 @@ constexpr unsigned kQuickBusyWaitMs = 1000;
 // Typed text is saved this long after the typing stops.
 constexpr unsigned kAutoSaveDelayMs = 3000;
 
-// Kept-aside copies of an unreadable file: the newest few, within a size.
-constexpr size_t kKeptCopies = 5;
-constexpr uint64_t kKeptCopiesBytes = 100u << 20;
+enum class EDataFile { None, Settings, Notes, SettingsBackup, NotesBackup };
+
+// Where one kind of file came from at start-up.
+enum class ESource { Main, Backup, Defaults };
+struct SLoadedFrom {
+    ESource source = ESource::Main;
+    bool mainUnreadable = false; // there but did not load; otherwise it was missing
+};
+
+// What the user should hear of a start that could not read all its files.
+struct SStartNotice {
+    SLoadedFrom settings;
+    SLoadedFrom notes;
+    SDataPaths paths;
+    // Names of the copies that keep the bytes of files that did not load.
+    std::vector<std::string> keptAs;
+
+    bool Empty() const;
+};
+
+// Notes saved elsewhere that were merged in: a recovery file of an earlier session, copies that
+// sync programs left beside the notes file (their names).
+struct SMergeNotice {
+    bool recovered = false;
+    std::vector<std::string> conflictCopies;
+
+    bool Empty() const { return !recovered && conflictCopies.empty(); }
+};
 
 // What a start-up read found.
 struct SStartReport {
@@ -31,32 +59,41 @@ struct SStartReport {
     std::string busyPath;
     // No settings file nor backup could be read: defaults, the first run's greeting.
     bool firstRun = false;
+    // Recovery files or conflict copies were merged into the notes: they wait to be saved.
+    bool notesFromElsewhere = false;
 };
 
 struct SSaveReport {
     bool saved = true;
     EFileError error = EFileError::None;
+    EDataFile failedFile = EDataFile::None;
     std::string failedPath;
-    // The notes took in what was saved elsewhere: merged holds them, to be shown.
+    // The notes took in what was saved elsewhere and written: merged holds them, to be shown.
     bool notesChanged = false;
     SNotebook merged;
-    // The first failure since the last save that worked: the user is told once.
+    // The first failure of a streak that the user is told of.
     bool tellUser = false;
 };
 
-// What a change in the data folder meant for the notes in memory.
+// What a look at the data folder meant for the notes in memory.
 enum class EDiskChange {
     None,     // nothing to do
     Reloaded, // the notes are those of the file now: show them
-    Merge,    // the file changed while notes wait to be saved, or it lost notes of the
-              // program's: save now, which merges
-    TryLater, // the file is held, or half written: look again in a moment
+    Merge,    // notes from elsewhere wait to be merged or written: save now
+    TryLater, // a file is held, or half written: look again in a moment
+};
+struct SDiskLook {
+    EDiskChange change = EDiskChange::None;
+    // Notes to show before anything else: the file's (Reloaded), or the notes in memory with
+    // conflict copies merged in (Merge).
+    bool adopt = false;
+    SNotebook notes;
 };
 
 // The saving policy of the data folder: what is loaded at start-up and from where, what was last
 // read from or written to each main file, when and how the files are written, what happens to
 // files that are unreadable, held by another program or changed behind the program's back, and
-// where notes go when their file cannot take them.
+// where notes go when their file cannot take them and how they come back.
 class CSavePolicy {
 public:
     CSavePolicy(SDataPaths paths, IFileSystem& files, IClock& clock);
@@ -65,7 +102,8 @@ public:
     CSavePolicy& operator=(const CSavePolicy&) = delete;
 
     // Reads settings and notes, each from its main file, else its backup, else defaults; the
-    // notes come out in date order. A file that another program holds is waited for.
+    // notes come out in date order, with recovery files and sync conflict copies merged in. A file
+    // that another program holds is waited for.
     SStartReport Load(SSettings& settings, SNotebook& notes, const SWindowPlace& place);
     bool IsLoaded() const { return m_bLoaded; }
     const SDataPaths& Paths() const { return m_paths; }
@@ -73,9 +111,10 @@ public:
     // the backups of the main files that loaded, the day's history copy. One step a call; true
     // while steps remain.
     bool FinishStartStep();
-    // Once the steps are done: what the user should know about files that could not be read
-    // (which copy the window shows, where the unreadable bytes are); empty when all loaded.
-    std::string TakeStartNotice();
+    // Once the steps are done, what the user should know about files that could not be read.
+    SStartNotice TakeStartNotice();
+    // Notes from elsewhere merged in since the last call.
+    SMergeNotice TakeMergeNotice();
     // The settings as the window applied them at start-up count as saved.
     void TakeSettingsAsSaved(SSettings settings, const SWindowPlace& place);
 
@@ -91,72 +130,69 @@ public:
                         unsigned busyWaitMs);
     // After a failed save, when to try again: 5 s, 30 s, 2 min, then every 5 min; 0 when the
     // last save worked.
-    unsigned RetryDelayMs() const;
-    static std::string FailureMessage(const SSaveReport& report);
+    unsigned RetryDelayMs() const { return m_retry.DelayMs(); }
 
-    // A change in the data folder: a notes file that another program changed is taken in.
-    // Reloaded puts the file's notes into reloaded.
-    EDiskChange CheckNotesOnDisk(const SNotebook& notes, SNotebook& reloaded);
+    // A change in the data folder: a notes file that another program changed, copies that sync
+    // programs left.
+    SDiskLook LookAtFolder(const SNotebook& notes);
 
-    // Writes the notes to a new recovery file beside the data files, or in otherFolder when the
-    // data folder takes nothing. Returns its path; empty when neither could be written.
-    std::string WriteRecovery(const SNotebook& notes, const std::string& otherFolder);
+    // Writes the notes to a new recovery file beside the data files, or in the local folder
+    // when the data folder takes nothing. Returns its path; empty when neither could be written.
+    std::string WriteRecovery(const SNotebook& notes);
 
 private:
     struct SPendingStart;
-    struct SLoadedFrom;
+    struct SCopy;
 
     void ReadWithBackup(const std::string& main, const std::string& backup,
                         const std::function<bool(const std::string&)>& parse, SLoadedFrom& from,
-                        std::string& busyPath);
-    bool Patiently(unsigned waitMs, EFileError& error, const std::function<EFileError()>& step);
+                        std::string& loadedBytes, std::string& busyPath);
     EFileError ReadPatiently(const std::string& path, std::string& bytes, unsigned waitMs);
-    // Keeps an unreadable file's bytes aside before it is written over. Returns the copy's name
-    // (or that of an earlier copy of the same bytes); empty when there was nothing to keep.
+    // Reads a notes file that changed, waiting while it is held or does not load yet (being
+    // written); Other when it still does not load.
+    EFileError ReadChangedNotes(std::string& bytes, SNotebook& notes, unsigned waitMs);
+    // Keeps an unreadable file's bytes aside before it is written over.
     EFileError KeepAside(const std::string& path, std::string& keptAs);
     EFileError WriteDataFile(const std::string& path, const std::string& bytes, unsigned busyWaitMs,
                              const std::string& replacedAs = std::string(),
                              SFileStamp* written = nullptr);
-    // Merges theirs into mine (base: what the file was last read or written with, unless given);
-    // a result that differs from mine goes into the report. True when it differs.
-    bool MergeInto(SSaveReport& report, const SNotebook& mine, const SNotebook& theirs,
-                   const std::string& line, const SNotebook* base = nullptr);
-    // Keeps bytes that were at path and would not load beside it.
-    EFileError KeepBytesAside(const std::string& path, const std::string& bytes,
-                              std::string& keptAs);
-    // A new "<path>.unreadable-YYYYMMDD-HHMMSS" with the bytes, or with the file's when bytes is
-    // null; the newest few copies stay.
-    EFileError KeepCopy(const std::string& path, const std::string* bytes, uint64_t size,
-                        std::string& keptAs);
     EFileError SaveSettingsFile(SSettings& settings, const SWindowPlace& place, unsigned busyWaitMs,
                                 std::string& bytes);
     EFileError SaveNotesFile(const SNotebook& notes, unsigned busyWaitMs, SSaveReport& report,
                              std::string& bytes);
-    void SettleLeftoverTempFiles();
+    // Puts back what a failed replace left beside the notes file, or drops it when known.
+    void SettleReplaced(const std::string& replaced, uint64_t believedHash);
     void WriteBackup(const std::string& path, const std::string& bytes);
-    std::string StartNotice(const SPendingStart& start) const;
+    // The copies that sync programs and ended sessions left (recovery files only at start-up).
+    std::vector<SCopy> FindCopies(bool atStart, bool& busy);
+    // Merges the copies that load into notes; true when the notes changed.
+    bool MergeCopies(std::vector<SCopy>& copies, SNotebook& notes, const SNotebook* mainAtStart,
+                     QTime mainWriteTime);
+    // Once merged notes were written: the copies go aside.
+    void MoveMergedCopies();
     SSaveReport Finish(SSaveReport report);
 
     SDataPaths m_paths;
     IFileSystem& m_files;
     IClock& m_clock;
+    CKeptAside m_kept;
     bool m_bLoaded = false;
 
     // Files that are there but do not load: their bytes are kept before a write over them.
     std::set<std::string> m_unreadable;
     // What the settings file was last read or written with, as a hash of its bytes.
     uint64_t m_settingsHash = 0;
-    // The notes the main file was last read or written with, canonically serialized, and the
-    // file as it was then. A file no longer like that was changed by another program.
-    std::shared_ptr<const std::string> m_notesBase;
-    SFileStamp m_notesStamp;
-    uint64_t m_notesFileHash = 0;
-    CRecentDays m_recent;
+    CNotesLineage m_lineage;
     int m_nUnloadableLooks = 0;
+    CRetrySchedule m_retry;
 
     std::unique_ptr<SPendingStart> m_start;
+    // Copies merged into the notes, moved aside after the next save of the notes; copies that
+    // did not load, by name and stamp, so that they are read again only when they change.
+    std::vector<std::string> m_mergedCopies;
+    std::set<std::pair<std::string, int64_t>> m_unloadableCopies;
+    SMergeNotice m_mergeNotice;
     // The last recovery file and what it holds.
     std::string m_recovered;
     uint64_t m_recoveredHash = 0;
-    int m_nFailures = 0;
 };

@@ -35,6 +35,9 @@ struct SDataPaths {
     std::string notesBackup;
     // Held open while a copy of the program works on the folder.
     std::string lock;
+    // A folder of this computer's own (with its separator at the end) for notes that the data
+    // folder cannot take; empty when there is none.
+    std::string local;
 
     static SDataPaths In(const std::string& appData, char separator = '\\');
     // The files in a storage folder given with its separator at the end.

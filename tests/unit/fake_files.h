@@ -120,6 +120,21 @@ public:
         const EFileError error = Read(from, bytes, UINT64_MAX);
         return error != EFileError::None ? error : WriteNew(to, bytes);
     }
+    EFileError Move(const std::string& from, const std::string& to) override {
+        if (Held(from) || denied.count(from) != 0) {
+            return EFileError::Busy;
+        }
+        if (Has(to)) {
+            return EFileError::Denied;
+        }
+        const auto it = m_files.find(from);
+        if (it == m_files.end()) {
+            return EFileError::Missing;
+        }
+        m_files[to] = it->second;
+        m_files.erase(it);
+        return EFileError::None;
+    }
     void Remove(const std::string& path) override {
         if (!Held(path) && denied.count(path) == 0) {
             m_files.erase(path);

@@ -1,6 +1,8 @@
 #include "storage/notes_file.h"
 
+#include "fake_files.h"
 #include "storage/archive.h"
+#include "storage/busy_wait.h"
 #include "storage/file_io.h"
 #include "storage/settings.h"
 #include "test_util.h"
@@ -10,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -136,17 +139,27 @@ TEST(NotesFile, HugeClaimsAndFailedAllocationsReadAsDamaged) {
 }
 
 TEST(NotesFile, MemoryStaysWithinEightTimesTheFilesSizeWhileRealNotebooksLoad) {
-    // 8 MB of empty records would be four million notes.
-    const int32_t empty = 4 << 20;
+    // Within the record bound, 1.8 MB of empty records would take 57 MB.
+    const int32_t empty = 900000;
     std::string bytes = Counted("") + Le32(empty) + std::string(size_t(empty) * 2, '\0');
     DayArray days;
     std::string everyDay;
     EXPECT_FALSE(ReadFrom(bytes, days, everyDay));
     EXPECT_LE(days.capacity() * sizeof(SDay), 8 * bytes.size());
     // More records than a century of days could ever need, whatever the file's size.
-    days = {};
+    days = DayArray();
     EXPECT_FALSE(ReadFrom(Counted("") + Le32(kMaxNoteRecords + 1), days, everyDay));
     EXPECT_EQ(days.capacity(), 0u);
+    std::string bound = Counted("") + Le32(kMaxNoteRecords);
+    for (int32_t i = 0; i < kMaxNoteRecords; ++i) {
+        bound += Counted("010126") + Counted("x");
+    }
+    days = DayArray();
+    EXPECT_TRUE(ReadFrom(bound, days, everyDay)) << "exactly the bound";
+    EXPECT_EQ(days.size(), size_t(kMaxNoteRecords));
+    bound.replace(1, 4, Le32(kMaxNoteRecords + 1));
+    days = DayArray();
+    EXPECT_FALSE(ReadFrom(bound + Counted("010126") + Counted("x"), days, everyDay));
 
     // The smallest real notes: a one-letter note every day for a hundred years.
     DayArray century;
@@ -159,17 +172,29 @@ TEST(NotesFile, MemoryStaysWithinEightTimesTheFilesSizeWhileRealNotebooksLoad) {
             }
         }
     }
-    days = {};
+    days = DayArray();
     ASSERT_TRUE(ReadFrom(SerializeNotes(century, ""), days, everyDay));
     EXPECT_EQ(days, century);
 }
 
-TEST(NotesFile, TrailingBytesAreIgnored) {
-    const std::string bytes = SerializeNotes(SampleDays(), "every") + "junk";
+// What a power cut leaves of a write is damage in the data folder; other odd files still load.
+TEST(NotesFile, TrailingBytesAreIgnoredButZerosAndEmptyRecordsTearADataFile) {
+    const std::string good = SerializeNotes(SampleDays(), "every");
     DayArray days;
     std::string everyDay;
-    ASSERT_TRUE(ReadFrom(bytes, days, everyDay));
+    ASSERT_TRUE(ReadFrom(good + "junk", days, everyDay));
     EXPECT_EQ(days, SampleDays());
+    SNotebook notes;
+    EXPECT_TRUE(ParseDataFileNotes(good + "junk\0", notes));
+    EXPECT_TRUE(ParseDataFileNotes(SerializeNotes({{"?", "odd key"}}, ""), notes));
+    EXPECT_TRUE(ParseDataFileNotes(Counted("") + Le32(-1) + "\x05bytes", notes))
+        << "a count below one reads no records";
+    EXPECT_FALSE(ParseDataFileNotes(std::string(300, '\0'), notes));
+    EXPECT_FALSE(ParseDataFileNotes(good + std::string(40, '\0'), notes));
+    const std::string emptyRecord = SerializeNotes({SampleDays()[0], {"", ""}}, "every");
+    EXPECT_FALSE(ParseDataFileNotes(emptyRecord, notes));
+    days.clear();
+    EXPECT_TRUE(ReadFrom(emptyRecord + std::string(40, '\0'), days, everyDay)) << "an import";
 }
 
 TEST(NotesFile, EveryTruncationFails) {
@@ -348,8 +373,29 @@ TEST_F(NotesDiskTest, AFolderLockHasOneHolderAndGoesWithIt) {
         EXPECT_FALSE(FileIsMissing(path));
     }
     EXPECT_TRUE(FileIsMissing(path));
-    CFolderLock again;
-    EXPECT_EQ(again.Acquire(path), CFolderLock::EResult::Held);
+
+    // A sync client that has the lock file for a moment is waited out; a holder past the wait
+    // is another copy, found after exactly the wait.
+    auto held = std::make_unique<CFolderLock>();
+    ASSERT_EQ(held->Acquire(path), CFolderLock::EResult::Held);
+    struct CReleasingClock : testutil::CFakeClock {
+        void Sleep(unsigned wait) override {
+            CFakeClock::Sleep(wait);
+            if (ms >= releaseAt) {
+                lock.reset();
+            }
+        }
+        std::unique_ptr<CFolderLock> lock;
+        uint64_t releaseAt = UINT64_MAX;
+    } clock;
+    CFolderLock waiting;
+    EXPECT_EQ(AcquireFolderLock(waiting, path, clock, 2000), CFolderLock::EResult::HeldElsewhere);
+    EXPECT_EQ(clock.ms, 2000u);
+    clock.lock = std::move(held);
+    clock.releaseAt = clock.ms + 700;
+    EXPECT_EQ(AcquireFolderLock(waiting, path, clock, 2000), CFolderLock::EResult::Held);
+    EXPECT_LT(clock.ms, 4000u);
+    EXPECT_EQ(CFolderLock().Acquire(path), CFolderLock::EResult::HeldElsewhere);
     EXPECT_EQ(CFolderLock().Acquire(PathOf("no/such/folder/Quillet.lock")),
               CFolderLock::EResult::Unavailable);
 }

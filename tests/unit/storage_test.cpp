@@ -1,6 +1,8 @@
 #include "storage/save_policy.h"
 
+#include "app/messages.h"
 #include "fake_files.h"
+#include "storage/copy_names.h"
 #include "storage/notes_file.h"
 
 using namespace testutil;
@@ -48,7 +50,13 @@ protected:
         return std::string();
     }
 
-    SDataPaths paths = SDataPaths::In("/data", '/');
+    static SDataPaths TestPaths() {
+        SDataPaths p = SDataPaths::In("/data", '/');
+        p.local = "/local/Quillet/";
+        return p;
+    }
+
+    SDataPaths paths = TestPaths();
     CFakeClock clock;
     CFakeFiles files{clock};
     CSavePolicy policy{paths, files, clock};
@@ -85,11 +93,35 @@ TEST(DataFolder, OnlyAFullPathIsTakenFromTheShell) {
     }
 }
 
+TEST(ConflictCopies, TheNamesSyncProgramsGiveAreKnownAndUsersCopiesAreNot) {
+    const std::pair<const char*, const char*> copies[] = {
+        {"qlt_notes (conflicted copy 2026-12-09).dat", "Dropbox"},
+        {"qlt_notes (Computer's conflicted copy 2026-12-09).dat", "Dropbox"},
+        {"qlt_notes (Computer's conflicted copy 2026-12-09 (1)).dat", "Dropbox"},
+        {"qlt_notes-COMPUTERNAME.dat", "OneDrive"},
+        {"qlt_notes.sync-conflict-20261209-101010-ABCDEFG.dat", "Syncthing"},
+        {"qlt_notes (conflicted copy 2026-12-09 101010).dat", "Nextcloud"},
+        {"qlt_notes_conflict-20261209-101010.dat", "ownCloud"},
+    };
+    for (const auto& copy : copies) {
+        const char* client = ConflictClientOf(copy.first);
+        EXPECT_STREQ(client == nullptr ? "none" : client, copy.second) << copy.first;
+    }
+    for (const char* name :
+         {"qlt_notes (1).dat", "qlt_notes - Copy.dat", "qlt_notes.dat", "qlt_notes-2026.dat",
+          "qlt_info (conflicted copy 2026-12-09).dat", "qlt_notes (conflicted copy 2026-12-9).dat",
+          "qlt_notes.sync-conflict-20261209-101010-ABCDEFG.dat.tmp", "prevNotes-PC.dat"}) {
+        EXPECT_EQ(ConflictClientOf(name), nullptr) << name;
+    }
+    EXPECT_TRUE(IsRecoveryName(RecoveryName(FixedMoment(), 2)));
+    EXPECT_FALSE(IsRecoveryName("qlt_notes.recovered-20261207-140509.dat.merged-20261207-140509"));
+}
+
 TEST_F(StorageTest, FirstRunTakesDefaultsAndWritesNothing) {
     EXPECT_TRUE(Load().firstRun);
     FinishStart();
     EXPECT_TRUE(Names().empty());
-    EXPECT_EQ(policy.TakeStartNotice(), "");
+    EXPECT_EQ(StartNoticeText(policy.TakeStartNotice()), "");
     EXPECT_EQ(settings.nTimeFormat, 43);
     EXPECT_EQ(settings.ptPos, CentreOnDesktop(kAtCreation.window, kAtCreation.desktop));
     EXPECT_EQ(notes, (SNotebook{{{"071226", "My first note..."}}, "Every day area..."}));
@@ -109,7 +141,7 @@ TEST_F(StorageTest, GoodMainFilesRefreshTheirBackupsOnceTheStartIsFinished) {
     EXPECT_EQ(files.Get(paths.notesBackup), files.Get(paths.notes));
     EXPECT_EQ(files.Get(paths.notesBackup + ".unreadable-" + kStamp), "damaged backup");
     EXPECT_EQ(files.Get(paths.folder + "history/qlt_notes-2026-12-07.dat"), files.Get(paths.notes));
-    EXPECT_EQ(policy.TakeStartNotice(), "");
+    EXPECT_EQ(StartNoticeText(policy.TakeStartNotice()), "");
 }
 
 TEST_F(StorageTest, DamagedMainFileFallsBackToItsBackupIsKeptAsideOnceAndTheUserIsTold) {
@@ -125,18 +157,18 @@ TEST_F(StorageTest, DamagedMainFileFallsBackToItsBackupIsKeptAsideOnceAndTheUser
     FinishStart();
     EXPECT_EQ(files.Get(paths.notes), truncated);
     EXPECT_EQ(files.Get(paths.notes + ".unreadable-" + kStamp), truncated);
-    EXPECT_EQ(policy.TakeStartNotice(),
+    EXPECT_EQ(StartNoticeText(policy.TakeStartNotice()),
               "qlt_notes.dat could not be read; the notes of prevNotes.dat are used. Its bytes "
               "are kept in qlt_notes.dat.unreadable-" +
                   kStamp + ".");
-    EXPECT_EQ(policy.TakeStartNotice(), "") << "said once";
+    EXPECT_EQ(StartNoticeText(policy.TakeStartNotice()), "") << "said once";
 
     // A later start with the same damaged file keeps no second copy.
     clock.ms += 60000;
     Load();
     FinishStart();
     EXPECT_EQ(Names().size(), 5u);
-    EXPECT_NE(policy.TakeStartNotice().find(kStamp), std::string::npos);
+    EXPECT_NE(StartNoticeText(policy.TakeStartNotice()).find(kStamp), std::string::npos);
 }
 
 TEST_F(StorageTest, SettingsFallBackToDefaultsWithoutTouchingTheNotes) {
@@ -175,7 +207,7 @@ TEST_F(StorageTest, ExitSaveTriesBothMainFilesAndNamesTheNotesFirst) {
     files.denied.insert(paths.notes);
     report = SaveMain();
     EXPECT_EQ(report.failedPath, paths.notes);
-    EXPECT_EQ(CSavePolicy::FailureMessage(report),
+    EXPECT_EQ(SaveFailureText(report),
               "The notes could not be saved: qlt_notes.dat is read-only or access to it is "
               "denied.");
     EXPECT_FALSE(files.Has(paths.notesBackup));
@@ -211,8 +243,7 @@ TEST_F(StorageTest, AFailedSaveIsRetriedWithABackOffAndToldOncePerFailure) {
     SSaveReport report = SaveMain();
     EXPECT_FALSE(report.saved);
     EXPECT_TRUE(report.tellUser);
-    EXPECT_EQ(CSavePolicy::FailureMessage(report),
-              "The notes could not be saved: the disk is full.");
+    EXPECT_EQ(SaveFailureText(report), "The notes could not be saved: the disk is full.");
     std::vector<unsigned> delays{policy.RetryDelayMs()};
     for (int i = 0; i < 4; ++i) {
         EXPECT_FALSE(SaveMain().tellUser);
@@ -232,8 +263,20 @@ TEST_F(StorageTest, AFailedSaveIsRetriedWithABackOffAndToldOncePerFailure) {
     EXPECT_FALSE(report.tellUser);
     report = SaveMain();
     EXPECT_TRUE(report.tellUser);
-    EXPECT_EQ(CSavePolicy::FailureMessage(report),
+    EXPECT_EQ(SaveFailureText(report),
               "The notes could not be saved: another program is using qlt_notes.dat.");
+    EXPECT_FALSE(SaveMain().tellUser) << "once per streak";
+
+    // Busy, then a failure that is no moment's hold: that one is told.
+    clock.ms += 600000;
+    ASSERT_TRUE(SaveMain().saved);
+    files.HoldUntil(paths.notes, clock.ms + 600000);
+    EXPECT_FALSE(SaveMain().tellUser);
+    files.HoldUntil(paths.notes, 0);
+    files.diskFull = true;
+    report = SaveMain();
+    EXPECT_TRUE(report.tellUser);
+    EXPECT_EQ(report.error, EFileError::DiskFull);
 }
 
 TEST_F(StorageTest, NotesSavedElsewhereAreMergedIntoTheSaveNeverOverwritten) {
@@ -245,8 +288,8 @@ TEST_F(StorageTest, NotesSavedElsewhereAreMergedIntoTheSaveNeverOverwritten) {
 
     const SSaveReport report = SaveMain();
     ASSERT_TRUE(report.notesChanged);
-    const SNotebook merged{{{"011226", "one, mine\r\n----- also saved elsewhere, 07.12.2026 "
-                                       "13:05 -----\r\none, theirs"},
+    const SNotebook merged{{{"011226", "one, theirs\r\n----- also saved elsewhere, 07.12.2026 "
+                                       "14:05 -----\r\none, mine"},
                             {"031226", "three, mine"}},
                            "every, theirs"};
     EXPECT_EQ(report.merged, merged);
@@ -307,48 +350,50 @@ TEST_F(StorageTest, AChangedNotesFileIsLoadedWhenNothingWaitsToBeSaved) {
     files.Put(paths.notes, SerializeNotes({{"011226", "one"}, {"011226", "one"}}, "every"));
     Load();
     EXPECT_EQ(notes.days, (DayArray{{"011226", "one"}}));
-    SNotebook reloaded;
-    EXPECT_EQ(policy.CheckNotesOnDisk(notes, reloaded), EDiskChange::None);
+    EXPECT_EQ(policy.LookAtFolder(notes).change, EDiskChange::None);
 
     // A sync client half way through its write, then done.
     files.Put(paths.notes, "\x05half");
-    EXPECT_EQ(policy.CheckNotesOnDisk(notes, reloaded), EDiskChange::TryLater);
+    EXPECT_EQ(policy.LookAtFolder(notes).change, EDiskChange::TryLater);
     SaveElsewhere({{"021226", "two"}, {"011226", "one"}}, "every");
-    ASSERT_EQ(policy.CheckNotesOnDisk(notes, reloaded), EDiskChange::Reloaded);
-    EXPECT_EQ(reloaded, (SNotebook{{{"011226", "one"}, {"021226", "two"}}, "every"}));
-    notes = reloaded;
+    SDiskLook look = policy.LookAtFolder(notes);
+    ASSERT_EQ(look.change, EDiskChange::Reloaded);
+    EXPECT_EQ(look.notes, (SNotebook{{{"011226", "one"}, {"021226", "two"}}, "every"}));
+    notes = look.notes;
     EXPECT_FALSE(policy.NotesUnsaved(notes));
 
     notes.days[0].strNote = "one, typed";
     SaveElsewhere({{"011226", "one"}}, "every, theirs");
-    EXPECT_EQ(policy.CheckNotesOnDisk(notes, reloaded), EDiskChange::Merge);
+    EXPECT_EQ(policy.LookAtFolder(notes).change, EDiskChange::Merge);
     ASSERT_TRUE(SaveMain().notesChanged);
-    notes = {{{"011226", "one, typed"}, {"021226", "two"}}, "every, theirs"};
-    EXPECT_EQ(files.Get(paths.notes), SerializeNotes(notes.days, notes.everyDay));
+    notes = {{{"011226", "one, typed"}}, "every, theirs"};
+    EXPECT_EQ(files.Get(paths.notes), SerializeNotes(notes.days, notes.everyDay))
+        << "the day the other side deleted stays deleted";
 
-    // A program that read the file before that save writes its copy after it: what it drops
-    // comes back, what it adds stays.
-    SaveElsewhere({{"011226", "one"}, {"021226", "two"}, {"031226", "three"}}, "every");
-    ASSERT_EQ(policy.CheckNotesOnDisk(notes, reloaded), EDiskChange::Merge);
-    const SSaveReport report = SaveMain();
-    ASSERT_TRUE(report.notesChanged);
-    EXPECT_EQ(report.merged,
-              (SNotebook{{{"011226", "one, typed"}, {"021226", "two"}, {"031226", "three"}},
-                         "every, theirs"}));
+    // A program that read the file just before that save writes its copy just after: what it
+    // drops comes back, what it adds stays.
+    SaveElsewhere({{"011226", "one"}, {"031226", "three"}}, "every, theirs");
+    look = policy.LookAtFolder(notes);
+    ASSERT_EQ(look.change, EDiskChange::Merge);
+    ASSERT_TRUE(look.adopt);
+    notes = look.notes;
+    EXPECT_EQ(notes, (SNotebook{{{"011226", "one, typed"}, {"031226", "three"}}, "every, theirs"}));
+    EXPECT_TRUE(SaveMain().saved);
+    EXPECT_EQ(files.Get(paths.notes), SerializeNotes(notes.days, notes.everyDay));
 }
 
 TEST_F(StorageTest, NotesGoToARecoveryFileElsewhereWhenTheDataFolderTakesNothing) {
     Load();
     const std::string first = paths.folder + "qlt_notes.recovered-" + kStamp + ".dat";
-    EXPECT_EQ(policy.WriteRecovery(notes, "/local/Quillet/"), first);
-    EXPECT_EQ(policy.WriteRecovery(notes, "/local/Quillet/"), first) << "the same notes kept once";
+    EXPECT_EQ(policy.WriteRecovery(notes), first);
+    EXPECT_EQ(policy.WriteRecovery(notes), first) << "the same notes kept once";
     notes.everyDay = "changed";
     files.diskFull = true;
-    EXPECT_EQ(policy.WriteRecovery(notes, "/local/Quillet/"), "");
+    EXPECT_EQ(policy.WriteRecovery(notes), "");
     files.diskFull = false;
     files.denied.insert(paths.folder + "qlt_notes.recovered-" + kStamp + "-2.dat");
     const std::string other = "/local/Quillet/qlt_notes.recovered-" + kStamp + ".dat";
-    EXPECT_EQ(policy.WriteRecovery(notes, "/local/Quillet/"), other);
+    EXPECT_EQ(policy.WriteRecovery(notes), other);
     EXPECT_EQ(files.Get(other), SerializeNotes(notes.days, notes.everyDay));
 }
 
@@ -398,6 +443,139 @@ TEST_F(StorageTest, CompleteLeftoverTemporaryFilesReplaceOnlyMissingOrUnloadable
     EXPECT_EQ(Names(),
               (std::vector<std::string>{"prevNotes.dat", "qlt_info.dat",
                                         "qlt_info.dat.unreadable-" + kStamp, "qlt_notes.dat"}));
+}
+
+// The other computer's change wins where only it changed, whatever this run saved before it.
+TEST_F(StorageTest, AChangeMadeOnTheOtherComputerIsNeverUndone) {
+    files.Put(paths.notes, SerializeNotes({{"011226", "one"}}, "every"));
+    Load();
+    auto otherComputer = [&](const SNotebook& there) {
+        clock.ms += 10000;
+        SaveElsewhere(there.days, there.everyDay);
+        SDiskLook look = policy.LookAtFolder(notes);
+        if (look.adopt) {
+            notes = look.notes;
+        }
+        if (look.change == EDiskChange::Merge || policy.NotesUnsaved(notes)) {
+            const SSaveReport report = SaveMain();
+            if (report.notesChanged) {
+                notes = report.merged;
+            }
+        }
+        EXPECT_FALSE(policy.NotesUnsaved(notes));
+        EXPECT_EQ(files.Get(paths.notes), SerializeNotes(notes.days, notes.everyDay));
+    };
+
+    // Added here and saved, deleted there.
+    notes.days.push_back({"021226", "dentist 3pm"});
+    ASSERT_TRUE(SaveMain().saved);
+    otherComputer({{{"011226", "one"}}, "every"});
+    EXPECT_EQ(notes, (SNotebook{{{"011226", "one"}}, "every"}));
+
+    // Both edited; there one text was kept of the merge.
+    notes.days[0].strNote = "one, here";
+    clock.ms += 10000;
+    SaveElsewhere({{"011226", "one, there"}}, "every");
+    SSaveReport merged = SaveMain();
+    ASSERT_TRUE(merged.notesChanged);
+    notes = merged.merged;
+    otherComputer({{{"011226", "one, there"}}, "every"});
+    EXPECT_EQ(notes.days, (DayArray{{"011226", "one, there"}}));
+
+    // Changed here, put back there, while this side types elsewhere.
+    notes.everyDay = "y";
+    ASSERT_TRUE(SaveMain().saved);
+    notes.days.push_back({"031226", "typed"});
+    otherComputer({{{"011226", "one, there"}}, "every"});
+    EXPECT_EQ(notes, (SNotebook{{{"011226", "one, there"}, {"031226", "typed"}}, "every"}));
+}
+
+// What a power cut leaves of another program's write is damage, never an empty notebook, and
+// the good copies are kept from it.
+TEST_F(StorageTest, ATornNotesFileFallsBackToTheBackupAndNeverReplacesIt) {
+    const std::string good = SerializeNotes({{"011226", "one"}, {"021226", "two"}}, "every");
+    for (const std::string& torn :
+         {std::string(300, '\0'), good.substr(0, 20) + std::string(good.size(), '\0')}) {
+        files.Put(paths.notes, torn);
+        files.Put(paths.notesBackup, good);
+        Load();
+        EXPECT_EQ(notes.days.size(), 2u);
+        FinishStart();
+        EXPECT_EQ(files.Get(paths.notesBackup), good);
+        EXPECT_EQ(files.Get(paths.folder + "history/qlt_notes-2026-12-07.dat"), "");
+        EXPECT_NE(StartNoticeText(policy.TakeStartNotice()).find("could not be read"),
+                  std::string::npos);
+        EXPECT_TRUE(SaveMain().saved);
+        EXPECT_EQ(files.Get(paths.notes), good);
+        clock.ms += 1000;
+    }
+    // Torn while the program runs: looked at again, and once it stays torn, written anew.
+    Load();
+    files.Put(paths.notes, std::string(300, '\0'));
+    for (int look = 0; look < 20 && policy.LookAtFolder(notes).change == EDiskChange::TryLater;
+         ++look) {
+    }
+    ASSERT_TRUE(SaveMain().saved);
+    EXPECT_EQ(files.Get(paths.notes), good);
+}
+
+// A save that merged what another program was writing and then could not replace the file
+// hands nothing back: the notes stay unsaved, and the next save merges what the file holds then.
+TEST_F(StorageTest, ASaveThatMergedAndFailedAdoptsNothingAndTheNextOneLosesNoDay) {
+    files.Put(paths.notes, SerializeNotes({{"011226", "one"}, {"021226", "two"}}, "every"));
+    Load();
+    notes.days[0].strNote = "one, mine";
+    SaveElsewhere({{"011226", "one"}, {"021226", "two"}, {"031226", "three"}}, "every");
+    files.beforeReplacing = paths.notes;
+    files.beforeReplace = [&] { files.HoldUntil(paths.notes, clock.ms + 600000); };
+    const SSaveReport failed = SaveMain();
+    EXPECT_FALSE(failed.saved);
+    EXPECT_FALSE(failed.notesChanged);
+    EXPECT_TRUE(policy.NotesUnsaved(notes));
+
+    clock.ms += 600000;
+    const SSaveReport report = SaveMain();
+    ASSERT_TRUE(report.notesChanged);
+    EXPECT_EQ(report.merged.days,
+              (DayArray{{"011226", "one, mine"}, {"021226", "two"}, {"031226", "three"}}));
+}
+
+// Notes an ended session could not save, and copies a sync program made beside the notes,
+// come in as changes made elsewhere and go aside once written; the user hears of them once.
+TEST_F(StorageTest, RecoveryFilesAndConflictCopiesAreMergedAndMovedAside) {
+    files.Put(paths.notes, SerializeNotes({{"011226", "one"}}, "every"), clock.Now() - 60);
+    const std::string recovery = paths.local + "qlt_notes.recovered-20261206-100000.dat";
+    files.Put(recovery, SerializeNotes({{"011226", "one, typed"}, {"021226", "two"}}, "every"));
+    const std::string mine = paths.folder + "qlt_notes (1).dat";
+    files.Put(mine, SerializeNotes({{"051226", "a user's copy"}}, ""));
+    files.Put(paths.settings + ".sync-conflict-20261209-101010-ABCDEFG.dat", "not notes");
+    EXPECT_TRUE(Load().notesFromElsewhere);
+    EXPECT_EQ(notes, (SNotebook{{{"011226", "one, typed"}, {"021226", "two"}}, "every"}));
+    ASSERT_TRUE(SaveMain().saved);
+    EXPECT_FALSE(files.Has(recovery));
+    EXPECT_TRUE(files.Has(recovery + ".merged-" + kStamp));
+    EXPECT_TRUE(files.Has(mine));
+    EXPECT_EQ(MergeNoticeText(policy.TakeMergeNotice()),
+              "Notes saved at the end of the last session were brought back.");
+
+    const std::string copy = paths.folder + "qlt_notes.sync-conflict-20261209-101010-ABCDEFG.dat";
+    const std::string broken = paths.folder + "qlt_notes (conflicted copy 2026-12-09).dat";
+    clock.ms += 10000;
+    files.Put(copy, SerializeNotes({{"011226", "one, there"}, {"021226", "two"}}, "every"));
+    files.Put(broken, "torn");
+    SDiskLook look = policy.LookAtFolder(notes);
+    ASSERT_EQ(look.change, EDiskChange::Merge);
+    ASSERT_TRUE(look.adopt);
+    notes = look.notes;
+    EXPECT_EQ(GetDayNoteIn(SerializeNotes(notes.days, ""), "011226"),
+              "one, there\r\n----- also saved elsewhere, 07.12.2026 14:05 -----\r\none, typed");
+    ASSERT_TRUE(SaveMain().saved);
+    EXPECT_FALSE(files.Has(copy));
+    EXPECT_TRUE(files.Has(broken)) << "one that does not load is left";
+    EXPECT_EQ(MergeNoticeText(policy.TakeMergeNotice()),
+              "The notes of a copy that a sync program made beside them were merged in: "
+              "qlt_notes.sync-conflict-20261209-101010-ABCDEFG.dat.");
+    EXPECT_EQ(policy.LookAtFolder(notes).change, EDiskChange::None);
 }
 
 } // namespace

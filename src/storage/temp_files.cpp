@@ -1,0 +1,62 @@
+#include "storage/temp_files.h"
+
+#include "base/path.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// Larger than any data file of a lifetime.
+constexpr uint64_t kReadLimit = 256u << 20;
+
+} // namespace
+
+void SettleTempFilesOf(IFileSystem& files, const std::string& path,
+                       const std::function<bool(const std::string&)>& loads,
+                       const std::function<EFileError(const std::string&)>& keepAside) {
+    const std::string folder = FolderOf(path);
+    const std::string name = NameOf(path);
+    std::vector<std::string> temps;
+    for (const std::string& entry : files.List(folder)) {
+        if (IsTempFileOf(entry, name)) {
+            temps.push_back(folder + entry);
+        }
+    }
+    if (temps.empty()) {
+        return;
+    }
+    std::string target;
+    const EFileError targetError = files.Read(path, target, kReadLimit);
+    if (targetError == EFileError::Busy) {
+        return;
+    }
+    bool settled = targetError == EFileError::None && loads(target);
+    std::vector<std::string> complete;
+    for (const std::string& temp : temps) {
+        std::string bytes;
+        const EFileError error = files.Read(temp, bytes, kReadLimit);
+        if (error == EFileError::None && loads(bytes)) {
+            complete.push_back(temp);
+        } else if (error != EFileError::Busy) {
+            files.Remove(temp); // an interrupted write: nothing in it to keep
+        }
+    }
+    if (!settled && !complete.empty()) {
+        const auto newest = std::max_element(
+            complete.begin(), complete.end(), [&](const std::string& a, const std::string& b) {
+                return files.Stamp(a).writeTicks < files.Stamp(b).writeTicks;
+            });
+        std::string bytes;
+        const bool missing =
+            targetError == EFileError::Missing || targetError == EFileError::NoFolder;
+        settled = files.Read(*newest, bytes, kReadLimit) == EFileError::None &&
+                  (missing || keepAside(path) == EFileError::None) &&
+                  files.Replace(path, bytes) == EFileError::None;
+    }
+    if (settled) {
+        for (const std::string& temp : complete) {
+            files.Remove(temp);
+        }
+    }
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "storage/file_system.h"
+
+#include <functional>
+#include <string>
+
+// Settles what interrupted saves of the file at path left beside it (see IsTempFileOf): the
+// newest complete one takes the place of a target that is missing or does not load, after
+// keepAside kept the target's bytes; those that are not complete go; complete ones go once
+// their target holds a complete file. A file that another program holds waits for a later
+// start.
+void SettleTempFilesOf(IFileSystem& files, const std::string& path,
+                       const std::function<bool(const std::string&)>& loads,
+                       const std::function<EFileError(const std::string&)>& keepAside);
