@@ -41,6 +41,20 @@ std::string SerializeNotes(const DayArray& days, const std::string& everyDay) {
     return out.TakeBytes();
 }
 
+namespace {
+
+// What a write cut off by a power cut leaves: the rest of the file zero. No text typed into the
+// program ends in a zero byte, and no record has neither key nor text.
+bool EndsInZero(const std::string& text) {
+    return !text.empty() && text.back() == '\0';
+}
+
+bool Torn(const std::string& date, const std::string& note) {
+    return date.empty() && note.empty();
+}
+
+} // namespace
+
 bool ReadNotes(DayArray& days, std::string& everyDay, IArchiveReader& stream, ENotesOrigin origin) {
     const bool dataFile = origin == ENotesOrigin::DataFolder;
     try {
@@ -50,6 +64,9 @@ bool ReadNotes(DayArray& days, std::string& everyDay, IArchiveReader& stream, EN
         CDataArchive ar(stream, CDataArchive::Mode::Load);
         everyDay = ar.ReadString();
         const int32_t count = ar.ReadInt();
+        if (dataFile && EndsInZero(everyDay)) {
+            return false;
+        }
         if (count > kMaxNoteRecords) {
             return false;
         }
@@ -65,7 +82,7 @@ bool ReadNotes(DayArray& days, std::string& everyDay, IArchiveReader& stream, EN
             std::string date = ar.ReadString();
             std::string note = ar.ReadString();
             used += sizeof(SDay) + HeapBytes(date) + HeapBytes(note);
-            if (used > budget || (dataFile && date.empty() && note.empty())) {
+            if (used > budget || (dataFile && (Torn(date, note) || EndsInZero(note)))) {
                 return false;
             }
             days.push_back(SDay{std::move(date), std::move(note)});

@@ -13,8 +13,8 @@ constexpr int32_t kMaxNoteRecords = 1000000;
 std::string SerializeNotes(const DayArray& days, const std::string& everyDay);
 // Appends the records to days. False when the stream ends early, or claims more records or
 // memory than a notes file of its size can hold; what was read stays. A file of the data folder
-// is also false when it was torn: a record with neither key nor text, or only zero bytes after
-// the last record (what a write cut off by a power cut leaves).
+// is also false when it was torn: a record with neither key nor text, a text that ends in a zero
+// byte, or only zero bytes after the last record (what a write cut off by a power cut leaves).
 enum class ENotesOrigin { Any, DataFolder };
 bool ReadNotes(DayArray& days, std::string& everyDay, IArchiveReader& stream,
                ENotesOrigin origin = ENotesOrigin::Any);

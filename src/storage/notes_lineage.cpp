@@ -2,6 +2,7 @@
 
 #include "base/hash.h"
 #include "storage/notes_file.h"
+#include "storage/notes_merge.h"
 
 #include <algorithm>
 #include <string_view>
@@ -14,6 +15,12 @@ constexpr size_t kMaxSteps = 64;
 constexpr size_t kMaxStepBytes = 32u << 20;
 
 const char kEveryDayKey[] = "\x01";
+// The texts of copies taken in that are remembered; a large notebook's copies forget the oldest.
+constexpr size_t kMaxCopyTexts = 1u << 18;
+// How the lines that part texts kept from two places begin.
+const char kPieceLineHead[] = "----- also saved elsewhere, ";
+// The time of a text that is still the file's.
+constexpr QTime kStillHeld = INT64_MAX / 2;
 
 // The records of a serialized notebook, read in place. Only canonical bytes (SerializeNotes)
 // are given to it, but a negative count or a short field ends the walk, never reads past.
@@ -110,6 +117,13 @@ DayTexts TextsOf(const std::string& bytes) {
     return texts;
 }
 
+uint64_t TextKey(std::string_view day, std::string_view text) {
+    std::string both(day);
+    both += '\n';
+    both.append(text);
+    return HashBytes(both);
+}
+
 bool ParseCanonical(const std::string& bytes, SNotebook& notes) {
     CMemoryReader reader(bytes);
     return ReadNotes(notes.days, notes.everyDay, reader);
@@ -118,14 +132,23 @@ bool ParseCanonical(const std::string& bytes, SNotebook& notes) {
 } // namespace
 
 void CNotesLineage::Start(std::shared_ptr<const std::string> canonical, SFileStamp stamp,
-                          uint64_t fileHash) {
+                          uint64_t fileHash, bool writtenHere,
+                          std::unordered_map<uint64_t, QTime> priorTexts,
+                          std::unordered_map<uint64_t, QTime> priorForeign,
+                          std::shared_ptr<const std::string> shared) {
     m_startHash = canonical ? HashBytes(*canonical) : 0;
     m_startContested = false;
+    m_startTime = stamp.writeTime;
+    m_startShared = !writtenHere;
+    m_priorTexts = std::move(priorTexts);
+    m_priorForeign = std::move(priorForeign);
+    m_shared = std::move(shared);
     m_base = std::move(canonical);
     m_stamp = stamp;
     m_fileHash = fileHash;
     m_steps.clear();
     m_stepBytes = 0;
+    m_copyTexts.clear();
 }
 
 void CNotesLineage::Record(bool ours, std::shared_ptr<const std::string> canonical,
@@ -232,7 +255,7 @@ bool CNotesLineage::HasForeign(size_t before) const {
     return AfterLastForeign(before) != 0;
 }
 
-SNotebook CNotesLineage::BaseForChange(QTime writeTime) const {
+SNotebook CNotesLineage::BaseForChange(QTime writeTime, const SNotebook& theirs) const {
     size_t from = m_steps.size();
     for (size_t i = 0; i < m_steps.size(); ++i) {
         if (m_steps[i].ours && m_steps[i].fileTime + kRaceWindowSeconds >= writeTime) {
@@ -240,35 +263,269 @@ SNotebook CNotesLineage::BaseForChange(QTime writeTime) const {
             break;
         }
     }
-    const bool contested = m_steps.empty() ? m_startContested : m_steps.back().contested;
-    if (contested) {
-        // The version in the file now was made beside ours, from what both had last.
-        if (!HasForeign(m_steps.size())) {
-            return SNotebook();
-        }
-        from = std::min(from, AfterLastForeign(m_steps.size()));
+    // A version of ours since the last one from elsewhere was filed as a conflict: the version
+    // in the file now was made beside it, from what both had last.
+    const size_t sync = AfterLastForeign(m_steps.size());
+    bool contested = sync == 0 && m_startContested;
+    for (size_t i = sync; i < m_steps.size(); ++i) {
+        contested = contested || m_steps[i].contested;
     }
-    return VersionBefore(from);
+    if (contested) {
+        if (sync == 0) {
+            SNotebook shared;
+            if (SharedBeforeSteps(shared)) {
+                TakeKnownTexts(theirs, writeTime, shared);
+                return shared;
+            }
+            return BaseByKnownTexts(theirs, writeTime);
+        }
+        from = std::min(from, sync);
+    }
+    SNotebook base = VersionBefore(from);
+    // Where conflicts were filed, a version may come back merged with a copy older than what
+    // this side went on to: a text of a day this run had before is no change made there.
+    const bool filed = m_startContested || std::any_of(m_steps.begin(), m_steps.end(),
+                                                       [](const SStep& s) { return s.contested; });
+    if (filed) {
+        TakeKnownTexts(theirs, writeTime, base);
+    }
+    return base;
 }
 
-bool CNotesLineage::BaseForCopy(uint64_t canonicalHash, SNotebook& base) const {
-    // The version of the copy: the latest one known with its bytes.
-    size_t version = m_steps.size() + 1;
-    for (size_t k = m_steps.size(); k > 0; --k) {
-        if (m_steps[k - 1].hash == canonicalHash) {
-            version = k;
-            break;
+void CNotesLineage::TakeKnownTexts(const SNotebook& theirs, QTime theirTime,
+                                   SNotebook& base) const {
+    const std::unordered_map<uint64_t, QTime> had = ReplacedTimes();
+    // Theirs was written while this side still had the text: it is older, no change there.
+    auto stale = [&](const std::string& day, const std::string& text) {
+        const auto it = had.find(TextKey(day, text));
+        return it != had.end() && theirTime + kRaceWindowSeconds < it->second;
+    };
+    if (!IsBlankNote(theirs.everyDay) && stale(kEveryDayKey, theirs.everyDay)) {
+        base.everyDay = theirs.everyDay;
+    }
+    std::unordered_map<std::string, std::string*> inBase;
+    for (SDay& day : base.days) {
+        inBase.emplace(day.strDate, &day.strNote);
+    }
+    DayArray added;
+    for (const SDay& day : theirs.days) {
+        if (IsBlankNote(day.strNote) || !stale(day.strDate, day.strNote)) {
+            continue;
+        }
+        const auto it = inBase.find(day.strDate);
+        if (it != inBase.end()) {
+            *it->second = day.strNote;
+        } else {
+            added.push_back(day);
         }
     }
-    if (version > m_steps.size() && canonicalHash == m_startHash) {
-        version = 0;
+    base.days.insert(base.days.end(), added.begin(), added.end());
+    std::stable_sort(base.days.begin(), base.days.end(), [](const SDay& a, const SDay& b) {
+        return CSortKey(a.strDate).Compare(CSortKey(b.strDate)) < 0;
+    });
+}
+
+bool CNotesLineage::BaseForCopy(uint64_t canonicalHash, const SNotebook& copy, QTime copyTime,
+                                SNotebook& base) const {
+    if (Knows(canonicalHash)) {
+        return false; // a version of this run: the notes went on from it
     }
-    if (version <= m_steps.size() && AfterLastForeign(m_steps.size()) <= version) {
-        return false; // nothing from elsewhere came in after it: the notes went on from it
-    }
-    const size_t at = version <= m_steps.size() ? version : m_steps.size();
-    base = HasForeign(at) ? VersionBefore(AfterLastForeign(at)) : SNotebook();
+    // What both last had: the last version taken in from elsewhere, in this session or before.
+    // Filed beside some version, it may be older than any version this side knows as shared:
+    // judged by its texts alone.
+    base = BaseByKnownTexts(copy, copyTime);
     return true;
+}
+
+bool CNotesLineage::SharedBeforeSteps(SNotebook& shared) const {
+    // The start read a version written elsewhere; else the last one an earlier session took in.
+    if (m_startShared) {
+        shared = VersionBefore(0);
+        return true;
+    }
+    if (m_shared) {
+        return ParseCanonical(*m_shared, shared);
+    }
+    return false;
+}
+
+SNotebook CNotesLineage::BaseByKnownTexts(const SNotebook& theirs, QTime theirTime,
+                                          const SNotebook* oursGiven) const {
+    const DayTexts now = m_base ? TextsOf(*m_base) : DayTexts();
+    const std::string oursBytes =
+        oursGiven != nullptr ? SerializeNotes(oursGiven->days, oursGiven->everyDay) : std::string();
+    const DayTexts oursTexts = oursGiven != nullptr ? TextsOf(oursBytes) : now;
+    const auto key = TextKey;
+    // Each text the changed days had in the versions known, walking back from the file's; those
+    // of versions taken in from elsewhere were the other side's, and so, likely, were those the
+    // start read.
+    // Until when this side had each text: a version of theirs written before then that holds
+    // it is older than the change here, not a change there. A text that came back here later
+    // (undone) counts from its last time.
+    // Set beside a version of ours other than the file's, the file's version is theirs: only
+    // earlier sessions tell what this side had.
+    std::unordered_map<uint64_t, QTime> known =
+        oursGiven != nullptr ? m_priorTexts : ReplacedTimes();
+    // When the other side last could have had each text: it was in a version written before
+    // theirs.
+    const std::unordered_map<uint64_t, QTime> foreign =
+        oursGiven != nullptr ? m_priorForeign : ForeignTimes();
+    std::unordered_map<std::string_view, std::string_view> texts;
+    for (const SStep& step : m_steps) {
+        for (const auto& day : step.before) {
+            const auto it = now.find(day.first);
+            texts.emplace(day.first, it == now.end() ? std::string_view() : it->second);
+        }
+    }
+    for (size_t k = m_steps.size(); k > 0; --k) {
+        for (const auto& day : m_steps[k - 1].before) {
+            texts[day.first] = day.second;
+        }
+    }
+    auto text = [](const DayTexts& in, const std::string& day) {
+        const auto it = in.find(day);
+        return it == in.end() ? std::string_view() : it->second;
+    };
+    // A day whose text there is one known here is taken as unchanged there. Otherwise, where
+    // the file's text here is one both had, they changed it (a day they lack: only when they
+    // wrote that text themselves, else they may never have seen it); where it is not, nobody
+    // can tell what they started from, and both texts stay.
+    auto baseText = [&](const std::string& day, std::string_view theirText) {
+        const std::string_view ours = text(oursTexts, day);
+        const uint64_t theirKey = key(day, theirText);
+        const auto had = known.find(theirKey);
+        if (theirText == ours ||
+            (had != known.end() && theirTime + kRaceWindowSeconds < had->second)) {
+            return std::string(theirText);
+        }
+        const auto wrote = foreign.find(key(day, ours));
+        const bool theirsToo =
+            wrote != foreign.end() && wrote->second + kRaceWindowSeconds < theirTime;
+        return theirsToo ? std::string(ours) : std::string();
+    };
+    const std::string theirBytes = SerializeNotes(theirs.days, theirs.everyDay);
+    const DayTexts theirTexts = TextsOf(theirBytes);
+    SNotebook base;
+    std::vector<std::string> days;
+    for (const DayTexts* in : {&oursTexts, &theirTexts}) {
+        for (const auto& day : *in) {
+            days.emplace_back(day.first);
+        }
+    }
+    std::sort(days.begin(), days.end());
+    days.erase(std::unique(days.begin(), days.end()), days.end());
+    for (const std::string& day : days) {
+        std::string b = baseText(day, text(theirTexts, day));
+        if (day == kEveryDayKey) {
+            base.everyDay = std::move(b);
+        } else if (!IsBlankNote(b)) {
+            base.days.push_back(SDay{day, std::move(b)});
+        }
+    }
+    std::sort(base.days.begin(), base.days.end(), [](const SDay& a, const SDay& b) {
+        return CSortKey(a.strDate).Compare(CSortKey(b.strDate)) < 0;
+    });
+    return base;
+}
+
+void CNotesLineage::TakeCopy(const SNotebook& copy, QTime now) {
+    if (m_copyTexts.size() > kMaxCopyTexts) {
+        m_copyTexts.clear();
+    }
+    m_copyTexts[TextKey(kEveryDayKey, copy.everyDay)] = now;
+    for (const SDay& day : copy.days) {
+        m_copyTexts[TextKey(day.strDate, day.strNote)] = now;
+    }
+}
+
+std::unordered_map<uint64_t, QTime> CNotesLineage::ForeignTimes() const {
+    std::unordered_map<uint64_t, QTime> times = m_priorForeign;
+    auto wrote = [&](uint64_t k, QTime when) {
+        QTime& t = times.emplace(k, when).first->second;
+        t = std::min(t, when);
+    };
+    const DayTexts now = m_base ? TextsOf(*m_base) : DayTexts();
+    std::unordered_map<std::string_view, std::string_view> texts;
+    for (const SStep& step : m_steps) {
+        for (const auto& day : step.before) {
+            const auto it = now.find(day.first);
+            texts.emplace(day.first, it == now.end() ? std::string_view() : it->second);
+        }
+    }
+    for (size_t k = m_steps.size(); k > 0; --k) {
+        const SStep& step = m_steps[k - 1];
+        for (const auto& day : step.before) {
+            if (!step.ours) {
+                wrote(TextKey(day.first, texts[day.first]), step.fileTime);
+            }
+            texts[day.first] = day.second;
+        }
+    }
+    if (m_startShared) {
+        // Every text of the version the start read, as it was: those of the days changed since
+        // from the walk, the others as they are now.
+        for (const auto& day : texts) {
+            wrote(TextKey(day.first, day.second), m_startTime);
+        }
+        for (const auto& day : now) {
+            if (texts.count(day.first) == 0) {
+                wrote(TextKey(day.first, day.second), m_startTime);
+            }
+        }
+    }
+    return times;
+}
+
+std::unordered_map<uint64_t, QTime> CNotesLineage::ReplacedTimes() const {
+    std::unordered_map<uint64_t, QTime> times = m_priorTexts;
+    auto had = [&](uint64_t k, QTime until) {
+        QTime& t = times.emplace(k, until).first->second;
+        t = std::max(t, until);
+    };
+    // A text kept from two places holds each as it was there: a version of theirs with one of
+    // them alone is one from before the merge.
+    auto hadText = [&](std::string_view day, std::string_view text, QTime until) {
+        had(TextKey(day, text), until);
+        if (text.find(kPieceLineHead) != std::string_view::npos) {
+            for (const std::string& piece : PiecesOfText(std::string(text))) {
+                had(TextKey(day, piece), until);
+            }
+        }
+    };
+    for (const auto& copy : m_copyTexts) {
+        had(copy.first, copy.second);
+    }
+    const DayTexts now = m_base ? TextsOf(*m_base) : DayTexts();
+    std::unordered_map<std::string_view, std::string_view> texts;
+    std::unordered_map<std::string_view, QTime> until;
+    for (const SStep& step : m_steps) {
+        for (const auto& day : step.before) {
+            const auto it = now.find(day.first);
+            texts.emplace(day.first, it == now.end() ? std::string_view() : it->second);
+            until.emplace(day.first, kStillHeld);
+        }
+    }
+    for (size_t k = m_steps.size(); k > 0; --k) {
+        const SStep& step = m_steps[k - 1];
+        for (const auto& day : step.before) {
+            hadText(day.first, texts[day.first], until[day.first]);
+            texts[day.first] = day.second;
+            until[day.first] = step.fileTime;
+        }
+    }
+    for (const auto& day : texts) {
+        hadText(day.first, day.second, until[day.first]);
+    }
+    // The pieces of merged texts the file still holds (the texts themselves are the file's).
+    for (const auto& day : now) {
+        if (texts.count(day.first) == 0 &&
+            day.second.find(kPieceLineHead) != std::string_view::npos) {
+            for (const std::string& piece : PiecesOfText(std::string(day.second))) {
+                had(TextKey(day.first, piece), kStillHeld);
+            }
+        }
+    }
+    return times;
 }
 
 void CNotesLineage::MarkContested(uint64_t canonicalHash) {

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <unordered_map>
+#include <unordered_set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -23,8 +25,15 @@ constexpr QTime kRaceWindowSeconds = 2;
 // the moments after a write of ours or the sync program filed our version as a conflict.
 class CNotesLineage {
 public:
-    // What a start read: canonical bytes, the file's stamp and the hash of its bytes.
-    void Start(std::shared_ptr<const std::string> canonical, SFileStamp stamp, uint64_t fileHash);
+    // What a start read: canonical bytes, the file's stamp and the hash of its bytes;
+    // writtenHere when this computer wrote that version, so the other may never have had it.
+    // priorTexts and priorForeign: ReplacedTimes and ForeignTimes of earlier sessions on this
+    // computer; shared: the canonical bytes of
+    // the last version they took in from elsewhere, which both computers had.
+    void Start(std::shared_ptr<const std::string> canonical, SFileStamp stamp, uint64_t fileHash,
+               bool writtenHere, std::unordered_map<uint64_t, QTime> priorTexts = {},
+               std::unordered_map<uint64_t, QTime> priorForeign = {},
+               std::shared_ptr<const std::string> shared = nullptr);
     // The file now holds this version (its canonical bytes), written here or taken in.
     void Record(bool ours, std::shared_ptr<const std::string> canonical, SFileStamp stamp,
                 uint64_t fileHash);
@@ -38,12 +47,38 @@ public:
     bool Knows(uint64_t canonicalHash) const;
 
     // What a version another program wrote at writeTime was made from.
-    SNotebook BaseForChange(QTime writeTime) const;
-    // What a copy (a sync program's conflict copy, a recovery file) with these canonical bytes
-    // is merged against; false when the notes already hold all it brings, for a version of ours
-    // the notes went on from. Outside any version seen from elsewhere, the empty notebook: every
-    // text of either side stays.
-    bool BaseForCopy(uint64_t canonicalHash, SNotebook& base) const;
+    SNotebook BaseForChange(QTime writeTime, const SNotebook& theirs) const;
+    // What a copy that a sync program filed as a conflict is merged against; false for a
+    // version of ours, which the notes went on from.
+    bool BaseForCopy(uint64_t canonicalHash, const SNotebook& copy, QTime copyTime,
+                     SNotebook& base) const;
+    // The texts of days this computer has had (as TextKey hashes), each with the time it
+    // stopped being the file's, for the sessions after this one.
+    std::unordered_map<uint64_t, QTime> ReplacedTimes() const;
+    // The texts of days that came in versions written elsewhere, each with the earliest time
+    // the other computer had it.
+    std::unordered_map<uint64_t, QTime> ForeignTimes() const;
+    // A copy's notes were merged in: its texts count as known to this run.
+    void TakeCopy(const SNotebook& copy, QTime now);
+    // A base for notes made beside ours from a version nobody can name: a day whose text in
+    // them this run has known is taken as unchanged there; a text never seen here is a change
+    // made there, so both stay where both differ; a day they lack may be one they never saw,
+    // and stays.
+    // ours: the side to set them beside, when not the file's version.
+    SNotebook BaseByKnownTexts(const SNotebook& theirs, QTime theirTime,
+                               const SNotebook* ours = nullptr) const;
+    bool AtStart() const { return m_steps.empty(); }
+    // The version the file holds as last read or written.
+    SNotebook Current() const { return VersionBefore(m_steps.size()); }
+    // Whether the file's version is one this computer wrote.
+    bool CurrentIsOurs() const { return m_steps.empty() ? !m_startShared : m_steps.back().ours; }
+    // A version of an earlier session was filed as a conflict: the start's version is one of
+    // ours beside which another was made.
+    void MarkStartContested() {
+        if (m_steps.empty() && !m_startShared) {
+            m_startContested = true;
+        }
+    }
     // A sync program filed a version of ours as a conflict copy: the version in the file will be
     // another one, made beside ours rather than from it.
     void MarkContested(uint64_t canonicalHash);
@@ -60,6 +95,10 @@ private:
         size_t bytes = 0;
     };
 
+    // What both computers had before this session's steps, as far as known.
+    bool SharedBeforeSteps(SNotebook& shared) const;
+    // The base's text of each day whose text in theirs this run has had becomes that text.
+    void TakeKnownTexts(const SNotebook& theirs, QTime theirTime, SNotebook& base) const;
     // The version before step `from` (Size() for the version now).
     SNotebook VersionBefore(size_t from) const;
     // Where the last version from elsewhere before step `at` stands: the step after it, or 0.
@@ -72,6 +111,12 @@ private:
     uint64_t m_fileHash = 0;
     uint64_t m_startHash = 0;
     bool m_startContested = false;
+    QTime m_startTime = 0;
+    bool m_startShared = false;
     std::deque<SStep> m_steps;
+    std::unordered_map<uint64_t, QTime> m_copyTexts; // text hash -> when taken in
+    std::unordered_map<uint64_t, QTime> m_priorTexts;
+    std::unordered_map<uint64_t, QTime> m_priorForeign;
+    std::shared_ptr<const std::string> m_shared;
     size_t m_stepBytes = 0;
 };

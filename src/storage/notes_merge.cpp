@@ -63,6 +63,9 @@ std::vector<SPiece> PiecesOf(const std::string& text) {
     std::string stamp;
     size_t start = 0;
     auto close = [&](size_t end) {
+        if (end <= start) {
+            return; // two separator lines in a row
+        }
         std::string piece = text.substr(start, end - start);
         if (!IsBlankNote(piece)) {
             pieces.push_back(SPiece{std::move(piece), stamp});
@@ -172,6 +175,14 @@ const std::string& NoteIn(const DayIndex& index, const std::string& key) {
 
 } // namespace
 
+std::vector<std::string> PiecesOfText(const std::string& text) {
+    std::vector<std::string> texts;
+    for (SPiece& piece : PiecesOf(text)) {
+        texts.push_back(std::move(piece.text));
+    }
+    return texts;
+}
+
 std::string ElsewhereLine(QTime saved) {
     return LineOfStamp(StampOf(saved));
 }
@@ -201,8 +212,14 @@ std::string MergeText(const std::string& base, const std::string& mine, const st
 }
 
 SNotebook MergeNotebooks(const SNotebook& base, const SNotebook& mine, const SNotebook& theirs,
-                         QTime mineSaved, QTime theirsSaved) {
+                         QTime mineSaved, QTime theirsSaved, const SNotebook* saved,
+                         QTime savedTime) {
     const DayIndex baseIndex = IndexOf(base.days);
+    const DayIndex savedIndex = saved != nullptr ? IndexOf(saved->days) : DayIndex();
+    // A text of mine that the file held was saved then, as the other side sees it too.
+    auto mineTime = [&](const std::string& key, const std::string& text) {
+        return saved != nullptr && NoteIn(savedIndex, key) == text ? savedTime : mineSaved;
+    };
     const DayIndex mineIndex = IndexOf(mine.days);
     const DayIndex theirIndex = IndexOf(theirs.days);
 
@@ -224,8 +241,9 @@ SNotebook MergeNotebooks(const SNotebook& base, const SNotebook& mine, const SNo
         MergeText(base.everyDay, mine.everyDay, theirs.everyDay, mineSaved, theirsSaved);
     merged.days.reserve(keys.size());
     for (std::string& key : keys) {
-        std::string text = MergeText(NoteIn(baseIndex, key), NoteIn(mineIndex, key),
-                                     NoteIn(theirIndex, key), mineSaved, theirsSaved);
+        const std::string& own = NoteIn(mineIndex, key);
+        std::string text = MergeText(NoteIn(baseIndex, key), own, NoteIn(theirIndex, key),
+                                     mineTime(key, own), theirsSaved);
         if (!IsBlankNote(text)) {
             merged.days.push_back(SDay{std::move(key), std::move(text)});
         }

@@ -90,6 +90,8 @@ struct CSavePolicy::SPendingStart {
     SStartNotice notice;
     std::string settingsBackup;
     std::shared_ptr<const std::string> notesBackup;
+    // The notes file held a version written elsewhere: what both computers had.
+    std::shared_ptr<const std::string> shared;
     int step = 0;
 };
 
@@ -213,6 +215,7 @@ SStartReport CSavePolicy::Load(SSettings& settings, SNotebook& notes, const SWin
         m_files.MakeFolder(m_paths.folder);
     }
     const uint64_t fileHash = fromMain ? HashBytes(notesBytes) : 0;
+    m_startFromMain = fromMain;
     std::shared_ptr<const std::string> base;
     if (fromMain && IsDaysSorted(notes.days, true) && IsCanonical(notesBytes, notes)) {
         base = std::make_shared<const std::string>(std::move(notesBytes));
@@ -222,7 +225,14 @@ SStartReport CSavePolicy::Load(SSettings& settings, SNotebook& notes, const SWin
     if (fromMain) {
         start->notesBackup = base;
     }
-    m_lineage.Start(base, notesStamp, fileHash);
+    ReadWrittenHere();
+    const bool writtenHere = std::find(m_writtenHere.begin(), m_writtenHere.end(),
+                                       HashBytes(*base)) != m_writtenHere.end();
+    if (fromMain && !writtenHere) {
+        start->shared = base;
+    }
+    m_lineage.Start(base, notesStamp, fileHash, writtenHere, std::move(m_priorTexts),
+                    std::move(m_priorForeign), ReadShared());
     for (const SLoadedFrom* from : {&settingsFrom, &notesFrom}) {
         if (from->mainUnreadable) {
             m_unreadable.insert(from == &settingsFrom ? m_paths.settings : m_paths.notes);
@@ -232,9 +242,10 @@ SStartReport CSavePolicy::Load(SSettings& settings, SNotebook& notes, const SWin
     // as changes made elsewhere, and are written with the next save.
     if (!copies.empty()) {
         const SNotebook loaded = notes;
-        MergeCopies(copies, notes, fromMain ? &loaded : nullptr,
-                    notesStamp.exists ? notesStamp.writeTime : 0);
-        report.notesFromElsewhere = true;
+        bool changed = false;
+        report.notesFromElsewhere =
+            MergeCopies(copies, notes, fromMain ? &loaded : nullptr,
+                        notesStamp.exists ? notesStamp.writeTime : 0, changed) != 0;
     }
     m_nUnloadableLooks = 0;
     m_retry.Succeeded();
@@ -273,8 +284,13 @@ bool CSavePolicy::FinishStartStep() {
         if (start.notesBackup) {
             KeepDailyCopy(m_files, m_paths, *start.notesBackup, m_clock.Now());
         }
+        if (start.shared) {
+            KeepShared(*start.shared);
+            WriteJournal(); // what the start read from elsewhere is known to later sessions
+        }
         start.settingsBackup.clear();
         start.notesBackup.reset();
+        start.shared.reset();
         return false;
     default:
         return false;
@@ -422,11 +438,14 @@ EFileError CSavePolicy::SaveNotesFile(const SNotebook& mine, unsigned busyWaitMs
         if (error != EFileError::None) {
             m_unreadable.insert(path);
         } else if (HashBytes(theirBytes) != m_lineage.FileHash()) {
-            const SNotebook base = m_lineage.BaseForChange(stamp.writeTime);
+            MarkContestedVersions();
+            const SNotebook base = m_lineage.BaseForChange(stamp.writeTime, theirs);
             theirHash = HashBytes(theirBytes);
             theirStamp = stamp;
             theirCanonical = Canonical(theirs);
-            merged = MergeNotebooks(base, mine, theirs, now, stamp.writeTime);
+            const SNotebook held = m_lineage.Current();
+            merged = MergeNotebooks(base, mine, theirs, now, stamp.writeTime, &held,
+                                    m_lineage.Stamp().writeTime);
             changed = !(merged == mine);
         } else {
             m_lineage.TakeStamp(stamp);
@@ -442,7 +461,7 @@ EFileError CSavePolicy::SaveNotesFile(const SNotebook& mine, unsigned busyWaitMs
         if (round == 0 && theirCanonical && bytes == *theirCanonical &&
             m_unreadable.count(path) == 0) {
             // Nothing of ours the file lacks: it is taken in as it is.
-            m_lineage.Record(false, theirCanonical, theirStamp, theirHash);
+            TakeInForeign(theirCanonical, theirStamp, theirHash);
             report.notesChanged = changed;
             if (changed) {
                 report.merged = notes;
@@ -470,26 +489,28 @@ EFileError CSavePolicy::SaveNotesFile(const SNotebook& mine, unsigned busyWaitMs
                                  m_files.Read(replaced, slipped, kReadLimit) == EFileError::None &&
                                  HashBytes(slipped) != believedHash;
         m_files.Remove(replaced);
-        SNotebook believedNotes;
-        if (sawReplaced) {
-            // What the slipped write replaced is the version it was made from.
-            CMemoryReader reader(theirCanonical ? *theirCanonical : *m_lineage.Base());
-            ReadNotes(believedNotes.days, believedNotes.everyDay, reader);
-        }
         if (theirCanonical) {
-            m_lineage.Record(false, theirCanonical, theirStamp, theirHash);
+            TakeInForeign(theirCanonical, theirStamp, theirHash);
             theirCanonical.reset();
         }
         SNotebook slippedNotes;
         const bool slippedLoads = sawReplaced && ParseDataFileNotes(slipped, slippedNotes);
+        // What the slipped write replaced is the version it was made from, as far as its time
+        // and the copies beside it tell.
+        SNotebook slippedBase;
         if (slippedLoads) {
-            m_lineage.Record(false, Canonical(slippedNotes), replacedStamp, HashBytes(slipped));
+            MarkContestedVersions();
+            slippedBase = m_lineage.BaseForChange(replacedStamp.writeTime, slippedNotes);
+        }
+        if (slippedLoads) {
+            TakeInForeign(Canonical(slippedNotes), replacedStamp, HashBytes(slipped));
         } else if (sawReplaced) {
             std::string keptAs;
             m_kept.KeepUnreadable(path, &slipped, slipped.size(), keptAs);
         }
         auto canonical = std::make_shared<const std::string>(bytes);
         m_lineage.Record(true, canonical, written, HashBytes(bytes));
+        NoteWrittenHere(HashBytes(bytes));
         report.notesChanged = report.notesChanged || changed;
         if (changed) {
             report.merged = notes;
@@ -497,7 +518,7 @@ EFileError CSavePolicy::SaveNotesFile(const SNotebook& mine, unsigned busyWaitMs
         if (!slippedLoads) {
             break;
         }
-        SNotebook again = MergeNotebooks(believedNotes, notes, slippedNotes, m_clock.Now(),
+        SNotebook again = MergeNotebooks(slippedBase, notes, slippedNotes, written.writeTime,
                                          replacedStamp.writeTime);
         if (again == notes) {
             break;
@@ -626,15 +647,24 @@ std::vector<CSavePolicy::SCopy> CSavePolicy::FindCopies(bool atStart, bool& busy
     return copies;
 }
 
-bool CSavePolicy::MergeCopies(std::vector<SCopy>& copies, SNotebook& notes,
-                              const SNotebook* mainAtStart, QTime mainWriteTime) {
+size_t CSavePolicy::MergeCopies(std::vector<SCopy>& copies, SNotebook& notes,
+                                const SNotebook* mainAtStart, QTime mainWriteTime, bool& changed) {
     // Oldest first, so that later copies are merged over earlier ones.
     std::sort(copies.begin(), copies.end(), [](const SCopy& a, const SCopy& b) {
         return a.stamp.writeTime != b.stamp.writeTime ? a.stamp.writeTime < b.stamp.writeTime
                                                       : a.path < b.path;
     });
-    bool changed = false;
+    changed = false;
+    size_t taken = 0;
+    const uint64_t current = m_lineage.Base() ? HashBytes(*m_lineage.Base()) : 0;
     for (SCopy& copy : copies) {
+        if (!copy.recovery && copy.hash == current) {
+            // The file's own version, filed as the loser of a conflict: the file is about to
+            // take the version that won, and until then the copy is what keeps this one.
+            m_lineage.MarkContested(copy.hash);
+            continue;
+        }
+        ++taken;
         SNotebook base;
         bool merge = true;
         if (copy.recovery) {
@@ -644,18 +674,36 @@ bool CSavePolicy::MergeCopies(std::vector<SCopy>& copies, SNotebook& notes,
             if (mainAtStart != nullptr && mainWriteTime <= copy.stamp.writeTime) {
                 base = *mainAtStart;
             }
+        } else if (m_lineage.Knows(copy.hash) ||
+                   std::find(m_writtenHere.begin(), m_writtenHere.end(), copy.hash) !=
+                       m_writtenHere.end()) {
+            // A version written here, filed as the loser: the version that won, made beside it,
+            // is in the file or on its way.
+            m_lineage.MarkContested(copy.hash);
+            if (!m_lineage.Knows(copy.hash)) {
+                m_lineage.MarkStartContested();
+            }
+            // Once a change of this run took the winner in, it was merged beside the loser
+            // already; a start read the winner alone, or a backup older than the copy.
+            merge = m_lineage.AtStart() && (!m_lineage.CurrentIsOurs() || !m_startFromMain);
+            if (merge) {
+                base = m_lineage.BaseByKnownTexts(notes, m_lineage.Stamp().writeTime, &copy.notes);
+            }
         } else {
             m_lineage.MarkContested(copy.hash);
-            merge = m_lineage.BaseForCopy(copy.hash, base);
+            merge = m_lineage.BaseForCopy(copy.hash, copy.notes, copy.stamp.writeTime, base);
         }
         if (merge) {
+            const SNotebook held = m_lineage.Current();
             SNotebook merged =
-                MergeNotebooks(base, notes, copy.notes, m_clock.Now(), copy.stamp.writeTime);
+                MergeNotebooks(base, notes, copy.notes, m_clock.Now(), copy.stamp.writeTime, &held,
+                               m_lineage.Stamp().writeTime);
             if (!(merged == notes)) {
                 notes = std::move(merged);
                 changed = true;
             }
         }
+        m_lineage.TakeCopy(copy.notes, m_clock.Now());
         m_mergedCopies.push_back(copy.path);
         if (copy.recovery) {
             m_mergeNotice.recovered = true;
@@ -663,7 +711,7 @@ bool CSavePolicy::MergeCopies(std::vector<SCopy>& copies, SNotebook& notes,
             m_mergeNotice.conflictCopies.push_back(NameOf(copy.path));
         }
     }
-    return changed;
+    return taken;
 }
 
 void CSavePolicy::MoveMergedCopies() {
@@ -675,6 +723,132 @@ void CSavePolicy::MoveMergedCopies() {
         }
     }
     m_mergedCopies = std::move(left);
+}
+
+namespace {
+
+// Enough for the versions a sync program may still be bringing to the other computer.
+constexpr size_t kWrittenHereKept = 32;
+constexpr size_t kTextsKept = 2048;
+const char kWrittenHereName[] = "qlt_notes.written";
+
+} // namespace
+
+const char kSharedName[] = "qlt_notes.shared";
+
+std::shared_ptr<const std::string> CSavePolicy::ReadShared() {
+    std::string bytes;
+    SNotebook notes;
+    if (m_paths.local.empty() ||
+        m_files.Read(m_paths.local + kSharedName, bytes, kReadLimit) != EFileError::None ||
+        !ParseDataFileNotes(bytes, notes)) {
+        return nullptr;
+    }
+    return Canonical(notes);
+}
+
+void CSavePolicy::TakeInForeign(std::shared_ptr<const std::string> canonical, SFileStamp stamp,
+                                uint64_t fileHash) {
+    KeepShared(*canonical);
+    m_lineage.Record(false, std::move(canonical), stamp, fileHash);
+}
+
+void CSavePolicy::KeepShared(const std::string& canonical) {
+    // Both computers had this version: what later changes on either side are made from.
+    if (!m_paths.local.empty() && m_files.MakeFolder(m_paths.local)) {
+        m_files.Replace(m_paths.local + kSharedName, canonical);
+    }
+}
+
+void CSavePolicy::ReadWrittenHere() {
+    m_writtenHere.clear();
+    std::string bytes;
+    if (m_paths.local.empty() ||
+        m_files.Read(m_paths.local + kWrittenHereName, bytes, 1u << 20) != EFileError::None) {
+        return;
+    }
+    m_priorTexts.clear();
+    m_priorForeign.clear();
+    // "v" and a hash per version written here; "t", a hash of a text of a day and the time it
+    // stopped being the file's; "f", one that came from elsewhere and the time it was there.
+    auto hex = [&](size_t at) {
+        uint64_t value = 0;
+        for (size_t i = 0; i < 16; ++i) {
+            const char c = bytes[at + i];
+            value = (value << 4) | static_cast<uint64_t>(c <= '9' ? c - '0' : c - 'a' + 10);
+        }
+        return value;
+    };
+    for (size_t at = 0; at + 17 <= bytes.size();) {
+        if (bytes[at] == 'v') {
+            m_writtenHere.push_back(hex(at + 1));
+            at += 18;
+        } else if (at + 34 <= bytes.size()) {
+            (bytes[at] == 'f' ? m_priorForeign : m_priorTexts)[hex(at + 1)] =
+                static_cast<QTime>(hex(at + 17));
+            at += 34;
+        } else {
+            break;
+        }
+    }
+}
+
+void CSavePolicy::NoteWrittenHere(uint64_t canonicalHash) {
+    if (m_paths.local.empty()) {
+        return;
+    }
+    m_writtenHere.push_back(canonicalHash);
+    if (m_writtenHere.size() > kWrittenHereKept) {
+        m_writtenHere.erase(m_writtenHere.begin());
+    }
+    WriteJournal();
+}
+
+void CSavePolicy::WriteJournal() {
+    if (m_paths.local.empty()) {
+        return;
+    }
+    std::string bytes;
+    auto hex = [&](uint64_t value) {
+        static const char kDigits[] = "0123456789abcdef";
+        for (int shift = 60; shift >= 0; shift -= 4) {
+            bytes += kDigits[(value >> shift) & 15];
+        }
+    };
+    for (uint64_t hash : m_writtenHere) {
+        bytes += 'v';
+        hex(hash);
+        bytes += '\n';
+    }
+    // The latest texts, when there are more than are kept.
+    auto texts = [&](char kind, const std::unordered_map<uint64_t, QTime>& times, bool held) {
+        std::vector<std::pair<QTime, uint64_t>> latest;
+        const QTime now = m_clock.Now();
+        for (const auto& text : times) {
+            latest.emplace_back(held ? std::min(text.second, now) : text.second, text.first);
+        }
+        std::sort(latest.rbegin(), latest.rend());
+        latest.resize(std::min(latest.size(), kTextsKept));
+        for (const auto& text : latest) {
+            bytes += kind;
+            hex(text.second);
+            hex(static_cast<uint64_t>(text.first));
+            bytes += '\n';
+        }
+    };
+    texts('t', m_lineage.ReplacedTimes(), true); // still held: until now
+    texts('f', m_lineage.ForeignTimes(), false);
+    // Only a help for later merges: a failure loses nothing.
+    if (m_files.MakeFolder(m_paths.local)) {
+        m_files.Replace(m_paths.local + kWrittenHereName, bytes);
+    }
+}
+
+void CSavePolicy::MarkContestedVersions() {
+    bool busy = false;
+    for (const SCopy& copy : FindCopies(false, busy)) {
+        m_lineage.MarkContested(copy.hash);
+    }
 }
 
 SDiskLook CSavePolicy::LookAtFolder(const SNotebook& notes) {
@@ -713,13 +887,15 @@ SDiskLook CSavePolicy::LookAtFolder(const SNotebook& notes) {
                 m_lineage.TakeStamp(stamp);
             } else {
                 m_nUnloadableLooks = 0;
-                const SNotebook base = m_lineage.BaseForChange(stamp.writeTime);
+                const SNotebook base = m_lineage.BaseForChange(stamp.writeTime, theirs);
                 auto canonical = Canonical(theirs);
+                const SNotebook held = m_lineage.Current();
                 SNotebook merged =
-                    MergeNotebooks(base, notes, theirs, m_clock.Now(), stamp.writeTime);
+                    MergeNotebooks(base, notes, theirs, m_clock.Now(), stamp.writeTime, &held,
+                                   m_lineage.Stamp().writeTime);
                 // What the file lacks of ours (a copy written over a newer file) is written back.
                 look.change = merged == theirs ? EDiskChange::Reloaded : EDiskChange::Merge;
-                m_lineage.Record(false, canonical, stamp, HashBytes(bytes));
+                TakeInForeign(canonical, stamp, HashBytes(bytes));
                 current = std::move(merged);
                 look.adopt = true;
             }
@@ -728,10 +904,9 @@ SDiskLook CSavePolicy::LookAtFolder(const SNotebook& notes) {
     if (copiesBusy && look.change == EDiskChange::None) {
         look.change = EDiskChange::TryLater;
     }
-    if (!copies.empty()) {
-        if (MergeCopies(copies, current, nullptr, 0)) {
-            look.adopt = true;
-        }
+    bool changed = false;
+    if (MergeCopies(copies, current, nullptr, 0, changed) != 0) {
+        look.adopt = look.adopt || changed;
         if (look.change != EDiskChange::TryLater) {
             look.change = EDiskChange::Merge;
         }

@@ -12,6 +12,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // How long a file that another program holds is waited for: at start-up, then by the saves that
@@ -165,9 +166,23 @@ private:
     void WriteBackup(const std::string& path, const std::string& bytes);
     // The copies that sync programs and ended sessions left (recovery files only at start-up).
     std::vector<SCopy> FindCopies(bool atStart, bool& busy);
-    // Merges the copies that load into notes; true when the notes changed.
-    bool MergeCopies(std::vector<SCopy>& copies, SNotebook& notes, const SNotebook* mainAtStart,
-                     QTime mainWriteTime);
+    // Merges the copies that load into notes; the number taken in, changed when the notes did.
+    size_t MergeCopies(std::vector<SCopy>& copies, SNotebook& notes, const SNotebook* mainAtStart,
+                       QTime mainWriteTime, bool& changed);
+    // A conflict copy of a version of ours tells that the file holds one made beside it, not
+    // from it: changes are then merged against what both last had.
+    void MarkContestedVersions();
+    // The versions of the notes this computer wrote, kept in its own folder across sessions: a
+    // file that holds one of them at start may never have reached the other computer.
+    void ReadWrittenHere();
+    void NoteWrittenHere(uint64_t canonicalHash);
+    void WriteJournal();
+    // A version written elsewhere is taken in: recorded, and kept in this computer's folder as
+    // what both computers last had.
+    void TakeInForeign(std::shared_ptr<const std::string> canonical, SFileStamp stamp,
+                       uint64_t fileHash);
+    std::shared_ptr<const std::string> ReadShared();
+    void KeepShared(const std::string& canonical);
     // Once merged notes were written: the copies go aside.
     void MoveMergedCopies();
     SSaveReport Finish(SSaveReport report);
@@ -183,6 +198,10 @@ private:
     // What the settings file was last read or written with, as a hash of its bytes.
     uint64_t m_settingsHash = 0;
     CNotesLineage m_lineage;
+    bool m_startFromMain = false;
+    std::vector<uint64_t> m_writtenHere;
+    std::unordered_map<uint64_t, QTime> m_priorTexts;
+    std::unordered_map<uint64_t, QTime> m_priorForeign;
     int m_nUnloadableLooks = 0;
     CRetrySchedule m_retry;
 

@@ -118,6 +118,15 @@ std::vector<std::string> FolderEntries(const std::string& folder) {
     return names;
 }
 
+std::string EntryStartingWith(const std::string& folder, const std::string& prefix) {
+    for (const std::string& name : FolderEntries(folder)) {
+        if (name.rfind(prefix, 0) == 0) {
+            return name;
+        }
+    }
+    return std::string();
+}
+
 bool CanOpenForWriting(const std::string& path) {
     const HANDLE file = ::CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);

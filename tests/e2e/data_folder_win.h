@@ -31,6 +31,8 @@ bool RemoveFolderTree(const std::string& folder);
 
 // Names of the entries of a folder, sorted, without the lock file of a running Quillet.
 std::vector<std::string> FolderEntries(const std::string& folder);
+// The first of those names that begins with the prefix; empty when none does.
+std::string EntryStartingWith(const std::string& folder, const std::string& prefix);
 
 // A registry value set for a test and put back as it was: the old value, or no value and none of
 // the keys made for it. Undone by Release or the destructor.

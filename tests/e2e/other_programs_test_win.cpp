@@ -2,6 +2,7 @@
 // starts, a sync client bringing in notes saved on another computer while it runs.
 #include "quillet_test_win.h"
 
+#include <regex>
 #include <thread>
 
 namespace e2e {
@@ -129,13 +130,64 @@ TEST_F(OtherPrograms, NotesSavedOnAnotherComputerShowAndAreMergedWithTyping) {
         },
         Millis(5000)))
         << "the file holds " << merged;
-    EXPECT_EQ(merged.rfind("Typed here\r\n----- also saved elsewhere, ", 0), 0u) << merged;
-    const std::string theirs = " -----\r\nTyped on the laptop";
-    EXPECT_TRUE(merged.size() > theirs.size() &&
-                merged.compare(merged.size() - theirs.size(), theirs.size(), theirs) == 0)
-        << merged;
+    // Both pieces once, in the order they were saved, parted by one line.
+    std::smatch pieces;
+    const std::regex kept(
+        "(Typed here|Typed on the laptop)\r\n----- also saved elsewhere, "
+        "\\d\\d\\.\\d\\d\\.\\d{4} \\d\\d:\\d\\d -----\r\n(Typed here|Typed on the laptop)");
+    EXPECT_TRUE(std::regex_match(merged, pieces, kept) && pieces[1] != pieces[2]) << merged;
     EXPECT_EQ(m_app.NotesText(), merged);
     EXPECT_EQ(ReadNotesFile(m_paths.notes).days.size(), 2u);
+}
+
+// The guard against a stale copy landing just after our write does not outlast it.
+TEST_F(OtherPrograms, ADaySavedHereAndThenDeletedOnAnotherComputerStaysDeleted) {
+    ASSERT_TRUE(SeedNotes({{KeyOf(Today()), "Morning note"}}, "Every day", m_paths.notes));
+    ASSERT_TRUE(Launch());
+    ASSERT_TRUE(m_app.SelectDay(OtherDayThisMonth()));
+    ASSERT_TRUE(m_app.SetNotesText("dentist 3pm"));
+    ASSERT_TRUE(m_app.SelectDay(Today()));
+    ASSERT_TRUE(m_app.SendCommand(kCmdSaveAll));
+    ASSERT_NE(ReadBytes(m_paths.notes).find("dentist 3pm"), std::string::npos);
+
+    // File times count in seconds: the other write lands well after ours.
+    ::Sleep(3500);
+    const std::string laptop = "Morning note, seen on the laptop";
+    ASSERT_TRUE(WriteBytes(m_paths.notes, SerializeNotes({{KeyOf(Today()), laptop}}, "Every day")));
+    ASSERT_TRUE(WaitUntil([&] { return m_app.NotesText() == laptop; }, Millis(5000)))
+        << "shows " << m_app.NotesText();
+    for (char c : std::string(" typed")) {
+        ASSERT_TRUE(m_app.Post(m_app.Notes(), WM_CHAR, static_cast<WPARAM>(c), 0));
+    }
+    EXPECT_TRUE(
+        WaitUntil([&] { return ReadBytes(m_paths.notes).find("typed") != std::string::npos; },
+                  Millis(10000)));
+    EXPECT_EQ(ReadBytes(m_paths.notes).find("dentist 3pm"), std::string::npos);
+}
+
+// A sync program that met changes from both computers leaves the other's version beside the
+// notes file instead.
+TEST_F(OtherPrograms, ASyncConflictCopyIsMergedInSavedAndPutAside) {
+    ASSERT_TRUE(SeedNotes({{KeyOf(Today()), "Morning note"}}, "Every day", m_paths.notes));
+    ASSERT_TRUE(Launch());
+    const std::string name = "qlt_notes.sync-conflict-20261209-101010-ABCDEFG.dat";
+    const DayArray laptop{{KeyOf(Today()), "Morning note\r\nand one from the laptop"}};
+    const std::string copy = SerializeNotes(laptop, "Every day");
+    ASSERT_TRUE(WriteBytes(m_paths.folder + name, copy));
+    EXPECT_TRUE(WaitUntil([&] { return m_app.NotesText() == laptop[0].strNote; }, Millis(5000)))
+        << "shows " << m_app.NotesText();
+    EXPECT_TRUE(WaitUntil([&] { return ReadNotesFile(m_paths.notes).days == laptop; }));
+    std::string merged;
+    EXPECT_TRUE(WaitUntil([&] {
+        merged = EntryStartingWith(m_paths.folder, name + ".merged-");
+        return !merged.empty() && !FileExists(m_paths.folder + name);
+    }));
+    EXPECT_EQ(ReadBytes(m_paths.folder + merged), copy);
+    EXPECT_TRUE(WaitUntil([&] {
+        return BalloonShown(
+            "The notes of a copy that a sync program made beside them were merged in: " + name +
+            ".");
+    }));
 }
 
 // Nobody watches an autosave: its failure shows in a balloon, and a later try saves the notes.

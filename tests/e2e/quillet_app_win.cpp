@@ -142,6 +142,7 @@ CQuilletApp::~CQuilletApp() {
 }
 
 bool CQuilletApp::Start(const std::string& exePath) {
+    Kill(); // the handles and remote memory of a run that ended
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     std::wstring exe;

@@ -151,7 +151,7 @@ TEST_F(ShutDown, EndSessionEndsWithoutAMessageWhenTheSettingsCannotBeSaved) {
               SerializeNotes({{KeyOf(Today()), "Session note"}}, FirstRunEveryDay()));
 }
 
-TEST_F(ShutDown, EndSessionPutsNotesThatCannotBeSavedIntoARecoveryFile) {
+TEST_F(ShutDown, EndSessionPutsNotesThatCannotBeSavedIntoARecoveryFileTheNextStartBringsBack) {
     ASSERT_TRUE(Launch());
     ASSERT_TRUE(m_app.SendCommand(kCmdSaveAll));
     ASSERT_TRUE(m_immutable.Apply(m_paths.notes));
@@ -162,14 +162,32 @@ TEST_F(ShutDown, EndSessionPutsNotesThatCannotBeSavedIntoARecoveryFile) {
     EXPECT_EQ(mayEnd, static_cast<DWORD_PTR>(TRUE)) << "a log-off must not be refused";
     ASSERT_TRUE(m_app.Post(m_app.Main(), WM_ENDSESSION, TRUE, 0));
     ASSERT_TRUE(m_app.WaitForExit());
-    std::vector<SNotes> recovered;
+    std::vector<std::string> names;
     for (const std::string& name : FolderEntries(m_paths.folder)) {
         if (name.rfind("qlt_notes.recovered-", 0) == 0) {
-            recovered.push_back(ReadNotesFile(m_paths.folder + name));
+            names.push_back(name);
         }
     }
-    ASSERT_EQ(recovered.size(), 1u);
-    EXPECT_EQ(recovered[0].days, (DayArray{{KeyOf(Today()), "Session note"}}));
+    ASSERT_EQ(names.size(), 1u);
+    const std::string recovery = m_paths.folder + names[0];
+    const DayArray sessionDays{{KeyOf(Today()), "Session note"}};
+    EXPECT_EQ(ReadNotesFile(recovery).days, sessionDays);
+
+    // The next start brings them back, writes them to the notes file and puts the file aside.
+    const std::string recoveryBytes = ReadBytes(recovery);
+    ASSERT_TRUE(m_immutable.Release());
+    ASSERT_TRUE(Launch());
+    EXPECT_EQ(m_app.NotesText(), "Session note");
+    EXPECT_TRUE(WaitUntil([&] { return ReadNotesFile(m_paths.notes).days == sessionDays; }));
+    std::string merged;
+    EXPECT_TRUE(WaitUntil([&] {
+        merged = EntryStartingWith(m_paths.folder, names[0] + ".merged-");
+        return !merged.empty() && !FileExists(recovery);
+    }));
+    EXPECT_EQ(ReadBytes(m_paths.folder + merged), recoveryBytes);
+    EXPECT_TRUE(WaitUntil([] {
+        return BalloonShown("Notes saved at the end of the last session were brought back.");
+    }));
 }
 
 TEST_F(ShutDown, ExitThatCannotSaveAsksBeforeLosingTheNotes) {

@@ -125,22 +125,46 @@ TEST_F(StartupLoading, PositionOffTheDesktopIsCentredAndSavedSoAndKeptOnItWhenTh
     EXPECT_TRUE(WaitUntil([&] { return WindowRectOf(m_app.Main()).left == centred.ptPos.x; }));
 }
 
-TEST_F(StartupLoading, TruncatedNotesFileFallsBackToItsBackupAndStaysUntilTheNextSave) {
-    const DayArray backupDays{{KeyOf(Today()), "From the backup"}};
-    ASSERT_TRUE(SeedNotes(backupDays, "Backup every day", m_paths.notesBackup));
-    const std::string newer = SerializeNotes({{KeyOf(Today()), "Newer note"}}, "Newer");
-    const std::string truncated = newer.substr(0, newer.size() - 3);
-    ASSERT_TRUE(SeedBytes(m_paths.notes, truncated));
+// A notes file that does not load: cut short, or zeros where a crash left its blocks unwritten.
+class DamagedNotesFile : public StartupLoading,
+                         public ::testing::WithParamInterface<std::string> {};
+
+std::string CutShortNotes() {
+    const std::string newer = SerializeNotes({{"010126", "Newer note"}}, "Newer");
+    return newer.substr(0, newer.size() - 3);
+}
+
+TEST_P(DamagedNotesFile, FallsBackToItsIntactBackupIsKeptAsideAndStaysUntilTheNextSave) {
+    const std::string damaged = GetParam();
+    const std::string backup =
+        SerializeNotes({{KeyOf(Today()), "From the backup"}}, "Backup every day");
+    ASSERT_TRUE(SeedBytes(m_paths.notesBackup, backup));
+    ASSERT_TRUE(SeedBytes(m_paths.notes, damaged));
     ASSERT_TRUE(Launch());
     EXPECT_EQ(m_app.NotesText(), "From the backup");
     ASSERT_TRUE(m_app.ClickTab(kRoomStatic));
     EXPECT_EQ(m_app.NotesText(), "Backup every day");
-    EXPECT_EQ(ReadBytes(m_paths.notes), truncated);
-    EXPECT_EQ(ReadBytes(m_paths.notesBackup), SerializeNotes(backupDays, "Backup every day"));
+    std::string kept;
+    ASSERT_TRUE(WaitUntil([&] {
+        kept = EntryStartingWith(m_paths.folder, "qlt_notes.dat.unreadable-");
+        return !kept.empty();
+    }));
+    EXPECT_TRUE(WaitUntil([&] { return ReadBytes(m_paths.folder + kept) == damaged; }));
+    // Shown once the start has written all it writes: the backup stays as it was.
+    EXPECT_TRUE(WaitUntil([&] {
+        return BalloonShown("qlt_notes.dat could not be read; the notes of prevNotes.dat are "
+                            "used. Its bytes are kept in " +
+                            kept + ".");
+    }));
+    EXPECT_EQ(ReadBytes(m_paths.notesBackup), backup);
+    EXPECT_EQ(ReadBytes(m_paths.notes), damaged);
 
     ASSERT_TRUE(m_app.SendCommand(kCmdSaveAll));
-    EXPECT_EQ(ReadBytes(m_paths.notes), SerializeNotes(backupDays, "Backup every day"));
+    EXPECT_EQ(ReadBytes(m_paths.notes), backup);
 }
+
+INSTANTIATE_TEST_SUITE_P(CutShortOrZeroed, DamagedNotesFile,
+                         ::testing::Values(CutShortNotes(), std::string(300, '\0')));
 
 TEST_F(StartupLoading, NotesFilesClaimingHugeSizesFallBackToTheFirstRunNotes) {
     // An every-day note said to be 2 GB long, and a backup that says it holds 2^31-1 notes.
@@ -229,11 +253,7 @@ TEST_F(StartupLoading, UnreadableNotesAreKeptAsideAndTheUserIsToldWhere) {
     EXPECT_EQ(m_app.NotesText(), "My first note...");
     std::string kept;
     ASSERT_TRUE(WaitUntil([&] {
-        for (const std::string& name : FolderEntries(m_paths.folder)) {
-            if (name.rfind("qlt_notes.dat.unreadable-", 0) == 0) {
-                kept = name;
-            }
-        }
+        kept = EntryStartingWith(m_paths.folder, "qlt_notes.dat.unreadable-");
         return !kept.empty();
     }));
     // The name shows as soon as the copy begins.

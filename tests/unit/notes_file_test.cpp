@@ -191,6 +191,9 @@ TEST(NotesFile, TrailingBytesAreIgnoredButZerosAndEmptyRecordsTearADataFile) {
         << "a count below one reads no records";
     EXPECT_FALSE(ParseDataFileNotes(std::string(300, '\0'), notes));
     EXPECT_FALSE(ParseDataFileNotes(good + std::string(40, '\0'), notes));
+    std::string cut = good;
+    std::fill(cut.end() - 3, cut.end(), '\0');
+    EXPECT_FALSE(ParseDataFileNotes(cut, notes)) << "torn inside the last text";
     const std::string emptyRecord = SerializeNotes({SampleDays()[0], {"", ""}}, "every");
     EXPECT_FALSE(ParseDataFileNotes(emptyRecord, notes));
     days.clear();

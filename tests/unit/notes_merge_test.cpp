@@ -98,6 +98,10 @@ TEST(NotesMerge, MergesOfMergesRepeatNothingAndBothSidesAgree) {
         }
     }
     EXPECT_EQ(MergeText(base, x, "a, y", kMine, kTheirs), x) << "a merge merged again";
+    const std::string line = ElsewhereLine(kTheirs);
+    EXPECT_EQ(MergeText("", "a\r\n" + line + "\r\n" + line + "\r\nb", "c", kMine, kTheirs),
+              "a\r\n" + line + "\r\nc\r\n" + line + "\r\nb")
+        << "a piece emptied by hand leaves two lines in a row";
 }
 
 TEST(NotesMerge, TheResultHoldsEachDayOnceInDateOrder) {
