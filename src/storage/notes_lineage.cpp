@@ -140,10 +140,12 @@ void CNotesLineage::Start(std::shared_ptr<const std::string> canonical, SFileSta
     m_startContested = false;
     m_startTime = stamp.writeTime;
     m_startShared = !writtenHere;
+    m_startKeys.clear();
     m_priorTexts = std::move(priorTexts);
     m_priorForeign = std::move(priorForeign);
     m_shared = std::move(shared);
     m_base = std::move(canonical);
+    m_startBytes = m_startShared ? m_base : nullptr;
     m_stamp = stamp;
     m_fileHash = fileHash;
     m_steps.clear();
@@ -356,40 +358,23 @@ SNotebook CNotesLineage::BaseByKnownTexts(const SNotebook& theirs, QTime theirTi
         oursGiven != nullptr ? SerializeNotes(oursGiven->days, oursGiven->everyDay) : std::string();
     const DayTexts oursTexts = oursGiven != nullptr ? TextsOf(oursBytes) : now;
     const auto key = TextKey;
-    // Each text the changed days had in the versions known, walking back from the file's; those
-    // of versions taken in from elsewhere were the other side's, and so, likely, were those the
-    // start read.
     // Until when this side had each text: a version of theirs written before then that holds
-    // it is older than the change here, not a change there. A text that came back here later
-    // (undone) counts from its last time.
-    // Set beside a version of ours other than the file's, the file's version is theirs: only
-    // earlier sessions tell what this side had.
-    std::unordered_map<uint64_t, QTime> known =
+    // it is older than the change here, not a change there; a text that came back here later
+    // (undone) counts from its last time. Set beside a version of ours other than the file's,
+    // the file's version is theirs: only earlier sessions tell what this side had.
+    const std::unordered_map<uint64_t, QTime> known =
         oursGiven != nullptr ? m_priorTexts : ReplacedTimes();
-    // When the other side last could have had each text: it was in a version written before
-    // theirs.
+    // Since when the other side had each text: it came in a version written there.
     const std::unordered_map<uint64_t, QTime> foreign =
         oursGiven != nullptr ? m_priorForeign : ForeignTimes();
-    std::unordered_map<std::string_view, std::string_view> texts;
-    for (const SStep& step : m_steps) {
-        for (const auto& day : step.before) {
-            const auto it = now.find(day.first);
-            texts.emplace(day.first, it == now.end() ? std::string_view() : it->second);
-        }
-    }
-    for (size_t k = m_steps.size(); k > 0; --k) {
-        for (const auto& day : m_steps[k - 1].before) {
-            texts[day.first] = day.second;
-        }
-    }
     auto text = [](const DayTexts& in, const std::string& day) {
         const auto it = in.find(day);
         return it == in.end() ? std::string_view() : it->second;
     };
-    // A day whose text there is one known here is taken as unchanged there. Otherwise, where
-    // the file's text here is one both had, they changed it (a day they lack: only when they
-    // wrote that text themselves, else they may never have seen it); where it is not, nobody
-    // can tell what they started from, and both texts stay.
+    // A day whose text there is an older one of this side's is unchanged there. Otherwise,
+    // where this side's text came from there before theirs was written, they changed it (or
+    // deleted it); where it did not, nobody can tell what they started from: no base, and both
+    // texts stay.
     auto baseText = [&](const std::string& day, std::string_view theirText) {
         const std::string_view ours = text(oursTexts, day);
         const uint64_t theirKey = key(day, theirText);
@@ -438,13 +423,8 @@ void CNotesLineage::TakeCopy(const SNotebook& copy, QTime now) {
     }
 }
 
-std::unordered_map<uint64_t, QTime> CNotesLineage::ForeignTimes() const {
-    std::unordered_map<uint64_t, QTime> times = m_priorForeign;
-    auto wrote = [&](uint64_t k, QTime when) {
-        QTime& t = times.emplace(k, when).first->second;
-        t = std::min(t, when);
-    };
-    const DayTexts now = m_base ? TextsOf(*m_base) : DayTexts();
+std::unordered_map<std::string_view, std::string_view>
+CNotesLineage::ChangedDaysNow(const DayTextsView& now) const {
     std::unordered_map<std::string_view, std::string_view> texts;
     for (const SStep& step : m_steps) {
         for (const auto& day : step.before) {
@@ -452,6 +432,17 @@ std::unordered_map<uint64_t, QTime> CNotesLineage::ForeignTimes() const {
             texts.emplace(day.first, it == now.end() ? std::string_view() : it->second);
         }
     }
+    return texts;
+}
+
+std::unordered_map<uint64_t, QTime> CNotesLineage::ForeignTimes() const {
+    std::unordered_map<uint64_t, QTime> times = m_priorForeign;
+    auto wrote = [&](uint64_t k, QTime when) {
+        QTime& t = times.emplace(k, when).first->second;
+        t = std::min(t, when);
+    };
+    const DayTexts now = m_base ? TextsOf(*m_base) : DayTexts();
+    std::unordered_map<std::string_view, std::string_view> texts = ChangedDaysNow(now);
     for (size_t k = m_steps.size(); k > 0; --k) {
         const SStep& step = m_steps[k - 1];
         for (const auto& day : step.before) {
@@ -462,15 +453,14 @@ std::unordered_map<uint64_t, QTime> CNotesLineage::ForeignTimes() const {
         }
     }
     if (m_startShared) {
-        // Every text of the version the start read, as it was: those of the days changed since
-        // from the walk, the others as they are now.
-        for (const auto& day : texts) {
-            wrote(TextKey(day.first, day.second), m_startTime);
-        }
-        for (const auto& day : now) {
-            if (texts.count(day.first) == 0) {
-                wrote(TextKey(day.first, day.second), m_startTime);
+        // Every text of the version the start read, keyed once.
+        if (m_startKeys.empty() && m_startBytes) {
+            for (const auto& day : TextsOf(*m_startBytes)) {
+                m_startKeys.push_back(TextKey(day.first, day.second));
             }
+        }
+        for (uint64_t k : m_startKeys) {
+            wrote(k, m_startTime);
         }
     }
     return times;
@@ -496,14 +486,10 @@ std::unordered_map<uint64_t, QTime> CNotesLineage::ReplacedTimes() const {
         had(copy.first, copy.second);
     }
     const DayTexts now = m_base ? TextsOf(*m_base) : DayTexts();
-    std::unordered_map<std::string_view, std::string_view> texts;
+    std::unordered_map<std::string_view, std::string_view> texts = ChangedDaysNow(now);
     std::unordered_map<std::string_view, QTime> until;
-    for (const SStep& step : m_steps) {
-        for (const auto& day : step.before) {
-            const auto it = now.find(day.first);
-            texts.emplace(day.first, it == now.end() ? std::string_view() : it->second);
-            until.emplace(day.first, kStillHeld);
-        }
+    for (const auto& day : texts) {
+        until.emplace(day.first, kStillHeld);
     }
     for (size_t k = m_steps.size(); k > 0; --k) {
         const SStep& step = m_steps[k - 1];

@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <unordered_set>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -99,6 +100,9 @@ private:
     bool SharedBeforeSteps(SNotebook& shared) const;
     // The base's text of each day whose text in theirs this run has had becomes that text.
     void TakeKnownTexts(const SNotebook& theirs, QTime theirTime, SNotebook& base) const;
+    using DayTextsView = std::unordered_map<std::string_view, std::string_view>;
+    // The days any step changed, with their texts in `now` ("" for none).
+    DayTextsView ChangedDaysNow(const DayTextsView& now) const;
     // The version before step `from` (Size() for the version now).
     SNotebook VersionBefore(size_t from) const;
     // Where the last version from elsewhere before step `at` stands: the step after it, or 0.
@@ -113,6 +117,8 @@ private:
     bool m_startContested = false;
     QTime m_startTime = 0;
     bool m_startShared = false;
+    std::shared_ptr<const std::string> m_startBytes; // the start's version, when shared
+    mutable std::vector<uint64_t> m_startKeys;
     std::deque<SStep> m_steps;
     std::unordered_map<uint64_t, QTime> m_copyTexts; // text hash -> when taken in
     std::unordered_map<uint64_t, QTime> m_priorTexts;
