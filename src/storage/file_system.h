@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+// Larger than any data file of a lifetime; a file beyond it counts as unreadable.
+constexpr uint64_t kDataFileReadLimit = 256u << 20;
+
 // What the saving policy needs of the file system. The program uses the disk; tests give a
 // file system of their own that can be full, held by another program or changed behind its back.
 class IFileSystem {

@@ -115,6 +115,13 @@ bool ParseDataFileNotes(const std::string& bytes, SNotebook& notes) {
     return read;
 }
 
+std::shared_ptr<const std::string> CanonicalNotes(SNotebook& notes) {
+    if (!IsDaysSorted(notes.days, true)) {
+        SortDays(notes.days, true);
+    }
+    return std::make_shared<const std::string>(SerializeNotes(notes.days, notes.everyDay));
+}
+
 bool SaveNotes(const DayArray& days, const std::string& everyDay, const std::string& path) {
     return ReplaceFileContents(path, SerializeNotes(days, everyDay)) == EReplaceResult::Replaced;
 }

@@ -3,6 +3,7 @@
 #include "base/day_note.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 class IArchiveReader;
@@ -21,6 +22,10 @@ bool ReadNotes(DayArray& days, std::string& everyDay, IArchiveReader& stream,
 // The notes of a data-folder file's bytes, in file order, a day stored in several records made
 // one; false when they do not load or the file was torn.
 bool ParseDataFileNotes(const std::string& bytes, SNotebook& notes);
+
+// Sorts the notes into date order and gives their bytes as SerializeNotes makes them: what
+// versions of a data file are compared and merged by.
+std::shared_ptr<const std::string> CanonicalNotes(SNotebook& notes);
 
 // Replaces the file with the every-day note and the day notes in array order. On false the
 // previous file is in place, unless a failing replace lost it (see ReplaceFileContents).

@@ -16,8 +16,6 @@
 
 namespace {
 
-// Larger than any notes file of a lifetime; a file beyond it counts as unreadable.
-constexpr uint64_t kReadLimit = 256u << 20;
 // A notes file that changed but does not load is looked at this often before it counts as
 // unreadable (a sync client may be half way through writing it).
 constexpr int kUnloadableLooks = 10;
@@ -53,14 +51,6 @@ bool IsCanonical(const std::string& bytes, const SNotebook& notes) {
     return count == notes.days.size();
 }
 
-// A data file's notes in date order, and their canonical bytes.
-std::shared_ptr<const std::string> Canonical(SNotebook& notes) {
-    if (!IsDaysSorted(notes.days, true)) {
-        SortDays(notes.days, true);
-    }
-    return std::make_shared<const std::string>(SerializeNotes(notes.days, notes.everyDay));
-}
-
 bool IsThere(EFileError readError) {
     return readError != EFileError::Missing && readError != EFileError::NoFolder;
 }
@@ -77,15 +67,6 @@ bool SStartNotice::Empty() const {
     return true;
 }
 
-// A copy of the notes left beside them: by a sync program, or by a session that could not save.
-struct CSavePolicy::SCopy {
-    std::string path;
-    bool recovery = false;
-    SFileStamp stamp;
-    SNotebook notes;
-    uint64_t hash = 0; // of its canonical bytes
-};
-
 struct CSavePolicy::SPendingStart {
     SStartNotice notice;
     std::string settingsBackup;
@@ -96,13 +77,16 @@ struct CSavePolicy::SPendingStart {
 };
 
 CSavePolicy::CSavePolicy(SDataPaths paths, IFileSystem& files, IClock& clock)
-    : m_paths(std::move(paths)), m_files(files), m_clock(clock), m_kept(files, clock) {}
+    : m_paths(std::move(paths)), m_files(files), m_clock(clock), m_kept(files, clock),
+      m_record(files, clock, m_paths.local),
+      m_copies(m_paths, files, clock, m_lineage, m_record, m_kept) {}
 
 CSavePolicy::~CSavePolicy() = default;
 
 EFileError CSavePolicy::ReadPatiently(const std::string& path, std::string& bytes,
                                       unsigned waitMs) {
-    return WaitOutBusy(m_clock, waitMs, [&] { return m_files.Read(path, bytes, kReadLimit); });
+    return WaitOutBusy(m_clock, waitMs,
+                       [&] { return m_files.Read(path, bytes, kDataFileReadLimit); });
 }
 
 // Reads a main file, else its backup. A file that stays busy ends the read: busyPath names it.
@@ -142,8 +126,7 @@ SStartReport CSavePolicy::Load(SSettings& settings, SNotebook& notes, const SWin
     m_bLoaded = false;
     m_start.reset();
     m_unreadable.clear();
-    m_mergedCopies.clear();
-    m_mergeNotice = SMergeNotice();
+    m_copies.Reset();
     for (const std::string* path :
          {&m_paths.settings, &m_paths.notes, &m_paths.settingsBackup, &m_paths.notesBackup}) {
         const bool isSettings = path == &m_paths.settings || path == &m_paths.settingsBackup;
@@ -181,9 +164,9 @@ SStartReport CSavePolicy::Load(SSettings& settings, SNotebook& notes, const SWin
             start->notice.notes, notesBytes, report.busyPath);
     }
     bool copiesBusy = false;
-    std::vector<SCopy> copies;
+    std::vector<CCopiesBeside::SCopy> copies;
     if (report.busyPath.empty()) {
-        copies = FindCopies(true, copiesBusy);
+        copies = m_copies.Find(true, copiesBusy);
     }
     if (!report.busyPath.empty()) {
         m_unreadable.clear();
@@ -215,24 +198,23 @@ SStartReport CSavePolicy::Load(SSettings& settings, SNotebook& notes, const SWin
         m_files.MakeFolder(m_paths.folder);
     }
     const uint64_t fileHash = fromMain ? HashBytes(notesBytes) : 0;
-    m_startFromMain = fromMain;
     std::shared_ptr<const std::string> base;
     if (fromMain && IsDaysSorted(notes.days, true) && IsCanonical(notesBytes, notes)) {
         base = std::make_shared<const std::string>(std::move(notesBytes));
     } else {
-        base = Canonical(notes);
+        base = CanonicalNotes(notes);
     }
     if (fromMain) {
         start->notesBackup = base;
     }
-    ReadWrittenHere();
-    const bool writtenHere = std::find(m_writtenHere.begin(), m_writtenHere.end(),
-                                       HashBytes(*base)) != m_writtenHere.end();
+    m_record.Read();
+    const bool writtenHere = m_record.WroteHere(HashBytes(*base));
     if (fromMain && !writtenHere) {
         start->shared = base;
     }
-    m_lineage.Start(base, notesStamp, fileHash, writtenHere, std::move(m_priorTexts),
-                    std::move(m_priorForeign), ReadShared());
+    m_lineage.Start(base, notesStamp, fileHash, writtenHere, m_record.TakeTexts(),
+                    m_record.TakeForeign(), m_record.ReadShared());
+    m_copies.StartedFrom(fromMain);
     for (const SLoadedFrom* from : {&settingsFrom, &notesFrom}) {
         if (from->mainUnreadable) {
             m_unreadable.insert(from == &settingsFrom ? m_paths.settings : m_paths.notes);
@@ -244,8 +226,8 @@ SStartReport CSavePolicy::Load(SSettings& settings, SNotebook& notes, const SWin
         const SNotebook loaded = notes;
         bool changed = false;
         report.notesFromElsewhere =
-            MergeCopies(copies, notes, fromMain ? &loaded : nullptr,
-                        notesStamp.exists ? notesStamp.writeTime : 0, changed) != 0;
+            m_copies.Merge(copies, notes, fromMain ? &loaded : nullptr,
+                           notesStamp.exists ? notesStamp.writeTime : 0, changed) != 0;
     }
     m_nUnloadableLooks = 0;
     m_retry.Succeeded();
@@ -285,8 +267,8 @@ bool CSavePolicy::FinishStartStep() {
             KeepDailyCopy(m_files, m_paths, *start.notesBackup, m_clock.Now());
         }
         if (start.shared) {
-            KeepShared(*start.shared);
-            WriteJournal(); // what the start read from elsewhere is known to later sessions
+            m_record.KeepShared(*start.shared);
+            m_record.Write(m_lineage); // what the start read from elsewhere, for later sessions
         }
         start.settingsBackup.clear();
         start.notesBackup.reset();
@@ -301,7 +283,7 @@ void CSavePolicy::WriteBackup(const std::string& path, const std::string& bytes)
     // Nothing else reads a backup at start-up: one that is there but would not load is kept
     // before it is written over.
     std::string old;
-    const EFileError error = m_files.Read(path, old, kReadLimit);
+    const EFileError error = m_files.Read(path, old, kDataFileReadLimit);
     SSettings settings;
     SNotebook notes;
     const bool loads = path == m_paths.settingsBackup ? ParseSettings(old, settings)
@@ -320,7 +302,7 @@ SStartNotice CSavePolicy::TakeStartNotice() {
 }
 
 SMergeNotice CSavePolicy::TakeMergeNotice() {
-    return std::exchange(m_mergeNotice, SMergeNotice());
+    return m_copies.TakeNotice();
 }
 
 void CSavePolicy::TakeSettingsAsSaved(SSettings settings, const SWindowPlace& place) {
@@ -346,7 +328,7 @@ EFileError CSavePolicy::KeepAside(const std::string& path, std::string& keptAs) 
     EFileError error = EFileError::None;
     if (stamp.exists) {
         std::string bytes;
-        const bool inMemory = m_files.Read(path, bytes, kReadLimit) == EFileError::None;
+        const bool inMemory = m_files.Read(path, bytes, kDataFileReadLimit) == EFileError::None;
         error = m_kept.KeepUnreadable(path, inMemory ? &bytes : nullptr, stamp.size, keptAs);
     }
     if (error == EFileError::None) {
@@ -391,7 +373,7 @@ EFileError CSavePolicy::SaveSettingsFile(SSettings& settings, const SWindowPlace
 EFileError CSavePolicy::ReadChangedNotes(std::string& bytes, SNotebook& notes, unsigned waitMs) {
     bool torn = false;
     const EFileError error = WaitOutBusy(m_clock, waitMs, [&] {
-        const EFileError read = m_files.Read(m_paths.notes, bytes, kReadLimit);
+        const EFileError read = m_files.Read(m_paths.notes, bytes, kDataFileReadLimit);
         torn = read == EFileError::None && !ParseDataFileNotes(bytes, notes);
         // Half written by a sync program, as far as anyone can tell: waited for like a holder.
         return torn ? EFileError::Busy : read;
@@ -408,7 +390,7 @@ void CSavePolicy::SettleReplaced(const std::string& replaced, uint64_t believedH
         return;
     }
     std::string bytes;
-    if (m_files.Read(replaced, bytes, kReadLimit) == EFileError::None &&
+    if (m_files.Read(replaced, bytes, kDataFileReadLimit) == EFileError::None &&
         HashBytes(bytes) == believedHash) {
         m_files.Remove(replaced);
     }
@@ -438,11 +420,11 @@ EFileError CSavePolicy::SaveNotesFile(const SNotebook& mine, unsigned busyWaitMs
         if (error != EFileError::None) {
             m_unreadable.insert(path);
         } else if (HashBytes(theirBytes) != m_lineage.FileHash()) {
-            MarkContestedVersions();
+            m_copies.MarkContested();
             const SNotebook base = m_lineage.BaseForChange(stamp.writeTime, theirs);
             theirHash = HashBytes(theirBytes);
             theirStamp = stamp;
-            theirCanonical = Canonical(theirs);
+            theirCanonical = CanonicalNotes(theirs);
             const SNotebook held = m_lineage.Current();
             merged = MergeNotebooks(base, mine, theirs, now, stamp.writeTime, &held,
                                     m_lineage.Stamp().writeTime);
@@ -485,9 +467,10 @@ EFileError CSavePolicy::SaveNotesFile(const SNotebook& mine, unsigned busyWaitMs
         // What the replace put aside is read only when it is not the file believed there.
         const SFileStamp replacedStamp = m_files.Stamp(replaced);
         std::string slipped;
-        const bool sawReplaced = replacedStamp.exists && replacedStamp != believedStamp &&
-                                 m_files.Read(replaced, slipped, kReadLimit) == EFileError::None &&
-                                 HashBytes(slipped) != believedHash;
+        const bool sawReplaced =
+            replacedStamp.exists && replacedStamp != believedStamp &&
+            m_files.Read(replaced, slipped, kDataFileReadLimit) == EFileError::None &&
+            HashBytes(slipped) != believedHash;
         m_files.Remove(replaced);
         if (theirCanonical) {
             TakeInForeign(theirCanonical, theirStamp, theirHash);
@@ -499,18 +482,18 @@ EFileError CSavePolicy::SaveNotesFile(const SNotebook& mine, unsigned busyWaitMs
         // and the copies beside it tell.
         SNotebook slippedBase;
         if (slippedLoads) {
-            MarkContestedVersions();
+            m_copies.MarkContested();
             slippedBase = m_lineage.BaseForChange(replacedStamp.writeTime, slippedNotes);
         }
         if (slippedLoads) {
-            TakeInForeign(Canonical(slippedNotes), replacedStamp, HashBytes(slipped));
+            TakeInForeign(CanonicalNotes(slippedNotes), replacedStamp, HashBytes(slipped));
         } else if (sawReplaced) {
             std::string keptAs;
             m_kept.KeepUnreadable(path, &slipped, slipped.size(), keptAs);
         }
         auto canonical = std::make_shared<const std::string>(bytes);
         m_lineage.Record(true, canonical, written, HashBytes(bytes));
-        NoteWrittenHere(HashBytes(bytes));
+        m_record.NoteWritten(HashBytes(bytes), m_lineage);
         report.notesChanged = report.notesChanged || changed;
         if (changed) {
             report.merged = notes;
@@ -532,7 +515,7 @@ EFileError CSavePolicy::SaveNotesFile(const SNotebook& mine, unsigned busyWaitMs
         }
     }
     m_nUnloadableLooks = 0;
-    MoveMergedCopies();
+    m_copies.MoveMerged();
     return EFileError::None;
 }
 
@@ -604,251 +587,11 @@ SSaveReport CSavePolicy::SaveAll(SSettings& settings, const SNotebook& notes,
     return Finish(std::move(report));
 }
 
-std::vector<CSavePolicy::SCopy> CSavePolicy::FindCopies(bool atStart, bool& busy) {
-    std::vector<SCopy> copies;
-    busy = false;
-    auto look = [&](const std::string& folder, bool dataFolder) {
-        if (folder.empty()) {
-            return;
-        }
-        for (const std::string& name : m_files.List(folder)) {
-            const bool recovery = atStart && IsRecoveryName(name);
-            if (!recovery && !(dataFolder && ConflictClientOf(name) != nullptr)) {
-                continue;
-            }
-            SCopy copy;
-            copy.path = folder + name;
-            copy.recovery = recovery;
-            copy.stamp = m_files.Stamp(copy.path);
-            if (std::find(m_mergedCopies.begin(), m_mergedCopies.end(), copy.path) !=
-                    m_mergedCopies.end() ||
-                m_unloadableCopies.count({copy.path, copy.stamp.writeTicks}) != 0) {
-                continue;
-            }
-            std::string bytes;
-            const EFileError error = m_files.Read(copy.path, bytes, kReadLimit);
-            if (error == EFileError::Busy) {
-                busy = true;
-                continue;
-            }
-            // One that does not load stays where it is, for someone to look into.
-            if (error != EFileError::None || !ParseDataFileNotes(bytes, copy.notes)) {
-                m_unloadableCopies.insert({copy.path, copy.stamp.writeTicks});
-                continue;
-            }
-            copy.hash = HashBytes(*Canonical(copy.notes));
-            copies.push_back(std::move(copy));
-        }
-    };
-    look(m_paths.folder, true);
-    if (m_paths.local != m_paths.folder) {
-        look(m_paths.local, false);
-    }
-    return copies;
-}
-
-size_t CSavePolicy::MergeCopies(std::vector<SCopy>& copies, SNotebook& notes,
-                                const SNotebook* mainAtStart, QTime mainWriteTime, bool& changed) {
-    // Oldest first, so that later copies are merged over earlier ones.
-    std::sort(copies.begin(), copies.end(), [](const SCopy& a, const SCopy& b) {
-        return a.stamp.writeTime != b.stamp.writeTime ? a.stamp.writeTime < b.stamp.writeTime
-                                                      : a.path < b.path;
-    });
-    changed = false;
-    size_t taken = 0;
-    const uint64_t current = m_lineage.Base() ? HashBytes(*m_lineage.Base()) : 0;
-    for (SCopy& copy : copies) {
-        if (!copy.recovery && copy.hash == current) {
-            // The file's own version, filed as the loser of a conflict: the file is about to
-            // take the version that won, and until then the copy is what keeps this one.
-            m_lineage.MarkContested(copy.hash);
-            continue;
-        }
-        ++taken;
-        SNotebook base;
-        bool merge = true;
-        if (copy.recovery) {
-            // Written at the end of a session from notes made from the notes file: when that
-            // file has not been written since, the recovery file's days win wherever they
-            // differ; otherwise both texts stay where both differ.
-            if (mainAtStart != nullptr && mainWriteTime <= copy.stamp.writeTime) {
-                base = *mainAtStart;
-            }
-        } else if (m_lineage.Knows(copy.hash) ||
-                   std::find(m_writtenHere.begin(), m_writtenHere.end(), copy.hash) !=
-                       m_writtenHere.end()) {
-            // A version written here, filed as the loser: the version that won, made beside it,
-            // is in the file or on its way.
-            m_lineage.MarkContested(copy.hash);
-            if (!m_lineage.Knows(copy.hash)) {
-                m_lineage.MarkStartContested();
-            }
-            // Once a change of this run took the winner in, it was merged beside the loser
-            // already; a start read the winner alone, or a backup older than the copy.
-            merge = m_lineage.AtStart() && (!m_lineage.CurrentIsOurs() || !m_startFromMain);
-            if (merge) {
-                base = m_lineage.BaseByKnownTexts(notes, m_lineage.Stamp().writeTime, &copy.notes);
-            }
-        } else {
-            m_lineage.MarkContested(copy.hash);
-            merge = m_lineage.BaseForCopy(copy.hash, copy.notes, copy.stamp.writeTime, base);
-        }
-        if (merge) {
-            const SNotebook held = m_lineage.Current();
-            SNotebook merged =
-                MergeNotebooks(base, notes, copy.notes, m_clock.Now(), copy.stamp.writeTime, &held,
-                               m_lineage.Stamp().writeTime);
-            if (!(merged == notes)) {
-                notes = std::move(merged);
-                changed = true;
-            }
-        }
-        m_lineage.TakeCopy(copy.notes, m_clock.Now());
-        m_mergedCopies.push_back(copy.path);
-        if (copy.recovery) {
-            m_mergeNotice.recovered = true;
-        } else {
-            m_mergeNotice.conflictCopies.push_back(NameOf(copy.path));
-        }
-    }
-    return taken;
-}
-
-void CSavePolicy::MoveMergedCopies() {
-    std::vector<std::string> left;
-    for (const std::string& path : m_mergedCopies) {
-        std::string movedTo;
-        if (m_files.Stamp(path).exists && m_kept.MoveMerged(path, movedTo) != EFileError::None) {
-            left.push_back(path); // held: moved after a later save
-        }
-    }
-    m_mergedCopies = std::move(left);
-}
-
-namespace {
-
-// Enough for the versions a sync program may still be bringing to the other computer.
-constexpr size_t kWrittenHereKept = 32;
-constexpr size_t kTextsKept = 2048;
-const char kWrittenHereName[] = "qlt_notes.written";
-
-} // namespace
-
-const char kSharedName[] = "qlt_notes.shared";
-
-std::shared_ptr<const std::string> CSavePolicy::ReadShared() {
-    std::string bytes;
-    SNotebook notes;
-    if (m_paths.local.empty() ||
-        m_files.Read(m_paths.local + kSharedName, bytes, kReadLimit) != EFileError::None ||
-        !ParseDataFileNotes(bytes, notes)) {
-        return nullptr;
-    }
-    return Canonical(notes);
-}
-
 void CSavePolicy::TakeInForeign(std::shared_ptr<const std::string> canonical, SFileStamp stamp,
                                 uint64_t fileHash) {
-    KeepShared(*canonical);
-    m_lineage.Record(false, std::move(canonical), stamp, fileHash);
-}
-
-void CSavePolicy::KeepShared(const std::string& canonical) {
     // Both computers had this version: what later changes on either side are made from.
-    if (!m_paths.local.empty() && m_files.MakeFolder(m_paths.local)) {
-        m_files.Replace(m_paths.local + kSharedName, canonical);
-    }
-}
-
-void CSavePolicy::ReadWrittenHere() {
-    m_writtenHere.clear();
-    std::string bytes;
-    if (m_paths.local.empty() ||
-        m_files.Read(m_paths.local + kWrittenHereName, bytes, 1u << 20) != EFileError::None) {
-        return;
-    }
-    m_priorTexts.clear();
-    m_priorForeign.clear();
-    // "v" and a hash per version written here; "t", a hash of a text of a day and the time it
-    // stopped being the file's; "f", one that came from elsewhere and the time it was there.
-    auto hex = [&](size_t at) {
-        uint64_t value = 0;
-        for (size_t i = 0; i < 16; ++i) {
-            const char c = bytes[at + i];
-            value = (value << 4) | static_cast<uint64_t>(c <= '9' ? c - '0' : c - 'a' + 10);
-        }
-        return value;
-    };
-    for (size_t at = 0; at + 17 <= bytes.size();) {
-        if (bytes[at] == 'v') {
-            m_writtenHere.push_back(hex(at + 1));
-            at += 18;
-        } else if (at + 34 <= bytes.size()) {
-            (bytes[at] == 'f' ? m_priorForeign : m_priorTexts)[hex(at + 1)] =
-                static_cast<QTime>(hex(at + 17));
-            at += 34;
-        } else {
-            break;
-        }
-    }
-}
-
-void CSavePolicy::NoteWrittenHere(uint64_t canonicalHash) {
-    if (m_paths.local.empty()) {
-        return;
-    }
-    m_writtenHere.push_back(canonicalHash);
-    if (m_writtenHere.size() > kWrittenHereKept) {
-        m_writtenHere.erase(m_writtenHere.begin());
-    }
-    WriteJournal();
-}
-
-void CSavePolicy::WriteJournal() {
-    if (m_paths.local.empty()) {
-        return;
-    }
-    std::string bytes;
-    auto hex = [&](uint64_t value) {
-        static const char kDigits[] = "0123456789abcdef";
-        for (int shift = 60; shift >= 0; shift -= 4) {
-            bytes += kDigits[(value >> shift) & 15];
-        }
-    };
-    for (uint64_t hash : m_writtenHere) {
-        bytes += 'v';
-        hex(hash);
-        bytes += '\n';
-    }
-    // The latest texts, when there are more than are kept.
-    auto texts = [&](char kind, const std::unordered_map<uint64_t, QTime>& times, bool held) {
-        std::vector<std::pair<QTime, uint64_t>> latest;
-        const QTime now = m_clock.Now();
-        for (const auto& text : times) {
-            latest.emplace_back(held ? std::min(text.second, now) : text.second, text.first);
-        }
-        std::sort(latest.rbegin(), latest.rend());
-        latest.resize(std::min(latest.size(), kTextsKept));
-        for (const auto& text : latest) {
-            bytes += kind;
-            hex(text.second);
-            hex(static_cast<uint64_t>(text.first));
-            bytes += '\n';
-        }
-    };
-    texts('t', m_lineage.ReplacedTimes(), true); // still held: until now
-    texts('f', m_lineage.ForeignTimes(), false);
-    // Only a help for later merges: a failure loses nothing.
-    if (m_files.MakeFolder(m_paths.local)) {
-        m_files.Replace(m_paths.local + kWrittenHereName, bytes);
-    }
-}
-
-void CSavePolicy::MarkContestedVersions() {
-    bool busy = false;
-    for (const SCopy& copy : FindCopies(false, busy)) {
-        m_lineage.MarkContested(copy.hash);
-    }
+    m_record.KeepShared(*canonical);
+    m_lineage.Record(false, std::move(canonical), stamp, fileHash);
 }
 
 SDiskLook CSavePolicy::LookAtFolder(const SNotebook& notes) {
@@ -859,8 +602,8 @@ SDiskLook CSavePolicy::LookAtFolder(const SNotebook& notes) {
     // Conflict copies first: one of a version of ours tells that the notes file will hold
     // another one, made beside ours.
     bool copiesBusy = false;
-    std::vector<SCopy> copies = FindCopies(false, copiesBusy);
-    for (const SCopy& copy : copies) {
+    std::vector<CCopiesBeside::SCopy> copies = m_copies.Find(false, copiesBusy);
+    for (const CCopiesBeside::SCopy& copy : copies) {
         m_lineage.MarkContested(copy.hash);
     }
     const SFileStamp stamp = m_files.Stamp(m_paths.notes);
@@ -871,7 +614,7 @@ SDiskLook CSavePolicy::LookAtFolder(const SNotebook& notes) {
         } else {
             std::string bytes;
             SNotebook theirs;
-            const EFileError error = m_files.Read(m_paths.notes, bytes, kReadLimit);
+            const EFileError error = m_files.Read(m_paths.notes, bytes, kDataFileReadLimit);
             const bool loads = error == EFileError::None && ParseDataFileNotes(bytes, theirs);
             if (error == EFileError::Busy ||
                 (!loads && error == EFileError::None && ++m_nUnloadableLooks < kUnloadableLooks)) {
@@ -888,7 +631,7 @@ SDiskLook CSavePolicy::LookAtFolder(const SNotebook& notes) {
             } else {
                 m_nUnloadableLooks = 0;
                 const SNotebook base = m_lineage.BaseForChange(stamp.writeTime, theirs);
-                auto canonical = Canonical(theirs);
+                auto canonical = CanonicalNotes(theirs);
                 const SNotebook held = m_lineage.Current();
                 SNotebook merged =
                     MergeNotebooks(base, notes, theirs, m_clock.Now(), stamp.writeTime, &held,
@@ -905,7 +648,7 @@ SDiskLook CSavePolicy::LookAtFolder(const SNotebook& notes) {
         look.change = EDiskChange::TryLater;
     }
     bool changed = false;
-    if (MergeCopies(copies, current, nullptr, 0, changed) != 0) {
+    if (m_copies.Merge(copies, current, nullptr, 0, changed) != 0) {
         look.adopt = look.adopt || changed;
         if (look.change != EDiskChange::TryLater) {
             look.change = EDiskChange::Merge;
@@ -918,26 +661,5 @@ SDiskLook CSavePolicy::LookAtFolder(const SNotebook& notes) {
 }
 
 std::string CSavePolicy::WriteRecovery(const SNotebook& notes) {
-    const std::string bytes = SerializeNotes(notes.days, notes.everyDay);
-    // The same notes kept once: the end of a session asks, then ends.
-    if (!m_recovered.empty() && HashBytes(bytes) == m_recoveredHash &&
-        m_files.Stamp(m_recovered).exists) {
-        return m_recovered;
-    }
-    const QTime now = m_clock.Now();
-    for (const std::string& folder : {m_paths.folder, m_paths.local}) {
-        if (folder.empty() || !m_files.MakeFolder(folder)) {
-            continue;
-        }
-        std::string path = folder + RecoveryName(now);
-        for (int n = 2; m_files.Stamp(path).exists; ++n) {
-            path = folder + RecoveryName(now, n);
-        }
-        if (m_files.WriteNew(path, bytes) == EFileError::None) {
-            m_recovered = path;
-            m_recoveredHash = HashBytes(bytes);
-            return path;
-        }
-    }
-    return std::string();
+    return m_copies.WriteRecovery(notes);
 }

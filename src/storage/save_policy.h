@@ -2,6 +2,8 @@
 
 #include "base/day_note.h"
 #include "storage/file_system.h"
+#include "storage/computer_record.h"
+#include "storage/copies_beside.h"
 #include "storage/kept_aside.h"
 #include "storage/notes_lineage.h"
 #include "storage/retry_schedule.h"
@@ -42,15 +44,6 @@ struct SStartNotice {
     std::vector<std::string> keptAs;
 
     bool Empty() const;
-};
-
-// Notes saved elsewhere that were merged in: a recovery file of an earlier session, copies that
-// sync programs left beside the notes file (their names).
-struct SMergeNotice {
-    bool recovered = false;
-    std::vector<std::string> conflictCopies;
-
-    bool Empty() const { return !recovered && conflictCopies.empty(); }
 };
 
 // What a start-up read found.
@@ -143,7 +136,6 @@ public:
 
 private:
     struct SPendingStart;
-    struct SCopy;
 
     void ReadWithBackup(const std::string& main, const std::string& backup,
                         const std::function<bool(const std::string&)>& parse, SLoadedFrom& from,
@@ -164,27 +156,9 @@ private:
     // Puts back what a failed replace left beside the notes file, or drops it when known.
     void SettleReplaced(const std::string& replaced, uint64_t believedHash);
     void WriteBackup(const std::string& path, const std::string& bytes);
-    // The copies that sync programs and ended sessions left (recovery files only at start-up).
-    std::vector<SCopy> FindCopies(bool atStart, bool& busy);
-    // Merges the copies that load into notes; the number taken in, changed when the notes did.
-    size_t MergeCopies(std::vector<SCopy>& copies, SNotebook& notes, const SNotebook* mainAtStart,
-                       QTime mainWriteTime, bool& changed);
-    // A conflict copy of a version of ours tells that the file holds one made beside it, not
-    // from it: changes are then merged against what both last had.
-    void MarkContestedVersions();
-    // The versions of the notes this computer wrote, kept in its own folder across sessions: a
-    // file that holds one of them at start may never have reached the other computer.
-    void ReadWrittenHere();
-    void NoteWrittenHere(uint64_t canonicalHash);
-    void WriteJournal();
-    // A version written elsewhere is taken in: recorded, and kept in this computer's folder as
-    // what both computers last had.
+    // A version written elsewhere is taken in, and kept as what both computers last had.
     void TakeInForeign(std::shared_ptr<const std::string> canonical, SFileStamp stamp,
                        uint64_t fileHash);
-    std::shared_ptr<const std::string> ReadShared();
-    void KeepShared(const std::string& canonical);
-    // Once merged notes were written: the copies go aside.
-    void MoveMergedCopies();
     SSaveReport Finish(SSaveReport report);
 
     SDataPaths m_paths;
@@ -198,20 +172,10 @@ private:
     // What the settings file was last read or written with, as a hash of its bytes.
     uint64_t m_settingsHash = 0;
     CNotesLineage m_lineage;
-    bool m_startFromMain = false;
-    std::vector<uint64_t> m_writtenHere;
-    std::unordered_map<uint64_t, QTime> m_priorTexts;
-    std::unordered_map<uint64_t, QTime> m_priorForeign;
+    CComputerRecord m_record;
+    CCopiesBeside m_copies;
     int m_nUnloadableLooks = 0;
     CRetrySchedule m_retry;
 
     std::unique_ptr<SPendingStart> m_start;
-    // Copies merged into the notes, moved aside after the next save of the notes; copies that
-    // did not load, by name and stamp, so that they are read again only when they change.
-    std::vector<std::string> m_mergedCopies;
-    std::set<std::pair<std::string, int64_t>> m_unloadableCopies;
-    SMergeNotice m_mergeNotice;
-    // The last recovery file and what it holds.
-    std::string m_recovered;
-    uint64_t m_recoveredHash = 0;
 };

@@ -5,13 +5,6 @@
 #include <algorithm>
 #include <vector>
 
-namespace {
-
-// Larger than any data file of a lifetime.
-constexpr uint64_t kReadLimit = 256u << 20;
-
-} // namespace
-
 void SettleTempFilesOf(IFileSystem& files, const std::string& path,
                        const std::function<bool(const std::string&)>& loads,
                        const std::function<EFileError(const std::string&)>& keepAside) {
@@ -27,7 +20,7 @@ void SettleTempFilesOf(IFileSystem& files, const std::string& path,
         return;
     }
     std::string target;
-    const EFileError targetError = files.Read(path, target, kReadLimit);
+    const EFileError targetError = files.Read(path, target, kDataFileReadLimit);
     if (targetError == EFileError::Busy) {
         return;
     }
@@ -35,7 +28,7 @@ void SettleTempFilesOf(IFileSystem& files, const std::string& path,
     std::vector<std::string> complete;
     for (const std::string& temp : temps) {
         std::string bytes;
-        const EFileError error = files.Read(temp, bytes, kReadLimit);
+        const EFileError error = files.Read(temp, bytes, kDataFileReadLimit);
         if (error == EFileError::None && loads(bytes)) {
             complete.push_back(temp);
         } else if (error != EFileError::Busy) {
@@ -50,7 +43,7 @@ void SettleTempFilesOf(IFileSystem& files, const std::string& path,
         std::string bytes;
         const bool missing =
             targetError == EFileError::Missing || targetError == EFileError::NoFolder;
-        settled = files.Read(*newest, bytes, kReadLimit) == EFileError::None &&
+        settled = files.Read(*newest, bytes, kDataFileReadLimit) == EFileError::None &&
                   (missing || keepAside(path) == EFileError::None) &&
                   files.Replace(path, bytes) == EFileError::None;
     }

@@ -1,0 +1,120 @@
+#include "storage/computer_record.h"
+
+#include "storage/notes_file.h"
+
+#include <algorithm>
+
+namespace {
+
+// Enough for the versions a sync program may still be bringing to the other computer, and for
+// the texts of a long time of everyday changes.
+constexpr size_t kWrittenKept = 32;
+constexpr size_t kTextsKept = 2048;
+const char kRecordName[] = "qlt_notes.written";
+const char kSharedName[] = "qlt_notes.shared";
+
+} // namespace
+
+void CComputerRecord::Read() {
+    m_written.clear();
+    m_texts.clear();
+    m_foreign.clear();
+    std::string bytes;
+    if (m_folder.empty() ||
+        m_files.Read(m_folder + kRecordName, bytes, 1u << 20) != EFileError::None) {
+        return;
+    }
+    // "v" and a hash per version written here; "t", a hash of a text of a day and the time it
+    // stopped being the file's; "f", one that came from elsewhere and the time it was there.
+    auto hex = [&](size_t at) {
+        uint64_t value = 0;
+        for (size_t i = 0; i < 16; ++i) {
+            const char c = bytes[at + i];
+            value = (value << 4) | static_cast<uint64_t>(c <= '9' ? c - '0' : c - 'a' + 10);
+        }
+        return value;
+    };
+    for (size_t at = 0; at + 17 <= bytes.size();) {
+        if (bytes[at] == 'v') {
+            m_written.push_back(hex(at + 1));
+            at += 18;
+        } else if (at + 34 <= bytes.size()) {
+            (bytes[at] == 'f' ? m_foreign : m_texts)[hex(at + 1)] =
+                static_cast<QTime>(hex(at + 17));
+            at += 34;
+        } else {
+            break;
+        }
+    }
+}
+
+bool CComputerRecord::WroteHere(uint64_t canonicalHash) const {
+    return std::find(m_written.begin(), m_written.end(), canonicalHash) != m_written.end();
+}
+
+std::shared_ptr<const std::string> CComputerRecord::ReadShared() const {
+    std::string bytes;
+    SNotebook notes;
+    if (m_folder.empty() ||
+        m_files.Read(m_folder + kSharedName, bytes, kDataFileReadLimit) != EFileError::None ||
+        !ParseDataFileNotes(bytes, notes)) {
+        return nullptr;
+    }
+    return CanonicalNotes(notes);
+}
+
+void CComputerRecord::KeepShared(const std::string& canonical) {
+    if (!m_folder.empty() && m_files.MakeFolder(m_folder)) {
+        m_files.Replace(m_folder + kSharedName, canonical);
+    }
+}
+
+void CComputerRecord::NoteWritten(uint64_t canonicalHash, const CNotesLineage& lineage) {
+    if (m_folder.empty()) {
+        return;
+    }
+    m_written.push_back(canonicalHash);
+    if (m_written.size() > kWrittenKept) {
+        m_written.erase(m_written.begin());
+    }
+    Write(lineage);
+}
+
+void CComputerRecord::Write(const CNotesLineage& lineage) {
+    if (m_folder.empty()) {
+        return;
+    }
+    std::string bytes;
+    auto hex = [&](uint64_t value) {
+        static const char kDigits[] = "0123456789abcdef";
+        for (int shift = 60; shift >= 0; shift -= 4) {
+            bytes += kDigits[(value >> shift) & 15];
+        }
+    };
+    for (uint64_t hash : m_written) {
+        bytes += 'v';
+        hex(hash);
+        bytes += '\n';
+    }
+    // The latest texts, when there are more than are kept.
+    const QTime now = m_clock.Now();
+    auto texts = [&](char kind, const std::unordered_map<uint64_t, QTime>& times, bool held) {
+        std::vector<std::pair<QTime, uint64_t>> latest;
+        for (const auto& text : times) {
+            latest.emplace_back(held ? std::min(text.second, now) : text.second, text.first);
+        }
+        std::sort(latest.rbegin(), latest.rend());
+        latest.resize(std::min(latest.size(), kTextsKept));
+        for (const auto& text : latest) {
+            bytes += kind;
+            hex(text.second);
+            hex(static_cast<uint64_t>(text.first));
+            bytes += '\n';
+        }
+    };
+    texts('t', lineage.ReplacedTimes(), true); // still held: until now
+    texts('f', lineage.ForeignTimes(), false);
+    if (m_files.MakeFolder(m_folder)) {
+        m_files.Replace(m_folder + kRecordName, bytes);
+    }
+}

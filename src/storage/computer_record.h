@@ -1,0 +1,44 @@
+#pragma once
+
+#include "base/time_format.h"
+#include "storage/file_system.h"
+#include "storage/notes_lineage.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+// What this computer keeps of the notebook across its sessions, in a folder of its own that no
+// sync program copies: fingerprints of the versions it wrote and of the texts it had (with
+// when), and the last version it took in from the other computer. A help for later merges
+// only: missing or unwritable, nothing is lost, merges just keep both texts more often.
+class CComputerRecord {
+public:
+    // folder: this computer's own, with its separator at the end; empty for none.
+    CComputerRecord(IFileSystem& files, IClock& clock, std::string folder)
+        : m_files(files), m_clock(clock), m_folder(std::move(folder)) {}
+
+    // At start, what earlier sessions left.
+    void Read();
+    bool WroteHere(uint64_t canonicalHash) const;
+    std::unordered_map<uint64_t, QTime> TakeTexts() { return std::move(m_texts); }
+    std::unordered_map<uint64_t, QTime> TakeForeign() { return std::move(m_foreign); }
+    // The canonical bytes of the last version taken in from elsewhere; null when unknown.
+    std::shared_ptr<const std::string> ReadShared() const;
+
+    // A version written elsewhere was taken in: both computers had it.
+    void KeepShared(const std::string& canonical);
+    // A version of ours was written; what the lineage knows is kept for later sessions.
+    void NoteWritten(uint64_t canonicalHash, const CNotesLineage& lineage);
+    void Write(const CNotesLineage& lineage);
+
+private:
+    IFileSystem& m_files;
+    IClock& m_clock;
+    std::string m_folder;
+    std::vector<uint64_t> m_written;
+    std::unordered_map<uint64_t, QTime> m_texts;
+    std::unordered_map<uint64_t, QTime> m_foreign;
+};
