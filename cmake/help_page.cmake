@@ -1,6 +1,7 @@
 # Writes the help page: the README's user guide (between the guide markers) turned into HTML by
 # cmark and put into the page template. Run with cmake -P and
 #   -DREADME=<README.md> -DTEMPLATE=<page template> -DCMARK=<cmark> -DVERSION=<x.y.z> -DOUTPUT=<page>
+# and, with -DTEXT_OUTPUT=<README.txt>, the same guide as plain text for the portable zip.
 cmake_minimum_required(VERSION 3.25)
 
 set(open_marker "<!-- guide -->")
@@ -50,3 +51,22 @@ endwhile()
 string(APPEND GUIDE "${body}")
 
 configure_file("${TEMPLATE}" "${OUTPUT}" @ONLY)
+
+# The guide as plain text: no markup, links as their words, headings underlined, CRLF line ends
+# (Notepad before Windows 10 shows a text without CRs as one line).
+if(TEXT_OUTPUT)
+    set(text "${guide}")
+    string(REGEX REPLACE "!\\[[^]]*\\]\\([^)]*\\)" "" text "${text}")
+    string(REGEX REPLACE "\\[([^]]*)\\]\\([^)]*\\)" "\\1" text "${text}")
+    string(REGEX REPLACE "<!--[^>]*-->" "" text "${text}")
+    string(REPLACE "**" "" text "${text}")
+    string(REPLACE "`" "" text "${text}")
+    string(REPLACE "\\\\" "\\" text "${text}")
+    string(REGEX REPLACE "(^|\n)## ([^\n]*)" "\\1\\2\n----------------------------------------" text "${text}")
+    string(REGEX REPLACE "(^|\n)### ([^\n]*)" "\\1\\2" text "${text}")
+    string(STRIP "${text}" text)
+    set(text "Quillet ${VERSION}: user guide\n========================================\n\n${text}\n")
+    string(REPLACE "\r\n" "\n" text "${text}")
+    string(REPLACE "\n" "\r\n" text "${text}")
+    file(WRITE "${TEXT_OUTPUT}" "${text}")
+endif()

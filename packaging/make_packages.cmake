@@ -20,8 +20,11 @@ file(REMOVE_RECURSE "${WORK_DIR}")
 file(MAKE_DIRECTORY "${stage}")
 file(COPY_FILE "${EXE}" "${stage}/Quillet.exe")
 file(COPY_FILE "${HELP}" "${stage}/Quillet.html")
+# The user guide, as plain text beside the help page made from the same source.
+get_filename_component(help_dir "${HELP}" DIRECTORY)
+file(COPY_FILE "${help_dir}/README.txt" "${stage}/README.txt")
 # Notepad before Windows 10 shows a text without CRs as one line.
-foreach(pair "README.md;README.txt" "LICENSE;LICENSE.txt")
+foreach(pair "LICENSE;LICENSE.txt")
     list(GET pair 0 from)
     list(GET pair 1 to)
     file(READ "${SOURCE_DIR}/${from}" text)

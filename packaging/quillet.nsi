@@ -14,6 +14,7 @@ ManifestDPIAware true
 !include MUI2.nsh
 !include LogicLib.nsh
 !include FileFunc.nsh
+!include nsDialogs.nsh
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillet"
 !define PUBLISHER "The Quillet developers"
@@ -45,11 +46,7 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) 2026 ${PUBLISHER}"
 
 !define MUI_WELCOMEPAGE_TEXT "Setup will install Quillet ${VERSION} for you alone; it needs no administrator rights.$\r$\n$\r$\nA running Quillet is asked to save your notes and close before its files are replaced.$\r$\n$\r$\nClick Next to continue."
 !insertmacro MUI_PAGE_WELCOME
-!define MUI_PAGE_HEADER_TEXT "Options"
-!define MUI_PAGE_HEADER_SUBTEXT "Choose when Quillet starts."
-!define MUI_COMPONENTSPAGE_NODESC
-!define MUI_COMPONENTSPAGE_TEXT_TOP "Quillet will be installed for you alone, in $INSTDIR, with a shortcut in the Start menu."
-!insertmacro MUI_PAGE_COMPONENTS
+Page custom OptionsPage OptionsPageLeave
 !insertmacro MUI_PAGE_INSTFILES
 !define MUI_FINISHPAGE_RUN "$INSTDIR\Quillet.exe"
 !define MUI_FINISHPAGE_RUN_TEXT "Run Quillet"
@@ -65,8 +62,8 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) 2026 ${PUBLISHER}"
 
 ; Asks every running Quillet to exit through its Exit command, which saves the notes, and waits
 ; until its process has ended; ending it any other way would lose what was typed since the last
-; save. Its main window is the dialog that carries CQuilletDlg::kMainWindowProperty and holds the
-; calendar.
+; save. Its main window is the dialog that carries the "Quillet.MainWindow" mark and holds the
+; calendar; a copy that is ending has taken the mark away already.
 !macro CLOSE_QUILLET un
 Function ${un}CloseQuillet
     Push $0
@@ -124,6 +121,44 @@ FunctionEnd
 !insertmacro CLOSE_QUILLET ""
 !insertmacro CLOSE_QUILLET "un."
 
+; 1 when Quillet is to start at sign-in: the check box, or in a silent install the absence of
+; /NOSTARTUP.
+Var StartAtSignIn
+Var StartCheck
+
+Function .onInit
+    StrCpy $StartAtSignIn 1
+    ${GetParameters} $0
+    ClearErrors
+    ${GetOptions} $0 "/NOSTARTUP" $1
+    ${IfNot} ${Errors}
+        StrCpy $StartAtSignIn 0
+    ${EndIf}
+FunctionEnd
+
+Function OptionsPage
+    !insertmacro MUI_HEADER_TEXT "Options" "Choose when Quillet starts."
+    nsDialogs::Create 1018
+    Pop $0
+    ${NSD_CreateLabel} 0 0 100% 24u "Quillet will be installed for you alone, in $INSTDIR, with a shortcut in the Start menu."
+    Pop $0
+    ${NSD_CreateCheckbox} 0 32u 100% 12u "Start Quillet when I sign in"
+    Pop $StartCheck
+    ${If} $StartAtSignIn == 1
+        ${NSD_Check} $StartCheck
+    ${EndIf}
+    nsDialogs::Show
+FunctionEnd
+
+Function OptionsPageLeave
+    ${NSD_GetState} $StartCheck $0
+    ${If} $0 == ${BST_CHECKED}
+        StrCpy $StartAtSignIn 1
+    ${Else}
+        StrCpy $StartAtSignIn 0
+    ${EndIf}
+FunctionEnd
+
 Section "-Quillet"
     Call CloseQuillet
     SetOutPath "$INSTDIR"
@@ -133,6 +168,9 @@ Section "-Quillet"
     CreateShortcut "$SMPROGRAMS\Quillet.lnk" "$INSTDIR\Quillet.exe"
     ; A new install follows the choice made now.
     Delete "$SMSTARTUP\Quillet.lnk"
+    ${If} $StartAtSignIn == 1
+        CreateShortcut "$SMSTARTUP\Quillet.lnk" "$INSTDIR\Quillet.exe"
+    ${EndIf}
 
     WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "Quillet"
     WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -146,10 +184,6 @@ Section "-Quillet"
     ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
     IntFmt $0 "0x%08X" $0
     WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" "$0"
-SectionEnd
-
-Section "Start Quillet when I sign in" SecStartup
-    CreateShortcut "$SMSTARTUP\Quillet.lnk" "$INSTDIR\Quillet.exe"
 SectionEnd
 
 ; The notes in the application-data folder, and a portable Data folder, are never touched.

@@ -34,6 +34,7 @@ using e2e::Millis;
 using namespace bench;
 
 constexpr UINT kCmdSaveAll = 353;
+constexpr UINT kCmdExit = 356;
 constexpr int kRoomSearch = 2;
 constexpr uint32_t kSeed = 20240607;
 constexpr Millis kKeyLimit{30000};
@@ -286,6 +287,7 @@ private:
     bool MeasureStarts();
     bool MeasureDayChanges();
     void MeasureSaveAll();
+    void MeasureExit();
     bool MeasureSearchRoom();
     bool MeasureQuery(const SQuery& query);
     bool ClearSearchBox();
@@ -309,7 +311,7 @@ bool CNotebookRun::Run() {
     if (m_quick) {
         MeasureSaveAll();
         m_stall.reset();
-        EndGracefully(m_app, true);
+        MeasureExit();
         return true;
     }
     bool ok = MeasureDayChanges();
@@ -326,8 +328,31 @@ bool CNotebookRun::Run() {
                           FormatMb(memory.bytes), "", -1});
     }
     m_stall.reset();
-    EndGracefully(m_app, true);
+    MeasureExit();
     return ok;
+}
+
+// Exit after a typed change: when the window leaves the screen, and when the process has ended
+// with the files written.
+void CNotebookRun::MeasureExit() {
+    m_app.SetNotesText(m_shown + " typed before Exit");
+    const HWND main = m_app.Main();
+    const auto start = Clock::now();
+    double gone = kNotReached;
+    if (m_app.PostCommand(kCmdExit)) {
+        while (MsSince(start) < 10000 && ::IsWindow(main) && ::IsWindowVisible(main)) {
+            ::Sleep(1);
+        }
+        gone = MsSince(start);
+    }
+    const bool ended = m_app.WaitForExit(std::chrono::milliseconds(30000));
+    const double end = ended ? MsSince(start) : kNotReached;
+    if (!ended) {
+        m_app.Kill();
+    }
+    m_rows.push_back(
+        {"Exit: window gone", "-", "-", FormatMs(gone), "<= 16 ms", gone <= 16 ? 1 : 0});
+    m_rows.push_back({"Exit: process ended, files written", "-", "-", FormatMs(end), "", -1});
 }
 
 // Starts the minimal program and Quillet in turn, after one start of each that warms the caches.

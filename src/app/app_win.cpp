@@ -1,13 +1,12 @@
 // The process: common controls, the hidden owner window, and the main window run inside it.
 #include "app/quillet_dlg_win.h"
+#include "app/single_copy_win.h"
 #include "base/ids.h"
 #include "storage/app_data_win.h"
 #include "storage/busy_wait.h"
 #include "storage/file_io.h"
 
 #include <commctrl.h>
-
-#include <sddl.h>
 
 #include <string>
 #include <vector>
@@ -34,112 +33,9 @@ private:
     const SDataPaths& m_paths;
 };
 
-// One copy per user: two copies would each write their own notes over the other's.
-class CSingleInstance {
-public:
-    CSingleInstance() {
-        // Wide, so that users whose names the code page cannot hold do not share one name.
-        wchar_t user[257] = {};
-        DWORD size = 257;
-        ::GetUserNameW(user, &size);
-        const std::wstring name = std::wstring(L"Local\\Quillet.SingleInstance.") + user;
-        m_mutex = ::CreateMutexW(nullptr, FALSE, name.c_str());
-        // A copy that runs elevated owns a mutex this one may not open.
-        const DWORD error = ::GetLastError();
-        m_first = m_mutex != nullptr ? error != ERROR_ALREADY_EXISTS : error != ERROR_ACCESS_DENIED;
-    }
-    ~CSingleInstance() {
-        if (m_mutex != nullptr) {
-            ::CloseHandle(m_mutex);
-        }
-    }
-    CSingleInstance(const CSingleInstance&) = delete;
-    CSingleInstance& operator=(const CSingleInstance&) = delete;
-
-    bool IsFirst() const { return m_first; }
-
-    // Brings the running copy's window forward; it may still be starting.
-    static void ActivateRunningCopy() {
-        HWND main = nullptr;
-        for (int tries = 0; tries < 50 && main == nullptr; ++tries) {
-            ::EnumWindows(&FindMain, reinterpret_cast<LPARAM>(&main));
-            if (main == nullptr) {
-                ::Sleep(100);
-            }
-        }
-        if (main != nullptr) {
-            DWORD pid = 0;
-            ::GetWindowThreadProcessId(main, &pid);
-            ::AllowSetForegroundWindow(pid);
-            ::PostMessageA(main, CQuilletDlg::ActivateMessage(), 0, 0);
-        }
-    }
-
-private:
-    static BOOL CALLBACK FindMain(HWND window, LPARAM found) {
-        if (::GetPropA(window, CQuilletDlg::kMainWindowProperty) != nullptr &&
-            IsThisProgramOfThisUser(window)) {
-            *reinterpret_cast<HWND*>(found) = window;
-            return FALSE;
-        }
-        return TRUE;
-    }
-
-    // Any window may carry the property: only a copy of this program run by this user is woken.
-    static bool IsThisProgramOfThisUser(HWND window) {
-        DWORD pid = 0;
-        ::GetWindowThreadProcessId(window, &pid);
-        const HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-        if (process == nullptr) {
-            return false;
-        }
-        std::wstring theirs(32768, L'\0');
-        DWORD size = static_cast<DWORD>(theirs.size());
-        const bool named = ::QueryFullProcessImageNameW(process, 0, theirs.data(), &size) != FALSE;
-        theirs.resize(named ? size : 0);
-        const bool sameUser = named && UserOf(process) == UserOf(::GetCurrentProcess());
-        ::CloseHandle(process);
-        std::wstring ours(32768, L'\0');
-        ours.resize(::GetModuleFileNameW(nullptr, ours.data(), static_cast<DWORD>(ours.size())));
-        const auto nameOf = [](const std::wstring& path) {
-            return path.substr(path.find_last_of(L"\\/") + 1);
-        };
-        return sameUser && !ours.empty() &&
-               ::lstrcmpiW(nameOf(theirs).c_str(), nameOf(ours).c_str()) == 0;
-    }
-
-    // The text form of the user a process runs as; empty when it cannot be read.
-    static std::string UserOf(HANDLE process) {
-        HANDLE token = nullptr;
-        if (!::OpenProcessToken(process, TOKEN_QUERY, &token)) {
-            return std::string();
-        }
-        std::string user;
-        DWORD size = 0;
-        ::GetTokenInformation(token, TokenUser, nullptr, 0, &size);
-        std::vector<BYTE> info(size);
-        LPSTR text = nullptr;
-        if (size != 0 && ::GetTokenInformation(token, TokenUser, info.data(), size, &size) &&
-            ::ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(info.data())->User.Sid, &text)) {
-            user = text;
-            ::LocalFree(text);
-        }
-        ::CloseHandle(token);
-        return user;
-    }
-
-    HANDLE m_mutex = nullptr;
-    bool m_first = true;
-};
-
 class CQuilletApp {
 public:
     bool InitInstance() {
-        const CSingleInstance instance;
-        if (!instance.IsFirst()) {
-            CSingleInstance::ActivateRunningCopy();
-            return false;
-        }
         // Without a full path the files would land in whatever folder is current.
         const std::string programFolder = ProgramFolder();
         const bool portable =
@@ -154,6 +50,10 @@ public:
                               : "Quillet cannot find the application-data folder of this "
                                 "user, so it has nowhere to keep the notes. Nothing was saved.",
                           "Quillet", MB_OK | MB_ICONERROR);
+            return false;
+        }
+        CSingleCopy single(folder);
+        if (!single.TakeOver()) {
             return false;
         }
         // A copy in another session, or of another user, may work on the same data folder.

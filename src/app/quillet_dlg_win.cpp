@@ -2,6 +2,7 @@
 #include "app/quillet_dlg_win.h"
 
 #include "app/messages.h"
+#include "app/single_copy_win.h"
 
 #include "base/utf8_win.h"
 
@@ -38,13 +39,8 @@ CQuilletDlg::~CQuilletDlg() {
     }
 }
 
-UINT CQuilletDlg::ActivateMessage() {
-    static const UINT message = ::RegisterWindowMessageA("Quillet.Activate");
-    return message;
-}
-
 BOOL CQuilletDlg::OnInitDialog() {
-    ::SetPropA(m_hWnd, kMainWindowProperty, reinterpret_cast<HANDLE>(1));
+    CSingleCopy::MarkMainWindow(m_hWnd, m_saves.Paths().folder);
     m_calendar.Attach(m_hWnd, IDC_CALENDAR);
     m_noteArea.Attach(m_hWnd, m_layout);
 
@@ -81,7 +77,7 @@ BOOL CQuilletDlg::OnInitDialog() {
     }
 
     if (!LoadAtStartup()) {
-        ::RemovePropA(m_hWnd, kMainWindowProperty);
+        CSingleCopy::UnmarkMainWindow(m_hWnd);
         EndDialog(IDCANCEL);
         return FALSE;
     }
@@ -214,25 +210,38 @@ void CQuilletDlg::OnOK() {
 }
 
 void CQuilletDlg::CloseAfterExitSave() {
-    ::KillTimer(m_hWnd, kShownTimerId);
-    m_tray.Remove();
+    LeaveScreen();
     if (!m_saves.SaveForExit()) {
-        m_tray.Add(m_hWnd, m_hTrayIcon, false);
-        return;
+        // The question comes with the window it is about.
+        ::ShowWindow(m_hWnd, SW_SHOW);
+        if (!m_saves.AskExitAnyway()) {
+            CSingleCopy::MarkMainWindow(m_hWnd, m_saves.Paths().folder);
+            m_tray.Add(m_hWnd, m_hTrayIcon, false);
+            ::SetTimer(m_hWnd, kClockTimerId, 100, nullptr);
+            return;
+        }
     }
     Close(IDOK);
 }
 
 void CQuilletDlg::CloseAtSessionEnd() {
-    ::KillTimer(m_hWnd, kShownTimerId);
-    m_tray.Remove();
+    LeaveScreen();
     m_saves.SaveForSessionEnd();
     Close(IDOK);
 }
 
+void CQuilletDlg::LeaveScreen() {
+    // Gone at once; the files are written after. A start meanwhile waits for this copy to end.
+    ::KillTimer(m_hWnd, kShownTimerId);
+    ::KillTimer(m_hWnd, kClockTimerId);
+    CSingleCopy::UnmarkMainWindow(m_hWnd);
+    ::ShowWindow(m_hWnd, SW_HIDE);
+    m_tray.Remove();
+}
+
 void CQuilletDlg::Close(int result) {
     m_saves.StopWatching();
-    ::RemovePropA(m_hWnd, kMainWindowProperty);
+    CSingleCopy::UnmarkMainWindow(m_hWnd);
     EndDialog(result);
 }
 
@@ -614,7 +623,7 @@ bool CQuilletDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& res
         result = TRUE;
         return true;
     }
-    if (msg == ActivateMessage()) {
+    if (msg == CSingleCopy::WakeMessage()) {
         BringForward();
         return true;
     }

@@ -23,11 +23,6 @@ public:
     explicit CQuilletDlg(const SDataPaths& paths);
     ~CQuilletDlg() override;
 
-    // The window property that marks the main window, and the message that a second start
-    // sends it to bring it forward.
-    static constexpr const char* kMainWindowProperty = "Quillet.MainWindow";
-    static UINT ActivateMessage();
-
 protected:
     BOOL OnInitDialog() override;
     void OnOK() override;
@@ -65,6 +60,8 @@ private:
     void CloseAfterExitSave();
     // The session ends: no question; what cannot be saved goes to a recovery file.
     void CloseAtSessionEnd();
+    // Off the screen and out of the notification area, before the last save.
+    void LeaveScreen();
     void Close(int result);
 
     // The guide beside the program, or the web page when the guide is not there.

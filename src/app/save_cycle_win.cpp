@@ -144,9 +144,10 @@ bool CSaveCycle::OnTimer(UINT_PTR id) {
 }
 
 bool CSaveCycle::SaveForExit() {
-    if (Save(false, kExitBusyWaitMs).saved) {
-        return true;
-    }
+    return Save(false, kExitBusyWaitMs).saved;
+}
+
+bool CSaveCycle::AskExitAnyway() const {
     return ::MessageBoxA(m_hWnd, kExitFailureText, kExitFailureCaption,
                          MB_ICONERROR | MB_YESNO | MB_DEFBUTTON2) == IDYES;
 }

@@ -61,8 +61,11 @@ public:
     // A timer of the cycle's went off; false for a timer that is not its own.
     bool OnTimer(UINT_PTR id);
 
-    // Exit: saved with a longer wait; false when the save failed and the user chose to stay.
+    const SDataPaths& Paths() const { return m_policy.Paths(); }
+    // Exit: saved with a longer wait; false when the save failed.
     bool SaveForExit();
+    // After a failed Exit save: true when the user chose to end anyway.
+    bool AskExitAnyway() const;
     // The session ends: saved with the short wait the system allows, with the reason shown;
     // notes that cannot be saved go to a recovery file.
     void SaveForSessionEnd();

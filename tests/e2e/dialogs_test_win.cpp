@@ -318,6 +318,42 @@ TEST_F(Fonts, NotesFontChosenInTheDialogReachesBothEditsAndTheSettingsWhileCance
     EXPECT_EQ(saved.lfNotes.Face(), chosen);
 }
 
+// A stored face that is not installed is drawn in another: the dialog opens on that one at the
+// size in use, and OK without a change keeps the notes as they look.
+TEST_F(Fonts, TheDialogOpensOnTheFaceDrawnWhenTheStoredOneIsNotInstalled) {
+    SSettings settings = DefaultSettingsForMainWindow();
+    settings.lfNotes.SetFace("No Such Face Here");
+    settings.lfNotes.lfHeight = -16;
+    ASSERT_TRUE(SeedSettings(settings, m_paths.settings));
+    ASSERT_TRUE(Launch());
+    const std::vector<COLORREF> before = Picture(m_app.Notes());
+    const HWND dialog = m_app.OpenDialog(kCmdFontNotes, "Font");
+    ASSERT_NE(dialog, nullptr);
+    const auto shown = [&](int id) {
+        wchar_t text[LF_FACESIZE] = {};
+        ::SendMessageW(::GetDlgItem(dialog, id), WM_GETTEXT, LF_FACESIZE,
+                       reinterpret_cast<LPARAM>(text));
+        char ansi[LF_FACESIZE] = {};
+        ::WideCharToMultiByte(CP_ACP, 0, text, -1, ansi, sizeof ansi, nullptr, nullptr);
+        return std::string(ansi);
+    };
+    const std::string face = shown(1136);
+    EXPECT_FALSE(face.empty());
+    EXPECT_NE(face[0], '@') << "a vertical face";
+    EXPECT_NE(::SendMessageW(::GetDlgItem(dialog, 1136), CB_GETCURSEL, 0, 0), CB_ERR)
+        << face << " is no face of the list";
+    EXPECT_EQ(shown(1138), "12") << "16 pixels at 96 DPI";
+    ASSERT_TRUE(m_app.Post(dialog, WM_COMMAND, IDOK, 0));
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(dialog); }));
+    ASSERT_TRUE(m_app.Drain());
+    EXPECT_EQ(Picture(m_app.Notes()), before) << "OK changed how the notes look";
+    ASSERT_TRUE(m_app.SendCommand(kCmdSaveAll));
+    SSettings saved;
+    ASSERT_TRUE(LoadSettings(saved, m_paths.settings));
+    EXPECT_EQ(saved.lfNotes.Face(), face);
+    EXPECT_EQ(saved.lfNotes.lfHeight, -16);
+}
+
 class Backup : public QuilletTest {
 protected:
     static DayArray Days() {

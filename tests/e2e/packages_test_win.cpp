@@ -125,6 +125,8 @@ TEST_F(Packages, InstallerReplacesARunningQuilletThroughExitAndItsRemovalKeepsTh
     EXPECT_EQ(ReadNotesFile(m_paths.notes).days,
               (DayArray{{KeyOf(Today()), "Typed before the update"}}));
     EXPECT_TRUE(ReadBytes(exe) == installed);
+    ASSERT_TRUE(RunToEnd(setup + " /NOSTARTUP"));
+    EXPECT_FALSE(FileExists(StartupShortcut())) << "/NOSTARTUP made a Startup shortcut";
 
     m_app.Kill();
     ASSERT_TRUE(m_app.Start(exe));
@@ -146,6 +148,12 @@ TEST_F(Packages, PortableZipKeepsTheNotesBesideTheProgram) {
               (std::vector<std::string>{"LICENSE.txt", "Quillet.exe", "Quillet.html",
                                         "Quillet.portable", "README.txt"}));
     EXPECT_EQ(ReadBytes(folder + "Quillet.portable"), "");
+    // The user guide, for users: no build command, no picture it cannot show.
+    const std::string guide = ReadBytes(folder + "README.txt");
+    EXPECT_NE(guide.find("Two computers, one notebook\r\n"), std::string::npos);
+    for (const char* developers : {"cmake", "apt-get", ".png", "](", "**"}) {
+        EXPECT_EQ(guide.find(developers), std::string::npos) << developers;
+    }
     ASSERT_TRUE(m_app.Start(folder + "Quillet.exe"));
     ASSERT_TRUE(m_app.SetNotesText("Typed on a stick"));
     ASSERT_TRUE(ExitQuillet());

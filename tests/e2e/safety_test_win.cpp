@@ -144,6 +144,33 @@ TEST_F(SecondCopy, BringsTheRunningWindowForwardAndEndsWithoutTouchingAFileOrThe
     EXPECT_TRUE(m_app.IsRunning());
 }
 
+// One copy per data folder: a portable copy keeps a folder of its own and runs beside the
+// installed one, and a second start of the portable folder wakes the portable window.
+TEST_F(SecondCopy, APortableCopyRunsBesideTheInstalledOneWithItsOwnNotes) {
+    ASSERT_TRUE(Launch());
+    const std::string folder = BesideTests("portable-beside") + "\\";
+    RemoveFolderTree(folder);
+    ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), nullptr));
+    ASSERT_TRUE(::CopyFileA(QuilletExePath().c_str(), (folder + "Quillet.exe").c_str(), FALSE));
+    ASSERT_TRUE(WriteBytes(folder + "Quillet.portable", ""));
+    CQuilletApp portable;
+    ASSERT_TRUE(portable.Start(folder + "Quillet.exe")) << "the portable copy did not come up";
+    EXPECT_NE(portable.Main(), m_app.Main());
+    ASSERT_TRUE(portable.SetNotesText("On the stick"));
+    ASSERT_TRUE(m_app.SetNotesText("Installed"));
+    CQuilletApp again;
+    EXPECT_FALSE(again.Start(folder + "Quillet.exe")) << "a second portable window opened";
+    EXPECT_TRUE(again.WaitForExit());
+    ASSERT_TRUE(portable.PostCommand(kCmdExit));
+    ASSERT_TRUE(portable.WaitForExit());
+    EXPECT_EQ(ReadNotesFile(SDataPaths::InFolder(folder + "Data\\").notes).days,
+              (DayArray{{KeyOf(Today()), "On the stick"}}));
+    EXPECT_TRUE(m_app.IsRunning());
+    ASSERT_TRUE(ExitQuillet());
+    EXPECT_EQ(ReadNotesFile(m_paths.notes).days, (DayArray{{KeyOf(Today()), "Installed"}}));
+    RemoveFolderTree(folder);
+}
+
 using AutoSave = QuilletTest;
 
 TEST_F(AutoSave, TypedTextReachesTheMainFilesAfterAPauseAndNothingIsWrittenWithoutAChange) {

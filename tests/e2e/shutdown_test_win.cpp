@@ -1,6 +1,10 @@
 // The ways the window ends, the requests that must not end it, and saves that fail.
 #include "quillet_test_win.h"
 
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
 namespace e2e {
 namespace {
 
@@ -85,6 +89,31 @@ HWND WaitForMessageBox(const CQuilletApp& app) {
         return box != nullptr || !app.IsRunning();
     });
     return box;
+}
+
+// The window leaves the screen within a frame of Exit, and a start while the files are still
+// being written waits for the copy that ends and comes up with the notes.
+TEST_F(ShutDown, ExitLeavesTheScreenAtOnceAndAStartRightAfterComesUp) {
+    ASSERT_TRUE(SeedNotes({{KeyOf(Today()), "Kept note"}}, "Every day", m_paths.notes));
+    ASSERT_TRUE(Launch());
+    const HWND main = m_app.Main();
+    const auto exitAt = std::chrono::steady_clock::now();
+    ASSERT_TRUE(m_app.PostCommand(kCmdExit));
+    ASSERT_TRUE(
+        WaitUntil([&] { return !::IsWindow(main) || !::IsWindowVisible(main); }, Millis(2000)));
+    const auto gone = std::chrono::duration_cast<Millis>(std::chrono::steady_clock::now() - exitAt);
+    EXPECT_LE(gone.count(), 500) << "the window stayed " << gone.count() << " ms after Exit";
+    std::this_thread::sleep_until(exitAt + Millis(500));
+    CQuilletApp next;
+    ASSERT_TRUE(next.Start(QuilletExePath())) << "a start right after Exit did not come up";
+    EXPECT_EQ(next.NotesText(), "Kept note");
+    EXPECT_TRUE(m_app.WaitForExit());
+    const auto ended =
+        std::chrono::duration_cast<Millis>(std::chrono::steady_clock::now() - exitAt);
+    std::printf("[ exit ] window gone after %lld ms, the next copy up after %lld ms\n",
+                static_cast<long long>(gone.count()), static_cast<long long>(ended.count()));
+    ASSERT_TRUE(next.PostCommand(kCmdExit));
+    EXPECT_TRUE(next.WaitForExit());
 }
 
 TEST_F(ShutDown, ExitFromTheEveryDayRoomStoresTheEveryDayNoteInTheMainFilesOnly) {

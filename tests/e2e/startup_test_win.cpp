@@ -4,6 +4,17 @@
 namespace e2e {
 namespace {
 
+// The name of the kept-aside copy of an unreadable notes file, once it holds all of its bytes
+// (the name shows as soon as the copy begins); empty when none came.
+std::string KeptAsideCopyOf(const SDataPaths& paths, const std::string& bytes) {
+    std::string kept;
+    const bool found = WaitUntil([&] {
+        kept = EntryStartingWith(paths.folder, "qlt_notes.dat.unreadable-");
+        return !kept.empty() && ReadBytes(paths.folder + kept) == bytes;
+    });
+    return found ? kept : std::string();
+}
+
 using FirstRun = QuilletTest;
 
 bool AllFourFilesExist(const SDataPaths& paths) {
@@ -144,12 +155,8 @@ TEST_P(DamagedNotesFile, FallsBackToItsIntactBackupIsKeptAsideAndStaysUntilTheNe
     EXPECT_EQ(m_app.NotesText(), "From the backup");
     ASSERT_TRUE(m_app.ClickTab(kRoomStatic));
     EXPECT_EQ(m_app.NotesText(), "Backup every day");
-    std::string kept;
-    ASSERT_TRUE(WaitUntil([&] {
-        kept = EntryStartingWith(m_paths.folder, "qlt_notes.dat.unreadable-");
-        return !kept.empty();
-    }));
-    EXPECT_TRUE(WaitUntil([&] { return ReadBytes(m_paths.folder + kept) == damaged; }));
+    const std::string kept = KeptAsideCopyOf(m_paths, damaged);
+    ASSERT_FALSE(kept.empty());
     // Shown once the start has written all it writes: the backup stays as it was.
     EXPECT_TRUE(WaitUntil([&] {
         return BalloonShown("qlt_notes.dat could not be read; the notes of prevNotes.dat are "
@@ -251,13 +258,8 @@ TEST_F(StartupLoading, UnreadableNotesAreKeptAsideAndTheUserIsToldWhere) {
     ASSERT_TRUE(SeedBytes(m_paths.notesBackup, "damaged backup"));
     ASSERT_TRUE(Launch());
     EXPECT_EQ(m_app.NotesText(), "My first note...");
-    std::string kept;
-    ASSERT_TRUE(WaitUntil([&] {
-        kept = EntryStartingWith(m_paths.folder, "qlt_notes.dat.unreadable-");
-        return !kept.empty();
-    }));
-    // The name shows as soon as the copy begins.
-    EXPECT_TRUE(WaitUntil([&] { return ReadBytes(m_paths.folder + kept) == damaged; }));
+    const std::string kept = KeptAsideCopyOf(m_paths, damaged);
+    ASSERT_FALSE(kept.empty());
     EXPECT_TRUE(WaitUntil([&] {
         return BalloonShown("qlt_notes.dat could not be read; Quillet started with new notes. "
                             "Its bytes are kept in " +
