@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Makes the README's pictures from the real Quillet.exe under Wine on a private Xvfb, in a prefix
 # of its own (build/wineprefix-gallery), on a few notes of the current month: every theme, the
-# three shapes, the three rooms, Compact, the About box, and the window at 150 %. Writes
+# three shapes, the three rooms, Compact, the menu, the About box, and the window at 150 %. Writes
 # docs/gallery-*.png.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -56,6 +56,10 @@ EOF
     ctl room 0; ctl command 351; sleep 0.5
     import -window root -crop "$(ctl rect | sed -E "s/x[0-9]+\+/x24+/")" +repage "$shots/compact.png"
     ctl command 351; sleep 0.5
+    ctl menu; sleep 1
+    import -window root -crop "$(ctl menurect)" +repage "$shots/menu.png"
+    wineserver -k || true
+    start
     ctl command 394; sleep 1; shot about "About Quillet"
     wineserver -k || true
 
@@ -75,5 +79,6 @@ row docs/gallery-shapes.png "$shots"/shape-{0..2}.png
 row docs/gallery-rooms.png "$shots"/room-{0..2}.png
 convert "$shots/compact.png" -strip docs/gallery-compact.png
 convert "$shots/about.png" -strip docs/gallery-about.png
+convert "$shots/menu.png" -strip docs/gallery-menu.png
 convert "$shots/scale-150.png" -strip docs/gallery-scale-150.png
 ls -l docs/gallery-*.png

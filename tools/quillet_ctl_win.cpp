@@ -82,6 +82,27 @@ int main(int argc, char** argv) {
         HWND wnd = MainWindow();
         return wnd != nullptr && ::SetDlgItemTextA(wnd, std::atoi(argv[2]), argv[3]) ? 0 : 1;
     }
+    if (std::strcmp(verb, "menu") == 0) {
+        // The popup menu, as the menu key opens it.
+        constexpr UINT kOpenMenuMessage = WM_APP + 4;
+        HWND wnd = MainWindow();
+        return wnd != nullptr && ::PostMessageA(wnd, kOpenMenuMessage, 0, 0) ? 0 : 1;
+    }
+    if (std::strcmp(verb, "menurect") == 0) {
+        // The main window and the popup menu open beside it, together.
+        HWND wnd = MainWindow();
+        HWND menu = ::FindWindowA("#32768", nullptr);
+        RECT rect{};
+        RECT popup{};
+        if (wnd == nullptr || menu == nullptr || !::GetWindowRect(wnd, &rect) ||
+            !::GetWindowRect(menu, &popup)) {
+            return 1;
+        }
+        ::UnionRect(&rect, &rect, &popup);
+        std::printf("%ldx%ld+%ld+%ld\n", rect.right - rect.left, rect.bottom - rect.top, rect.left,
+                    rect.top);
+        return 0;
+    }
     if (std::strcmp(verb, "rect") == 0) {
         // The main window, or the top-level window with the caption given.
         HWND wnd = argc > 2 ? ::FindWindowA(nullptr, argv[2]) : MainWindow();
@@ -93,7 +114,8 @@ int main(int argc, char** argv) {
                     rect.top);
         return 0;
     }
-    std::fprintf(stderr, "usage: quillet_ctl wait|exit|command ID|room N|settext ID TEXT|rect "
-                         "[CAPTION]\n");
+    std::fprintf(
+        stderr, "usage: quillet_ctl wait|exit|command ID|room N|settext ID TEXT|menu|menurect|rect "
+                "[CAPTION]\n");
     return 2;
 }

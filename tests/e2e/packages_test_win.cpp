@@ -154,6 +154,10 @@ TEST_F(Packages, PortableZipKeepsTheNotesBesideTheProgram) {
     for (const char* developers : {"cmake", "apt-get", ".png", "](", "**"}) {
         EXPECT_EQ(guide.find(developers), std::string::npos) << developers;
     }
+    // The help page shows the window where it explains it, from the page itself.
+    const std::string page = ReadBytes(folder + "Quillet.html");
+    EXPECT_NE(page.find("<img src=\"data:image/png;base64,"), std::string::npos);
+    EXPECT_EQ(page.find("src=\"docs/"), std::string::npos);
     ASSERT_TRUE(m_app.Start(folder + "Quillet.exe"));
     ASSERT_TRUE(m_app.SetNotesText("Typed on a stick"));
     ASSERT_TRUE(ExitQuillet());
