@@ -213,7 +213,7 @@ void CQuilletDlg::CloseAfterExitSave() {
     LeaveScreen();
     if (!m_saves.SaveForExit()) {
         // The question comes with the window it is about.
-        ::ShowWindow(m_hWnd, SW_SHOW);
+        ApplyWindowShape(m_settings.nShape);
         if (!m_saves.AskExitAnyway()) {
             CSingleCopy::MarkMainWindow(m_hWnd, m_saves.Paths().folder);
             m_tray.Add(m_hWnd, m_hTrayIcon, false);
@@ -231,15 +231,18 @@ void CQuilletDlg::CloseAtSessionEnd() {
 }
 
 void CQuilletDlg::LeaveScreen() {
-    // Gone at once; the files are written after. A start meanwhile waits for this copy to end.
+    // Gone from sight at once, by an empty shape: hiding a window may wait for the window
+    // manager (under Wine, seconds without one), and the files are written first. A start
+    // meanwhile waits for this copy to end.
     ::KillTimer(m_hWnd, kShownTimerId);
     ::KillTimer(m_hWnd, kClockTimerId);
     CSingleCopy::UnmarkMainWindow(m_hWnd);
-    ::ShowWindow(m_hWnd, SW_HIDE);
+    ::SetWindowRgn(m_hWnd, ::CreateRectRgn(0, 0, 0, 0), TRUE);
     m_tray.Remove();
 }
 
 void CQuilletDlg::Close(int result) {
+    ::ShowWindow(m_hWnd, SW_HIDE);
     m_saves.StopWatching();
     CSingleCopy::UnmarkMainWindow(m_hWnd);
     EndDialog(result);

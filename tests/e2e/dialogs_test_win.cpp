@@ -326,6 +326,10 @@ TEST_F(Fonts, TheDialogOpensOnTheFaceDrawnWhenTheStoredOneIsNotInstalled) {
     settings.lfNotes.lfHeight = -16;
     ASSERT_TRUE(SeedSettings(settings, m_paths.settings));
     ASSERT_TRUE(Launch());
+    // In the search room the caret blinks in the search box, not in the notes box pictured.
+    ASSERT_TRUE(m_app.ClickTab(kRoomSearch));
+    ASSERT_TRUE(m_app.SetText(m_app.Search(), "Sample"));
+    ASSERT_TRUE(m_app.Drain());
     const std::vector<COLORREF> before = Picture(m_app.Notes());
     const HWND dialog = m_app.OpenDialog(kCmdFontNotes, "Font");
     ASSERT_NE(dialog, nullptr);
