@@ -4,7 +4,10 @@
 // users did is tracked by unique lines, so that what must survive, and what must stay gone, can
 // be checked after every step.
 //
-// QUILLET_SIM_STEPS=n runs n steps per seed (a longer run); QUILLET_SIM_SEEDS=n that many seeds.
+// QUILLET_SIM_STEPS=n runs n steps per seed (a longer run); QUILLET_SIM_SEEDS=n that many seeds;
+// QUILLET_SIM_SEED=n that seed alone, with QUILLET_SIM_TRACE what happened before a fault;
+// QUILLET_SIM_HARSH a user who turns from computer to computer more often, more kills and
+// longer delays of the sync program.
 
 #include "fake_files.h"
 #include "storage/copy_names.h"
