@@ -221,13 +221,21 @@ void CQuilletDlg::CloseAfterExitSave() {
             return;
         }
     }
-    Close(IDOK);
+    EndProcess();
 }
 
 void CQuilletDlg::CloseAtSessionEnd() {
     LeaveScreen();
     m_saves.SaveForSessionEnd();
-    Close(IDOK);
+    EndProcess();
+}
+
+void CQuilletDlg::EndProcess() {
+    // The files are written and the window is out of sight: the process ends here rather than
+    // take its windows down one by one, which may wait for a window manager (under Wine,
+    // seconds without one). The folder's lock goes with the process.
+    m_saves.StopWatching();
+    ::ExitProcess(0);
 }
 
 void CQuilletDlg::LeaveScreen() {

@@ -62,6 +62,7 @@ private:
     void CloseAtSessionEnd();
     // Off the screen and out of the notification area, before the last save.
     void LeaveScreen();
+    [[noreturn]] void EndProcess();
     void Close(int result);
 
     // The guide beside the program, or the web page when the guide is not there.
