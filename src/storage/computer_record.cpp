@@ -112,8 +112,9 @@ void CComputerRecord::Write(const CNotesLineage& lineage) {
             bytes += '\n';
         }
     };
-    texts('t', lineage.ReplacedTimes(), true); // still held: until now
-    texts('f', lineage.ForeignTimes(), false);
+    const CNotesLineage::STextTimes times = lineage.TextTimes();
+    texts('t', times.replaced, true); // still held: until now
+    texts('f', times.foreign, false);
     if (m_files.MakeFolder(m_folder)) {
         m_files.Replace(m_folder + kRecordName, bytes);
     }

@@ -135,7 +135,7 @@ void CNotesLineage::Start(std::shared_ptr<const std::string> canonical, SFileSta
                           uint64_t fileHash, bool writtenHere,
                           std::unordered_map<uint64_t, QTime> priorTexts,
                           std::unordered_map<uint64_t, QTime> priorForeign,
-                          std::shared_ptr<const std::string> shared) {
+                          std::function<std::shared_ptr<const std::string>()> shared) {
     m_startHash = canonical ? HashBytes(*canonical) : 0;
     m_startContested = false;
     m_startTime = stamp.writeTime;
@@ -143,7 +143,7 @@ void CNotesLineage::Start(std::shared_ptr<const std::string> canonical, SFileSta
     m_startKeys.clear();
     m_priorTexts = std::move(priorTexts);
     m_priorForeign = std::move(priorForeign);
-    m_shared = std::move(shared);
+    m_readShared = std::move(shared);
     m_base = std::move(canonical);
     m_startBytes = m_startShared ? m_base : nullptr;
     m_stamp = stamp;
@@ -253,10 +253,6 @@ size_t CNotesLineage::AfterLastForeign(size_t at) const {
     return 0;
 }
 
-bool CNotesLineage::HasForeign(size_t before) const {
-    return AfterLastForeign(before) != 0;
-}
-
 SNotebook CNotesLineage::BaseForChange(QTime writeTime, const SNotebook& theirs) const {
     size_t from = m_steps.size();
     for (size_t i = 0; i < m_steps.size(); ++i) {
@@ -296,7 +292,7 @@ SNotebook CNotesLineage::BaseForChange(QTime writeTime, const SNotebook& theirs)
 
 void CNotesLineage::TakeKnownTexts(const SNotebook& theirs, QTime theirTime,
                                    SNotebook& base) const {
-    const std::unordered_map<uint64_t, QTime> had = ReplacedTimes();
+    const std::unordered_map<uint64_t, QTime> had = TextTimes().replaced;
     // Theirs was written while this side still had the text: it is older, no change there.
     auto stale = [&](const std::string& day, const std::string& text) {
         const auto it = had.find(TextKey(day, text));
@@ -345,8 +341,9 @@ bool CNotesLineage::SharedBeforeSteps(SNotebook& shared) const {
         shared = VersionBefore(0);
         return true;
     }
-    if (m_shared) {
-        return ParseCanonical(*m_shared, shared);
+    const std::shared_ptr<const std::string> bytes = m_readShared ? m_readShared() : nullptr;
+    if (bytes) {
+        return ParseCanonical(*bytes, shared);
     }
     return false;
 }
@@ -361,12 +358,12 @@ SNotebook CNotesLineage::BaseByKnownTexts(const SNotebook& theirs, QTime theirTi
     // Until when this side had each text: a version of theirs written before then that holds
     // it is older than the change here, not a change there; a text that came back here later
     // (undone) counts from its last time. Set beside a version of ours other than the file's,
-    // the file's version is theirs: only earlier sessions tell what this side had.
-    const std::unordered_map<uint64_t, QTime> known =
-        oursGiven != nullptr ? m_priorTexts : ReplacedTimes();
-    // Since when the other side had each text: it came in a version written there.
-    const std::unordered_map<uint64_t, QTime> foreign =
-        oursGiven != nullptr ? m_priorForeign : ForeignTimes();
+    // the file's version is theirs: only earlier sessions tell what this side had. Since when
+    // the other side had each text: it came in a version written there.
+    const STextTimes times =
+        oursGiven != nullptr ? STextTimes{m_priorTexts, m_priorForeign} : TextTimes();
+    const std::unordered_map<uint64_t, QTime>& known = times.replaced;
+    const std::unordered_map<uint64_t, QTime>& foreign = times.foreign;
     auto text = [](const DayTexts& in, const std::string& day) {
         const auto it = in.find(day);
         return it == in.end() ? std::string_view() : it->second;
@@ -435,42 +432,15 @@ CNotesLineage::ChangedDaysNow(const DayTextsView& now) const {
     return texts;
 }
 
-std::unordered_map<uint64_t, QTime> CNotesLineage::ForeignTimes() const {
-    std::unordered_map<uint64_t, QTime> times = m_priorForeign;
-    auto wrote = [&](uint64_t k, QTime when) {
-        QTime& t = times.emplace(k, when).first->second;
-        t = std::min(t, when);
-    };
-    const DayTexts now = m_base ? TextsOf(*m_base) : DayTexts();
-    std::unordered_map<std::string_view, std::string_view> texts = ChangedDaysNow(now);
-    for (size_t k = m_steps.size(); k > 0; --k) {
-        const SStep& step = m_steps[k - 1];
-        for (const auto& day : step.before) {
-            if (!step.ours) {
-                wrote(TextKey(day.first, texts[day.first]), step.fileTime);
-            }
-            texts[day.first] = day.second;
-        }
-    }
-    if (m_startShared) {
-        // Every text of the version the start read, keyed once.
-        if (m_startKeys.empty() && m_startBytes) {
-            for (const auto& day : TextsOf(*m_startBytes)) {
-                m_startKeys.push_back(TextKey(day.first, day.second));
-            }
-        }
-        for (uint64_t k : m_startKeys) {
-            wrote(k, m_startTime);
-        }
-    }
-    return times;
-}
-
-std::unordered_map<uint64_t, QTime> CNotesLineage::ReplacedTimes() const {
-    std::unordered_map<uint64_t, QTime> times = m_priorTexts;
+CNotesLineage::STextTimes CNotesLineage::TextTimes() const {
+    STextTimes times{m_priorTexts, m_priorForeign};
     auto had = [&](uint64_t k, QTime until) {
-        QTime& t = times.emplace(k, until).first->second;
+        QTime& t = times.replaced.emplace(k, until).first->second;
         t = std::max(t, until);
+    };
+    auto wrote = [&](uint64_t k, QTime when) {
+        QTime& t = times.foreign.emplace(k, when).first->second;
+        t = std::min(t, when);
     };
     // A text kept from two places holds each as it was there: a version of theirs with one of
     // them alone is one from before the merge.
@@ -485,6 +455,8 @@ std::unordered_map<uint64_t, QTime> CNotesLineage::ReplacedTimes() const {
     for (const auto& copy : m_copyTexts) {
         had(copy.first, copy.second);
     }
+    // Back from the file's version: each changed day's text after each step, and until when
+    // the file held it.
     const DayTexts now = m_base ? TextsOf(*m_base) : DayTexts();
     std::unordered_map<std::string_view, std::string_view> texts = ChangedDaysNow(now);
     std::unordered_map<std::string_view, QTime> until;
@@ -495,6 +467,9 @@ std::unordered_map<uint64_t, QTime> CNotesLineage::ReplacedTimes() const {
         const SStep& step = m_steps[k - 1];
         for (const auto& day : step.before) {
             hadText(day.first, texts[day.first], until[day.first]);
+            if (!step.ours) {
+                wrote(TextKey(day.first, texts[day.first]), step.fileTime);
+            }
             texts[day.first] = day.second;
             until[day.first] = step.fileTime;
         }
@@ -509,6 +484,17 @@ std::unordered_map<uint64_t, QTime> CNotesLineage::ReplacedTimes() const {
             for (const std::string& piece : PiecesOfText(std::string(day.second))) {
                 had(TextKey(day.first, piece), kStillHeld);
             }
+        }
+    }
+    if (m_startShared) {
+        // Every text of the version the start read, keyed once.
+        if (m_startKeys.empty() && m_startBytes) {
+            for (const auto& day : TextsOf(*m_startBytes)) {
+                m_startKeys.push_back(TextKey(day.first, day.second));
+            }
+        }
+        for (uint64_t k : m_startKeys) {
+            wrote(k, m_startTime);
         }
     }
     return times;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <unordered_map>
 #include <unordered_set>
@@ -28,13 +29,13 @@ class CNotesLineage {
 public:
     // What a start read: canonical bytes, the file's stamp and the hash of its bytes;
     // writtenHere when this computer wrote that version, so the other may never have had it.
-    // priorTexts and priorForeign: ReplacedTimes and ForeignTimes of earlier sessions on this
-    // computer; shared: the canonical bytes of
-    // the last version they took in from elsewhere, which both computers had.
+    // priorTexts and priorForeign: TextTimes of earlier sessions on this computer; shared reads
+    // the canonical bytes of the last version they took in from elsewhere, which both computers
+    // had (null when unknown).
     void Start(std::shared_ptr<const std::string> canonical, SFileStamp stamp, uint64_t fileHash,
                bool writtenHere, std::unordered_map<uint64_t, QTime> priorTexts = {},
                std::unordered_map<uint64_t, QTime> priorForeign = {},
-               std::shared_ptr<const std::string> shared = nullptr);
+               std::function<std::shared_ptr<const std::string>()> shared = nullptr);
     // The file now holds this version (its canonical bytes), written here or taken in.
     void Record(bool ours, std::shared_ptr<const std::string> canonical, SFileStamp stamp,
                 uint64_t fileHash);
@@ -53,12 +54,13 @@ public:
     // version of ours, which the notes went on from.
     bool BaseForCopy(uint64_t canonicalHash, const SNotebook& copy, QTime copyTime,
                      SNotebook& base) const;
-    // The texts of days this computer has had (as TextKey hashes), each with the time it
-    // stopped being the file's, for the sessions after this one.
-    std::unordered_map<uint64_t, QTime> ReplacedTimes() const;
-    // The texts of days that came in versions written elsewhere, each with the earliest time
-    // the other computer had it.
-    std::unordered_map<uint64_t, QTime> ForeignTimes() const;
+    // What this computer knows of the texts of days, as TextKey hashes: until when it had each
+    // (replaced), and since when the other computer had each that came from there (foreign).
+    struct STextTimes {
+        std::unordered_map<uint64_t, QTime> replaced;
+        std::unordered_map<uint64_t, QTime> foreign;
+    };
+    STextTimes TextTimes() const;
     // A copy's notes were merged in: its texts count as known to this run.
     void TakeCopy(const SNotebook& copy, QTime now);
     // A base for notes made beside ours from a version nobody can name: a day whose text in
@@ -107,7 +109,6 @@ private:
     SNotebook VersionBefore(size_t from) const;
     // Where the last version from elsewhere before step `at` stands: the step after it, or 0.
     size_t AfterLastForeign(size_t at) const;
-    bool HasForeign(size_t before) const;
     void Trim();
 
     std::shared_ptr<const std::string> m_base;
@@ -123,6 +124,7 @@ private:
     std::unordered_map<uint64_t, QTime> m_copyTexts; // text hash -> when taken in
     std::unordered_map<uint64_t, QTime> m_priorTexts;
     std::unordered_map<uint64_t, QTime> m_priorForeign;
-    std::shared_ptr<const std::string> m_shared;
+    // Read only when a merge needs it: a start does not wait for it.
+    std::function<std::shared_ptr<const std::string>()> m_readShared;
     size_t m_stepBytes = 0;
 };

@@ -213,7 +213,7 @@ SStartReport CSavePolicy::Load(SSettings& settings, SNotebook& notes, const SWin
         start->shared = base;
     }
     m_lineage.Start(base, notesStamp, fileHash, writtenHere, m_record.TakeTexts(),
-                    m_record.TakeForeign(), m_record.ReadShared());
+                    m_record.TakeForeign(), [this] { return m_record.ReadShared(); });
     m_copies.StartedFrom(fromMain);
     for (const SLoadedFrom* from : {&settingsFrom, &notesFrom}) {
         if (from->mainUnreadable) {

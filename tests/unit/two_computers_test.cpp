@@ -191,9 +191,8 @@ private:
         }
     }
     // A computer's policy may have waited: the world waited with it.
-    void Settle(int i) {
+    void Settle() {
         const uint64_t now = std::max(m_pc[0].clock.ms, m_pc[1].clock.ms);
-        (void)i;
         for (SComputer& c : m_pc) {
             c.clock.ms = now;
         }
@@ -285,7 +284,7 @@ private:
         SComputer& c = m_pc[i];
         c.policy = std::make_unique<CSavePolicy>(c.paths, *c.files, c.clock);
         const SStartReport report = c.policy->Load(c.settings, c.notes, kPlace);
-        Settle(i);
+        Settle();
         Trace([&] {
             return "pc" + std::to_string(i) + " starts" +
                    (report.busyPath.empty() ? NotesShown(c.notes) : std::string(" busy")) +
@@ -378,7 +377,7 @@ private:
         MaybeRaceInto(i);
         const SSaveReport report = c.policy->SaveMain(c.settings, c.notes, kPlace, waitMs);
         EndRace(i);
-        Settle(i);
+        Settle();
         Trace([&] {
             return "pc" + std::to_string(i) + " saves: " + (report.saved ? "saved" : "failed") +
                    (report.notesChanged ? " merged" + NotesShown(report.merged) : std::string()) +
@@ -404,7 +403,7 @@ private:
         SComputer& c = m_pc[i];
         c.lookDue = 0;
         SDiskLook look = c.policy->LookAtFolder(c.notes);
-        Settle(i);
+        Settle();
         Trace([&] {
             return "pc" + std::to_string(i) +
                    " looks: " + std::to_string(static_cast<int>(look.change)) +
@@ -430,7 +429,7 @@ private:
             const SSaveReport report = c.policy->SaveMain(
                 c.settings, c.notes, kPlace, sessionEnd ? kSessionEndBusyWaitMs : kExitBusyWaitMs);
             EndRace(i);
-            Settle(i);
+            Settle();
             if (report.notesChanged) {
                 c.notes = report.merged;
                 Received(i);
