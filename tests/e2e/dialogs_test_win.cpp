@@ -276,6 +276,9 @@ TEST_F(Fonts, NotesFontChosenInTheDialogReachesBothEditsAndTheSettingsWhileCance
     ASSERT_TRUE(m_app.ClickTab(kRoomSearch));
     ASSERT_TRUE(m_app.SetText(m_app.Search(), "Sample"));
     ASSERT_TRUE(m_app.Drain());
+    // The result ("Empty") is pictured once it is there, not before.
+    ASSERT_TRUE(WaitUntil([&] { return m_app.NotesText() == "Empty"; }));
+    ASSERT_TRUE(m_app.Drain());
     const std::vector<COLORREF> notesBefore = Picture(m_app.Notes());
     const std::vector<COLORREF> searchBefore = Picture(m_app.Search());
     SSettings saved;
@@ -326,9 +329,10 @@ TEST_F(Fonts, TheDialogOpensOnTheFaceDrawnWhenTheStoredOneIsNotInstalled) {
     settings.lfNotes.lfHeight = -16;
     ASSERT_TRUE(SeedSettings(settings, m_paths.settings));
     ASSERT_TRUE(Launch());
-    // In the search room the caret blinks in the search box, not in the notes box pictured.
+    // Pictured in the search room once its result shows: no caret blinks in the notes box.
     ASSERT_TRUE(m_app.ClickTab(kRoomSearch));
     ASSERT_TRUE(m_app.SetText(m_app.Search(), "Sample"));
+    ASSERT_TRUE(WaitUntil([&] { return m_app.NotesText() == "Empty"; }));
     ASSERT_TRUE(m_app.Drain());
     const std::vector<COLORREF> before = Picture(m_app.Notes());
     const HWND dialog = m_app.OpenDialog(kCmdFontNotes, "Font");
