@@ -46,7 +46,7 @@ constexpr double kNotReached = -1;
 
 // What the notes box holds once the search for the query is complete.
 std::string ExpectedSearchText(const std::string& query, const DayArray& days) {
-    return SearchNotesForDisplay(query, days, kSearchDisplayBound);
+    return SearchNotes(query, days);
 }
 
 double MsSince(Clock::time_point start) {

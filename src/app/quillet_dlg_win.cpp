@@ -297,8 +297,7 @@ bool CQuilletDlg::OnIdle() {
         rooms.RunDueSearch();
         return true;
     }
-    m_noteArea.FillNextPiece();
-    return m_noteArea.FillPending();
+    return m_noteArea.LayOutMoreResults();
 }
 
 bool CQuilletDlg::OnNotify(NMHDR* header, LRESULT& result) {

@@ -10,6 +10,7 @@ struct SCodePage {
     unsigned char lower[256]; // lower-case map of the single-byte characters
     bool lead[256];           // lead bytes of double-byte characters
     bool doubleByte;          // any lead byte at all
+    char16_t unicode[256];    // the single-byte characters in Unicode; 0 for lead bytes
 };
 
 const SCodePage& SystemCodePage();

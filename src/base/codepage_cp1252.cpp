@@ -22,6 +22,8 @@ SCodePage MakeCp1252() {
         }
         cp.lower[b] = static_cast<unsigned char>(lower);
         cp.lead[b] = false;
+        cp.unicode[b] = b >= 0x80 && b < 0xA0 && kHigh[b - 0x80] != 0 ? kHigh[b - 0x80]
+                                                                      : static_cast<char16_t>(b);
     }
     cp.doubleByte = false;
     return cp;

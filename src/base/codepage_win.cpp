@@ -29,6 +29,12 @@ SCodePage MakeSystemCodePage() {
             CharLowerBuffA(&c, 1);
         }
         cp.lower[b] = static_cast<unsigned char>(c);
+        wchar_t unit = 0;
+        const char byte = static_cast<char>(b);
+        if (!cp.lead[b] && MultiByteToWideChar(CP_ACP, 0, &byte, 1, &unit, 1) != 1) {
+            unit = 0;
+        }
+        cp.unicode[b] = static_cast<char16_t>(unit);
     }
     return cp;
 }

@@ -6,36 +6,14 @@
 
 #include <algorithm>
 
-namespace {
-
-// What the box shows at once: more than a screenful, little enough to be shown within a frame
-// (an edit box lays text out at a few milliseconds a kilobyte). The rest follows in pieces.
-constexpr size_t kFirstPieceBytes = 1024;
-// Pieces grow while they are quick and shrink when one takes long enough to be felt. Adding
-// even a small piece costs more the more text the box holds, which is what bounds the results.
-constexpr size_t kMinPieceBytes = 1024;
-constexpr size_t kMaxPieceBytes = 64 * 1024;
-constexpr double kQuickPieceMs = 10;
-constexpr double kSlowPieceMs = 30;
-
-double NowMs() {
-    LARGE_INTEGER frequency{};
-    LARGE_INTEGER counter{};
-    ::QueryPerformanceFrequency(&frequency);
-    ::QueryPerformanceCounter(&counter);
-    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-} // namespace
-
 void CNoteArea::Attach(HWND dialog, const SLayout& layout) {
     m_dialog = dialog;
     m_layout = &layout;
     m_editNotes.Attach(::GetDlgItem(dialog, IDC_NOTES));
     m_editSearch.Attach(::GetDlgItem(dialog, IDC_SEARCH));
+    m_results.SubclassDlgItem(IDC_NOTES, dialog);
     // The box's default limit stops typing at 32 KB, far below what a note may hold.
     m_editNotes.SendMessage(EM_SETLIMITTEXT, 0);
-    m_nTypingLimit = m_editNotes.SendMessage(EM_GETLIMITTEXT);
 }
 
 SRect CNoteArea::NotesHomeRect() const {
@@ -64,13 +42,12 @@ std::string CNoteArea::GetNotesText() const {
 }
 
 void CNoteArea::SetNotesText(const std::string& text, ECaret caret) {
-    m_fill.Clear();
+    m_results.Leave();
     DWORD selStart = 0;
     DWORD selEnd = 0;
     m_editNotes.SendMessage(EM_GETSEL, reinterpret_cast<WPARAM>(&selStart),
                             reinterpret_cast<LPARAM>(&selEnd));
     const LRESULT firstLine = m_editNotes.SendMessage(EM_GETFIRSTVISIBLELINE);
-    m_editNotes.SendMessage(EM_SETLIMITTEXT, static_cast<WPARAM>(m_nTypingLimit));
     m_editNotes.SetWindowText(text);
     if (caret == ECaret::Keep) {
         // The box's own clamping keeps a selection past the new end inside the text.
@@ -83,48 +60,8 @@ void CNoteArea::SetNotesText(const std::string& text, ECaret caret) {
     m_editNotes.ScrollCaret();
 }
 
-void CNoteArea::ShowSearchResults(const std::string& text) {
-    m_fill.Clear();
-    // Appended pieces count against the box's limit for typed text.
-    m_editNotes.SendMessage(EM_SETLIMITTEXT,
-                            static_cast<WPARAM>(std::max<size_t>(
-                                text.size() + 1, static_cast<size_t>(m_nTypingLimit))));
-    if (text.size() <= kFirstPieceBytes) {
-        m_editNotes.SetWindowText(text);
-        return;
-    }
-    m_fill.Start(text);
-    m_editNotes.SetWindowText(m_fill.Next(kFirstPieceBytes));
-    m_nPieceBytes = kFirstPieceBytes;
-}
-
-void CNoteArea::FillNextPiece() {
-    if (!m_fill.Pending()) {
-        return;
-    }
-    const double start = NowMs();
-    const std::string piece = m_fill.Next(m_nPieceBytes);
-    // The user's caret and view stay where they are while the text grows below them.
-    DWORD selStart = 0;
-    DWORD selEnd = 0;
-    m_editNotes.SendMessage(EM_GETSEL, reinterpret_cast<WPARAM>(&selStart),
-                            reinterpret_cast<LPARAM>(&selEnd));
-    const LRESULT firstLine = m_editNotes.SendMessage(EM_GETFIRSTVISIBLELINE);
-    m_editNotes.SendMessage(WM_SETREDRAW, FALSE);
-    const int end = ::GetWindowTextLengthA(m_editNotes.GetSafeHwnd());
-    m_editNotes.SetSel(end, end);
-    m_editNotes.SendMessage(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(piece.c_str()));
-    m_editNotes.SetSel(static_cast<int>(selStart), static_cast<int>(selEnd));
-    const LRESULT nowFirst = m_editNotes.SendMessage(EM_GETFIRSTVISIBLELINE);
-    m_editNotes.SendMessage(EM_LINESCROLL, 0, firstLine - nowFirst);
-    m_editNotes.SendMessage(WM_SETREDRAW, TRUE);
-    ::InvalidateRect(m_editNotes.GetSafeHwnd(), nullptr, FALSE);
-    const double took = NowMs() - start;
-    if (took < kQuickPieceMs) {
-        m_nPieceBytes = std::min(m_nPieceBytes * 2, kMaxPieceBytes);
-    } else if (took > kSlowPieceMs) {
-        m_nPieceBytes = std::max(m_nPieceBytes / 2, kMinPieceBytes);
-    }
+void CNoteArea::ShowSearchResults(std::string text) {
+    m_results.Show(std::move(text));
 }
 
 std::string CNoteArea::GetSearchText() const {
@@ -132,6 +69,9 @@ std::string CNoteArea::GetSearchText() const {
 }
 
 void CNoteArea::LayoutRoom(int room) {
+    if (room != kRoomSearch) {
+        m_results.Leave(); // before the box moves: the result is not laid out again for nothing
+    }
     if (!IsKnownRoom(room)) {
         m_editSearch.ShowWindow(SW_HIDE);
     }

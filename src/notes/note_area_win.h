@@ -3,7 +3,7 @@
 #include "base/layout.h"
 #include "base/log_font.h"
 #include "notes/note_rooms.h"
-#include "notes/text_fill.h"
+#include "notes/result_view_win.h"
 #include "win/controls_win.h"
 #include "win/handles_win.h"
 
@@ -29,15 +29,14 @@ public:
     void FocusNotes() const { m_editNotes.SetFocus(); }
     void MarkNotedDays() override;
 
-    // Search results longer than the first piece reach the box a piece at a time; true while
-    // pieces remain. Each piece is sized to keep the message loop answering.
-    bool FillPending() const { return m_fill.Pending(); }
-    void FillNextPiece();
+    // A long search result is laid out a slice at a time while nothing else waits; true while
+    // some remains.
+    bool LayOutMoreResults() { return m_results.LayOutMore(); }
 
 private:
     std::string GetNotesText() const override;
     void SetNotesText(const std::string& text, ECaret caret) override;
-    void ShowSearchResults(const std::string& text) override;
+    void ShowSearchResults(std::string text) override;
     std::string GetSearchText() const override;
     void LayoutRoom(int room) override;
     void ShowSearchBox(bool show, bool focus) override;
@@ -51,8 +50,5 @@ private:
     CEdit m_editNotes;
     CEdit m_editSearch;
     CFontHandle m_fontNotes;
-    CTextFill m_fill;
-    size_t m_nPieceBytes = 0;
-    // The box's own limit for typed text, raised while long results show.
-    LRESULT m_nTypingLimit = 0;
+    CResultView m_results;
 };

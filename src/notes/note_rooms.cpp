@@ -22,8 +22,8 @@ void CNoteRooms::RememberFilled(std::string text, int room, const std::string& d
 void CNoteRooms::ShowSearch() {
     m_bSearchDue = false;
     m_nFilledRoom = kRoomSearch;
-    m_view.ShowSearchResults(SearchNotesForDisplay(m_view.GetSearchText(), m_notes.days,
-                                                   kSearchDisplayBound, m_nDateOrder, &m_results));
+    m_view.ShowSearchResults(
+        SearchNotes(m_view.GetSearchText(), m_notes.days, m_nDateOrder, &m_results));
 }
 
 std::string CNoteRooms::ResultDayAt(size_t offset) const {

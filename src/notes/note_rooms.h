@@ -17,8 +17,8 @@ public:
     virtual std::string GetNotesText() const = 0;
     // Sets the notes edit's text, places the caret and scrolls it into view.
     virtual void SetNotesText(const std::string& text, ECaret caret) = 0;
-    // Shows search results; a long text may reach the edit box in pieces after this returns.
-    virtual void ShowSearchResults(const std::string& text) = 0;
+    // Shows search results, whole, in place of the box's text.
+    virtual void ShowSearchResults(std::string text) = 0;
     virtual std::string GetSearchText() const = 0;
     // Shows or hides the calendar and moves the notes edit to the room's place; rooms outside
     // 0-2 also hide the search box.
@@ -29,13 +29,6 @@ public:
     virtual void MarkNotedDays() = 0;
     virtual void RedrawWindow() = 0;
 };
-
-// The largest search result the notes edit shows whole; past it the first entries and a count.
-// Adding even a little text to an edit box costs in proportion to the text already in it: under
-// Wine a kilobyte more takes 11 ms at 100 KB, 22 ms at 500 KB and 42 ms at 1 MB, so past this
-// bound every piece of a fill would keep the window from answering for longer than a user lets
-// pass unnoticed, and the whole fill would take tens of seconds.
-constexpr size_t kSearchDisplayBound = 512 * 1024;
 
 // The notes in memory and the rules that move text between the notes edit and the store. The
 // edit box is the working copy of the shown room; it is committed on a day change, a room

@@ -92,47 +92,22 @@ std::string WithThousands(size_t n) {
     return digits;
 }
 
-std::string SearchNotes(const std::string& searchText, const DayArray& days, int dateOrder) {
+std::string SearchNotes(const std::string& searchText, const DayArray& days, int dateOrder,
+                        std::vector<SResultEntry>* entries) {
     std::string result;
+    if (entries != nullptr) {
+        entries->clear();
+    }
     ForEachMatch(searchText, days, dateOrder, [&](const SDay& day) {
         if (result.empty()) {
             result.reserve(ResultSizeBound(days));
+        }
+        if (entries != nullptr) {
+            entries->push_back(SResultEntry{result.size(), day.strDate});
         }
         AppendHead(result, day, dateOrder);
         result.append(day.strNote).append("\r\n\r\n");
         return true;
     });
-    return result.empty() ? std::string("Empty") : result;
-}
-
-std::string SearchNotesForDisplay(const std::string& searchText, const DayArray& days, size_t bound,
-                                  int dateOrder, std::vector<SResultEntry>* entries) {
-    std::string result;
-    bool full = false;
-    size_t more = 0;
-    if (entries != nullptr) {
-        entries->clear();
-    }
-    ForEachMatch(searchText, days, dateOrder, [&](const SDay& day) {
-        if (!full) {
-            const size_t size = result.size();
-            AppendHead(result, day, dateOrder);
-            result.append(day.strNote).append("\r\n\r\n");
-            if (result.size() <= bound) {
-                if (entries != nullptr) {
-                    entries->push_back(SResultEntry{size, day.strDate});
-                }
-                return true;
-            }
-            result.resize(size);
-            full = true;
-        }
-        ++more;
-        return true;
-    });
-    if (full) {
-        result += "... and " + WithThousands(more) + (more == 1 ? " more note." : " more notes.") +
-                  " Type more to narrow the search.";
-    }
     return result.empty() ? std::string("Empty") : result;
 }

@@ -62,6 +62,10 @@ LRESULT CALLBACK CSubclassWnd::SubclassProc(HWND wnd, UINT msg, WPARAM wParam, L
 }
 
 LRESULT CSubclassWnd::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (OnMessage(msg, wParam, lParam, result)) {
+        return result;
+    }
     const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     const UINT flags = static_cast<UINT>(wParam);
     bool handled = false;

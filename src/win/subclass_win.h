@@ -27,6 +27,18 @@ public:
 
 protected:
     virtual void PreSubclassWindow() {}
+    // Sees every message first; true when it answered it with result.
+    virtual bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+        (void)msg;
+        (void)wParam;
+        (void)lParam;
+        (void)result;
+        return false;
+    }
+    // The control's own procedure.
+    LRESULT DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam) const {
+        return ::CallWindowProcA(m_oldProc, m_hWnd, msg, wParam, lParam);
+    }
 
     // Each handler returns true when it handled the message; otherwise the control's own
     // procedure runs.

@@ -6,6 +6,8 @@
 
 #include "notes/search.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 
 namespace e2e {
@@ -364,44 +366,133 @@ TEST_F(NoteSearch, EnteringTheSearchRoomStoresTheDayNoteAndSearchesTheOldText) {
               FormatDayDate(SDay{KeyOf(Today()), ""}, 0, ".") + " Fresh idea\r\n\r\n");
 }
 
-// A notebook whose full listing is far more than the box shows at once, but within the bound.
-DayArray LargeNotebook() {
+// Ten years of daily notes of 20 to 400 bytes, with blanks, hyphens and tabs to wrap at.
+DayArray TenYears() {
+    static const int kMonthDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     DayArray days;
-    for (int i = 0; i < 600; ++i) {
-        const int day = 1 + i % 28;
-        const int month = 1 + (i / 28) % 12;
-        const int year = 10 + i / (28 * 12);
-        char key[7];
-        std::snprintf(key, sizeof key, "%02d%02d%02d", day, month, year);
-        days.push_back({key, "note " + std::to_string(i) + (i % 2 ? " apple " : " pear ") +
-                                 std::string(static_cast<size_t>(60 + i % 90), 'x')});
+    int i = 0;
+    for (int year = 16; year <= 25; ++year) {
+        for (int month = 1; month <= 12; ++month) {
+            const int last = kMonthDays[month - 1] + (month == 2 && year % 4 == 0 ? 1 : 0);
+            for (int day = 1; day <= last; ++day, ++i) {
+                char key[7];
+                std::snprintf(key, sizeof key, "%02d%02d%02d", day, month, year);
+                std::string note = "note " + std::to_string(i) + (i % 2 ? " apple" : " pear");
+                for (int word = i % 37; word > 0; --word) {
+                    note += word % 5 == 0 ? " follow-up\tcall" : " the tomorrow";
+                }
+                days.push_back({key, note});
+            }
+        }
     }
     return days;
 }
 
-TEST_F(NoteSearch, LongResultsArriveWholeAndANewKeyOrLeavingTheRoomDropsThem) {
-    const DayArray days = LargeNotebook();
-    ASSERT_TRUE(SeedNotes(days, "every day", m_paths.notes));
+RECT ClientRect(HWND window) {
+    RECT rect{};
+    ::GetClientRect(window, &rect);
+    return rect;
+}
+
+std::string ClipboardText() {
+    std::string text;
+    if (::OpenClipboard(nullptr)) {
+        const HANDLE data = ::GetClipboardData(CF_TEXT);
+        const char* chars =
+            data != nullptr ? static_cast<const char*>(::GlobalLock(data)) : nullptr;
+        if (chars != nullptr) {
+            text = chars;
+            ::GlobalUnlock(data);
+        }
+        ::CloseClipboard();
+    }
+    return text;
+}
+
+TEST_F(NoteSearch, LongResultsShowWholeAtOnceLikeTheBoxAndLeadToTheirDays) {
+    const DayArray days = TenYears();
+    const std::string all = SearchNotes("e", days);
+    // The every-day room shows the result's first entries as the box itself draws them.
+    size_t firstEntries = 0;
+    for (int entry = 0; entry < 40; ++entry) {
+        firstEntries = all.find("\r\n\r\n", firstEntries) + 4;
+    }
+    ASSERT_TRUE(SeedNotes(days, all.substr(0, firstEntries), m_paths.notes));
     ASSERT_TRUE(Launch());
-    ASSERT_TRUE(m_app.ClickTab(kRoomSearch));
-    const std::string all = SearchNotes("", days);
-    ASSERT_GT(all.size(), 50000u);
-    EXPECT_TRUE(WaitUntil([&] { return m_app.NotesText() == all; }))
-        << "the listing never became the whole result";
-
-    // A key during the fill: the newer text wins.
-    ASSERT_TRUE(m_app.SetText(m_app.Search(), "apple"));
-    ASSERT_TRUE(m_app.SetText(m_app.Search(), "pear"));
-    const std::string pears = SearchNotes("pear", days);
-    EXPECT_TRUE(WaitUntil([&] { return m_app.NotesText() == pears; }));
+    ASSERT_TRUE(m_app.ClickTab(kRoomStatic));
     ASSERT_TRUE(m_app.Drain());
-    EXPECT_EQ(m_app.NotesText(), pears);
+    // With the caret on and off: the box has the focus there.
+    std::vector<std::vector<COLORREF>> box;
+    for (int shot = 0; shot < 24; ++shot, ::Sleep(50)) {
+        const std::vector<COLORREF> pixels =
+            CScreenShot(m_app.Notes(), ClientRect(m_app.Notes())).Pixels();
+        if (std::find(box.begin(), box.end(), pixels) == box.end()) {
+            box.push_back(pixels);
+        }
+    }
+    const LONG boxWidth = ClientRect(m_app.Notes()).right;
 
-    // Leaving the room during a fill stores nothing of it.
-    ASSERT_TRUE(m_app.SetText(m_app.Search(), ""));
+    ASSERT_TRUE(m_app.ClickTab(kRoomSearch));
+    const auto typed = std::chrono::steady_clock::now();
+    ASSERT_TRUE(m_app.SetText(m_app.Search(), "e"));
+    EXPECT_TRUE(WaitUntil([&] {
+        return static_cast<size_t>(::SendMessageA(m_app.Notes(), WM_GETTEXTLENGTH, 0, 0)) ==
+               all.size();
+    }));
+    EXPECT_LE(std::chrono::steady_clock::now() - typed, Millis(100))
+        << "the whole result came late";
+    EXPECT_EQ(m_app.NotesText(), all);
+    const RECT view = ClientRect(m_app.Notes());
+    ASSERT_EQ(view.right, boxWidth);
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            const std::vector<COLORREF> shown = CScreenShot(m_app.Notes(), view).Pixels();
+            return std::any_of(box.begin(), box.end(), [&](const std::vector<COLORREF>& look) {
+                return std::equal(shown.begin(), shown.end(), look.begin());
+            });
+        },
+        Millis(3000)))
+        << "the result does not look like the box";
+
+    // Ctrl+End, then a double-click on the last result.
+    ASSERT_TRUE(m_app.Post(m_app.Notes(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5)));
+    ASSERT_TRUE(m_app.Post(m_app.Notes(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5)));
+    ASSERT_TRUE(m_app.Drain());
+    ASSERT_TRUE(PressKeys(m_app.Main(), {VK_CONTROL, VK_END}));
+    DWORD start = 0;
+    DWORD end = 0;
+    EXPECT_TRUE(WaitUntil([&] {
+        ::SendMessageA(m_app.Notes(), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                       reinterpret_cast<LPARAM>(&end));
+        return start == all.size() && end == all.size();
+    }));
+    // The last line of text before the blank one.
+    const LRESULT at = ::SendMessageA(m_app.Notes(), EM_POSFROMCHAR, all.size() - 6, 0);
+    const LPARAM point = MAKELPARAM(LOWORD(at) + 2, HIWORD(at) + 2);
+    ASSERT_LT(static_cast<short>(HIWORD(at)), view.bottom) << "the end is not in view";
+    for (UINT msg : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}) {
+        ASSERT_TRUE(m_app.Post(m_app.Notes(), msg, msg == WM_LBUTTONUP ? 0 : MK_LBUTTON, point));
+    }
+    EXPECT_TRUE(WaitUntil([&] { return m_app.NotesText() == days.back().strNote; }));
+    SDate selected;
+    ASSERT_TRUE(m_app.GetCurSel(selected));
+    EXPECT_EQ(selected, (SDate{2025, 12, 31}));
+
+    // Ctrl+A, Ctrl+C copies the whole result; a new key shows its own.
+    ASSERT_TRUE(m_app.ClickTab(kRoomSearch));
+    ASSERT_TRUE(m_app.Post(m_app.Notes(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5)));
+    ASSERT_TRUE(m_app.Post(m_app.Notes(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5)));
+    ASSERT_TRUE(m_app.Drain());
+    ASSERT_TRUE(PressKeys(m_app.Main(), {VK_CONTROL, 'A'}));
+    ASSERT_TRUE(PressKeys(m_app.Main(), {VK_CONTROL, 'C'}));
+    EXPECT_TRUE(WaitUntil([&] { return ClipboardText() == all; })) << "the copy is not whole";
+    ASSERT_TRUE(m_app.SetText(m_app.Search(), "apple"));
+    EXPECT_EQ(m_app.NotesText(), SearchNotes("apple", days));
+
+    // Leaving the room stores nothing of it.
     ASSERT_TRUE(m_app.ClickTab(kRoomDynamic));
     ASSERT_TRUE(m_app.SendCommand(kCmdSaveAll));
-    EXPECT_EQ(ReadBytes(m_paths.notes), SerializeNotes(days, "every day"));
+    EXPECT_EQ(ReadBytes(m_paths.notes), SerializeNotes(days, all.substr(0, firstEntries)));
 }
 
 } // namespace

@@ -15,7 +15,7 @@ public:
         notes = stopsAtZero ? text.substr(0, text.find('\0')) : text;
         caret = how;
     }
-    void ShowSearchResults(const std::string& text) override {
+    void ShowSearchResults(std::string text) override {
         SetNotesText(text, ECaret::Keep);
         ++searches;
     }

@@ -1,5 +1,4 @@
 #include "notes/search.h"
-#include "notes/text_fill.h"
 
 #include "base/codepage.h"
 
@@ -151,61 +150,4 @@ TEST(Search, MatchesANaiveSearchOnRandomNotes) {
         const std::string search = randomText(rng, 1 + rng() % 6);
         ASSERT_EQ(SearchNotes(search, days), RefSearch(search, days)) << "round " << round;
     }
-}
-
-// Within the bound the shown text is the whole result; past it, the longest run of whole entries
-// that fits, then the exact number of the others.
-TEST(Search, DisplayIsTheWholeResultOrItsFirstEntriesAndACount) {
-    DayArray days;
-    for (int i = 0; i < 4000; ++i) {
-        days.push_back({"0101" + std::to_string(10 + i % 90),
-                        i % 3 == 0 ? "match " + std::to_string(i) : "other"});
-    }
-    const std::string full = SearchNotes("match", days);
-    EXPECT_EQ(SearchNotesForDisplay("match", days, full.size()), full);
-    EXPECT_EQ(SearchNotesForDisplay("nowhere", days, 10), "Empty");
-    for (size_t bound : {size_t(0), size_t(20), full.size() / 2, full.size() - 1}) {
-        const std::string shown = SearchNotesForDisplay("match", days, bound);
-        const size_t cut = shown.rfind("... and ");
-        ASSERT_NE(cut, std::string::npos) << bound;
-        const std::string entries = shown.substr(0, cut);
-        EXPECT_LE(entries.size(), bound);
-        EXPECT_EQ(full.compare(0, entries.size(), entries), 0);
-        const size_t next = full.find("\r\n\r\n", entries.size());
-        EXPECT_GT(next + 4, bound) << "one more whole entry would have fitted";
-        size_t rest = 0;
-        for (size_t at = entries.size(); (at = full.find("\r\n\r\n", at)) != std::string::npos;
-             at += 4) {
-            ++rest;
-        }
-        std::string count = std::to_string(rest);
-        if (count.size() > 3) {
-            count.insert(count.size() - 3, ",");
-        }
-        EXPECT_EQ(shown.substr(cut), "... and " + count +
-                                         (rest == 1 ? " more note." : " more notes.") +
-                                         " Type more to narrow the search.");
-    }
-}
-
-TEST(TextFill, PiecesEndAtLineBreaksAndRejoinToTheText) {
-    std::string text;
-    for (int i = 0; i < 300; ++i) {
-        text +=
-            "line " + std::to_string(i) + std::string(static_cast<size_t>(i % 37), 'x') + "\r\n";
-    }
-    text += std::string(500, 'y'); // a last line longer than a piece
-    CTextFill fill;
-    fill.Start(text);
-    std::string joined;
-    while (fill.Pending()) {
-        const std::string piece = fill.Next(64);
-        ASSERT_FALSE(piece.empty());
-        ASSERT_LE(piece.size(), 64u);
-        if (joined.size() + piece.size() < 300 * 8) {
-            EXPECT_EQ(piece.back(), '\n');
-        }
-        joined += piece;
-    }
-    EXPECT_EQ(joined, text);
 }

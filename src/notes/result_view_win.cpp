@@ -1,0 +1,712 @@
+#include "notes/result_view_win.h"
+
+#include <usp10.h>
+#include <windowsx.h>
+
+#include <algorithm>
+
+namespace {
+
+// A slice of layout between two looks at the message queue: well under a millisecond.
+constexpr size_t kLayoutSliceBytes = 128 * 1024;
+constexpr UINT_PTR kDragTimer = 0x5153;
+constexpr UINT kDragTimerMs = 100;
+
+bool KeyDown(int key) {
+    return ::GetKeyState(key) < 0;
+}
+
+} // namespace
+
+CResultView::~CResultView() = default;
+
+void CResultView::Show(std::string text) {
+    if (!m_showing) {
+        // The box's own text is not needed meanwhile, and a result is never typed into.
+        DefaultProc(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+        DefaultProc(EM_SETREADONLY, TRUE, 0);
+        m_showing = true;
+    }
+    m_anchor = m_caret = 0;
+    m_top = 0;
+    m_goalX = -1;
+    m_wheel = 0;
+    m_text.Reset(std::move(text), STextMeasure(), 0);
+    Measure(true);
+    ::InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
+void CResultView::Leave() {
+    if (!m_showing) {
+        return;
+    }
+    m_showing = false;
+    if (m_dragging) {
+        ::ReleaseCapture();
+    }
+    m_text.Reset(std::string(), STextMeasure(), 0);
+    DefaultProc(EM_SETREADONLY, FALSE, 0);
+    ::InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
+bool CResultView::LayOutMore() {
+    if (!m_showing || m_text.Complete()) {
+        return false;
+    }
+    const bool more = m_text.LayOutMore(kLayoutSliceBytes);
+    UpdateScrollBar();
+    return more;
+}
+
+void CResultView::Measure(bool relayout) {
+    DefaultProc(EM_GETRECT, 0, reinterpret_cast<LPARAM>(&m_format));
+    const HFONT font = reinterpret_cast<HFONT>(DefaultProc(WM_GETFONT, 0, 0));
+    const HDC dc = ::GetDC(m_hWnd);
+    const HGDIOBJ old = font != nullptr ? ::SelectObject(dc, font) : nullptr;
+    TEXTMETRICA metrics{};
+    ::GetTextMetricsA(dc, &metrics);
+    STextMeasure measure;
+    INT widths[256] = {};
+    ::GetCharWidth32A(dc, 0, 255, widths);
+    std::copy(std::begin(widths), std::end(widths), std::begin(measure.widths));
+    measure.aveWidth = metrics.tmAveCharWidth;
+    // The box draws through the system's text engine, whose default tab stops lie every eight
+    // average characters, the average taken over the alphabet.
+    static const char kAlphabet[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    SIZE alphabet{};
+    ::GetTextExtentPoint32A(dc, kAlphabet, 52, &alphabet);
+    m_tabScale = std::max<int>(1, (alphabet.cx / 26 + 1) / 2);
+    measure.tabStop = 8 * m_tabScale;
+    const HWND window = m_hWnd;
+    measure.doubleWidth = [window, font](unsigned char lead, unsigned char trail) {
+        const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+        const HDC measuring = ::GetDC(window);
+        const HGDIOBJ was = font != nullptr ? ::SelectObject(measuring, font) : nullptr;
+        SIZE size{};
+        ::GetTextExtentPoint32A(measuring, pair, 2, &size);
+        if (was != nullptr) {
+            ::SelectObject(measuring, was);
+        }
+        ::ReleaseDC(window, measuring);
+        return static_cast<int>(size.cx);
+    };
+    if (old != nullptr) {
+        ::SelectObject(dc, old);
+    }
+    ::ReleaseDC(m_hWnd, dc);
+    m_lineHeight = std::max<int>(1, metrics.tmHeight);
+    if (relayout) {
+        // The view keeps the text at its top in place.
+        const size_t topOffset = m_text.Lines() > m_top ? m_text.LineStart(m_top) : 0;
+        m_text.Relayout(measure, m_format.right - m_format.left);
+        m_top = m_text.LineOf(topOffset);
+    }
+    m_top = std::min(m_top, LastTop());
+    UpdateScrollBar();
+    UpdateCaret();
+}
+
+int CResultView::VisibleLines() const {
+    return std::max(1, static_cast<int>(m_format.bottom - m_format.top) / m_lineHeight);
+}
+
+size_t CResultView::LastTop() {
+    const size_t visible = static_cast<size_t>(VisibleLines());
+    m_text.LayOutLine(m_top + 2 * visible);
+    const size_t lines = m_text.Complete() ? m_text.Lines() : m_text.EstimatedLines();
+    return lines > visible ? lines - visible : 0;
+}
+
+void CResultView::ScrollTo(size_t top) {
+    if (top >= m_text.Lines() && !m_text.Complete()) {
+        m_text.LayOutLine(top + static_cast<size_t>(VisibleLines()));
+    }
+    top = std::min(top, LastTop());
+    if (top == m_top) {
+        return;
+    }
+    m_top = top;
+    ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    UpdateScrollBar();
+    UpdateCaret();
+}
+
+void CResultView::ScrollBy(long long lines) {
+    const long long top = static_cast<long long>(m_top) + lines;
+    ScrollTo(top < 0 ? 0 : static_cast<size_t>(top));
+}
+
+void CResultView::UpdateScrollBar() {
+    const size_t lines = m_text.Complete() ? m_text.Lines() : m_text.EstimatedLines();
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_PAGE | SIF_POS | SIF_RANGE | SIF_DISABLENOSCROLL;
+    info.nMin = 0;
+    info.nMax = static_cast<int>(std::max<size_t>(lines, 1) - 1);
+    info.nPage = static_cast<UINT>(VisibleLines());
+    info.nPos = static_cast<int>(m_top);
+    ::SetScrollInfo(m_hWnd, SB_VERT, &info, TRUE);
+}
+
+POINT CResultView::PointOf(size_t offset) {
+    const size_t line = m_text.LineOf(offset);
+    const long long row = static_cast<long long>(line) - static_cast<long long>(m_top);
+    return POINT{m_format.left + m_text.XOf(line, offset),
+                 m_format.top + static_cast<LONG>(row * m_lineHeight)};
+}
+
+void CResultView::UpdateCaret() {
+    if (::GetFocus() == m_hWnd) {
+        const POINT at = PointOf(m_caret);
+        ::SetCaretPos(at.x, at.y);
+    }
+}
+
+void CResultView::EnsureCaretVisible() {
+    const size_t line = m_text.LineOf(m_caret);
+    const size_t visible = static_cast<size_t>(VisibleLines());
+    if (line < m_top) {
+        ScrollTo(line);
+    } else if (line >= m_top + visible) {
+        ScrollTo(line - visible + 1);
+    }
+}
+
+void CResultView::MoveCaret(size_t offset, bool extend) {
+    const bool hadSelection = m_anchor != m_caret;
+    m_caret = std::min(offset, m_text.Text().size());
+    if (!extend) {
+        m_anchor = m_caret;
+    }
+    EnsureCaretVisible();
+    if (hadSelection || m_anchor != m_caret) {
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    }
+    UpdateCaret();
+}
+
+size_t CResultView::OffsetAtPoint(POINT point) {
+    long long row = point.y - m_format.top;
+    row = row < 0 ? -1 - (-row - 1) / m_lineHeight : row / m_lineHeight;
+    long long line = static_cast<long long>(m_top) + row;
+    if (line < 0) {
+        line = 0;
+    }
+    m_text.LayOutLine(static_cast<size_t>(line));
+    line = std::min<long long>(line, static_cast<long long>(m_text.Lines()) - 1);
+    return m_text.OffsetAt(static_cast<size_t>(line), point.x - m_format.left);
+}
+
+void CResultView::OnKeyDown(WPARAM key) {
+    const bool shift = KeyDown(VK_SHIFT);
+    const bool ctrl = KeyDown(VK_CONTROL);
+    const size_t size = m_text.Text().size();
+    const size_t line = m_text.LineOf(m_caret);
+    const size_t page = static_cast<size_t>(VisibleLines());
+    const auto byLines = [&](long long lines) {
+        if (m_goalX < 0) {
+            m_goalX = m_text.XOf(line, m_caret);
+        }
+        const int goal = m_goalX;
+        long long target = static_cast<long long>(line) + lines;
+        target = std::max<long long>(target, 0);
+        m_text.LayOutLine(static_cast<size_t>(target));
+        target = std::min<long long>(target, static_cast<long long>(m_text.Lines()) - 1);
+        MoveCaret(m_text.OffsetAt(static_cast<size_t>(target), goal), shift);
+        m_goalX = goal;
+    };
+    switch (key) {
+    case VK_UP:
+        byLines(-1);
+        return;
+    case VK_DOWN:
+        byLines(1);
+        return;
+    case VK_PRIOR:
+        ScrollBy(-static_cast<long long>(page));
+        byLines(-static_cast<long long>(page));
+        return;
+    case VK_NEXT:
+        ScrollBy(static_cast<long long>(page));
+        byLines(static_cast<long long>(page));
+        return;
+    default:
+        break;
+    }
+    m_goalX = -1;
+    switch (key) {
+    case VK_LEFT:
+        if (m_anchor != m_caret && !shift && !ctrl) {
+            MoveCaret(SelStart(), false);
+        } else {
+            MoveCaret(ctrl ? m_text.WordStart(m_text.Prior(m_caret)) : m_text.Prior(m_caret),
+                      shift);
+        }
+        break;
+    case VK_RIGHT:
+        if (m_anchor != m_caret && !shift && !ctrl) {
+            MoveCaret(SelEnd(), false);
+        } else {
+            MoveCaret(ctrl ? m_text.WordEnd(m_caret) : m_text.Next(m_caret), shift);
+        }
+        break;
+    case VK_HOME:
+        MoveCaret(ctrl ? 0 : m_text.LineStart(line), shift);
+        break;
+    case VK_END:
+        if (ctrl) {
+            m_text.LayOutAll();
+        }
+        MoveCaret(ctrl ? size : m_text.LineEnd(line), shift);
+        break;
+    case 'A':
+        if (ctrl) {
+            m_anchor = 0;
+            MoveCaret(size, true);
+        }
+        break;
+    case 'C':
+    case VK_INSERT:
+        if (ctrl) {
+            Copy();
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void CResultView::Copy() const {
+    const size_t start = SelStart();
+    const size_t count = SelEnd() - start;
+    if (count == 0 || !::OpenClipboard(m_hWnd)) {
+        return;
+    }
+    ::EmptyClipboard();
+    const char* text = m_text.Text().data() + start;
+    const int units = ::MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(count), nullptr, 0);
+    const HGLOBAL memory =
+        units > 0 ? ::GlobalAlloc(GMEM_MOVEABLE, (static_cast<size_t>(units) + 1) * sizeof(wchar_t))
+                  : nullptr;
+    wchar_t* wide = memory != nullptr ? static_cast<wchar_t*>(::GlobalLock(memory)) : nullptr;
+    if (wide != nullptr) {
+        ::MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(count), wide, units);
+        wide[units] = L'\0';
+        ::GlobalUnlock(memory);
+        if (::SetClipboardData(CF_UNICODETEXT, memory) == nullptr) {
+            ::GlobalFree(memory);
+        }
+    } else if (memory != nullptr) {
+        ::GlobalFree(memory);
+    }
+    ::CloseClipboard();
+}
+
+void CResultView::ShowContextMenu(POINT screen) {
+    // The system's own menu of an edit box, with what a read-only box offers.
+    const HMODULE user = ::GetModuleHandleA("user32.dll");
+    HMENU menu = user != nullptr ? ::LoadMenuA(user, "EDITMENU") : nullptr;
+    if (menu == nullptr && user != nullptr) {
+        menu = ::LoadMenuA(user, MAKEINTRESOURCEA(1));
+    }
+    if (menu == nullptr) {
+        return;
+    }
+    const HMENU popup = ::GetSubMenu(menu, 0);
+    if (popup != nullptr) {
+        const int count = ::GetMenuItemCount(popup);
+        for (int i = 0; i < count; ++i) {
+            const UINT id = ::GetMenuItemID(popup, i);
+            const bool on = (id == WM_COPY && m_anchor != m_caret) ||
+                            (id == EM_SETSEL && SelEnd() - SelStart() < m_text.Text().size());
+            ::EnableMenuItem(popup, static_cast<UINT>(i),
+                             MF_BYPOSITION | (on ? MF_ENABLED : MF_GRAYED));
+        }
+        if (screen.x == -1 && screen.y == -1) {
+            screen = PointOf(m_caret);
+            ::ClientToScreen(m_hWnd, &screen);
+        }
+        const UINT chosen = static_cast<UINT>(
+            ::TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, screen.x,
+                             screen.y, 0, m_hWnd, nullptr));
+        if (chosen == WM_COPY) {
+            Copy();
+        } else if (chosen == EM_SETSEL) {
+            m_anchor = 0;
+            MoveCaret(m_text.Text().size(), true);
+        }
+    }
+    ::DestroyMenu(menu);
+}
+
+void CResultView::Paint(HDC dc) {
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    const HWND parent = ::GetParent(m_hWnd);
+    HBRUSH brush = reinterpret_cast<HBRUSH>(::SendMessageA(
+        parent, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(m_hWnd)));
+    if (brush == nullptr) {
+        brush = reinterpret_cast<HBRUSH>(::DefWindowProcA(parent, WM_CTLCOLOREDIT,
+                                                          reinterpret_cast<WPARAM>(dc),
+                                                          reinterpret_cast<LPARAM>(m_hWnd)));
+    }
+    ::FillRect(dc, &client, brush);
+    const HFONT font = reinterpret_cast<HFONT>(DefaultProc(WM_GETFONT, 0, 0));
+    const HGDIOBJ oldFont = font != nullptr ? ::SelectObject(dc, font) : nullptr;
+    ::IntersectClipRect(dc, client.left, client.top, client.right, client.bottom);
+    const size_t visible = static_cast<size_t>(VisibleLines());
+    m_text.LayOutLine(m_top + visible);
+    const bool focused = ::GetFocus() == m_hWnd;
+    const size_t selStart = focused ? SelStart() : 0;
+    const size_t selEnd = focused ? SelEnd() : 0;
+    for (size_t line = m_top; line <= m_top + visible && line < m_text.Lines(); ++line) {
+        const int y = m_format.top + static_cast<int>(line - m_top) * m_lineHeight;
+        const size_t start = m_text.LineStart(line);
+        const size_t end = m_text.LineEnd(line);
+        PaintLine(dc, y, start, end, std::clamp(selStart, start, end),
+                  std::clamp(selEnd, start, end));
+    }
+    if (oldFont != nullptr) {
+        ::SelectObject(dc, oldFont);
+    }
+}
+
+void CResultView::PaintLine(HDC dc, int y, size_t start, size_t end, size_t from, size_t to) const {
+    if (end == start) {
+        return;
+    }
+    const char* text = m_text.Text().data() + start;
+    const int bytes = static_cast<int>(end - start);
+    std::wstring wide(static_cast<size_t>(bytes), L'\0');
+    const int units = ::MultiByteToWideChar(CP_ACP, 0, text, bytes, &wide[0], bytes);
+    const auto unitsBefore = [&](size_t offset) {
+        return offset <= start ? 0
+                               : ::MultiByteToWideChar(
+                                     CP_ACP, 0, text, static_cast<int>(offset - start), nullptr, 0);
+    };
+    SCRIPT_TABDEF tabs{};
+    tabs.iScale = m_tabScale;
+    SCRIPT_STRING_ANALYSIS analysis = nullptr;
+    // As the box draws its own lines, so that a result looks exactly like it.
+    if (units > 0 &&
+        SUCCEEDED(::ScriptStringAnalyse(dc, wide.data(), units, units * 3 / 2 + 16, -1,
+                                        SSA_LINK | SSA_FALLBACK | SSA_GLYPHS | SSA_TAB, -1, nullptr,
+                                        nullptr, nullptr, &tabs, nullptr, &analysis))) {
+        ::ScriptStringOut(analysis, m_format.left, y, 0, &m_format, unitsBefore(from),
+                          unitsBefore(to), FALSE);
+        ::ScriptStringFree(&analysis);
+        return;
+    }
+    ::TabbedTextOutA(dc, m_format.left, y, text, bytes, 0, nullptr, m_format.left);
+}
+
+bool CResultView::OnInput(UINT msg, WPARAM wParam, LPARAM lParam) {
+    const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    switch (msg) {
+    case WM_KEYDOWN:
+        if (wParam == VK_UP || wParam == VK_DOWN || wParam == VK_LEFT || wParam == VK_RIGHT ||
+            wParam == VK_PRIOR || wParam == VK_NEXT || wParam == VK_HOME || wParam == VK_END ||
+            ((wParam == 'A' || wParam == 'C' || wParam == VK_INSERT) && KeyDown(VK_CONTROL))) {
+            OnKeyDown(wParam);
+            return true;
+        }
+        return false; // the read-only box ignores the rest
+    case WM_CHAR:
+        return true;
+    case WM_LBUTTONDOWN:
+        if (::GetFocus() != m_hWnd) {
+            ::SetFocus(m_hWnd);
+        }
+        m_goalX = -1;
+        MoveCaret(OffsetAtPoint(point), (wParam & MK_SHIFT) != 0);
+        ::SetCapture(m_hWnd);
+        m_dragging = true;
+        ::SetTimer(m_hWnd, kDragTimer, kDragTimerMs, nullptr);
+        return true;
+    case WM_LBUTTONDBLCLK: {
+        const size_t at = OffsetAtPoint(point);
+        m_anchor = m_text.WordStart(at);
+        MoveCaret(m_text.WordEnd(at), true);
+        return true;
+    }
+    case WM_MOUSEMOVE:
+        if (m_dragging) {
+            MoveCaret(OffsetAtPoint(point), true);
+        }
+        return m_dragging;
+    case WM_LBUTTONUP:
+    case WM_CAPTURECHANGED:
+        if (m_dragging) {
+            m_dragging = false;
+            ::KillTimer(m_hWnd, kDragTimer);
+            if (msg == WM_LBUTTONUP) {
+                ::ReleaseCapture();
+            }
+        }
+        return msg == WM_LBUTTONUP;
+    case WM_TIMER:
+        if (wParam != kDragTimer) {
+            return false;
+        }
+        if (m_dragging) {
+            POINT cursor{};
+            ::GetCursorPos(&cursor);
+            ::ScreenToClient(m_hWnd, &cursor);
+            if (cursor.y < m_format.top) {
+                ScrollBy(-1);
+            } else if (cursor.y >= m_format.bottom) {
+                ScrollBy(1);
+            }
+            MoveCaret(OffsetAtPoint(cursor), true);
+        }
+        return true;
+    case WM_MOUSEWHEEL: {
+        UINT perNotch = 3;
+        ::SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &perNotch, 0);
+        m_wheel += GET_WHEEL_DELTA_WPARAM(wParam);
+        const int notches = m_wheel / WHEEL_DELTA;
+        m_wheel -= notches * WHEEL_DELTA;
+        const long long lines = perNotch == WHEEL_PAGESCROLL
+                                    ? static_cast<long long>(VisibleLines())
+                                    : static_cast<long long>(perNotch);
+        ScrollBy(-notches * lines);
+        return true;
+    }
+    case WM_VSCROLL: {
+        const long long page = VisibleLines();
+        switch (LOWORD(wParam)) {
+        case SB_LINEUP:
+            ScrollBy(-1);
+            break;
+        case SB_LINEDOWN:
+            ScrollBy(1);
+            break;
+        case SB_PAGEUP:
+            ScrollBy(-page);
+            break;
+        case SB_PAGEDOWN:
+            ScrollBy(page);
+            break;
+        case SB_TOP:
+            ScrollTo(0);
+            break;
+        case SB_BOTTOM:
+            m_text.LayOutAll();
+            ScrollTo(LastTop());
+            break;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION: {
+            SCROLLINFO info{};
+            info.cbSize = sizeof info;
+            info.fMask = SIF_TRACKPOS;
+            ::GetScrollInfo(m_hWnd, SB_VERT, &info);
+            ScrollTo(static_cast<size_t>(std::max(0, info.nTrackPos)));
+            break;
+        }
+        default:
+            break;
+        }
+        return true;
+    }
+    case WM_CONTEXTMENU:
+        ShowContextMenu(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CResultView::OnEditMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    const std::string& text = m_text.Text();
+    const auto lineArg = [&](WPARAM value) {
+        return static_cast<int>(value) == -1 ? m_text.LineOf(m_caret) : static_cast<size_t>(value);
+    };
+    switch (msg) {
+    case EM_GETSEL: {
+        const size_t start = SelStart();
+        const size_t end = SelEnd();
+        if (wParam != 0) {
+            *reinterpret_cast<DWORD*>(wParam) = static_cast<DWORD>(start);
+        }
+        if (lParam != 0) {
+            *reinterpret_cast<DWORD*>(lParam) = static_cast<DWORD>(end);
+        }
+        result = start > 0xFFFF || end > 0xFFFF ? -1 : MAKELRESULT(start, end);
+        return true;
+    }
+    case EM_SETSEL: {
+        const long long start = static_cast<int>(wParam);
+        const long long end = static_cast<int>(lParam);
+        const auto clampTo = [&](long long at) {
+            return at < 0 || static_cast<size_t>(at) > text.size() ? text.size()
+                                                                   : static_cast<size_t>(at);
+        };
+        if (start == -1) {
+            m_anchor = m_caret;
+        } else {
+            m_anchor = clampTo(start);
+            m_caret = clampTo(end);
+        }
+        m_goalX = -1;
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
+        UpdateCaret();
+        return true;
+    }
+    case EM_GETLINECOUNT:
+        m_text.LayOutAll();
+        result = static_cast<LRESULT>(m_text.Lines());
+        return true;
+    case EM_LINEINDEX: {
+        const size_t line = lineArg(wParam);
+        m_text.LayOutLine(line);
+        result = line < m_text.Lines() ? static_cast<LRESULT>(m_text.LineStart(line)) : -1;
+        return true;
+    }
+    case EM_LINEFROMCHAR:
+        result = static_cast<LRESULT>(m_text.LineOf(
+            static_cast<int>(wParam) == -1 ? SelStart() : static_cast<size_t>(wParam)));
+        return true;
+    case EM_LINELENGTH: {
+        const size_t line =
+            m_text.LineOf(static_cast<int>(wParam) == -1 ? m_caret : static_cast<size_t>(wParam));
+        result = static_cast<LRESULT>(m_text.LineEnd(line) - m_text.LineStart(line));
+        return true;
+    }
+    case EM_GETLINE: {
+        const size_t line = static_cast<size_t>(wParam);
+        m_text.LayOutLine(line);
+        result = 0;
+        if (line < m_text.Lines() && lParam != 0) {
+            char* buffer = reinterpret_cast<char*>(lParam);
+            const size_t room = *reinterpret_cast<const WORD*>(buffer);
+            const size_t count = std::min(room, m_text.LineEnd(line) - m_text.LineStart(line));
+            std::copy_n(text.data() + m_text.LineStart(line), count, buffer);
+            result = static_cast<LRESULT>(count);
+        }
+        return true;
+    }
+    case EM_POSFROMCHAR: {
+        if (wParam > text.size()) {
+            result = -1;
+            return true;
+        }
+        const POINT at = PointOf(static_cast<size_t>(wParam));
+        result = MAKELRESULT(static_cast<WORD>(at.x), static_cast<WORD>(at.y));
+        return true;
+    }
+    case EM_CHARFROMPOS: {
+        const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        const size_t at = OffsetAtPoint(point);
+        const size_t line = m_text.LineOf(at);
+        result = MAKELRESULT(std::min<size_t>(at, 0xFFFF), std::min<size_t>(line, 0xFFFF));
+        return true;
+    }
+    case EM_GETFIRSTVISIBLELINE:
+        result = static_cast<LRESULT>(m_top);
+        return true;
+    case EM_LINESCROLL:
+        ScrollBy(static_cast<long long>(lParam));
+        result = TRUE;
+        return true;
+    case EM_SCROLL: {
+        const size_t before = m_top;
+        const long long page = VisibleLines();
+        const long long lines = wParam == SB_LINEUP     ? -1
+                                : wParam == SB_LINEDOWN ? 1
+                                : wParam == SB_PAGEUP   ? -page
+                                : wParam == SB_PAGEDOWN ? page
+                                                        : 0;
+        ScrollBy(lines);
+        result = MAKELRESULT(
+            static_cast<WORD>(static_cast<long long>(m_top) - static_cast<long long>(before)),
+            TRUE);
+        return true;
+    }
+    case EM_SCROLLCARET:
+        EnsureCaretVisible();
+        result = TRUE;
+        return true;
+    case EM_GETMODIFY:
+    case EM_CANUNDO:
+    case EM_REPLACESEL:
+    case EM_UNDO:
+    case WM_UNDO:
+    case WM_CUT:
+    case WM_PASTE:
+    case WM_CLEAR:
+        result = 0;
+        return true;
+    case WM_COPY:
+        Copy();
+        result = 0;
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CResultView::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (!m_showing) {
+        return false;
+    }
+    switch (msg) {
+    case WM_SETTEXT:
+        Leave();
+        return false;
+    case WM_GETTEXT: {
+        const size_t room = static_cast<size_t>(wParam);
+        result = 0;
+        if (room > 0 && lParam != 0) {
+            const size_t count = std::min(room - 1, m_text.Text().size());
+            char* buffer = reinterpret_cast<char*>(lParam);
+            std::copy_n(m_text.Text().data(), count, buffer);
+            buffer[count] = '\0';
+            result = static_cast<LRESULT>(count);
+        }
+        return true;
+    }
+    case WM_GETTEXTLENGTH:
+        result = static_cast<LRESULT>(m_text.Text().size());
+        return true;
+    case WM_PAINT: {
+        PAINTSTRUCT paint{};
+        const HDC dc = ::BeginPaint(m_hWnd, &paint);
+        Paint(dc);
+        ::EndPaint(m_hWnd, &paint);
+        result = 0;
+        return true;
+    }
+    case WM_PRINTCLIENT:
+        Paint(reinterpret_cast<HDC>(wParam));
+        result = 0;
+        return true;
+    case WM_ERASEBKGND:
+        result = 1;
+        return true;
+    case WM_SIZE:
+    case WM_SETFONT: {
+        result = DefaultProc(msg, wParam, lParam);
+        const RECT before = m_format;
+        Measure(true);
+        (void)before;
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
+        return true;
+    }
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        result = DefaultProc(msg, wParam, lParam);
+        UpdateCaret();
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
+        return true;
+    default:
+        break;
+    }
+    if (OnEditMessage(msg, wParam, lParam, result)) {
+        return true;
+    }
+    if (OnInput(msg, wParam, lParam)) {
+        result = 0;
+        return true;
+    }
+    return false;
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "notes/wrapped_text.h"
+#include "win/subclass_win.h"
+
+#include <string>
+
+// The notes box while it lists search results. The box keeps its place, font, colours, focus
+// and scroll bar, but the result is drawn from memory a screenful at a time, so that a result of
+// any length shows whole at once: an edit box's cost grows with the text it holds. The box's own
+// messages for text, selection, lines and scrolling are answered for the whole result; typing
+// changes nothing.
+class CResultView : public CSubclassWnd {
+public:
+    ~CResultView() override;
+    void Show(std::string text);
+    // Gives the box back its own text; a new text for the box does this too.
+    void Leave();
+    bool Showing() const { return m_showing; }
+    // Lays out a slice more of a long result; true while some remains.
+    bool LayOutMore();
+
+private:
+    bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    bool OnEditMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnInput(UINT msg, WPARAM wParam, LPARAM lParam);
+
+    // Takes the box's font, text area and line height, and lays the result out for them.
+    void Measure(bool relayout);
+    void Paint(HDC dc);
+    // One line, its selected part (from, to) highlighted.
+    void PaintLine(HDC dc, int y, size_t start, size_t end, size_t from, size_t to) const;
+    int VisibleLines() const;
+    size_t LastTop();
+    void ScrollTo(size_t top);
+    void ScrollBy(long long lines);
+    void UpdateScrollBar();
+    void UpdateCaret();
+    void EnsureCaretVisible();
+    // Moves the caret, extending the selection or not, and shows it.
+    void MoveCaret(size_t offset, bool extend);
+    void OnKeyDown(WPARAM key);
+    size_t OffsetAtPoint(POINT point);
+    POINT PointOf(size_t offset);
+    void Copy() const;
+    void ShowContextMenu(POINT screen);
+    size_t SelStart() const { return m_anchor < m_caret ? m_anchor : m_caret; }
+    size_t SelEnd() const { return m_anchor < m_caret ? m_caret : m_anchor; }
+
+    bool m_showing = false;
+    CWrappedText m_text;
+    size_t m_anchor = 0;
+    size_t m_caret = 0;
+    size_t m_top = 0;
+    int m_goalX = -1; // where Up and Down keep the caret, -1 when not moving by lines
+    RECT m_format{};
+    int m_lineHeight = 1;
+    int m_tabScale = 1; // the average character width the box's tab stops are measured in
+    int m_wheel = 0;    // wheel movement short of a notch
+    bool m_dragging = false;
+};
