@@ -272,6 +272,7 @@ struct SQuery {
 const SQuery kQueries[] = {
     {"rich", "e", true},    {"poor", "z", false},       {"rich", "the", true},
     {"poor", "zep", false}, {"rich", "tomorrow", true}, {"poor", "zephyrus", false},
+    {"poor", "zzz", false},
 };
 
 class CNotebookRun {
@@ -291,7 +292,7 @@ private:
     bool MeasureSearchRoom();
     bool MeasureQuery(const SQuery& query);
     bool ClearSearchBox();
-    double FirstTargetMs() const { return m_years >= 100 ? 33 : 16; }
+    bool MeasureScrolling(const SQuery& query);
 
     int m_years;
     bool m_quick = false;
@@ -320,7 +321,8 @@ bool CNotebookRun::Run() {
         ok = MeasureSearchRoom();
     }
     for (const SQuery& query : kQueries) {
-        ok = ok && MeasureQuery(query);
+        ok = ok && MeasureQuery(query) &&
+             (query.text[1] != '\0' || !query.rich || MeasureScrolling(query));
     }
     if (ok) {
         const SMemory memory = PrivateMemory(m_app.Main());
@@ -437,8 +439,8 @@ bool CNotebookRun::MeasureDayChanges() {
     const double median = Median(ms);
     const bool target = m_years >= 100;
     m_rows.push_back({"day change, room A (median/6, worst stall)", "-", FormatMs(stallMs),
-                      FormatMs(median), target ? "<= 16 ms, stall <= 50 ms" : "stall <= 50 ms",
-                      (!target || median <= 16) && stallMs <= 50});
+                      FormatMs(median), target ? "<= 10 ms, stall <= 16 ms" : "stall <= 16 ms",
+                      (!target || median <= 10) && stallMs <= 16});
     return true;
 }
 
@@ -471,7 +473,8 @@ bool CNotebookRun::MeasureSearchRoom() {
     figures.Add(shown, kListLimit);
     m_rows.push_back({"enter search room, empty box: all notes", figures.Text(SWorst::kFirst),
                       figures.Text(SWorst::kStall), figures.Text(SWorst::kComplete),
-                      "stall <= 50 ms", !figures.Cut() && shown.stallMs <= 50});
+                      "all <= 16 ms, stall <= 16 ms",
+                      !figures.Cut() && shown.stallMs <= 16 && shown.completeMs <= 16});
     return true;
 }
 
@@ -528,23 +531,59 @@ bool CNotebookRun::MeasureQuery(const SQuery& query) {
             lost = typed;
         }
     }
-    const bool poorAt100 = !query.rich && m_years >= 100;
-    char target[64];
-    if (poorAt100) {
-        std::snprintf(target, sizeof target, "all <= 16 ms, stall <= 50 ms");
-    } else {
-        std::snprintf(target, sizeof target, "first <= %.0f ms, stall <= 50 ms", FirstTargetMs());
-    }
     const double* figures = worst.ms;
-    const bool met =
-        !worst.Cut() && figures[SWorst::kStall] <= 50 &&
-        (poorAt100 ? figures[SWorst::kComplete] <= 16 : figures[SWorst::kFirst] <= FirstTargetMs());
+    const bool met = !worst.Cut() && figures[SWorst::kStall] <= 16 &&
+                     figures[SWorst::kFirst] <= 16 && figures[SWorst::kComplete] <= 16;
+    const char* target = "all <= 16 ms, stall <= 16 ms";
     char name[96];
     std::snprintf(name, sizeof name, "'%s' %s, worst key '%s'%s", query.text, query.label,
                   worstKey.c_str(), lost.empty() ? "" : " KEY LOST");
     m_rows.push_back({name, worst.Text(SWorst::kFirst), worst.Text(SWorst::kStall),
                       worst.Text(SWorst::kComplete), target, met});
     return true;
+}
+
+// Scrolls the query's result from its top to its end as a user does, with Page Down, the wheel
+// and Ctrl+End, each step handled before the next: the longest wait of the window meanwhile, and
+// how long Ctrl+End took to show the end.
+bool CNotebookRun::MeasureScrolling(const SQuery& query) {
+    const HWND notes = m_app.Notes();
+    const auto handled = [&](UINT msg, WPARAM wParam, LPARAM lParam) {
+        return m_app.Post(notes, msg, wParam, lParam) && WaitHandled(m_app, kKeyLimit);
+    };
+    RECT box{};
+    ::GetWindowRect(notes, &box);
+    const LPARAM centre = MAKELPARAM((box.left + box.right) / 2, (box.top + box.bottom) / 2);
+    m_stall->Reset();
+    bool ok = handled(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5)) &&
+              handled(WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    for (int i = 0; i < 20 && ok; ++i) {
+        ok = handled(WM_KEYDOWN, VK_NEXT, 0) &&
+             handled(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), centre);
+    }
+    const auto start = Clock::now();
+    ok = ok && e2e::PressKeys(m_app.Main(), {VK_CONTROL, VK_END});
+    double endMs = kNotReached;
+    while (ok && MsSince(start) < kKeyLimit.count()) {
+        DWORD from = 0;
+        DWORD to = 0;
+        ::SendMessageA(notes, EM_GETSEL, reinterpret_cast<WPARAM>(&from),
+                       reinterpret_cast<LPARAM>(&to));
+        if (from == m_shown.size() && to == from) {
+            endMs = MsSince(start);
+            break;
+        }
+        ::Sleep(1);
+    }
+    const double stallMs = m_stall->LongestMs();
+    // The keys go back to the search box.
+    ok = e2e::PressKeys(m_app.Main(), {VK_CONTROL, 'F'}) && WaitHandled(m_app, kKeyLimit);
+    char name[96];
+    std::snprintf(name, sizeof name, "'%s' %s: 20 x (Page Down, wheel), Ctrl+End", query.text,
+                  query.label);
+    m_rows.push_back({name, "-", FormatMs(stallMs), FormatMs(endMs), "stall <= 16 ms",
+                      endMs != kNotReached && stallMs <= 16});
+    return ok && endMs != kNotReached;
 }
 
 } // namespace

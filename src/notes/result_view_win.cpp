@@ -27,6 +27,8 @@ void CResultView::Show(std::string text) {
         DefaultProc(EM_SETREADONLY, TRUE, 0);
         m_showing = true;
     }
+    // As a new text does, the result leaves the box unmodified.
+    DefaultProc(EM_SETMODIFY, FALSE, 0);
     m_anchor = m_caret = 0;
     m_top = 0;
     m_goalX = -1;
@@ -626,7 +628,6 @@ bool CResultView::OnEditMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&
         EnsureCaretVisible();
         result = TRUE;
         return true;
-    case EM_GETMODIFY:
     case EM_CANUNDO:
     case EM_REPLACESEL:
     case EM_UNDO:
