@@ -4,6 +4,7 @@
 #include "notes_corpus.h"
 
 #include "notes/search.h"
+#include "notes/wrapped_text.h"
 #include "storage/notes_file.h"
 
 #include <algorithm>
@@ -85,6 +86,21 @@ int main() {
             [&] { return TimeMs([&] { size = SearchNotes(query, corpus.days).size(); }); });
         std::printf("SearchNotes '%s' (%.2f MB)\t%.3f\n", query, size / 1e6, ms);
     }
+    // The rich result laid out in lines for a box 190 pixels wide, in the notes font's widths.
+    const std::string result = SearchNotes("e", corpus.days);
+    STextMeasure measure;
+    std::fill(std::begin(measure.widths), std::end(measure.widths), 6);
+    measure.widths[' '] = 3;
+    measure.aveWidth = 6;
+    measure.tabStop = 48;
+    CWrappedText text;
+    std::printf("Lay out 'e' result in lines\t%.3f\n", MedianMs([&] {
+                    text.Reset(result, measure, 0);
+                    return TimeMs([&] {
+                        text.Relayout(measure, 190);
+                        text.LayOutAll();
+                    });
+                }));
     std::filesystem::remove(path);
     return 0;
 }

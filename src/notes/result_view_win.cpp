@@ -33,8 +33,12 @@ void CResultView::Show(std::string text) {
     m_top = 0;
     m_goalX = -1;
     m_wheel = 0;
-    m_text.Reset(std::move(text), STextMeasure(), 0);
-    Measure(true);
+    if (!m_measured) {
+        Measure();
+    }
+    m_text.Reset(std::move(text), m_measure, m_format.right - m_format.left);
+    UpdateScrollBar();
+    UpdateCaret();
     ::InvalidateRect(m_hWnd, nullptr, TRUE);
 }
 
@@ -56,18 +60,23 @@ bool CResultView::LayOutMore() {
         return false;
     }
     const bool more = m_text.LayOutMore(kLayoutSliceBytes);
-    UpdateScrollBar();
+    // The thumb follows the estimate only when it moves noticeably: drawing the bar costs more
+    // than a slice.
+    const size_t lines = more ? m_text.EstimatedLines() : m_text.Lines();
+    if (!more || lines > m_barLines + m_barLines / 64 || lines + lines / 64 < m_barLines) {
+        UpdateScrollBar();
+    }
     return more;
 }
 
-void CResultView::Measure(bool relayout) {
+void CResultView::Measure() {
     DefaultProc(EM_GETRECT, 0, reinterpret_cast<LPARAM>(&m_format));
     const HFONT font = reinterpret_cast<HFONT>(DefaultProc(WM_GETFONT, 0, 0));
     const HDC dc = ::GetDC(m_hWnd);
     const HGDIOBJ old = font != nullptr ? ::SelectObject(dc, font) : nullptr;
     TEXTMETRICA metrics{};
     ::GetTextMetricsA(dc, &metrics);
-    STextMeasure measure;
+    STextMeasure& measure = m_measure;
     INT widths[256] = {};
     ::GetCharWidth32A(dc, 0, 255, widths);
     std::copy(std::begin(widths), std::end(widths), std::begin(measure.widths));
@@ -97,13 +106,14 @@ void CResultView::Measure(bool relayout) {
     }
     ::ReleaseDC(m_hWnd, dc);
     m_lineHeight = std::max<int>(1, metrics.tmHeight);
-    if (relayout) {
-        // The view keeps the text at its top in place.
-        const size_t topOffset = m_text.Lines() > m_top ? m_text.LineStart(m_top) : 0;
-        m_text.Relayout(measure, m_format.right - m_format.left);
-        m_top = m_text.LineOf(topOffset);
-    }
-    m_top = std::min(m_top, LastTop());
+    m_measured = true;
+}
+
+void CResultView::Relayout() {
+    // The view keeps the text at its top in place.
+    const size_t topOffset = m_text.Lines() > m_top ? m_text.LineStart(m_top) : 0;
+    m_text.Relayout(m_measure, m_format.right - m_format.left);
+    m_top = std::min(m_text.LineOf(topOffset), LastTop());
     UpdateScrollBar();
     UpdateCaret();
 }
@@ -148,6 +158,7 @@ void CResultView::UpdateScrollBar() {
     info.nPage = static_cast<UINT>(VisibleLines());
     info.nPos = static_cast<int>(m_top);
     ::SetScrollInfo(m_hWnd, SB_VERT, &info, TRUE);
+    m_barLines = lines;
 }
 
 POINT CResultView::PointOf(size_t offset) {
@@ -647,6 +658,9 @@ bool CResultView::OnEditMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&
 }
 
 bool CResultView::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (msg == WM_SIZE || msg == WM_SETFONT) {
+        m_measured = m_measured && m_showing; // measured again at the next result
+    }
     if (!m_showing) {
         return false;
     }
@@ -687,9 +701,15 @@ bool CResultView::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& res
     case WM_SIZE:
     case WM_SETFONT: {
         result = DefaultProc(msg, wParam, lParam);
-        const RECT before = m_format;
-        Measure(true);
-        (void)before;
+        const LONG width = m_format.right - m_format.left;
+        Measure();
+        if (msg == WM_SETFONT || m_format.right - m_format.left != width) {
+            Relayout();
+        } else {
+            m_top = std::min(m_top, LastTop());
+            UpdateScrollBar();
+            UpdateCaret();
+        }
         ::InvalidateRect(m_hWnd, nullptr, FALSE);
         return true;
     }

@@ -25,8 +25,10 @@ private:
     bool OnEditMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnInput(UINT msg, WPARAM wParam, LPARAM lParam);
 
-    // Takes the box's font, text area and line height, and lays the result out for them.
-    void Measure(bool relayout);
+    // Takes the box's font, text area and line height.
+    void Measure();
+    // Lays the result out again for them, keeping the text at the top in view.
+    void Relayout();
     void Paint(HDC dc);
     // One line, its selected part (from, to) highlighted.
     void PaintLine(HDC dc, int y, size_t start, size_t end, size_t from, size_t to) const;
@@ -49,13 +51,16 @@ private:
 
     bool m_showing = false;
     CWrappedText m_text;
+    STextMeasure m_measure;
+    bool m_measured = false;
     size_t m_anchor = 0;
     size_t m_caret = 0;
     size_t m_top = 0;
     int m_goalX = -1; // where Up and Down keep the caret, -1 when not moving by lines
     RECT m_format{};
     int m_lineHeight = 1;
-    int m_tabScale = 1; // the average character width the box's tab stops are measured in
-    int m_wheel = 0;    // wheel movement short of a notch
+    int m_tabScale = 1;    // the average character width the box's tab stops are measured in
+    size_t m_barLines = 0; // the lines the scroll bar stands for
+    int m_wheel = 0;       // wheel movement short of a notch
     bool m_dragging = false;
 };
