@@ -230,11 +230,17 @@ void CQuilletDlg::CloseAtSessionEnd() {
     EndProcess();
 }
 
+namespace {
+// Long enough for the removal to reach the notification area, which then carries it out.
+constexpr DWORD kTrayRemovalWaitMs = 200;
+} // namespace
+
 void CQuilletDlg::EndProcess() {
     // The files are written and the window is out of sight: the process ends here rather than
     // take its windows down one by one, which may wait for a window manager (under Wine,
     // seconds without one). The folder's lock goes with the process.
     m_saves.StopWatching();
+    m_tray.WaitRemoved(kTrayRemovalWaitMs);
     ::ExitProcess(0);
 }
 
@@ -246,7 +252,7 @@ void CQuilletDlg::LeaveScreen() {
     ::KillTimer(m_hWnd, kClockTimerId);
     CSingleCopy::UnmarkMainWindow(m_hWnd);
     ::SetWindowRgn(m_hWnd, ::CreateRectRgn(0, 0, 0, 0), TRUE);
-    m_tray.Remove();
+    m_tray.RemoveWithoutWaiting();
 }
 
 void CQuilletDlg::Close(int result) {

@@ -10,6 +10,12 @@ constexpr int kMaxRetries = 60;
 } // namespace
 
 void CTrayIcon::Add(HWND owner, HICON icon, bool showBalloon) {
+    // A removal still under way would take the new icon with it.
+    if (m_removing != nullptr) {
+        ::WaitForSingleObject(m_removing, INFINITE);
+        ::CloseHandle(m_removing);
+        m_removing = nullptr;
+    }
     // A balloon asked for before the icon was there follows it.
     if ((m_nid.uFlags & NIF_INFO) != 0) {
         m_pendingBalloon = m_nid;
@@ -73,6 +79,30 @@ void CTrayIcon::AddOrRetry() {
 void CTrayIcon::Remove() {
     ::KillTimer(m_nid.hWnd, kTrayRetryTimerId);
     ::Shell_NotifyIconA(NIM_DELETE, &m_nid);
+}
+
+void CTrayIcon::RemoveWithoutWaiting() {
+    ::KillTimer(m_nid.hWnd, kTrayRetryTimerId);
+    auto* icon = new NOTIFYICONDATAA(m_nid);
+    m_removing = ::CreateThread(
+        nullptr, 0,
+        [](LPVOID data) -> DWORD {
+            NOTIFYICONDATAA* removed = static_cast<NOTIFYICONDATAA*>(data);
+            ::Shell_NotifyIconA(NIM_DELETE, removed);
+            delete removed;
+            return 0;
+        },
+        icon, 0, nullptr);
+    if (m_removing == nullptr) {
+        delete icon;
+        ::Shell_NotifyIconA(NIM_DELETE, &m_nid);
+    }
+}
+
+void CTrayIcon::WaitRemoved(DWORD ms) const {
+    if (m_removing != nullptr) {
+        ::WaitForSingleObject(m_removing, ms);
+    }
 }
 
 UINT CTrayIcon::TaskbarCreatedMessage() {

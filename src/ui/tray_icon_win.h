@@ -13,6 +13,11 @@ class CTrayIcon {
 public:
     void Add(HWND owner, HICON icon, bool showBalloon);
     void Remove();
+    // Removes the icon from a thread of its own: the notification area may answer late (under
+    // Wine it waits for a window manager when its own window goes). The caller ends the process
+    // after WaitRemoved, and the removal asked for is carried out even if no answer came.
+    void RemoveWithoutWaiting();
+    void WaitRemoved(DWORD ms) const;
     // A balloon that tells what went wrong, or what was done; shown as soon as the icon is there.
     void ShowWarning(const std::string& title, const std::string& text) {
         ShowBalloon(title, text, NIIF_WARNING);
@@ -27,6 +32,7 @@ public:
     void OnRetryTimer();
 
 private:
+    HANDLE m_removing = nullptr;
     void ShowBalloon(const std::string& title, const std::string& text, DWORD icon);
     bool AddNow();
     // Adds the icon, or tries again on the owner's timer until it is added.
