@@ -342,7 +342,17 @@ void CNotebookRun::MeasureExit() {
     const auto start = Clock::now();
     double gone = kNotReached;
     if (m_app.PostCommand(kCmdExit)) {
-        while (MsSince(start) < 10000 && ::IsWindow(main) && ::IsWindowVisible(main)) {
+        // Out of sight: hidden, destroyed, or shaped to nothing.
+        const auto onScreen = [&] {
+            if (!::IsWindow(main) || !::IsWindowVisible(main)) {
+                return false;
+            }
+            const HRGN shape = ::CreateRectRgn(0, 0, 0, 0);
+            const int kind = ::GetWindowRgn(main, shape);
+            ::DeleteObject(shape);
+            return kind != NULLREGION;
+        };
+        while (MsSince(start) < 10000 && onScreen()) {
             ::Sleep(1);
         }
         gone = MsSince(start);
