@@ -121,6 +121,9 @@ std::string SearchNotes(const std::string& searchText, const DayArray& days, int
             // Grown in steps, so that a short result never clears room for a long one.
             if (result.empty()) {
                 result.reserve(ResultSizeBound(days));
+                if (entries != nullptr) {
+                    entries->reserve(days.size()); // growing it moved every entry again and again
+                }
             }
             result.resize(
                 std::min(result.capacity(), std::max(size + needed, 2 * size + 64 * 1024)));
