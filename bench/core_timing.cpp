@@ -5,6 +5,7 @@
 
 #include "notes/search.h"
 #include "notes/wrapped_text.h"
+#include "storage/export_formats.h"
 #include "storage/notes_file.h"
 
 #include <algorithm>
@@ -101,6 +102,15 @@ int main() {
                         text.LayOutAll();
                     });
                 }));
+    // The exports of Save Data... for reading elsewhere.
+    const SNotebook notebook{corpus.days, corpus.everyDay};
+    size_t exported = 0;
+    std::printf("Export to a calendar (.ics)\t%.3f\n", MedianMs([&] {
+                    return TimeMs([&] { exported = ExportCalendar(notebook, 1765300000).size(); });
+                }));
+    std::printf("Export to text (.md)\t%.3f\n",
+                MedianMs([&] { return TimeMs([&] { exported += ExportText(notebook).size(); }); }));
+    std::printf("# exported %zu bytes\n", exported);
     std::filesystem::remove(path);
     return 0;
 }

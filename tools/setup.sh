@@ -5,7 +5,7 @@ packages=(
     cmake ninja-build g++ clang libclang-rt-14-dev
     googletest libgtest-dev libbenchmark-dev
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-    wine wine64 xvfb xauth imagemagick cmark
+    wine wine64 xvfb xauth imagemagick cmark python3-icalendar
     nsis osslsigncode
 )
 missing=()

@@ -7,8 +7,10 @@
 #include "base/utf8_win.h"
 
 #include "base/ids.h"
+#include "base/path.h"
 #include "render/clock_format.h"
 #include "storage/app_data_win.h"
+#include "storage/export_formats.h"
 #include "storage/file_io.h"
 #include "storage/notes_file.h"
 #include "ui/links.h"
@@ -143,6 +145,9 @@ void CQuilletDlg::TellUser(const std::string& title, const std::string& text, bo
 namespace {
 
 const char* const kBackupFilter = "Quillet File (*.qlt)|*.qlt|All Files (*.*)|*.*||";
+// Save Data... also writes files for other programs; Load Data... reads its own only.
+const char* const kSaveDataFilter =
+    "Quillet File (*.qlt)|*.qlt|Calendar (*.ics)|*.ics|Text (*.md)|*.md|All Files (*.*)|*.*||";
 const char* const kBackupExtension = "qlt";
 
 } // namespace
@@ -160,22 +165,38 @@ void CQuilletDlg::RememberBackupFolder(const std::string& path) {
 
 bool CQuilletDlg::OnSaveData() {
     std::string path;
-    if (!AskFileName(true, m_hWnd, kBackupFilter, FormatTime(CurrentTime(), "%Y-%m-%d"),
-                     kBackupExtension, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, BackupFolder(),
-                     path)) {
+    int type = 1;
+    // No default extension for the dialog: some dialogs add it whatever type is chosen. The
+    // type's own is added here, with the question the dialog asks of a name that is taken.
+    if (!AskFileName(true, m_hWnd, kSaveDataFilter, FormatTime(CurrentTime(), "%Y-%m-%d"), nullptr,
+                     OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, BackupFolder(), path, &type)) {
+        return true;
+    }
+    if (AddExportExtension(type, path) && FileStampOf(path).exists &&
+        MessageBoxUtf8(m_hWnd, NameOf(path) + " already exists.\r\nDo you want to replace it?",
+                       "Confirm Save As", MB_YESNO | MB_ICONWARNING) != IDYES) {
         return true;
     }
     RememberBackupFolder(path);
     m_saves.SaveEverything();
     const SNotebook& notes = m_noteArea.Rooms().Notes();
+    const EExportType format = ExportTypeFor(type, path);
+    bool written = false;
     // A name with no UTF-8 form comes back empty, which names no file to write.
-    if (path.empty() || !SaveNotes(notes.days, notes.everyDay, path)) {
+    if (!path.empty()) {
+        written =
+            format == EExportType::Quillet
+                ? SaveNotes(notes.days, notes.everyDay, path)
+                : ReplaceFileContents(path, format == EExportType::Calendar
+                                                ? ExportCalendar(notes, CurrentTime())
+                                                : ExportText(notes)) == EReplaceResult::Replaced;
+    }
+    if (!written) {
         ::MessageBoxA(m_hWnd, "Program cann't save data to this file. Try again.",
                       "Unsuccessful saving backup file", MB_OK | MB_ICONERROR);
         return false;
     }
-    m_tray.ShowInfo("Quillet", "The notes were saved to " +
-                                   Utf8ToCodePage(path.substr(path.find_last_of("\\/") + 1)) + ".");
+    m_tray.ShowInfo("Quillet", "The notes were saved to " + Utf8ToCodePage(NameOf(path)) + ".");
     return true;
 }
 

@@ -18,6 +18,9 @@ const SCodePage& SystemCodePage();
 // Converts UTF-16 code units to the code page; a unit it cannot hold becomes '?'.
 std::string WideToAnsi(const char16_t* units, size_t count);
 
+// The text in UTF-8; a byte the code page does not define keeps its own value as a character.
+std::string AnsiToUtf8(const std::string& text);
+
 // Lower-cases the single-byte letters of the code page; double-byte characters are left alone.
 std::string LowerAnsi(const std::string& text);
 

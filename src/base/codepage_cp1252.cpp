@@ -58,3 +58,23 @@ std::string WideToAnsi(const char16_t* units, size_t count) {
     }
     return out;
 }
+
+std::string AnsiToUtf8(const std::string& text) {
+    const SCodePage& cp = SystemCodePage();
+    std::string out;
+    out.reserve(text.size() + text.size() / 8);
+    for (const char c : text) {
+        const char16_t u = cp.unicode[static_cast<unsigned char>(c)];
+        if (u < 0x80) {
+            out.push_back(static_cast<char>(u));
+        } else if (u < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (u >> 6)));
+            out.push_back(static_cast<char>(0x80 | (u & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xE0 | (u >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((u >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (u & 0x3F)));
+        }
+    }
+    return out;
+}

@@ -60,3 +60,23 @@ std::string WideToAnsi(const char16_t* units, size_t count) {
     WideCharToMultiByte(CP_ACP, 0, wide, n, &out[0], size, nullptr, nullptr);
     return out;
 }
+
+std::string AnsiToUtf8(const std::string& text) {
+    if (text.empty()) {
+        return std::string();
+    }
+    const int bytes = static_cast<int>(text.size());
+    const int units = MultiByteToWideChar(CP_ACP, 0, text.data(), bytes, nullptr, 0);
+    if (units <= 0) {
+        return text;
+    }
+    std::wstring wide(static_cast<size_t>(units), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), bytes, &wide[0], units);
+    const int size =
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(size > 0 ? size : 0), '\0');
+    if (size > 0) {
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, &out[0], size, nullptr, nullptr);
+    }
+    return out;
+}

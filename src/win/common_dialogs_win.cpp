@@ -8,7 +8,7 @@
 
 bool AskFileName(bool save, HWND owner, const std::string& filter, const std::string& suggested,
                  const char* defaultExtension, DWORD flags, const std::string& folder,
-                 std::string& path) {
+                 std::string& path, int* filterIndex) {
     std::wstring filters;
     std::wstring extension;
     if (!Utf8ToWide(filter, filters) ||
@@ -44,6 +44,9 @@ bool AskFileName(bool save, HWND owner, const std::string& filter, const std::st
     }
     if (!WideToUtf8(name.data(), path)) {
         path.clear();
+    }
+    if (filterIndex != nullptr) {
+        *filterIndex = static_cast<int>(ofn.nFilterIndex);
     }
     return true;
 }

@@ -5,6 +5,7 @@
 #include <shlobj.h>
 
 #include "base/utf8_win.h"
+#include "storage/export_formats.h"
 #include "ui/links.h"
 
 #include <algorithm>
@@ -419,6 +420,32 @@ TEST_F(Backup, ExportWritesTheSavedNotesAndImportBringsThemBackByRoom) {
     char documents[MAX_PATH] = {};
     ::SHGetFolderPathA(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, documents);
     EXPECT_EQ(m_startFolder, documents) << "the first file dialog starts in Documents";
+
+    // The Calendar type chosen in the dialog: the calendar file the readers of the unit tests
+    // read, of the same notes, beside the first.
+    const HWND saveAs = m_app.OpenDialog(kCmdSaveData, "Save As");
+    ASSERT_NE(saveAs, nullptr);
+    const HWND types = ::GetDlgItem(saveAs, 1136);
+    EXPECT_EQ(::SendMessageW(types, CB_GETCOUNT, 0, 0), 4);
+    ::SendMessageW(types, CB_SETCURSEL, 1, 0);
+    for (const WORD code : {CBN_SELCHANGE, CBN_SELENDOK}) {
+        ::SendMessageW(saveAs, WM_COMMAND, MAKEWPARAM(1136, code), reinterpret_cast<LPARAM>(types));
+    }
+    ASSERT_TRUE(m_app.AnswerFileDialog(saveAs, m_paths.folder + "backup"));
+    const std::string calendar = m_paths.folder + "backup.ics";
+    ASSERT_TRUE(WaitUntil([&] { return FileExists(calendar); }));
+    ASSERT_TRUE(m_app.Drain());
+    // The same but for the time it was written.
+    const auto unstamped = [](std::string ics) {
+        for (size_t at = 0; (at = ics.find("DTSTAMP:", at)) != std::string::npos; at += 8) {
+            ics.erase(at + 8, ics.find("\r\n", at) - at - 8);
+        }
+        return ics;
+    };
+    EXPECT_EQ(unstamped(ReadBytes(calendar)),
+              unstamped(ExportCalendar(SNotebook{Days(), "Every day, edited"}, 0)));
+    EXPECT_TRUE(WaitUntil([] { return BalloonShown("The notes were saved to backup.ics."); }));
+    EXPECT_EQ(ReadBytes(exported), SerializeNotes(Days(), "Every day, edited"));
 
     ASSERT_TRUE(m_app.SetNotesText("Changed after the export"));
     m_expectedCaption = "Load Data";
