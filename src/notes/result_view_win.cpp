@@ -16,6 +16,36 @@ bool KeyDown(int key) {
     return ::GetKeyState(key) < 0;
 }
 
+// The system's text engine, from the system folder only: it is no DLL that Windows always loads
+// from there, so an import of it could be taken from beside the exe.
+struct STextEngine {
+    decltype(&::ScriptStringAnalyse) analyse = nullptr;
+    decltype(&::ScriptStringOut) out = nullptr;
+    decltype(&::ScriptStringFree) free = nullptr;
+};
+
+template <typename Function> Function Entry(HMODULE module, const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+}
+
+const STextEngine& TextEngine() {
+    static const STextEngine engine = [] {
+        STextEngine loaded;
+        const HMODULE module =
+            ::LoadLibraryExW(L"usp10.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        if (module != nullptr) {
+            loaded.analyse = Entry<decltype(loaded.analyse)>(module, "ScriptStringAnalyse");
+            loaded.out = Entry<decltype(loaded.out)>(module, "ScriptStringOut");
+            loaded.free = Entry<decltype(loaded.free)>(module, "ScriptStringFree");
+        }
+        if (loaded.analyse == nullptr || loaded.out == nullptr || loaded.free == nullptr) {
+            loaded = STextEngine();
+        }
+        return loaded;
+    }();
+    return engine;
+}
+
 } // namespace
 
 CResultView::~CResultView() = default;
@@ -400,14 +430,15 @@ void CResultView::PaintLine(HDC dc, int y, size_t start, size_t end, size_t from
     SCRIPT_TABDEF tabs{};
     tabs.iScale = m_tabScale;
     SCRIPT_STRING_ANALYSIS analysis = nullptr;
+    const STextEngine& engine = TextEngine();
     // As the box draws its own lines, so that a result looks exactly like it.
-    if (units > 0 &&
-        SUCCEEDED(::ScriptStringAnalyse(dc, wide.data(), units, units * 3 / 2 + 16, -1,
-                                        SSA_LINK | SSA_FALLBACK | SSA_GLYPHS | SSA_TAB, -1, nullptr,
-                                        nullptr, nullptr, &tabs, nullptr, &analysis))) {
-        ::ScriptStringOut(analysis, m_format.left, y, 0, &m_format, unitsBefore(from),
-                          unitsBefore(to), FALSE);
-        ::ScriptStringFree(&analysis);
+    if (units > 0 && engine.analyse != nullptr &&
+        SUCCEEDED(engine.analyse(dc, wide.data(), units, units * 3 / 2 + 16, -1,
+                                 SSA_LINK | SSA_FALLBACK | SSA_GLYPHS | SSA_TAB, -1, nullptr,
+                                 nullptr, nullptr, &tabs, nullptr, &analysis))) {
+        engine.out(analysis, m_format.left, y, 0, &m_format, unitsBefore(from), unitsBefore(to),
+                   FALSE);
+        engine.free(&analysis);
         return;
     }
     ::TabbedTextOutA(dc, m_format.left, y, text, bytes, 0, nullptr, m_format.left);

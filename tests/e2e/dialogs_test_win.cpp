@@ -271,6 +271,20 @@ std::vector<COLORREF> Picture(HWND control) {
     return CScreenShot(control, client).Pixels();
 }
 
+// The picture once a paint still to come has reached the screen: two in a row agree.
+std::vector<COLORREF> SteadyPicture(HWND control) {
+    std::vector<COLORREF> last = Picture(control);
+    for (int look = 0; look < 20; ++look) {
+        ::Sleep(100);
+        std::vector<COLORREF> now = Picture(control);
+        if (now == last) {
+            break;
+        }
+        last = std::move(now);
+    }
+    return last;
+}
+
 TEST_F(Fonts, NotesFontChosenInTheDialogReachesBothEditsAndTheSettingsWhileCancelKeepsIt) {
     ASSERT_TRUE(Launch());
     // Both edits show in the search room; what they show stays while the font changes.
@@ -280,8 +294,8 @@ TEST_F(Fonts, NotesFontChosenInTheDialogReachesBothEditsAndTheSettingsWhileCance
     // The result ("Empty") is pictured once it is there, not before.
     ASSERT_TRUE(WaitUntil([&] { return m_app.NotesText() == "Empty"; }));
     ASSERT_TRUE(m_app.Drain());
-    const std::vector<COLORREF> notesBefore = Picture(m_app.Notes());
-    const std::vector<COLORREF> searchBefore = Picture(m_app.Search());
+    const std::vector<COLORREF> notesBefore = SteadyPicture(m_app.Notes());
+    const std::vector<COLORREF> searchBefore = SteadyPicture(m_app.Search());
     SSettings saved;
     ASSERT_TRUE(m_app.SendCommand(kCmdSaveAll));
     ASSERT_TRUE(LoadSettings(saved, m_paths.settings));
@@ -337,7 +351,7 @@ TEST_F(Fonts, TheDialogOpensOnTheFaceDrawnWhenTheStoredOneIsNotInstalled) {
     ASSERT_TRUE(m_app.SetText(m_app.Search(), "Sample"));
     ASSERT_TRUE(WaitUntil([&] { return m_app.NotesText() == "Empty"; }));
     ASSERT_TRUE(m_app.Drain());
-    const std::vector<COLORREF> before = Picture(m_app.Notes());
+    const std::vector<COLORREF> before = SteadyPicture(m_app.Notes());
     const HWND dialog = m_app.OpenDialog(kCmdFontNotes, "Font");
     ASSERT_NE(dialog, nullptr);
     const auto shown = [&](int id) {
