@@ -111,26 +111,39 @@ bool AtLineStart(const std::string& text, size_t at) {
     return start == 0 || text[start - 1] == '\n';
 }
 
-// The note as Markdown text that renders as what it says: the characters that would start
-// markup are escaped with a backslash, line breaks stay where they are.
+bool IsAsciiPunctuation(char c) {
+    return (c >= '!' && c <= '/') || (c >= ':' && c <= '@') || (c >= '[' && c <= '`') ||
+           (c >= '{' && c <= '~');
+}
+
+bool IsAsciiLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// The note as Markdown text that renders as what it says: only the characters that would start
+// markup where they stand get a backslash, and line breaks stay where they are.
 std::string MarkdownText(const std::string& utf8) {
     std::string out;
     out.reserve(utf8.size() + utf8.size() / 16);
     for (size_t i = 0; i < utf8.size(); ++i) {
         const char c = utf8[i];
+        const char next = i + 1 < utf8.size() ? utf8[i + 1] : '\0';
         bool escape = false;
         switch (c) {
-        case '\\':
-        case '`':
         case '*':
         case '_':
+        case '`':
         case '[':
-        case ']':
-        case '<':
-        case '&':
-        case '|':
-        case '~':
             escape = true;
+            break;
+        case '\\':
+            escape = IsAsciiPunctuation(next);
+            break;
+        case '<': // a tag, a comment or an automatic link
+            escape = IsAsciiLetter(next) || next == '/' || next == '!' || next == '?';
+            break;
+        case '&': // an entity
+            escape = IsAsciiLetter(next) || next == '#';
             break;
         case '#':
         case '>':
