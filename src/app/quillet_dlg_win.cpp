@@ -18,8 +18,6 @@
 #include "win/convert_win.h"
 #include "win/handles_win.h"
 
-CQuilletDlg* g_pMainDlg = nullptr;
-
 CQuilletDlg::CQuilletDlg(const SDataPaths& paths)
     : CDialog(IDD_QUILLET_DIALOG, nullptr), m_saves(paths, m_settings, *this) {
     m_hIcon =
@@ -28,16 +26,12 @@ CQuilletDlg::CQuilletDlg(const SDataPaths& paths)
     m_hTrayIcon = static_cast<HICON>(
         ::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_QUILLET), IMAGE_ICON,
                      ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-    g_pMainDlg = this;
 }
 
 CQuilletDlg::~CQuilletDlg() {
     if (m_accessible != nullptr) {
         m_accessible->Disconnect();
         m_accessible->Release();
-    }
-    if (g_pMainDlg == this) {
-        g_pMainDlg = nullptr;
     }
 }
 
@@ -157,9 +151,8 @@ std::string CQuilletDlg::BackupFolder() const {
 }
 
 void CQuilletDlg::RememberBackupFolder(const std::string& path) {
-    const size_t cut = path.find_last_of("\\/");
-    if (cut != std::string::npos) {
-        m_strBackupFolder = path.substr(0, cut + 1);
+    if (!FolderOf(path).empty()) {
+        m_strBackupFolder = FolderOf(path);
     }
 }
 

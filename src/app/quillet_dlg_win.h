@@ -159,6 +159,3 @@ private:
     CTrayIcon m_tray;
     CWindowDrag m_drag;
 };
-
-// The one main window of the process.
-extern CQuilletDlg* g_pMainDlg;

@@ -1,6 +1,7 @@
 #include "storage/export_formats.h"
 
 #include "base/codepage.h"
+#include "base/path.h"
 
 #include <algorithm>
 #include <cctype>
@@ -179,11 +180,8 @@ namespace {
 
 // Where the extension of the name starts, or npos.
 size_t ExtensionAt(const std::string& path) {
-    const size_t dot = path.find_last_of('.');
-    const size_t slash = path.find_last_of("\\/");
-    return dot != std::string::npos && (slash == std::string::npos || dot > slash)
-               ? dot
-               : std::string::npos;
+    const size_t dot = NameOf(path).find_last_of('.');
+    return dot == std::string::npos ? dot : FolderOf(path).size() + dot;
 }
 
 } // namespace

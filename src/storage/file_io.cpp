@@ -1,5 +1,6 @@
 #include "storage/file_io.h"
 
+#include "base/path.h"
 #include "storage/file_io_platform.h"
 
 #include <algorithm>
@@ -207,9 +208,8 @@ EFileError MoveToNewName(const std::string& from, const std::string& to) {
 }
 
 std::vector<std::string> LeftoverTempFiles(const std::string& path) {
-    const size_t cut = path.find_last_of("\\/");
-    const std::string folder = cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
-    const std::string name = path.substr(folder.size());
+    const std::string folder = FolderOf(path);
+    const std::string name = NameOf(path);
     std::vector<std::string> found;
     for (const std::string& entry : FileNamesIn(folder.empty() ? "." : folder)) {
         if (IsTempFileOf(entry, name)) {

@@ -1,12 +1,14 @@
 #include "ui/links.h"
 
+#include "base/path.h"
+
 std::string HelpTarget(const std::string& exePath,
                        const std::function<bool(const std::string&)>& isFile) {
     // Without a folder the name would be looked up in whatever folder is current.
-    const size_t slash = exePath.find_last_of("\\/");
-    if (slash == std::string::npos) {
+    const std::string folder = FolderOf(exePath);
+    if (folder.empty()) {
         return kHelpPageUrl;
     }
-    const std::string page = exePath.substr(0, slash + 1) + kHelpPageFileName;
+    const std::string page = folder + kHelpPageFileName;
     return isFile(page) ? page : kHelpPageUrl;
 }

@@ -85,9 +85,6 @@ protected:
         return false;
     }
 
-    // Binds a control of the template to its member.
-    void BindControl(CWnd& control, int id) const { control.Attach(::GetDlgItem(m_hWnd, id)); }
-
 private:
     static bool Ignore(UINT, POINT) { return false; }
     template <class Step> bool Guarded(Step step);
