@@ -18,14 +18,21 @@
 #include "win/convert_win.h"
 #include "win/handles_win.h"
 
+namespace {
+
+// The tools of the window's tooltip: the menu button and the room tabs.
+constexpr UINT_PTR kMenuButtonTipId = 1;
+constexpr UINT_PTR RoomTabTipId(int room) {
+    return 2 + static_cast<UINT_PTR>(room);
+}
+
+} // namespace
+
 CQuilletDlg::CQuilletDlg(const SDataPaths& paths)
     : CDialog(IDD_QUILLET_DIALOG, nullptr), m_saves(paths, m_settings, *this) {
     m_hIcon =
         static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_QUILLET),
                                         IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
-    m_hTrayIcon = static_cast<HICON>(
-        ::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_QUILLET), IMAGE_ICON,
-                     ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
 }
 
 CQuilletDlg::~CQuilletDlg() {
@@ -67,9 +74,10 @@ BOOL CQuilletDlg::OnInitDialog() {
 
     m_saves.Attach(m_hWnd);
     m_toolTip.Create(m_hWnd, 0);
-    m_toolTip.AddTool(m_hWnd, "Menu Button", m_layout.rcMenuButton, 1);
+    m_toolTip.AddTool(m_hWnd, "Menu Button", m_layout.rcMenuButton, kMenuButtonTipId);
     for (int room = kRoomDynamic; room <= kRoomSearch; ++room) {
-        m_toolTip.AddTool(m_hWnd, RoomTabName(room), RoomTabRect(m_layout, room), 2 + room);
+        m_toolTip.AddTool(m_hWnd, RoomTabName(room), RoomTabRect(m_layout, room),
+                          RoomTabTipId(room));
     }
 
     if (!LoadAtStartup()) {
@@ -94,7 +102,7 @@ BOOL CQuilletDlg::OnInitDialog() {
 }
 
 void CQuilletDlg::FinishShowing() {
-    m_tray.Add(m_hWnd, m_hTrayIcon, m_bFirstRun);
+    m_tray.Add(m_hWnd, m_bFirstRun);
     // Showing the window places it above its hidden owner, which some systems take as leaving
     // the topmost band, and so may a new icon in the notification area: a stored "Always top"
     // is placed again now.
@@ -196,7 +204,7 @@ bool CQuilletDlg::OnSaveData() {
 bool CQuilletDlg::OnLoadData() {
     std::string path;
     if (!AskFileName(false, m_hWnd, kBackupFilter, "", kBackupExtension,
-                     OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, BackupFolder(), path)) {
+                     OFN_HIDEREADONLY | OFN_FILEMUSTEXIST, BackupFolder(), path)) {
         return true;
     }
     RememberBackupFolder(path);
@@ -230,7 +238,7 @@ void CQuilletDlg::CloseAfterExitSave() {
         ApplyWindowShape(m_settings.nShape);
         if (!m_saves.AskExitAnyway()) {
             CSingleCopy::MarkMainWindow(m_hWnd, m_saves.Paths().folder);
-            m_tray.Add(m_hWnd, m_hTrayIcon, false);
+            m_tray.Add(m_hWnd, false);
             ::SetTimer(m_hWnd, kClockTimerId, 100, nullptr);
             return;
         }
@@ -414,9 +422,10 @@ void CQuilletDlg::ShowMenuAt(POINT screenPoint) {
 }
 
 void CQuilletDlg::PlaceToolTips(bool shown) {
-    m_toolTip.SetToolRect(m_hWnd, shown ? m_layout.rcMenuButton : SRect{}, 1);
+    m_toolTip.SetToolRect(m_hWnd, shown ? m_layout.rcMenuButton : SRect{}, kMenuButtonTipId);
     for (int room = kRoomDynamic; room <= kRoomSearch; ++room) {
-        m_toolTip.SetToolRect(m_hWnd, shown ? RoomTabRect(m_layout, room) : SRect{}, 2 + room);
+        m_toolTip.SetToolRect(m_hWnd, shown ? RoomTabRect(m_layout, room) : SRect{},
+                              RoomTabTipId(room));
     }
 }
 
@@ -575,102 +584,131 @@ bool CQuilletDlg::OnHotKey(int id) {
     return true;
 }
 
-bool CQuilletDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    if (msg == kTrayNotifyMessage) {
-        OnTrayNotify(lParam);
-        result = 0;
-        return true;
-    }
-    if ((msg == WM_ACTIVATE && LOWORD(wParam) == WA_INACTIVE) ||
-        (msg == WM_POWERBROADCAST && wParam == PBT_APMSUSPEND)) {
-        // Typed text reaches the disk before the user turns away or the machine sleeps.
+bool CQuilletDlg::OnActivate(UINT state) {
+    if (state == WA_INACTIVE) {
+        // Typed text reaches the disk before the user turns away.
         m_saves.SaveChanges();
         return false;
     }
-    if (msg == WM_ACTIVATE) {
-        // Back from another program, or another computer: notes saved elsewhere show.
-        m_saves.LookAtFolder();
-        if (m_settings.nFullView == 0) {
-            ::SetFocus(m_hWnd);
-            result = 0;
-            return true;
-        }
-        return false;
-    }
-    if (msg == WM_SETFOCUS && m_settings.nFullView == 0) {
-        // Folded to the title strip, the window keeps the keys: the dialog would hand them to the
-        // hidden notes box.
-        result = 0;
-        return true;
-    }
-    if (msg == kDataFolderChangedMessage) {
-        m_saves.OnFolderChanged();
-        return true;
-    }
-    if (msg == WM_SYSCOLORCHANGE || (msg == WM_SETTINGCHANGE && wParam == SPI_SETHIGHCONTRAST)) {
-        // A high-contrast scheme turned on or off, or its colours changed: follow at once.
-        ApplyColorTheme(m_settings.nColor);
-        ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-        return false;
-    }
-    if (msg == WM_ENABLE) {
-        // Disabled while a dialog of ours is open: no tip over it.
-        m_toolTip.Activate(wParam != FALSE);
-        PlaceToolTips(wParam != FALSE);
-        return false;
-    }
-    if (msg == kOpenResultMessage) {
-        OpenResultAtCaret();
-        return true;
-    }
-    if (msg == WM_GETOBJECT) {
-        result = AnswerGetObject(m_hWnd, wParam, lParam, *this, m_accessible);
-        return result != 0;
-    }
-    if (msg == kOpenMenuMessage) {
-        ShowMainMenu(true);
-        return true;
-    }
-    if (msg == WM_DPICHANGED) {
-        OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
-        result = 0;
-        return true;
-    }
-    if (msg == WM_DISPLAYCHANGE) {
-        // A monitor taken away may have taken the window with it.
-        const SWindowPlace place = WindowPlace();
-        const SPoint corner{place.window.left, place.window.top};
-        const SPoint to =
-            PlaceWindow(corner, place.window, place.desktop, place.workAreas, place.titleHeight);
-        if (to != corner) {
-            ::SetWindowPos(m_hWnd, nullptr, to.x, to.y, 0, 0,
-                           SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        }
-        return false;
-    }
-    if (msg == WM_QUERYENDSESSION) {
-        m_saves.SaveForSessionEnd();
-        result = TRUE;
-        return true;
-    }
-    if (msg == CSingleCopy::WakeMessage()) {
-        BringForward();
-        return true;
-    }
-    static const UINT liveHandles = ::RegisterWindowMessageA(kLiveHandlesMessageName);
-    if (msg == liveHandles) {
-        result = wParam == 0 ? SLiveHandles::gdi.load()
-                             : (wParam == 1 ? SLiveHandles::menus.load() : SLiveHandles::Windows());
-        return true;
-    }
-    if (msg == CTrayIcon::TaskbarCreatedMessage()) {
-        m_tray.OnTaskbarCreated();
+    // Back from another program, or another computer: notes saved elsewhere show.
+    m_saves.LookAtFolder();
+    if (m_settings.nFullView == 0) {
+        ::SetFocus(m_hWnd);
         return true;
     }
     return false;
 }
 
-void CQuilletDlg::OnDpiChanged(int dpi, const RECT& suggested) {
+bool CQuilletDlg::OnSetFocus() {
+    // Folded to the title strip, the window keeps the keys: the dialog would hand them to the
+    // hidden notes box.
+    return m_settings.nFullView == 0;
+}
+
+bool CQuilletDlg::OnPowerBroadcast(WPARAM event) {
+    if (event == PBT_APMSUSPEND) {
+        m_saves.SaveChanges(); // before the machine sleeps
+    }
+    return false;
+}
+
+bool CQuilletDlg::OnSysColorChange() {
+    FollowSystemColours();
+    return false;
+}
+
+bool CQuilletDlg::OnSettingChange(WPARAM flag) {
+    if (flag == SPI_SETHIGHCONTRAST) {
+        FollowSystemColours();
+    }
+    return false;
+}
+
+void CQuilletDlg::FollowSystemColours() {
+    // A high-contrast scheme turned on or off, or its colours changed: follow at once.
+    ApplyColorTheme(m_settings.nColor);
+    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+bool CQuilletDlg::OnEnable(bool enabled) {
+    // Disabled while a dialog of ours is open: no tip over it.
+    m_toolTip.Activate(enabled);
+    PlaceToolTips(enabled);
+    return false;
+}
+
+bool CQuilletDlg::OnGetObject(WPARAM flags, LPARAM objectId, LRESULT& result) {
+    result = AnswerGetObject(m_hWnd, flags, objectId, *this, m_accessible);
+    return result != 0;
+}
+
+bool CQuilletDlg::OnDisplayChange() {
+    KeepOnAMonitor();
+    return false;
+}
+
+void CQuilletDlg::KeepOnAMonitor() {
+    // A monitor taken away may have taken the window with it.
+    const SWindowPlace place = WindowPlace();
+    const SPoint corner{place.window.left, place.window.top};
+    const SPoint to =
+        PlaceWindow(corner, place.window, place.desktop, place.workAreas, place.titleHeight);
+    if (to != corner) {
+        ::SetWindowPos(m_hWnd, nullptr, to.x, to.y, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+bool CQuilletDlg::OnQueryEndSession(LRESULT& result) {
+    m_saves.SaveForSessionEnd();
+    result = TRUE;
+    return true;
+}
+
+bool CQuilletDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    // The program's own messages; the registered ones have numbers known only at run time.
+    switch (msg) {
+    case kTrayNotifyMessage:
+        OnTrayNotify(lParam);
+        result = 0;
+        return true;
+    case kDataFolderChangedMessage:
+        m_saves.OnFolderChanged();
+        return true;
+    case kOpenResultMessage:
+        OpenResultAtCaret();
+        return true;
+    case kOpenMenuMessage:
+        ShowMainMenu(true);
+        return true;
+    default:
+        return OnRegisteredMessage(msg, wParam, result);
+    }
+}
+
+bool CQuilletDlg::OnRegisteredMessage(UINT msg, WPARAM wParam, LRESULT& result) {
+    static const UINT liveHandles = ::RegisterWindowMessageA(kLiveHandlesMessageName);
+    const std::pair<UINT, std::function<LRESULT()>> handlers[] = {
+        {CSingleCopy::WakeMessage(), [this] { return BringForward(), LRESULT{0}; }},
+        {CTrayIcon::TaskbarCreatedMessage(),
+         [this] { return m_tray.OnTaskbarCreated(), LRESULT{0}; }},
+        {liveHandles,
+         [wParam] {
+             return static_cast<LRESULT>(wParam == 0   ? SLiveHandles::gdi.load()
+                                         : wParam == 1 ? SLiveHandles::menus.load()
+                                                       : SLiveHandles::Windows());
+         }},
+    };
+    for (const auto& handler : handlers) {
+        if (handler.first == msg && msg != 0) {
+            result = handler.second();
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CQuilletDlg::OnDpiChanged(int dpi, const RECT& suggested) {
     const int old = m_layout.dpi;
     const auto scale = [&](const SRect& r) {
         return SRect{::MulDiv(r.left, dpi, old), ::MulDiv(r.top, dpi, old),
@@ -687,6 +725,7 @@ void CQuilletDlg::OnDpiChanged(int dpi, const RECT& suggested) {
     m_painter.CreateTabFonts(dpi);
     ApplyFonts(); // fits the calendar, and places everything
     PlaceByLayout();
+    return true;
 }
 
 void CQuilletDlg::FitCalendar() {

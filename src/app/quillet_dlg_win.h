@@ -45,6 +45,16 @@ protected:
     bool OnHelp(HELPINFO* info) override;
     bool OnEndSession(bool ending) override;
     bool OnHotKey(int id) override;
+    bool OnActivate(UINT state) override;
+    bool OnSetFocus() override;
+    bool OnEnable(bool enabled) override;
+    bool OnPowerBroadcast(WPARAM event) override;
+    bool OnSysColorChange() override;
+    bool OnSettingChange(WPARAM flag) override;
+    bool OnDisplayChange() override;
+    bool OnDpiChanged(int dpi, const RECT& suggested) override;
+    bool OnGetObject(WPARAM flags, LPARAM objectId, LRESULT& result) override;
+    bool OnQueryEndSession(LRESULT& result) override;
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
@@ -75,7 +85,9 @@ private:
     void ApplyFonts();
     // Moved to a monitor of another DPI, or its scale changed: the window takes the suggested
     // place and everything in it the new pixels.
-    void OnDpiChanged(int dpi, const RECT& suggested);
+    void FollowSystemColours();
+    void KeepOnAMonitor();
+    bool OnRegisteredMessage(UINT msg, WPARAM wParam, LRESULT& result);
     // The calendar gets the room it needs for its font, first day, week numbers and DPI: it
     // grows from its place in the template, the window with it, and the note area moves down;
     // it shrinks back as far as the template's place.
@@ -131,7 +143,6 @@ private:
 
     HICON m_hIcon = nullptr;
     // The notification area shows small icons, at the size the system asks for.
-    HICON m_hTrayIcon = nullptr;
     bool m_bFirstRun = false;
     bool m_bFailing = false;
     // The tray icon, the watch of the data folder, the backups and the history copy wait until

@@ -9,7 +9,10 @@ constexpr int kMaxRetries = 60;
 
 } // namespace
 
-void CTrayIcon::Add(HWND owner, HICON icon, bool showBalloon) {
+void CTrayIcon::Add(HWND owner, bool showBalloon) {
+    static const HICON icon = static_cast<HICON>(
+        ::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_QUILLET), IMAGE_ICON,
+                     ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
     // A removal still under way would take the new icon with it.
     if (m_removing != nullptr) {
         ::WaitForSingleObject(m_removing, INFINITE);

@@ -11,7 +11,8 @@
 // is tried again on a timer of the owner window.
 class CTrayIcon {
 public:
-    void Add(HWND owner, HICON icon, bool showBalloon);
+    // The program's icon at the small size, in the notification area of the owner's desktop.
+    void Add(HWND owner, bool showBalloon);
     void Remove();
     // Removes the icon from a thread of its own: the notification area may answer late (under
     // Wine it waits for a window manager when its own window goes). The caller ends the process

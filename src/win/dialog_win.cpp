@@ -203,6 +203,32 @@ INT_PTR CDialog::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
         return Handled(OnEndSession(wParam != FALSE));
     case WM_HOTKEY:
         return Handled(OnHotKey(static_cast<int>(wParam)));
+    case WM_ACTIVATE:
+        return Handled(OnActivate(LOWORD(wParam)));
+    case WM_SETFOCUS:
+        return Handled(OnSetFocus());
+    case WM_ENABLE:
+        return Handled(OnEnable(wParam != FALSE));
+    case WM_POWERBROADCAST:
+        return Handled(OnPowerBroadcast(wParam));
+    case WM_SYSCOLORCHANGE:
+        return Handled(OnSysColorChange());
+    case WM_SETTINGCHANGE:
+        return Handled(OnSettingChange(wParam));
+    case WM_DISPLAYCHANGE:
+        return Handled(OnDisplayChange());
+    case WM_DPICHANGED:
+        return Handled(OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam)));
+    case WM_GETOBJECT: {
+        LRESULT result = 0;
+        const bool handled = OnGetObject(wParam, lParam, result);
+        return Handled(handled, result);
+    }
+    case WM_QUERYENDSESSION: {
+        LRESULT result = 0;
+        const bool handled = OnQueryEndSession(result);
+        return Handled(handled, result);
+    }
     case WM_WINDOWPOSCHANGING:
         // A dialog that ended while it started never shows.
         if (!m_running) {

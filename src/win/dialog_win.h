@@ -76,6 +76,42 @@ protected:
         (void)id;
         return false;
     }
+    // state: WA_INACTIVE, WA_ACTIVE or WA_CLICKACTIVE.
+    virtual bool OnActivate(UINT state) {
+        (void)state;
+        return false;
+    }
+    virtual bool OnSetFocus() { return false; }
+    virtual bool OnEnable(bool enabled) {
+        (void)enabled;
+        return false;
+    }
+    virtual bool OnPowerBroadcast(WPARAM event) {
+        (void)event;
+        return false;
+    }
+    virtual bool OnSysColorChange() { return false; }
+    virtual bool OnSettingChange(WPARAM flag) {
+        (void)flag;
+        return false;
+    }
+    virtual bool OnDisplayChange() { return false; }
+    virtual bool OnDpiChanged(int dpi, const RECT& suggested) {
+        (void)dpi;
+        (void)suggested;
+        return false;
+    }
+    virtual bool OnGetObject(WPARAM flags, LPARAM objectId, LRESULT& result) {
+        (void)flags;
+        (void)objectId;
+        (void)result;
+        return false;
+    }
+    // Sets result to TRUE when the session may end.
+    virtual bool OnQueryEndSession(LRESULT& result) {
+        (void)result;
+        return false;
+    }
     // Messages without a handler of their own (for example private notification messages).
     virtual bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
         (void)msg;
