@@ -687,25 +687,35 @@ bool CQuilletDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& res
 }
 
 bool CQuilletDlg::OnRegisteredMessage(UINT msg, WPARAM wParam, LRESULT& result) {
-    static const UINT liveHandles = ::RegisterWindowMessageA(kLiveHandlesMessageName);
-    const std::pair<UINT, std::function<LRESULT()>> handlers[] = {
-        {CSingleCopy::WakeMessage(), [this] { return BringForward(), LRESULT{0}; }},
-        {CTrayIcon::TaskbarCreatedMessage(),
-         [this] { return m_tray.OnTaskbarCreated(), LRESULT{0}; }},
-        {liveHandles,
-         [wParam] {
-             return static_cast<LRESULT>(wParam == 0   ? SLiveHandles::gdi.load()
-                                         : wParam == 1 ? SLiveHandles::menus.load()
-                                                       : SLiveHandles::Windows());
-         }},
+    using Handler = LRESULT (CQuilletDlg::*)(WPARAM);
+    static const std::pair<UINT, Handler> handlers[] = {
+        {CSingleCopy::WakeMessage(), &CQuilletDlg::OnWake},
+        {CTrayIcon::TaskbarCreatedMessage(), &CQuilletDlg::OnTaskbarCreated},
+        {::RegisterWindowMessageA(kLiveHandlesMessageName), &CQuilletDlg::OnLiveHandles},
     };
     for (const auto& handler : handlers) {
         if (handler.first == msg && msg != 0) {
-            result = handler.second();
+            result = (this->*handler.second)(wParam);
             return true;
         }
     }
     return false;
+}
+
+LRESULT CQuilletDlg::OnWake(WPARAM) {
+    BringForward();
+    return 0;
+}
+
+LRESULT CQuilletDlg::OnTaskbarCreated(WPARAM) {
+    m_tray.OnTaskbarCreated();
+    return 0;
+}
+
+LRESULT CQuilletDlg::OnLiveHandles(WPARAM kind) {
+    return static_cast<LRESULT>(kind == 0   ? SLiveHandles::gdi.load()
+                                : kind == 1 ? SLiveHandles::menus.load()
+                                            : SLiveHandles::Windows());
 }
 
 bool CQuilletDlg::OnDpiChanged(int dpi, const RECT& suggested) {

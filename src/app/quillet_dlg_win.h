@@ -88,6 +88,9 @@ private:
     void FollowSystemColours();
     void KeepOnAMonitor();
     bool OnRegisteredMessage(UINT msg, WPARAM wParam, LRESULT& result);
+    LRESULT OnWake(WPARAM);
+    LRESULT OnTaskbarCreated(WPARAM);
+    LRESULT OnLiveHandles(WPARAM kind);
     // The calendar gets the room it needs for its font, first day, week numbers and DPI: it
     // grows from its place in the template, the window with it, and the note area moves down;
     // it shrinks back as far as the template's place.

@@ -101,6 +101,8 @@ unsigned LowestSetBit(unsigned mask) {
 }
 #endif
 
+} // namespace
+
 // First position of the byte in [p, p + n), or nullptr; sixteen bytes at a time where the C
 // runtime's memchr is a plain loop.
 const unsigned char* FindByte(const unsigned char* p, unsigned char byte, size_t n) {
@@ -118,8 +120,6 @@ const unsigned char* FindByte(const unsigned char* p, unsigned char byte, size_t
 #endif
     return static_cast<const unsigned char*>(n != 0 ? std::memchr(p, byte, n) : nullptr);
 }
-
-} // namespace
 
 size_t CLoweredFinder::FindAnchor(const unsigned char* text, size_t from, size_t to) const {
     if (m_anchorCount <= 0) {

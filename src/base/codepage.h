@@ -24,6 +24,10 @@ std::string AnsiToUtf8(const std::string& text);
 // Lower-cases the single-byte letters of the code page; double-byte characters are left alone.
 std::string LowerAnsi(const std::string& text);
 
+// First position of the byte in [p, p + n), or nullptr; sixteen bytes at a time where the C
+// runtime's memchr is a plain loop.
+const unsigned char* FindByte(const unsigned char* p, unsigned char byte, size_t n);
+
 // Finds an already lower-cased needle in a text that is lower-cased on the fly, starting only at
 // character boundaries. Built once per needle, used for many texts.
 class CLoweredFinder {

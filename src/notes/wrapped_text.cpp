@@ -1,7 +1,6 @@
 #include "notes/wrapped_text.h"
 
 #include <algorithm>
-#include <cstring>
 
 ELineClass LineClassOf(char16_t u) {
     switch (u) {
@@ -116,28 +115,20 @@ bool MayBreakBetween(ELineClass before, ELineClass after, bool spaced) {
 
 namespace {
 
-// Where the next "\r\n" starts, or the size: eight bytes at a time, as the C runtimes of Windows
-// look for bytes one at a time.
+// Where the next "\r\n" starts, or the size.
 size_t FindLineBreak(const std::string& text, size_t from) {
-    const char* data = text.data();
+    const unsigned char* data = reinterpret_cast<const unsigned char*>(text.data());
     const size_t size = text.size();
-    constexpr uint64_t kOnes = 0x0101010101010101ull;
-    constexpr uint64_t kHighs = 0x8080808080808080ull;
-    size_t at = from;
-    while (at < size) {
-        for (; at + 8 <= size; at += 8) {
-            uint64_t word = 0;
-            std::memcpy(&word, data + at, 8);
-            const uint64_t x = word ^ (kOnes * '\r');
-            if (((x - kOnes) & ~x & kHighs) != 0) {
-                break;
-            }
+    while (from < size) {
+        const unsigned char* cr = FindByte(data + from, '\r', size - from);
+        if (cr == nullptr) {
+            break;
         }
-        for (const size_t stop = std::min(size, at + 8); at < stop; ++at) {
-            if (data[at] == '\r' && at + 1 < size && data[at + 1] == '\n') {
-                return at;
-            }
+        const size_t at = static_cast<size_t>(cr - data);
+        if (at + 1 < size && data[at + 1] == '\n') {
+            return at;
         }
+        from = at + 1;
     }
     return size;
 }
