@@ -73,11 +73,12 @@ void CSaveCycle::OnTyped() const {
     ::SetTimer(m_hWnd, kAutoSaveTimerId, kAutoSaveDelayMs, nullptr);
 }
 
-SSaveReport CSaveCycle::Save(bool withBackups, unsigned busyWaitMs) {
+SSaveReport CSaveCycle::Save(bool withBackups, unsigned busyWaitMs, bool automatic) {
     const SNotebook& notes = m_owner.CommittedNotes();
     const SWindowPlace place = m_owner.WindowPlace();
-    SSaveReport report = withBackups ? m_policy.SaveAll(m_settings, notes, place, busyWaitMs)
-                                     : m_policy.SaveMain(m_settings, notes, place, busyWaitMs);
+    SSaveReport report = withBackups
+                             ? m_policy.SaveAll(m_settings, notes, place, busyWaitMs)
+                             : m_policy.SaveMain(m_settings, notes, place, busyWaitMs, automatic);
     if (report.notesChanged) {
         m_owner.AdoptNotes(std::move(report.merged));
     }
@@ -100,7 +101,7 @@ void CSaveCycle::SaveChanges() {
     ::KillTimer(m_hWnd, kAutoSaveTimerId);
     if (m_policy.IsLoaded() &&
         m_policy.HasUnsavedChanges(m_settings, m_owner.CommittedNotes(), m_owner.WindowPlace())) {
-        Save(false, kQuickBusyWaitMs);
+        Save(false, kQuickBusyWaitMs, true);
     }
 }
 
@@ -116,7 +117,7 @@ void CSaveCycle::LookAtFolder() {
     }
     switch (look.change) {
     case EDiskChange::Merge:
-        Save(false, kQuickBusyWaitMs);
+        Save(false, kQuickBusyWaitMs, true);
         break;
     case EDiskChange::TryLater:
         ::SetTimer(m_hWnd, kDataFolderTimerId, kFolderRetryMs, nullptr);

@@ -75,7 +75,8 @@ public:
     void StopWatching() { m_watch.Stop(); }
 
 private:
-    SSaveReport Save(bool withBackups, unsigned busyWaitMs);
+    // automatic: a save that comes again by itself.
+    SSaveReport Save(bool withBackups, unsigned busyWaitMs, bool automatic = false);
     void ShowNotices();
 
     CDiskFileSystem m_files;

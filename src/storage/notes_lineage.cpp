@@ -139,6 +139,7 @@ void CNotesLineage::Start(std::shared_ptr<const std::string> canonical, SFileSta
     m_startHash = canonical ? HashBytes(*canonical) : 0;
     m_startContested = false;
     m_startTime = stamp.writeTime;
+    m_startFromFile = fileHash != 0; // else from a backup, or the first run's notes
     m_startShared = !writtenHere;
     m_startKeys.clear();
     m_priorTexts = std::move(priorTexts);
@@ -268,7 +269,10 @@ SNotebook CNotesLineage::BaseForChange(QTime writeTime, const SNotebook& theirs)
     for (size_t i = sync; i < m_steps.size(); ++i) {
         contested = contested || m_steps[i].contested;
     }
-    if (contested) {
+    // The start's version is ours, written after theirs: theirs was not made from it.
+    const bool beforeOurStart = from == 0 && m_startFromFile && !m_startShared &&
+                                m_startTime + kRaceWindowSeconds >= writeTime;
+    if (contested || beforeOurStart) {
         if (sync == 0) {
             SNotebook shared;
             if (SharedBeforeSteps(shared)) {
@@ -381,8 +385,11 @@ SNotebook CNotesLineage::BaseByKnownTexts(const SNotebook& theirs, QTime theirTi
             return std::string(theirText);
         }
         const auto wrote = foreign.find(key(day, ours));
-        const bool theirsToo =
-            wrote != foreign.end() && wrote->second + kRaceWindowSeconds < theirTime;
+        // A text this side changed after theirs was written, and then put back, was changed
+        // here too: both stay.
+        const bool theirsToo = wrote != foreign.end() &&
+                               wrote->second + kRaceWindowSeconds < theirTime &&
+                               (oursGiven != nullptr || !ChangedHereAfter(day, theirTime));
         return theirsToo ? std::string(ours) : std::string();
     };
     const std::string theirBytes = SerializeNotes(theirs.days, theirs.everyDay);
@@ -408,6 +415,14 @@ SNotebook CNotesLineage::BaseByKnownTexts(const SNotebook& theirs, QTime theirTi
         return CSortKey(a.strDate).Compare(CSortKey(b.strDate)) < 0;
     });
     return base;
+}
+
+bool CNotesLineage::ChangedHereAfter(std::string_view day, QTime time) const {
+    return std::any_of(m_steps.begin(), m_steps.end(), [&](const SStep& step) {
+        return step.ours && step.fileTime + kRaceWindowSeconds >= time &&
+               std::any_of(step.before.begin(), step.before.end(),
+                           [&](const auto& changed) { return changed.first == day; });
+    });
 }
 
 void CNotesLineage::TakeCopy(const SNotebook& copy, QTime now) {

@@ -100,6 +100,8 @@ private:
 
     // What both computers had before this session's steps, as far as known.
     bool SharedBeforeSteps(SNotebook& shared) const;
+    // Whether a write of ours at or after `time` changed the day.
+    bool ChangedHereAfter(std::string_view day, QTime time) const;
     // The base's text of each day whose text in theirs this run has had becomes that text.
     void TakeKnownTexts(const SNotebook& theirs, QTime theirTime, SNotebook& base) const;
     using DayTextsView = std::unordered_map<std::string_view, std::string_view>;
@@ -117,6 +119,7 @@ private:
     uint64_t m_startHash = 0;
     bool m_startContested = false;
     QTime m_startTime = 0;
+    bool m_startFromFile = false;
     bool m_startShared = false;
     std::shared_ptr<const std::string> m_startBytes; // the start's version, when shared
     mutable std::vector<uint64_t> m_startKeys;

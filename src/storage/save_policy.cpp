@@ -230,6 +230,11 @@ SStartReport CSavePolicy::Load(SSettings& settings, SNotebook& notes, const SWin
                            notesStamp.exists ? notesStamp.writeTime : 0, changed) != 0;
     }
     m_nUnloadableLooks = 0;
+    m_unloadableSince = 0;
+    m_bWaiting = false;
+    if (notesFrom.mainUnreadable) {
+        SeenUnloadable();
+    }
     m_retry.Succeeded();
     m_start = std::move(start);
     m_bLoaded = true;
@@ -398,7 +403,7 @@ void CSavePolicy::SettleReplaced(const std::string& replaced, uint64_t believedH
 }
 
 EFileError CSavePolicy::SaveNotesFile(const SNotebook& mine, unsigned busyWaitMs,
-                                      SSaveReport& report, std::string& bytes) {
+                                      SSaveReport& report, std::string& bytes, bool automatic) {
     const std::string& path = m_paths.notes;
     const SFileStamp stamp = m_files.Stamp(path);
     const QTime now = m_clock.Now();
@@ -417,8 +422,12 @@ EFileError CSavePolicy::SaveNotesFile(const SNotebook& mine, unsigned busyWaitMs
         if (error == EFileError::Busy) {
             return error;
         }
+        if (error == EFileError::None) {
+            m_unloadableSince = 0;
+        }
         if (error != EFileError::None) {
             m_unreadable.insert(path);
+            SeenUnloadable();
         } else if (HashBytes(theirBytes) != m_lineage.FileHash()) {
             m_copies.MarkContested();
             const SNotebook base = m_lineage.BaseForChange(stamp.writeTime, theirs);
@@ -432,6 +441,12 @@ EFileError CSavePolicy::SaveNotesFile(const SNotebook& mine, unsigned busyWaitMs
         } else {
             m_lineage.TakeStamp(stamp);
         }
+    }
+    // A write over it would make a version of these notes, older than what its writer brings,
+    // look like the next one to the sync program.
+    if (automatic && m_files.Stamp(path).exists && LeaveHalfWritten()) {
+        report.waiting = true;
+        return EFileError::None;
     }
     // A write another program makes between the look above and the replace is what the replace
     // puts aside: it is merged in turn, and the notes written again. Past a few rounds the
@@ -515,11 +530,26 @@ EFileError CSavePolicy::SaveNotesFile(const SNotebook& mine, unsigned busyWaitMs
         }
     }
     m_nUnloadableLooks = 0;
+    m_unloadableSince = 0;
     m_copies.MoveMerged();
     return EFileError::None;
 }
 
+void CSavePolicy::SeenUnloadable() {
+    if (m_unloadableSince == 0) {
+        m_unloadableSince = m_clock.Now();
+    }
+}
+
+bool CSavePolicy::LeaveHalfWritten() const {
+    return m_unloadableSince != 0 && m_clock.Now() < m_unloadableSince + kHalfWrittenGraceSeconds;
+}
+
 SSaveReport CSavePolicy::Finish(SSaveReport report) {
+    m_bWaiting = report.waiting;
+    if (report.waiting) {
+        return report;
+    }
     if (report.saved) {
         m_retry.Succeeded();
         return report;
@@ -529,11 +559,12 @@ SSaveReport CSavePolicy::Finish(SSaveReport report) {
 }
 
 SSaveReport CSavePolicy::SaveMain(SSettings& settings, const SNotebook& notes,
-                                  const SWindowPlace& place, unsigned busyWaitMs) {
+                                  const SWindowPlace& place, unsigned busyWaitMs, bool automatic) {
     SSaveReport report;
     std::string bytes;
     const EFileError settingsError = SaveSettingsFile(settings, place, busyWaitMs, bytes);
-    const EFileError notesError = SaveNotesFile(notes, busyWaitMs, report, bytes);
+    const EFileError notesError = SaveNotesFile(notes, busyWaitMs, report, bytes, automatic);
+    report.saved = !report.waiting;
     // The notes matter most: theirs is the failure the user hears of.
     if (notesError != EFileError::None) {
         report.saved = false;
@@ -616,6 +647,11 @@ SDiskLook CSavePolicy::LookAtFolder(const SNotebook& notes) {
             SNotebook theirs;
             const EFileError error = m_files.Read(m_paths.notes, bytes, kDataFileReadLimit);
             const bool loads = error == EFileError::None && ParseDataFileNotes(bytes, theirs);
+            if (loads) {
+                m_unloadableSince = 0;
+            } else if (error == EFileError::None) {
+                SeenUnloadable();
+            }
             if (error == EFileError::Busy ||
                 (!loads && error == EFileError::None && ++m_nUnloadableLooks < kUnloadableLooks)) {
                 look.change = EDiskChange::TryLater;

@@ -25,6 +25,11 @@ constexpr unsigned kSessionEndBusyWaitMs = 2000;
 constexpr unsigned kQuickBusyWaitMs = 1000;
 // Typed text is saved this long after the typing stops.
 constexpr unsigned kAutoSaveDelayMs = 3000;
+// A notes file that does not load may be one a sync program is writing in place and will finish
+// (after a restart, from its journal): saves that come again by themselves leave it this long
+// after it was first seen so, and try again this often. A save the user asks for writes at once.
+constexpr QTime kHalfWrittenGraceSeconds = 30;
+constexpr unsigned kHalfWrittenRetryMs = 5000;
 
 enum class EDataFile { None, Settings, Notes, SettingsBackup, NotesBackup };
 
@@ -59,6 +64,8 @@ struct SStartReport {
 
 struct SSaveReport {
     bool saved = true;
+    // Not written yet, nothing failed: the notes file looks half written by another program.
+    bool waiting = false;
     EFileError error = EFileError::None;
     EDataFile failedFile = EDataFile::None;
     std::string failedPath;
@@ -116,15 +123,16 @@ public:
     bool HasUnsavedChanges(SSettings settings, const SNotebook& notes,
                            const SWindowPlace& place) const;
 
-    // Both main files, each tried whatever the other did.
+    // Both main files, each tried whatever the other did. automatic: a save that comes again
+    // by itself (autosave, a change in the folder), which waits out a half-written notes file.
     SSaveReport SaveMain(SSettings& settings, const SNotebook& notes, const SWindowPlace& place,
-                         unsigned busyWaitMs);
+                         unsigned busyWaitMs, bool automatic = false);
     // Both main files, then both backups; stops at the first failure.
     SSaveReport SaveAll(SSettings& settings, const SNotebook& notes, const SWindowPlace& place,
                         unsigned busyWaitMs);
     // After a failed save, when to try again: 5 s, 30 s, 2 min, then every 5 min; 0 when the
     // last save worked.
-    unsigned RetryDelayMs() const { return m_retry.DelayMs(); }
+    unsigned RetryDelayMs() const { return m_bWaiting ? kHalfWrittenRetryMs : m_retry.DelayMs(); }
 
     // A change in the data folder: a notes file that another program changed, copies that sync
     // programs left.
@@ -152,7 +160,7 @@ private:
     EFileError SaveSettingsFile(SSettings& settings, const SWindowPlace& place, unsigned busyWaitMs,
                                 std::string& bytes);
     EFileError SaveNotesFile(const SNotebook& notes, unsigned busyWaitMs, SSaveReport& report,
-                             std::string& bytes);
+                             std::string& bytes, bool automatic = false);
     // Puts back what a failed replace left beside the notes file, or drops it when known.
     void SettleReplaced(const std::string& replaced, uint64_t believedHash);
     void WriteBackup(const std::string& path, const std::string& bytes);
@@ -160,6 +168,10 @@ private:
     void TakeInForeign(std::shared_ptr<const std::string> canonical, SFileStamp stamp,
                        uint64_t fileHash);
     SSaveReport Finish(SSaveReport report);
+    // The notes file does not load: from now on it counts as possibly half written.
+    void SeenUnloadable();
+    // Whether an automatic save leaves the notes file to the program writing it.
+    bool LeaveHalfWritten() const;
 
     SDataPaths m_paths;
     IFileSystem& m_files;
@@ -175,6 +187,8 @@ private:
     CComputerRecord m_record;
     CCopiesBeside m_copies;
     int m_nUnloadableLooks = 0;
+    QTime m_unloadableSince = 0; // 0: the notes file loaded, or was written, when last seen
+    bool m_bWaiting = false;
     CRetrySchedule m_retry;
 
     std::unique_ptr<SPendingStart> m_start;

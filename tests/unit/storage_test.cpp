@@ -488,6 +488,39 @@ TEST_F(StorageTest, AChangeMadeOnTheOtherComputerIsNeverUndone) {
     notes.days.push_back({"031226", "typed"});
     otherComputer({{{"011226", "one, there"}}, "every"});
     EXPECT_EQ(notes, (SNotebook{{{"011226", "one, there"}, {"031226", "typed"}}, "every"}));
+    ASSERT_TRUE(SaveMain().saved);
+
+    // After a restart, a version written before the one this computer left behind was not
+    // made from it: what it lacks stays.
+    const QTime before = clock.Now() - 5;
+    CSavePolicy again{paths, files, clock};
+    ASSERT_TRUE(again.Load(settings, notes, kAtCreation).busyPath.empty());
+    files.Put(paths.notes,
+              SerializeNotes({{"011226", "one, there"}, {"041226", "new there"}}, "every"), before);
+    const SDiskLook older = again.LookAtFolder(notes);
+    EXPECT_EQ(older.change, EDiskChange::Merge);
+    EXPECT_EQ(older.notes.days,
+              (DayArray{{"011226", "one, there"}, {"031226", "typed"}, {"041226", "new there"}}));
+
+    // A text from there, changed here after a conflict copy was made there and then put back,
+    // was changed on both sides.
+    notes = older.notes;
+    ASSERT_TRUE(again.SaveMain(settings, notes, kAtCreation, 1000).saved);
+    const QTime copyTime = clock.Now();
+    for (const char* text : {"new there, edited", "new there"}) {
+        clock.ms += 10000;
+        notes.days[2].strNote = text;
+        ASSERT_TRUE(again.SaveMain(settings, notes, kAtCreation, 1000).saved);
+    }
+    files.Put(
+        paths.folder + "qlt_notes-LAPTOP.dat",
+        SerializeNotes({{"011226", "one, there"}, {"031226", "typed"}, {"041226", "changed there"}},
+                       "every"),
+        copyTime);
+    const SDiskLook copy = again.LookAtFolder(notes);
+    ASSERT_TRUE(copy.adopt);
+    EXPECT_EQ(copy.notes.days[2].strNote,
+              "changed there\r\n----- also saved elsewhere, 07.12.2026 14:06 -----\r\nnew there");
 }
 
 // What a power cut leaves of another program's write is damage, never an empty notebook, and
@@ -516,6 +549,32 @@ TEST_F(StorageTest, ATornNotesFileFallsBackToTheBackupAndNeverReplacesIt) {
          ++look) {
     }
     ASSERT_TRUE(SaveMain().saved);
+    EXPECT_EQ(files.Get(paths.notes), good);
+
+    // Torn by a sync program that finishes it later: an automatic save leaves it to its writer
+    // for a while, untold, and then takes in what the writer brought.
+    files.Put(paths.notes, std::string(300, '\0'));
+    Load();
+    FinishStart();
+    notes.days.push_back({"031226", "three"});
+    auto automaticSave = [&] { return policy.SaveMain(settings, notes, kAtCreation, 1000, true); };
+    const SSaveReport waited = automaticSave();
+    EXPECT_TRUE(waited.waiting);
+    EXPECT_FALSE(waited.saved || waited.tellUser);
+    EXPECT_EQ(policy.RetryDelayMs(), kHalfWrittenRetryMs);
+    clock.ms += 5000;
+    SaveElsewhere({{"011226", "one"}, {"021226", "two, there"}}, "every");
+    const SSaveReport merged = automaticSave();
+    ASSERT_TRUE(merged.saved && merged.notesChanged);
+    EXPECT_EQ(merged.merged.days,
+              (DayArray{{"011226", "one"}, {"021226", "two, there"}, {"031226", "three"}}));
+    // One that stays torn is written over once the writer had its time.
+    files.Put(paths.notes, std::string(300, '\0'));
+    Load();
+    clock.ms += (kHalfWrittenGraceSeconds - 1) * 1000;
+    EXPECT_TRUE(automaticSave().waiting);
+    clock.ms += 1000;
+    EXPECT_TRUE(automaticSave().saved);
     EXPECT_EQ(files.Get(paths.notes), good);
 }
 
