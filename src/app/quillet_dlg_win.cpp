@@ -13,6 +13,7 @@
 #include "storage/export_formats.h"
 #include "storage/file_io.h"
 #include "storage/notes_file.h"
+#include "ui/keys.h"
 #include "ui/links.h"
 #include "win/common_dialogs_win.h"
 #include "win/convert_win.h"
@@ -477,23 +478,6 @@ void CQuilletDlg::PressPaintedPart(int index) {
 }
 
 bool CQuilletDlg::OnWindowKey(const MSG& msg) {
-    const bool ctrl = ::GetKeyState(VK_CONTROL) < 0;
-    const bool shift = ::GetKeyState(VK_SHIFT) < 0;
-    // AltGr is Ctrl+Alt: with Alt down the key types a letter (Polish "s" with an accent).
-    const bool ctrlOnly = ctrl && ::GetKeyState(VK_MENU) >= 0;
-    const WPARAM key = msg.wParam;
-    // The context-menu key acts when it is released, as the system's own menus do, Shift+F10 when
-    // it is pressed; the other half is taken too, or it would open a box's own menu.
-    if (key == VK_APPS || (key == VK_F10 && shift && !ctrl)) {
-        const bool down = msg.message == WM_SYSKEYDOWN || msg.message == WM_KEYDOWN;
-        const bool up = msg.message == WM_SYSKEYUP || msg.message == WM_KEYUP;
-        if ((key == VK_APPS && up) || (key == VK_F10 && down)) {
-            ShowMainMenu(true);
-        }
-        if (down || up) {
-            return true;
-        }
-    }
     const bool inResults =
         msg.hwnd == ::GetDlgItem(m_hWnd, IDC_NOTES) && m_settings.nRoom == kRoomSearch;
     if (inResults && msg.message == WM_LBUTTONDBLCLK) {
@@ -501,33 +485,55 @@ bool CQuilletDlg::OnWindowKey(const MSG& msg) {
         ::PostMessageA(m_hWnd, kOpenResultMessage, 0, 0);
         return false;
     }
-    if (msg.message != WM_KEYDOWN) {
+    SKeyPress press;
+    switch (msg.message) {
+    case WM_KEYDOWN:
+        press.message = kKeyDown;
+        break;
+    case WM_SYSKEYDOWN:
+        press.message = kSysKeyDown;
+        break;
+    case WM_KEYUP:
+        press.message = kKeyUp;
+        break;
+    case WM_SYSKEYUP:
+        press.message = kSysKeyUp;
+        break;
+    default:
         return false;
     }
-    if (inResults && key == VK_RETURN) {
-        OpenResultAtCaret();
-        return true;
-    }
-    if (key == VK_ESCAPE || (key == VK_TAB && m_settings.nFullView == 0)) {
-        // Folded, Tab would move the keys into a box nobody sees.
-        return true;
-    }
-    if (!ctrlOnly) {
+    press.key = static_cast<unsigned>(msg.wParam);
+    press.ctrl = ::GetKeyState(VK_CONTROL) < 0;
+    press.shift = ::GetKeyState(VK_SHIFT) < 0;
+    press.alt = ::GetKeyState(VK_MENU) < 0;
+    press.inResults = inResults;
+    press.folded = m_settings.nFullView == 0;
+    const EKeyRoute route = RouteKey(press);
+    switch (route) {
+    case EKeyRoute::None:
         return false;
-    }
-    if (key == 'S') {
+    case EKeyRoute::Swallow:
+        return true;
+    case EKeyRoute::MainMenu:
+        ShowMainMenu(true);
+        return true;
+    case EKeyRoute::SaveAll:
         m_saves.SaveEverything();
         return true;
-    }
-    if (key >= '1' && key <= '3' && !shift) {
-        ShowRoom(static_cast<int>(key - '1'));
+    case EKeyRoute::OpenResult:
+        OpenResultAtCaret();
         return true;
-    }
-    if (key == 'F' && !shift) {
+    case EKeyRoute::FindInNotes: {
         ShowRoom(kRoomSearch);
         const HWND search = ::GetDlgItem(m_hWnd, IDC_SEARCH);
         ::SetFocus(search);
         ::SendMessageA(search, EM_SETSEL, 0, -1);
+        return true;
+    }
+    case EKeyRoute::RoomDay:
+    case EKeyRoute::RoomEveryDay:
+    case EKeyRoute::RoomSearch:
+        ShowRoom(RoomOf(route));
         return true;
     }
     return false;

@@ -52,6 +52,14 @@ bool CComputerRecord::WroteHere(uint64_t canonicalHash) const {
     return std::find(m_written.begin(), m_written.end(), canonicalHash) != m_written.end();
 }
 
+bool CComputerRecord::WroteAfter(uint64_t later, uint64_t earlier) const {
+    const auto last = [&](uint64_t hash) {
+        return std::find(m_written.rbegin(), m_written.rend(), hash);
+    };
+    const auto l = last(later);
+    return l != m_written.rend() && l < last(earlier);
+}
+
 std::shared_ptr<const std::string> CComputerRecord::ReadShared() const {
     std::string bytes;
     SNotebook notes;

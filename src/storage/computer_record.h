@@ -23,6 +23,8 @@ public:
     // At start, what earlier sessions left.
     void Read();
     bool WroteHere(uint64_t canonicalHash) const;
+    // Whether this computer last wrote the one version after it last wrote the other.
+    bool WroteAfter(uint64_t later, uint64_t earlier) const;
     std::unordered_map<uint64_t, QTime> TakeTexts() { return std::move(m_texts); }
     std::unordered_map<uint64_t, QTime> TakeForeign() { return std::move(m_foreign); }
     // The canonical bytes of the last version taken in from elsewhere; null when unknown.

@@ -97,10 +97,12 @@ size_t CCopiesBeside::Merge(std::vector<SCopy>& copies, SNotebook& notes,
                 m_lineage.MarkStartContested();
             }
             // Once a change of this run took the winner in, it was merged beside the loser
-            // already; a start read the winner alone, or a backup older than the copy.
-            merge = m_lineage.AtStart() && (!m_lineage.CurrentIsOurs() || !m_startFromMain);
+            // already; a start read the winner alone, or a backup older than the copy, or a
+            // winner that holds what this computer wrote before the copy.
+            merge = m_lineage.AtStart() && (!m_lineage.CurrentIsOurs() || !m_startFromMain ||
+                                            m_record.WroteAfter(copy.hash, current));
             if (merge) {
-                base = m_lineage.BaseByKnownTexts(notes, m_lineage.Stamp().writeTime, &copy.notes);
+                base = m_lineage.BaseByKnownTexts(notes, m_startNotesTime, &copy.notes);
             }
         } else {
             m_lineage.MarkContested(copy.hash);

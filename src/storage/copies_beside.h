@@ -42,7 +42,11 @@ public:
     // A start: nothing is merged yet.
     void Reset();
     // The start read the main file, or a backup in its place.
-    void StartedFrom(bool main) { m_startFromMain = main; }
+    // notesTime: when the file the start's notes came from was written.
+    void StartedFrom(bool main, QTime notesTime) {
+        m_startFromMain = main;
+        m_startNotesTime = notesTime;
+    }
     // The copies that load and were not taken in yet; recovery files only at start. busy: one
     // was held by another program.
     std::vector<SCopy> Find(bool atStart, bool& busy);
@@ -68,6 +72,7 @@ private:
     const CComputerRecord& m_record;
     CKeptAside& m_kept;
     bool m_startFromMain = false;
+    QTime m_startNotesTime = 0;
     // Copies merged into the notes, moved aside after the next save of the notes; copies that
     // did not load, by name and stamp, so that they are read again only when they change.
     std::vector<std::string> m_merged;

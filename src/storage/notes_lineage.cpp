@@ -254,7 +254,8 @@ size_t CNotesLineage::AfterLastForeign(size_t at) const {
     return 0;
 }
 
-SNotebook CNotesLineage::BaseForChange(QTime writeTime, const SNotebook& theirs) const {
+SNotebook CNotesLineage::BaseForChange(QTime writeTime, const SNotebook& theirs,
+                                       const SNotebook& mine) const {
     size_t from = m_steps.size();
     for (size_t i = 0; i < m_steps.size(); ++i) {
         if (m_steps[i].ours && m_steps[i].fileTime + kRaceWindowSeconds >= writeTime) {
@@ -284,6 +285,7 @@ SNotebook CNotesLineage::BaseForChange(QTime writeTime, const SNotebook& theirs)
         from = std::min(from, sync);
     }
     SNotebook base = VersionBefore(from);
+    ForgetChangedBack(from, mine, base);
     // Where conflicts were filed, a version may come back merged with a copy older than what
     // this side went on to: a text of a day this run had before is no change made there.
     const bool filed = m_startContested || std::any_of(m_steps.begin(), m_steps.end(),
@@ -415,6 +417,34 @@ SNotebook CNotesLineage::BaseByKnownTexts(const SNotebook& theirs, QTime theirTi
         return CSortKey(a.strDate).Compare(CSortKey(b.strDate)) < 0;
     });
     return base;
+}
+
+void CNotesLineage::ForgetChangedBack(size_t from, const SNotebook& mine, SNotebook& base) const {
+    std::unordered_map<std::string_view, bool> changed;
+    for (size_t i = from; i < m_steps.size(); ++i) {
+        if (m_steps[i].ours) {
+            for (const auto& day : m_steps[i].before) {
+                changed.emplace(day.first, true);
+            }
+        }
+    }
+    if (changed.empty()) {
+        return;
+    }
+    if (changed.count(kEveryDayKey) != 0 && mine.everyDay == base.everyDay) {
+        base.everyDay.clear();
+    }
+    std::unordered_map<std::string_view, const std::string*> mineDays;
+    for (const SDay& day : mine.days) {
+        mineDays.emplace(day.strDate, &day.strNote);
+    }
+    base.days.erase(std::remove_if(base.days.begin(), base.days.end(),
+                                   [&](const SDay& day) {
+                                       const auto it = mineDays.find(day.strDate);
+                                       return changed.count(day.strDate) != 0 &&
+                                              it != mineDays.end() && *it->second == day.strNote;
+                                   }),
+                    base.days.end());
 }
 
 bool CNotesLineage::ChangedHereAfter(std::string_view day, QTime time) const {

@@ -48,8 +48,8 @@ public:
     // Whether the canonical bytes are a version this run knew.
     bool Knows(uint64_t canonicalHash) const;
 
-    // What a version another program wrote at writeTime was made from.
-    SNotebook BaseForChange(QTime writeTime, const SNotebook& theirs) const;
+    // What a version another program wrote at writeTime was made from, to be merged with mine.
+    SNotebook BaseForChange(QTime writeTime, const SNotebook& theirs, const SNotebook& mine) const;
     // What a copy that a sync program filed as a conflict is merged against; false for a
     // version of ours, which the notes went on from.
     bool BaseForCopy(uint64_t canonicalHash, const SNotebook& copy, QTime copyTime,
@@ -100,6 +100,9 @@ private:
 
     // What both computers had before this session's steps, as far as known.
     bool SharedBeforeSteps(SNotebook& shared) const;
+    // A day that writes of ours from step `from` on changed, and that mine has again as the base
+    // has it, was changed here too: the base forgets its text, so that both stay.
+    void ForgetChangedBack(size_t from, const SNotebook& mine, SNotebook& base) const;
     // Whether a write of ours at or after `time` changed the day.
     bool ChangedHereAfter(std::string_view day, QTime time) const;
     // The base's text of each day whose text in theirs this run has had becomes that text.

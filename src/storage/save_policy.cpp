@@ -214,7 +214,8 @@ SStartReport CSavePolicy::Load(SSettings& settings, SNotebook& notes, const SWin
     }
     m_lineage.Start(base, notesStamp, fileHash, writtenHere, m_record.TakeTexts(),
                     m_record.TakeForeign(), [this] { return m_record.ReadShared(); });
-    m_copies.StartedFrom(fromMain);
+    const SFileStamp readStamp = fromMain ? notesStamp : m_files.Stamp(m_paths.notesBackup);
+    m_copies.StartedFrom(fromMain, readStamp.exists ? readStamp.writeTime : 0);
     for (const SLoadedFrom* from : {&settingsFrom, &notesFrom}) {
         if (from->mainUnreadable) {
             m_unreadable.insert(from == &settingsFrom ? m_paths.settings : m_paths.notes);
@@ -430,7 +431,7 @@ EFileError CSavePolicy::SaveNotesFile(const SNotebook& mine, unsigned busyWaitMs
             SeenUnloadable();
         } else if (HashBytes(theirBytes) != m_lineage.FileHash()) {
             m_copies.MarkContested();
-            const SNotebook base = m_lineage.BaseForChange(stamp.writeTime, theirs);
+            const SNotebook base = m_lineage.BaseForChange(stamp.writeTime, theirs, mine);
             theirHash = HashBytes(theirBytes);
             theirStamp = stamp;
             theirCanonical = CanonicalNotes(theirs);
@@ -498,7 +499,7 @@ EFileError CSavePolicy::SaveNotesFile(const SNotebook& mine, unsigned busyWaitMs
         SNotebook slippedBase;
         if (slippedLoads) {
             m_copies.MarkContested();
-            slippedBase = m_lineage.BaseForChange(replacedStamp.writeTime, slippedNotes);
+            slippedBase = m_lineage.BaseForChange(replacedStamp.writeTime, slippedNotes, notes);
         }
         if (slippedLoads) {
             TakeInForeign(CanonicalNotes(slippedNotes), replacedStamp, HashBytes(slipped));
@@ -666,7 +667,7 @@ SDiskLook CSavePolicy::LookAtFolder(const SNotebook& notes) {
                 m_lineage.TakeStamp(stamp);
             } else {
                 m_nUnloadableLooks = 0;
-                const SNotebook base = m_lineage.BaseForChange(stamp.writeTime, theirs);
+                const SNotebook base = m_lineage.BaseForChange(stamp.writeTime, theirs, notes);
                 auto canonical = CanonicalNotes(theirs);
                 const SNotebook held = m_lineage.Current();
                 SNotebook merged =

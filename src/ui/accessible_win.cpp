@@ -91,23 +91,30 @@ void CPaintedAccessible::Disconnect() {
     m_owner = nullptr;
 }
 
-std::vector<SPaintedPart> CPaintedAccessible::Parts() const {
-    return m_owner != nullptr ? m_owner->PaintedPartsNow() : std::vector<SPaintedPart>();
+CPaintedAccessible::SChild CPaintedAccessible::Resolve(const VARIANT& child) const {
+    SChild c;
+    c.parts = m_owner != nullptr ? m_owner->PaintedPartsNow() : std::vector<SPaintedPart>();
+    c.inner = child;
+    if (child.vt == VT_I4 && child.lVal > CHILDID_SELF) {
+        const size_t index = static_cast<size_t>(child.lVal) - 1;
+        if (index < c.parts.size()) {
+            c.index = static_cast<int>(index);
+        } else {
+            c.inner = Long(child.lVal - static_cast<LONG>(c.parts.size()));
+        }
+    }
+    return c;
 }
 
-int CPaintedAccessible::PartOf(const VARIANT& child) const {
-    if (child.vt != VT_I4 || child.lVal <= CHILDID_SELF) {
-        return -1;
-    }
-    const size_t index = static_cast<size_t>(child.lVal) - 1;
-    return index < Parts().size() ? static_cast<int>(index) : -1;
+LONG CPaintedAccessible::PartCount() const {
+    return m_owner != nullptr ? static_cast<LONG>(m_owner->PaintedPartsNow().size()) : 0;
 }
 
-VARIANT CPaintedAccessible::InnerChild(const VARIANT& child) const {
-    if (child.vt != VT_I4 || child.lVal <= CHILDID_SELF) {
-        return child;
+HRESULT CPaintedAccessible::ShiftedPastParts(HRESULT result, VARIANT* child) const {
+    if (SUCCEEDED(result) && child->vt == VT_I4 && child->lVal > CHILDID_SELF) {
+        child->lVal += PartCount();
     }
-    return Long(child.lVal - static_cast<LONG>(Parts().size()));
+    return result;
 }
 
 HRESULT CPaintedAccessible::QueryInterface(REFIID riid, void** object) {
@@ -158,134 +165,126 @@ HRESULT CPaintedAccessible::Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARI
 }
 
 HRESULT CPaintedAccessible::get_accParent(IDispatch** parent) {
-    if (m_inner != nullptr) {
-        return m_inner->get_accParent(parent);
-    }
     *parent = nullptr;
-    return S_FALSE;
+    return Forward([&](IAccessible* in) { return in->get_accParent(parent); }, S_FALSE);
 }
 
 HRESULT CPaintedAccessible::get_accChildCount(long* count) {
     long inner = 0;
-    if (m_inner != nullptr && FAILED(m_inner->get_accChildCount(&inner))) {
+    if (FAILED(Forward([&](IAccessible* in) { return in->get_accChildCount(&inner); }, S_OK))) {
         inner = 0;
     }
-    *count = static_cast<long>(Parts().size()) + inner;
+    *count = PartCount() + inner;
     return S_OK;
 }
 
 HRESULT CPaintedAccessible::get_accChild(VARIANT child, IDispatch** object) {
     *object = nullptr;
-    if (PartOf(child) >= 0) {
+    const SChild c = Resolve(child);
+    if (c.index >= 0) {
         return S_FALSE; // a simple element, answered by this object
     }
-    return m_inner != nullptr ? m_inner->get_accChild(InnerChild(child), object) : E_INVALIDARG;
+    return Forward([&](IAccessible* in) { return in->get_accChild(c.inner, object); },
+                   E_INVALIDARG);
 }
 
 HRESULT CPaintedAccessible::get_accName(VARIANT child, BSTR* name) {
-    const int part = PartOf(child);
-    if (part >= 0) {
-        *name = MakeText(Parts()[static_cast<size_t>(part)].name);
+    *name = nullptr;
+    const SChild c = Resolve(child);
+    if (c.index >= 0) {
+        *name = MakeText(c.Part().name);
         return S_OK;
     }
-    return m_inner != nullptr ? m_inner->get_accName(InnerChild(child), name) : S_FALSE;
+    return Forward([&](IAccessible* in) { return in->get_accName(c.inner, name); }, S_FALSE);
 }
 
 HRESULT CPaintedAccessible::get_accValue(VARIANT child, BSTR* value) {
     *value = nullptr;
-    if (PartOf(child) >= 0) {
+    const SChild c = Resolve(child);
+    if (c.index >= 0) {
         return S_FALSE;
     }
-    return m_inner != nullptr ? m_inner->get_accValue(InnerChild(child), value) : S_FALSE;
+    return Forward([&](IAccessible* in) { return in->get_accValue(c.inner, value); }, S_FALSE);
 }
 
 HRESULT CPaintedAccessible::get_accDescription(VARIANT child, BSTR* text) {
     *text = nullptr;
-    if (PartOf(child) >= 0) {
+    const SChild c = Resolve(child);
+    if (c.index >= 0) {
         return S_FALSE;
     }
-    return m_inner != nullptr ? m_inner->get_accDescription(InnerChild(child), text) : S_FALSE;
+    return Forward([&](IAccessible* in) { return in->get_accDescription(c.inner, text); }, S_FALSE);
 }
 
 HRESULT CPaintedAccessible::get_accRole(VARIANT child, VARIANT* role) {
-    const int part = PartOf(child);
-    if (part >= 0) {
-        *role = Long(RoleOf(Parts()[static_cast<size_t>(part)].role));
+    const SChild c = Resolve(child);
+    *role = Long(c.index >= 0 ? RoleOf(c.Part().role) : ROLE_SYSTEM_CLIENT);
+    if (c.index >= 0) {
         return S_OK;
     }
-    if (m_inner != nullptr) {
-        return m_inner->get_accRole(InnerChild(child), role);
-    }
-    *role = Long(ROLE_SYSTEM_CLIENT);
-    return S_OK;
+    return Forward([&](IAccessible* in) { return in->get_accRole(c.inner, role); }, S_OK);
 }
 
 HRESULT CPaintedAccessible::get_accState(VARIANT child, VARIANT* state) {
-    const int part = PartOf(child);
-    if (part >= 0) {
-        const SPaintedPart& p = Parts()[static_cast<size_t>(part)];
-        LONG flags = p.role == EPartRole::Text ? STATE_SYSTEM_READONLY : 0;
-        if (p.role == EPartRole::PageTab) {
-            flags |= STATE_SYSTEM_SELECTABLE | (p.selected ? STATE_SYSTEM_SELECTED : 0);
+    const SChild c = Resolve(child);
+    *state = Long(0);
+    if (c.index >= 0) {
+        LONG flags = c.Part().role == EPartRole::Text ? STATE_SYSTEM_READONLY : 0;
+        if (c.Part().role == EPartRole::PageTab) {
+            flags |= STATE_SYSTEM_SELECTABLE | (c.Part().selected ? STATE_SYSTEM_SELECTED : 0);
         }
         *state = Long(flags);
         return S_OK;
     }
-    if (m_inner != nullptr) {
-        return m_inner->get_accState(InnerChild(child), state);
-    }
-    *state = Long(0);
-    return S_OK;
+    return Forward([&](IAccessible* in) { return in->get_accState(c.inner, state); }, S_OK);
 }
 
 HRESULT CPaintedAccessible::get_accHelp(VARIANT child, BSTR* help) {
     *help = nullptr;
-    if (PartOf(child) >= 0 || m_inner == nullptr) {
+    const SChild c = Resolve(child);
+    if (c.index >= 0) {
         return S_FALSE;
     }
-    return m_inner->get_accHelp(InnerChild(child), help);
+    return Forward([&](IAccessible* in) { return in->get_accHelp(c.inner, help); }, S_FALSE);
 }
 
 HRESULT CPaintedAccessible::get_accHelpTopic(BSTR* file, VARIANT child, long* topic) {
     *file = nullptr;
-    if (PartOf(child) >= 0 || m_inner == nullptr) {
+    const SChild c = Resolve(child);
+    if (c.index >= 0) {
         return S_FALSE;
     }
-    return m_inner->get_accHelpTopic(file, InnerChild(child), topic);
+    return Forward([&](IAccessible* in) { return in->get_accHelpTopic(file, c.inner, topic); },
+                   S_FALSE);
 }
 
 HRESULT CPaintedAccessible::get_accKeyboardShortcut(VARIANT child, BSTR* keys) {
     *keys = nullptr;
-    const int part = PartOf(child);
-    if (part >= 0) {
+    const SChild c = Resolve(child);
+    if (c.index >= 0) {
         // The keys that do what a click on the part does.
-        static const char* const kKeys[] = {"Shift+F10", "Ctrl+1", "Ctrl+2", "Ctrl+3"};
-        if (static_cast<size_t>(part) < sizeof kKeys / sizeof kKeys[0]) {
-            *keys = MakeText(kKeys[part]);
-            return S_OK;
+        const char* shortcut = ShortcutOf(c.Part().keys);
+        if (shortcut == nullptr) {
+            return S_FALSE;
         }
-        return S_FALSE;
+        *keys = MakeText(shortcut);
+        return S_OK;
     }
-    return m_inner != nullptr ? m_inner->get_accKeyboardShortcut(InnerChild(child), keys) : S_FALSE;
+    return Forward([&](IAccessible* in) { return in->get_accKeyboardShortcut(c.inner, keys); },
+                   S_FALSE);
 }
 
 HRESULT CPaintedAccessible::get_accFocus(VARIANT* child) {
-    if (m_inner != nullptr) {
-        const HRESULT result = m_inner->get_accFocus(child);
-        if (SUCCEEDED(result) && child->vt == VT_I4 && child->lVal > CHILDID_SELF) {
-            child->lVal += static_cast<LONG>(Parts().size());
-        }
-        return result;
-    }
     child->vt = VT_EMPTY;
-    return S_FALSE;
+    return Forward(
+        [&](IAccessible* in) { return ShiftedPastParts(in->get_accFocus(child), child); }, S_FALSE);
 }
 
 HRESULT CPaintedAccessible::get_accSelection(VARIANT* children) {
     // The shown room's tab.
-    const std::vector<SPaintedPart> parts = Parts();
-    for (size_t i = 0; i < parts.size(); ++i) {
-        if (parts[i].selected) {
+    const SChild c = Resolve(Long(CHILDID_SELF));
+    for (size_t i = 0; i < c.parts.size(); ++i) {
+        if (c.parts[i].selected) {
             *children = Long(static_cast<LONG>(i) + 1);
             return S_OK;
         }
@@ -296,36 +295,36 @@ HRESULT CPaintedAccessible::get_accSelection(VARIANT* children) {
 
 HRESULT CPaintedAccessible::get_accDefaultAction(VARIANT child, BSTR* action) {
     *action = nullptr;
-    const int part = PartOf(child);
-    if (part >= 0) {
-        const EPartRole role = Parts()[static_cast<size_t>(part)].role;
-        if (role == EPartRole::Text) {
+    const SChild c = Resolve(child);
+    if (c.index >= 0) {
+        if (c.Part().role == EPartRole::Text) {
             return S_FALSE;
         }
-        *action = MakeText(role == EPartRole::Button ? "Press" : "Switch");
+        *action = MakeText(c.Part().role == EPartRole::Button ? "Press" : "Switch");
         return S_OK;
     }
-    return m_inner != nullptr ? m_inner->get_accDefaultAction(InnerChild(child), action) : S_FALSE;
+    return Forward([&](IAccessible* in) { return in->get_accDefaultAction(c.inner, action); },
+                   S_FALSE);
 }
 
 HRESULT CPaintedAccessible::accSelect(long flags, VARIANT child) {
-    const int part = PartOf(child);
-    if (part >= 0) {
-        if (Parts()[static_cast<size_t>(part)].role != EPartRole::PageTab ||
-            (flags & SELFLAG_TAKESELECTION) == 0 || m_owner == nullptr) {
+    const SChild c = Resolve(child);
+    if (c.index >= 0) {
+        if (c.Part().role != EPartRole::PageTab || (flags & SELFLAG_TAKESELECTION) == 0 ||
+            m_owner == nullptr) {
             return DISP_E_MEMBERNOTFOUND;
         }
-        m_owner->PressPaintedPart(part);
+        m_owner->PressPaintedPart(c.index);
         return S_OK;
     }
-    return m_inner != nullptr ? m_inner->accSelect(flags, InnerChild(child)) : E_INVALIDARG;
+    return Forward([&](IAccessible* in) { return in->accSelect(flags, c.inner); }, E_INVALIDARG);
 }
 
 HRESULT CPaintedAccessible::accLocation(long* left, long* top, long* width, long* height,
                                         VARIANT child) {
-    const int part = PartOf(child);
-    if (part >= 0) {
-        const SRect& r = Parts()[static_cast<size_t>(part)].rect;
+    const SChild c = Resolve(child);
+    if (c.index >= 0) {
+        const SRect& r = c.Part().rect;
         POINT corner{r.left, r.top};
         ::ClientToScreen(m_window, &corner);
         *left = corner.x;
@@ -334,21 +333,22 @@ HRESULT CPaintedAccessible::accLocation(long* left, long* top, long* width, long
         *height = r.Height();
         return S_OK;
     }
-    return m_inner != nullptr ? m_inner->accLocation(left, top, width, height, InnerChild(child))
-                              : E_INVALIDARG;
+    return Forward(
+        [&](IAccessible* in) { return in->accLocation(left, top, width, height, c.inner); },
+        E_INVALIDARG);
 }
 
 HRESULT CPaintedAccessible::accNavigate(long direction, VARIANT start, VARIANT* end) {
     end->vt = VT_EMPTY;
-    const long parts = static_cast<long>(Parts().size());
-    const int part = PartOf(start);
+    const SChild c = Resolve(start);
+    const long parts = static_cast<long>(c.parts.size());
     const bool self = start.vt == VT_I4 && start.lVal == CHILDID_SELF;
     if (self && direction == NAVDIR_FIRSTCHILD && parts > 0) {
         *end = Long(1);
         return S_OK;
     }
-    if (part >= 0 && (direction == NAVDIR_NEXT || direction == NAVDIR_PREVIOUS)) {
-        const long to = part + 1 + (direction == NAVDIR_NEXT ? 1 : -1);
+    if (c.index >= 0 && (direction == NAVDIR_NEXT || direction == NAVDIR_PREVIOUS)) {
+        const long to = c.index + 1 + (direction == NAVDIR_NEXT ? 1 : -1);
         if (to < 1) {
             return S_FALSE;
         }
@@ -356,44 +356,43 @@ HRESULT CPaintedAccessible::accNavigate(long direction, VARIANT start, VARIANT* 
             *end = Long(to);
             return S_OK;
         }
-        return m_inner != nullptr ? m_inner->accNavigate(NAVDIR_FIRSTCHILD, Long(CHILDID_SELF), end)
-                                  : S_FALSE;
+        return Forward(
+            [&](IAccessible* in) {
+                return in->accNavigate(NAVDIR_FIRSTCHILD, Long(CHILDID_SELF), end);
+            },
+            S_FALSE);
     }
-    if (part >= 0 || m_inner == nullptr) {
+    if (c.index >= 0) {
         return S_FALSE;
     }
-    return m_inner->accNavigate(direction, self ? start : InnerChild(start), end);
+    return Forward([&](IAccessible* in) { return in->accNavigate(direction, c.inner, end); },
+                   S_FALSE);
 }
 
 HRESULT CPaintedAccessible::accHitTest(long x, long y, VARIANT* child) {
     POINT at{x, y};
     ::ScreenToClient(m_window, &at);
-    const int part = PaintedPartAt(Parts(), SPoint{at.x, at.y});
+    const SChild c = Resolve(Long(CHILDID_SELF));
+    const int part = PaintedPartAt(c.parts, SPoint{at.x, at.y});
+    *child = Long(part > 0 ? part : CHILDID_SELF);
     if (part > 0) {
-        *child = Long(part);
         return S_OK;
     }
-    if (m_inner != nullptr) {
-        const HRESULT result = m_inner->accHitTest(x, y, child);
-        if (SUCCEEDED(result) && child->vt == VT_I4 && child->lVal > CHILDID_SELF) {
-            child->lVal += static_cast<LONG>(Parts().size());
-        }
-        return result;
-    }
-    *child = Long(CHILDID_SELF);
-    return S_OK;
+    return Forward(
+        [&](IAccessible* in) { return ShiftedPastParts(in->accHitTest(x, y, child), child); },
+        S_OK);
 }
 
 HRESULT CPaintedAccessible::accDoDefaultAction(VARIANT child) {
-    const int part = PartOf(child);
-    if (part >= 0) {
-        if (Parts()[static_cast<size_t>(part)].role == EPartRole::Text || m_owner == nullptr) {
+    const SChild c = Resolve(child);
+    if (c.index >= 0) {
+        if (c.Part().role == EPartRole::Text || m_owner == nullptr) {
             return DISP_E_MEMBERNOTFOUND;
         }
-        m_owner->PressPaintedPart(part);
+        m_owner->PressPaintedPart(c.index);
         return S_OK;
     }
-    return m_inner != nullptr ? m_inner->accDoDefaultAction(InnerChild(child)) : E_INVALIDARG;
+    return Forward([&](IAccessible* in) { return in->accDoDefaultAction(c.inner); }, E_INVALIDARG);
 }
 
 HRESULT CPaintedAccessible::put_accName(VARIANT, BSTR) {

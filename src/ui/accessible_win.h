@@ -62,10 +62,22 @@ public:
 
 private:
     virtual ~CPaintedAccessible();
-    std::vector<SPaintedPart> Parts() const;
-    // The painted part a child id names (from 0), or -1; for others, the inner object's id.
-    int PartOf(const VARIANT& child) const;
-    VARIANT InnerChild(const VARIANT& child) const;
+    // What a child id names, from one look at the parts per call: a painted part, or a child
+    // of the inner object under its own id.
+    struct SChild {
+        std::vector<SPaintedPart> parts;
+        int index = -1; // of the part, from 0
+        VARIANT inner;
+        const SPaintedPart& Part() const { return parts[static_cast<size_t>(index)]; }
+    };
+    SChild Resolve(const VARIANT& child) const;
+    LONG PartCount() const;
+    // A child id the inner object gave, as this object numbers it.
+    HRESULT ShiftedPastParts(HRESULT result, VARIANT* child) const;
+    // The call on the inner object; without one, the answer given.
+    template <typename Call> HRESULT Forward(Call call, HRESULT without) const {
+        return m_inner != nullptr ? call(m_inner) : without;
+    }
 
     LONG m_refs = 1;
     HWND m_window;

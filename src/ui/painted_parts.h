@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/layout.h"
+#include "ui/keys.h"
 
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@ struct SPaintedPart {
     EPartRole role;
     SRect rect; // client coordinates
     bool selected;
+    EKeyRoute keys; // what a click on it does, done by keys
 };
 
 // The tooltips of the room tabs, which are also their names; a room outside 0-2 has none.

@@ -4,6 +4,7 @@
 #include "fake_files.h"
 #include "storage/copy_names.h"
 #include "storage/notes_file.h"
+#include "storage/notes_merge.h"
 
 using namespace testutil;
 
@@ -521,6 +522,24 @@ TEST_F(StorageTest, AChangeMadeOnTheOtherComputerIsNeverUndone) {
     ASSERT_TRUE(copy.adopt);
     EXPECT_EQ(copy.notes.days[2].strNote,
               "changed there\r\n----- also saved elsewhere, 07.12.2026 14:06 -----\r\nnew there");
+
+    // Put back as it was before a save of ours that another program's write followed at once:
+    // the text put back was changed here too.
+    notes = copy.notes;
+    ASSERT_TRUE(again.SaveMain(settings, notes, kAtCreation, 1000).saved);
+    const std::string first = notes.days[0].strNote;
+    notes.days[0].strNote = "one, shortened";
+    ASSERT_TRUE(again.SaveMain(settings, notes, kAtCreation, 1000).saved);
+    notes.days[0].strNote = first;
+    SNotebook there = notes;
+    there.days[0].strNote = "one, shortened";
+    there.days.push_back({"051226", "five there"});
+    files.Put(paths.notes, SerializeNotes(there.days, there.everyDay), clock.Now() + 1);
+    const SSaveReport putBack = again.SaveMain(settings, notes, kAtCreation, 1000);
+    ASSERT_TRUE(putBack.notesChanged);
+    EXPECT_EQ(PiecesOfText(putBack.merged.days[0].strNote),
+              (std::vector<std::string>{"one, shortened", first}));
+    EXPECT_EQ(putBack.merged.days.back().strNote, "five there");
 }
 
 // What a power cut leaves of another program's write is damage, never an empty notebook, and
@@ -635,6 +654,17 @@ TEST_F(StorageTest, RecoveryFilesAndConflictCopiesAreMergedAndMovedAside) {
               "The notes of a copy that a sync program made beside them were merged in: "
               "qlt_notes.sync-conflict-20261209-101010-ABCDEFG.dat.");
     EXPECT_EQ(policy.LookAtFolder(notes).change, EDiskChange::None);
+
+    // The version that won holds what this computer wrote before the copy: the copy, a later
+    // version of this computer's, comes in at the next start.
+    const std::string earlier = SerializeNotes(notes.days, notes.everyDay);
+    notes.days.push_back({"061226", "six"});
+    ASSERT_TRUE(SaveMain().saved);
+    files.Put(copy, files.Get(paths.notes));
+    files.Put(paths.notes, earlier);
+    CSavePolicy next{paths, files, clock};
+    EXPECT_TRUE(next.Load(settings, notes, kAtCreation).notesFromElsewhere);
+    EXPECT_EQ(notes.days.back().strNote, "six");
 }
 
 } // namespace

@@ -88,6 +88,16 @@ std::set<std::string> TokensOf(const std::string& text) {
     return tokens;
 }
 
+std::map<std::string, int> TokenCounts(const std::string& text) {
+    std::map<std::string, int> counts;
+    for (const std::string& line : LinesOf(text)) {
+        if (IsToken(line)) {
+            ++counts[line];
+        }
+    }
+    return counts;
+}
+
 std::string JoinLines(const std::vector<std::string>& lines) {
     std::string text;
     for (const std::string& line : lines) {
@@ -111,6 +121,9 @@ struct SToken {
     size_t edit = 0;                     // that edit's index in the day's log
     std::set<std::string> seenAtRemoval; // the remover's tokens of the day, for a removal
     bool lostToKill = false;
+    // A text kept from both sides may hold a line twice; an edit that took one of them leaves a
+    // merge free to take the other with the piece it stands in.
+    bool oneOfTwoTaken = false;
 };
 
 class CSimulation {
@@ -284,6 +297,7 @@ private:
 
     void Start(int i) {
         SComputer& c = m_pc[i];
+        TakesInCopies(i);
         c.policy = std::make_unique<CSavePolicy>(c.paths, *c.files, c.clock);
         const SStartReport report = c.policy->Load(c.settings, c.notes, kPlace);
         Settle();
@@ -371,6 +385,13 @@ private:
                    Shown(before) + " -> " + Shown(text);
         });
         Record(i, day, TokensOf(before), TokensOf(text), TokensOf(TextIn(c.synced, day)));
+        const std::map<std::string, int> was = TokenCounts(before);
+        for (const auto& now : TokenCounts(text)) {
+            const auto it = was.find(now.first);
+            if (it != was.end() && now.second < it->second) {
+                m_tokenState[now.first].oneOfTwoTaken = true;
+            }
+        }
         DropBlankDays(c.notes);
         c.saveDue = Now() + kAutoSaveDelayMs;
     }
@@ -405,6 +426,7 @@ private:
 
     void Look(int i) {
         SComputer& c = m_pc[i];
+        TakesInCopies(i);
         c.lookDue = 0;
         SDiskLook look = c.policy->LookAtFolder(c.notes);
         Settle();
@@ -437,6 +459,11 @@ private:
                 c.settings, c.notes, kPlace, sessionEnd ? kSessionEndBusyWaitMs : kExitBusyWaitMs);
             EndRace(i);
             Settle();
+            Trace([&] {
+                return "pc" + std::to_string(i) + (report.saved ? " saved" : " failed") +
+                       (report.notesChanged ? " merged" + NotesShown(report.merged) : "") +
+                       " file" + BytesShown(c.files->Get(c.paths.notes));
+            });
             if (report.notesChanged) {
                 c.notes = report.merged;
                 Received(i);
@@ -586,6 +613,7 @@ private:
                 });
                 c.files->Put(c.paths.folder + copy, loser == 0 ? *a : *b,
                              loser == 0 ? timeA : timeB);
+                m_copyWriter[copy] = loser;
                 // The order of the two versions is lost: what either holds may come back
                 // beside the other's, even where one side had removed it.
                 std::set<std::string> filed;
@@ -596,6 +624,26 @@ private:
                 }
             }
             Plan(loser, name, loser == 0 ? b : a, loser == 0 ? a : b, users);
+        }
+    }
+
+    void Refile(const std::string& bytes) {
+        std::set<std::string> tokens;
+        AddTokens(bytes, tokens);
+        for (const std::string& t : tokens) {
+            m_filedAt[t] = Now();
+        }
+    }
+
+    // A conflict copy of the other computer's is taken in as a change from there: whatever that
+    // computer did after it was filed is news the taker may not have had.
+    void TakesInCopies(int i) {
+        const SComputer& c = m_pc[i];
+        for (const std::string& name : c.files->Names(c.paths.folder)) {
+            const auto writer = m_copyWriter.find(name);
+            if (writer != m_copyWriter.end() && writer->second != i) {
+                Refile(c.files->Get(c.paths.folder + name));
+            }
         }
     }
 
@@ -650,6 +698,11 @@ private:
             return "sync to pc" + std::to_string(t.to) + " " + t.name + (stale ? " (stale)" : "") +
                    (t.torn ? " torn" : "") + BytesShown(t.bytes);
         });
+        if (stale && t.bytes) {
+            // An older version of the other side: what it holds may come back beside what
+            // replaced it, as after a conflict.
+            Refile(*t.bytes);
+        }
         if (!t.bytes) {
             c.files->Remove(path);
         } else if (t.torn) {
@@ -833,7 +886,7 @@ private:
         Reachable(reach, aside);
         for (auto& entry : m_tokenState) {
             if (entry.second.alive && reach.count(entry.first) == 0) {
-                if (aside.count(entry.first) != 0) {
+                if (aside.count(entry.first) != 0 && !entry.second.oneOfTwoTaken) {
                     Fail(entry.first + " is left only in a file nobody looks at");
                 }
                 entry.second.alive = false;
@@ -912,7 +965,7 @@ private:
         }
         for (const auto& entry : m_tokenState) {
             const SToken& token = entry.second;
-            if (!token.alive) {
+            if (!token.alive || token.oneOfTwoTaken) {
                 continue;
             }
             if (!atEnd && reach.count(entry.first) == 0) {
@@ -990,6 +1043,7 @@ private:
     std::map<std::string, SToken> m_tokenState;
     int m_tokens = 0;
     std::map<std::string, uint64_t> m_filedAt; // tokens a conflict copy holds, and when filed
+    std::map<std::string, int> m_copyWriter;   // the computer whose version a copy holds
     int m_copies = 0;
     int m_conflicts = 0;
     int m_step = 0;

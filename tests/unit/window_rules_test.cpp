@@ -2,12 +2,14 @@
 #include "base/layout.h"
 #include "render/themes.h"
 #include "ui/commands.h"
+#include "ui/keys.h"
 #include "ui/links.h"
 #include "ui/popup_menu.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -94,6 +96,49 @@ TEST(Themes, WindowRegions) {
     EXPECT_EQ(region(3, 0).rect, (SRect{0, 0, 215, 24}));
     EXPECT_FALSE(region(3, 1).rounded);
     EXPECT_EQ(region(1, 7).rect, region(1, 1).rect); // anything but 0 is Full
+}
+
+// Every row of the key table is reached, by the keys it tells a screen reader of where it
+// tells any, and no key reaches two rows.
+TEST(Keys, EveryRowIsReachedByItsKeysAndNoKeyByTwo) {
+    const SKeyTable table = KeyTable();
+    std::vector<bool> reached(table.count);
+    SKeyPress press;
+    for (press.key = 0; press.key < 256; ++press.key) {
+        for (EKeyMessage message : {kKeyDown, kSysKeyDown, kKeyUp, kSysKeyUp}) {
+            press.message = message;
+            for (int bits = 0; bits < 32; ++bits) {
+                press.ctrl = bits & 1;
+                press.shift = bits & 2;
+                press.alt = bits & 4;
+                press.inResults = bits & 8;
+                press.folded = bits & 16;
+                int holding = 0;
+                for (size_t row = 0; row < table.count; ++row) {
+                    if (KeyRowHolds(table.rows[row], press)) {
+                        ++holding;
+                        reached[row] = true;
+                        EXPECT_EQ(RouteKey(press), table.rows[row].route) << row;
+                    }
+                }
+                EXPECT_LE(holding, 1) << press.key << " " << bits;
+                if (holding == 0) {
+                    EXPECT_EQ(RouteKey(press), EKeyRoute::None);
+                }
+            }
+        }
+    }
+    for (size_t row = 0; row < table.count; ++row) {
+        EXPECT_TRUE(reached[row]) << row;
+        const SKeyRow& r = table.rows[row];
+        if (r.shortcut != nullptr) {
+            const std::string key =
+                r.key == 0x79 ? "F10" : std::string(1, static_cast<char>(r.key));
+            EXPECT_EQ(std::string(r.shortcut), std::string(r.ctrl == EHeld::Down ? "Ctrl+" : "") +
+                                                   (r.shift == EHeld::Down ? "Shift+" : "") + key);
+            EXPECT_STREQ(ShortcutOf(r.route), r.shortcut);
+        }
+    }
 }
 
 TEST(Commands, EveryPlainCommandWithoutACaseIsAbsorbed) {
