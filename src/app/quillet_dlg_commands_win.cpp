@@ -22,9 +22,12 @@ bool CQuilletDlg::OnCmdMsg(UINT id, UINT notifyCode, HWND control) {
             return CDialog::OnCmdMsg(id, notifyCode, control);
         }
         if (id == IDC_SEARCH && notifyCode == EN_CHANGE) {
-            // Keys still waiting make the search wait for them: a burst costs one search.
+            // Keys still waiting make the search wait for them (a burst costs one search); the
+            // release of the key just typed does not.
             m_noteArea.Rooms().OnChangeSearch();
-            if (HIWORD(::GetQueueStatus(QS_KEY)) == 0) {
+            MSG next;
+            if (!::PeekMessageA(&next, nullptr, WM_KEYDOWN, WM_CHAR, PM_NOREMOVE | PM_NOYIELD) ||
+                next.message == WM_KEYUP) {
                 m_noteArea.Rooms().RunDueSearch();
             }
             return true;
