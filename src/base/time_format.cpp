@@ -106,16 +106,3 @@ std::string FormatTime(QTime time, const char* pattern) {
     return std::string(buffer, n);
 }
 
-QTime LocalMidnight(int year, int month, int day) {
-    std::tm tm{};
-    tm.tm_year = year - 1900;
-    tm.tm_mon = month - 1;
-    tm.tm_mday = day;
-    tm.tm_isdst = -1;
-#ifdef _WIN32
-    const __time64_t t = _mktime64(&tm);
-#else
-    const time_t t = mktime(&tm);
-#endif
-    return static_cast<QTime>(t);
-}

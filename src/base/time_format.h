@@ -19,6 +19,3 @@ inline std::string FormatTime(QTime time, const std::string& pattern) {
 // True when every directive of the pattern is one that all supported C runtimes accept.
 bool IsSafeTimePattern(const char* pattern);
 
-// The first second of a calendar day in local time (daylight-saving time decided by the system);
-// -1 when the date cannot be converted.
-QTime LocalMidnight(int year, int month, int day);

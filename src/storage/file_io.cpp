@@ -207,15 +207,3 @@ EFileError MoveToNewName(const std::string& from, const std::string& to) {
     return platform::MoveIntoPlace(from, to);
 }
 
-std::vector<std::string> LeftoverTempFiles(const std::string& path) {
-    const std::string folder = FolderOf(path);
-    const std::string name = NameOf(path);
-    std::vector<std::string> found;
-    for (const std::string& entry : FileNamesIn(folder.empty() ? "." : folder)) {
-        if (IsTempFileOf(entry, name)) {
-            found.push_back(folder + entry);
-        }
-    }
-    std::sort(found.begin(), found.end());
-    return found;
-}

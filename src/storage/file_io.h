@@ -116,8 +116,6 @@ bool IsTempFileOf(const std::string& entry, const std::string& name);
 // Moves a file to a name that nothing has yet; fails rather than replace one.
 EFileError MoveToNewName(const std::string& from, const std::string& to);
 
-// Temporary files that saves of path left behind, oldest name first.
-std::vector<std::string> LeftoverTempFiles(const std::string& path);
 
 // True only when nothing is at the path; a file that exists but cannot be opened is not missing.
 bool FileIsMissing(const std::string& path);

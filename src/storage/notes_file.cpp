@@ -150,22 +150,4 @@ bool LoadImport(SNotebook& notes, const std::string& path) {
     return true;
 }
 
-bool NotesReadable(IArchiveReader& stream) {
-    try {
-        CDataArchive ar(stream, CDataArchive::Mode::Load);
-        ar.SkipString();
-        const int32_t count = ar.ReadInt();
-        for (int32_t i = 0; i < count; ++i) {
-            ar.SkipString();
-            ar.SkipString();
-        }
-        return true;
-    } catch (const CArchiveError&) {
-        return false;
-    }
-}
 
-bool NotesFileLoads(const std::string& path) {
-    CReadFile file;
-    return file.Open(path) && NotesReadable(file);
-}

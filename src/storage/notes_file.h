@@ -35,7 +35,3 @@ bool LoadNotes(DayArray& days, std::string& everyDay, const std::string& path);
 // A notes file the user brings in: false, leaving notes alone, when it does not load or a key is
 // not a real date; the notes of one day in several records become one.
 bool LoadImport(SNotebook& notes, const std::string& path);
-// Whether ReadNotes would read the stream, or LoadNotes the file, found without keeping any of
-// its texts.
-bool NotesReadable(IArchiveReader& stream);
-bool NotesFileLoads(const std::string& path);

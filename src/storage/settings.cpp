@@ -182,16 +182,4 @@ bool ReadSettings(SSettings& s, IArchiveReader& stream) {
     }
 }
 
-bool SaveSettings(SSettings& settings, const std::string& path, const SRect& window,
-                  const SRect& desktop) {
-    RefreshStoredPosition(settings, window, desktop);
-    return ReplaceFileContents(path, SerializeSettings(settings)) == EReplaceResult::Replaced;
-}
 
-bool LoadSettings(SSettings& settings, const std::string& path) {
-    CReadFile file;
-    if (!file.Open(path)) {
-        return false;
-    }
-    return ReadSettings(settings, file);
-}

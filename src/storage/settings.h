@@ -64,9 +64,3 @@ void RefreshStoredPosition(SSettings& settings, const SRect& window, const SRect
 std::string SerializeSettings(const SSettings& settings);
 bool ReadSettings(SSettings& settings, IArchiveReader& stream);
 
-// Refreshes ptPos from the window rectangle, then replaces the file. True when the whole file was
-// written; on false the previous file is in place, unless a failing replace lost it.
-bool SaveSettings(SSettings& settings, const std::string& path, const SRect& window,
-                  const SRect& desktop);
-// True when every field was read. Fields read before a failure keep their new values.
-bool LoadSettings(SSettings& settings, const std::string& path);

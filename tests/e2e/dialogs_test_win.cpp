@@ -1,5 +1,6 @@
 // The dialogs of the program: the About box and its links, the help page, the custom clock
 // format, the fonts, export and import of the notes, and the menu's flag marks.
+#include "stored_files.h"
 #include "quillet_test_win.h"
 
 #include <shlobj.h>

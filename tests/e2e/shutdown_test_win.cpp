@@ -1,4 +1,5 @@
 // The ways the window ends, the requests that must not end it, and saves that fail.
+#include "stored_files.h"
 #include "quillet_test_win.h"
 
 #include <chrono>

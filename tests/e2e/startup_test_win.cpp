@@ -1,4 +1,5 @@
 // Start-up: the first run, loading with backups, the stored room, and the full save.
+#include "stored_files.h"
 #include "quillet_test_win.h"
 
 namespace e2e {

@@ -123,7 +123,8 @@ for e in cal.walk('VEVENT'):
     EXPECT_EQ(Slurp(dir + "ics.txt"),
               "CAL|Buy milk~Water the plants\n"
               "1999-12-31|2000-01-01|19991231-day-note@quillet|Party *tonight* - 1. <b>music</b> "
-              "& [lights]|  ~Party *tonight* - 1. <b>music</b> & [lights]~# not a heading~1. no list~> no "
+              "& [lights]|  ~Party *tonight* - 1. <b>music</b> & [lights]~# not a heading~1. no "
+              "list~> no "
               "quote &amp; \\* `no code` a_b <3\n"
               "2025-01-05|2025-01-06|20250105-day-note@quillet|Dentist at 10|Dentist at 10\n"
               "2025-03-17|2025-03-18|20250317-day-note@quillet|Call MOM|Call MOM~about Easter; "
@@ -136,16 +137,17 @@ for e in cal.walk('VEVENT'):
     EXPECT_EQ(md.compare(0, 3, "\xEF\xBB\xBF"), 0);
     ASSERT_TRUE(Shell("cmark --to commonmark " + dir + "notes.md > /dev/null"));
     ASSERT_TRUE(Shell("cmark " + dir + "notes.md > " + dir + "md.html"));
-    EXPECT_EQ(Slurp(dir + "md.html"),
-              "<h1>Quillet notes</h1>\n<h2>Every day</h2>\n<p>Buy milk\nWater the plants</p>\n"
-              "<h2>Friday, 31 December 1999</h2>\n<p>Party *tonight* - 1. &lt;b&gt;music&lt;/b&gt; "
-              "&amp; [lights]\n# not a heading\n1. no list\n&gt; no quote &amp;amp; \\* `no code` a_b "
-              "&lt;3</p>\n"
-              "<h2>Sunday, 5 January 2025</h2>\n<p>Dentist at 10</p>\n"
-              "<h2>Monday, 17 March 2025</h2>\n<p>Call MOM\nabout Easter; bring eggs, "
-              "\\paint\\</p>\n"
-              "<h2>Wednesday, 1 April 2026</h2>\n<p>" +
-                  x + "</p>\n");
+    EXPECT_EQ(
+        Slurp(dir + "md.html"),
+        "<h1>Quillet notes</h1>\n<h2>Every day</h2>\n<p>Buy milk\nWater the plants</p>\n"
+        "<h2>Friday, 31 December 1999</h2>\n<p>Party *tonight* - 1. &lt;b&gt;music&lt;/b&gt; "
+        "&amp; [lights]\n# not a heading\n1. no list\n&gt; no quote &amp;amp; \\* `no code` a_b "
+        "&lt;3</p>\n"
+        "<h2>Sunday, 5 January 2025</h2>\n<p>Dentist at 10</p>\n"
+        "<h2>Monday, 17 March 2025</h2>\n<p>Call MOM\nabout Easter; bring eggs, "
+        "\\paint\\</p>\n"
+        "<h2>Wednesday, 1 April 2026</h2>\n<p>" +
+            x + "</p>\n");
 }
 
 } // namespace

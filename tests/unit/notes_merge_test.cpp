@@ -1,3 +1,4 @@
+#include "stored_files.h"
 #include "storage/notes_merge.h"
 
 #include "storage/notes_file.h"

@@ -1,3 +1,4 @@
+#include "stored_files.h"
 #include "storage/settings.h"
 
 #include "storage/file_io.h"

@@ -2,6 +2,7 @@
 
 // Helpers shared by the unit tests: byte strings, scratch folders and the fixed clock moment.
 
+#include "stored_files.h"
 #include "base/time_format.h"
 #include "storage/archive.h"
 

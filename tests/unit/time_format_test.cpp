@@ -1,3 +1,4 @@
+#include "stored_files.h"
 #include "base/time_format.h"
 #include "notes/day_notes.h"
 #include "render/clock_format.h"
