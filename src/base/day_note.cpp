@@ -149,6 +149,15 @@ bool HoldsPiece(const std::string& text, const std::string& piece) {
 } // namespace
 
 bool MergeDuplicateDays(DayArray& days) {
+    // In strict date order, as the program writes a file, no day can be there twice; the check
+    // costs no allocation, the map below one for every day.
+    bool strict = true;
+    for (size_t i = 1; i < days.size() && strict; ++i) {
+        strict = CSortKey(days[i - 1].strDate).Compare(CSortKey(days[i].strDate)) < 0;
+    }
+    if (strict) {
+        return false;
+    }
     std::unordered_map<std::string_view, size_t> first;
     first.reserve(days.size());
     std::vector<bool> gone(days.size(), false);

@@ -131,12 +131,12 @@ bool ParseCanonical(const std::string& bytes, SNotebook& notes) {
 
 } // namespace
 
-void CNotesLineage::Start(std::shared_ptr<const std::string> canonical, SFileStamp stamp,
-                          uint64_t fileHash, bool writtenHere,
+void CNotesLineage::Start(std::shared_ptr<const std::string> canonical, uint64_t canonicalHash,
+                          SFileStamp stamp, uint64_t fileHash, bool writtenHere,
                           std::unordered_map<uint64_t, QTime> priorTexts,
                           std::unordered_map<uint64_t, QTime> priorForeign,
                           std::function<std::shared_ptr<const std::string>()> shared) {
-    m_startHash = canonical ? HashBytes(*canonical) : 0;
+    m_startHash = canonical ? canonicalHash : 0;
     m_startContested = false;
     m_startTime = stamp.writeTime;
     m_startFromFile = fileHash != 0; // else from a backup, or the first run's notes
@@ -155,11 +155,11 @@ void CNotesLineage::Start(std::shared_ptr<const std::string> canonical, SFileSta
 }
 
 void CNotesLineage::Record(bool ours, std::shared_ptr<const std::string> canonical,
-                           SFileStamp stamp, uint64_t fileHash) {
+                           uint64_t canonicalHash, SFileStamp stamp, uint64_t fileHash) {
     SStep step;
     step.ours = ours;
     step.fileTime = stamp.writeTime;
-    step.hash = HashBytes(*canonical);
+    step.hash = canonicalHash;
     if (m_base) {
         const DayTexts old = TextsOf(*m_base);
         const DayTexts now = TextsOf(*canonical);

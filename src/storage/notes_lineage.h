@@ -32,13 +32,14 @@ public:
     // priorTexts and priorForeign: TextTimes of earlier sessions on this computer; shared reads
     // the canonical bytes of the last version they took in from elsewhere, which both computers
     // had (null when unknown).
-    void Start(std::shared_ptr<const std::string> canonical, SFileStamp stamp, uint64_t fileHash,
-               bool writtenHere, std::unordered_map<uint64_t, QTime> priorTexts = {},
+    void Start(std::shared_ptr<const std::string> canonical, uint64_t canonicalHash,
+               SFileStamp stamp, uint64_t fileHash, bool writtenHere,
+               std::unordered_map<uint64_t, QTime> priorTexts = {},
                std::unordered_map<uint64_t, QTime> priorForeign = {},
                std::function<std::shared_ptr<const std::string>()> shared = nullptr);
     // The file now holds this version (its canonical bytes), written here or taken in.
-    void Record(bool ours, std::shared_ptr<const std::string> canonical, SFileStamp stamp,
-                uint64_t fileHash);
+    void Record(bool ours, std::shared_ptr<const std::string> canonical, uint64_t canonicalHash,
+                SFileStamp stamp, uint64_t fileHash);
     // The file was looked at and is still the version known (or cannot be read).
     void TakeStamp(SFileStamp stamp) { m_stamp = stamp; }
 

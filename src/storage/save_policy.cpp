@@ -199,20 +199,22 @@ SStartReport CSavePolicy::Load(SSettings& settings, SNotebook& notes, const SWin
     }
     const uint64_t fileHash = fromMain ? HashBytes(notesBytes) : 0;
     std::shared_ptr<const std::string> base;
+    uint64_t baseHash = fileHash;
     if (fromMain && IsDaysSorted(notes.days, true) && IsCanonical(notesBytes, notes)) {
         base = std::make_shared<const std::string>(std::move(notesBytes));
     } else {
         base = CanonicalNotes(notes);
+        baseHash = HashBytes(*base);
     }
     if (fromMain) {
         start->notesBackup = base;
     }
     m_record.Read();
-    const bool writtenHere = m_record.WroteHere(HashBytes(*base));
+    const bool writtenHere = m_record.WroteHere(baseHash);
     if (fromMain && !writtenHere) {
         start->shared = base;
     }
-    m_lineage.Start(base, notesStamp, fileHash, writtenHere, m_record.TakeTexts(),
+    m_lineage.Start(base, baseHash, notesStamp, fileHash, writtenHere, m_record.TakeTexts(),
                     m_record.TakeForeign(), [this] { return m_record.ReadShared(); });
     const SFileStamp readStamp = fromMain ? notesStamp : m_files.Stamp(m_paths.notesBackup);
     m_copies.StartedFrom(fromMain, readStamp.exists ? readStamp.writeTime : 0);
@@ -508,8 +510,9 @@ EFileError CSavePolicy::SaveNotesFile(const SNotebook& mine, unsigned busyWaitMs
             m_kept.KeepUnreadable(path, &slipped, slipped.size(), keptAs);
         }
         auto canonical = std::make_shared<const std::string>(bytes);
-        m_lineage.Record(true, canonical, written, HashBytes(bytes));
-        m_record.NoteWritten(HashBytes(bytes), m_lineage);
+        const uint64_t hash = HashBytes(bytes);
+        m_lineage.Record(true, canonical, hash, written, hash);
+        m_record.NoteWritten(hash, m_lineage);
         report.notesChanged = report.notesChanged || changed;
         if (changed) {
             report.merged = notes;
@@ -623,7 +626,8 @@ void CSavePolicy::TakeInForeign(std::shared_ptr<const std::string> canonical, SF
                                 uint64_t fileHash) {
     // Both computers had this version: what later changes on either side are made from.
     m_record.KeepShared(*canonical);
-    m_lineage.Record(false, std::move(canonical), stamp, fileHash);
+    const uint64_t hash = HashBytes(*canonical);
+    m_lineage.Record(false, std::move(canonical), hash, stamp, fileHash);
 }
 
 SDiskLook CSavePolicy::LookAtFolder(const SNotebook& notes) {
