@@ -100,7 +100,8 @@ SSaveReport CSaveCycle::Save(bool withBackups, unsigned busyWaitMs, bool automat
 void CSaveCycle::SaveChanges() {
     ::KillTimer(m_hWnd, kAutoSaveTimerId);
     if (m_policy.IsLoaded() &&
-        m_policy.HasUnsavedChanges(m_settings, m_owner.CommittedNotes(), m_owner.WindowPlace())) {
+        (m_policy.WriteWaiting() ||
+         m_policy.HasUnsavedChanges(m_settings, m_owner.CommittedNotes(), m_owner.WindowPlace()))) {
         Save(false, kQuickBusyWaitMs, true);
     }
 }

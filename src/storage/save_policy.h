@@ -133,6 +133,9 @@ public:
     // After a failed save, when to try again: 5 s, 30 s, 2 min, then every 5 min; 0 when the
     // last save worked.
     unsigned RetryDelayMs() const { return m_bWaiting ? kHalfWrittenRetryMs : m_retry.DelayMs(); }
+    // The last save left a half-written notes file to its writer: one is owed even when the
+    // notes are as saved.
+    bool WriteWaiting() const { return m_bWaiting; }
 
     // A change in the data folder: a notes file that another program changed, copies that sync
     // programs left.

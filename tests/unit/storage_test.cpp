@@ -581,10 +581,12 @@ TEST_F(StorageTest, ATornNotesFileFallsBackToTheBackupAndNeverReplacesIt) {
     EXPECT_TRUE(waited.waiting);
     EXPECT_FALSE(waited.saved || waited.tellUser);
     EXPECT_EQ(policy.RetryDelayMs(), kHalfWrittenRetryMs);
+    EXPECT_TRUE(policy.WriteWaiting()) << "owed even with nothing typed";
     clock.ms += 5000;
     SaveElsewhere({{"011226", "one"}, {"021226", "two, there"}}, "every");
     const SSaveReport merged = automaticSave();
     ASSERT_TRUE(merged.saved && merged.notesChanged);
+    EXPECT_FALSE(policy.WriteWaiting());
     EXPECT_EQ(merged.merged.days,
               (DayArray{{"011226", "one"}, {"021226", "two, there"}, {"031226", "three"}}));
     // One that stays torn is written over once the writer had its time.
