@@ -89,8 +89,8 @@ int main() {
     SDataPaths paths = SDataPaths::InFolder(folder.string() + separator);
     paths.local = (folder / "local").string() + separator;
     std::filesystem::create_directories(folder / "local");
-    std::filesystem::copy_file(path, paths.notes,
-                               std::filesystem::copy_options::overwrite_existing);
+    std::ofstream(paths.notes, std::ios::binary | std::ios::trunc)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     std::printf("Start of the data folder\t%.3f\n", MedianMs([&] {
                     CDiskFileSystem files;
                     CSystemClock clock;
