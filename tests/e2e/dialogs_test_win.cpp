@@ -15,17 +15,16 @@
 namespace e2e {
 namespace {
 
-constexpr UINT kCmdCustomClock = 349;
-constexpr UINT kCmdAlwaysTop = 371;
-constexpr UINT kCmdLockMoving = 370;
-constexpr UINT kCmdFontNotes = 381;
-constexpr UINT kCmdSaveData = 385;
-constexpr UINT kCmdLoadData = 386;
-constexpr UINT kCmdHelpTopics = 390;
-constexpr UINT kCmdAbout = 394;
-constexpr UINT kSysCommandAbout = 16;
-constexpr int kLinkHome = 1002;
-constexpr int kLinkSupport = 1005;
+constexpr UINT kCmdCustomClock = ID_TIME_CUSTOM;
+constexpr UINT kCmdAlwaysTop = ID_ALWAYS_TOP;
+constexpr UINT kCmdLockMoving = ID_LOCK_MOVING;
+constexpr UINT kCmdFontNotes = ID_FONT_NOTES;
+constexpr UINT kCmdSaveData = ID_SAVE_DATA;
+constexpr UINT kCmdLoadData = ID_LOAD_DATA;
+constexpr UINT kCmdHelpTopics = ID_HELP_TOPICS;
+constexpr UINT kCmdAbout = ID_ABOUT;
+constexpr int kLinkHome = IDC_LINK_HOME;
+constexpr int kLinkSupport = IDC_LINK_SUPPORT;
 
 bool Contains(const std::vector<std::string>& texts, const std::string& text) {
     return std::find(texts.begin(), texts.end(), text) != texts.end();

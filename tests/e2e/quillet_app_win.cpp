@@ -1,5 +1,7 @@
 #include "quillet_app_win.h"
 
+#include "base/ids.h"
+#include "base/layout.h"
 #include "base/utf8_win.h"
 #include "notes/day_notes.h"
 
@@ -12,15 +14,10 @@ namespace e2e {
 
 namespace {
 
-constexpr int kCalendarId = 1000;
-constexpr int kNotesId = 1001;
-constexpr int kSearchId = 1014;
+constexpr int kCalendarId = IDC_CALENDAR;
+constexpr int kNotesId = IDC_NOTES;
+constexpr int kSearchId = IDC_SEARCH;
 constexpr UINT kSendTimeoutMs = 10000;
-
-// The room tabs: 60 x 15 pixels below the notes edit's bottom-left corner, 2 pixels apart.
-constexpr int kTabWidth = 60;
-constexpr int kTabHeight = 15;
-constexpr int kTabGap = 2;
 
 std::string ClassOf(HWND window) {
     char name[64] = {};
@@ -436,8 +433,10 @@ POINT CQuilletApp::TabCentre(int room) const {
     RECT notes{};
     ::GetWindowRect(Notes(), &notes);
     ::MapWindowPoints(nullptr, m_main, reinterpret_cast<POINT*>(&notes), 2);
-    return POINT{notes.left + room * (kTabWidth + kTabGap) + kTabWidth / 2,
-                 notes.bottom + kTabHeight / 2};
+    // The tabs hang off the notes box's home, which the box keeps in the day's room.
+    const SRect home{notes.left, notes.top, notes.right, notes.bottom};
+    const SRect tab = RoomTabRect(ComputeLayout(home, home), room);
+    return POINT{(tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2};
 }
 
 bool CQuilletApp::ClickTab(int room) const {

@@ -6,6 +6,8 @@
 #include "data_folder_win.h"
 #include "quillet_app_win.h"
 
+#include "base/ids.h"
+#include "base/layout.h"
 #include "notes/day_notes.h"
 #include "storage/notes_file.h"
 #include "storage/settings.h"
@@ -20,12 +22,8 @@ void PrintTo(const SDay& day, std::ostream* out);
 namespace e2e {
 
 // Command ids of the popup menu.
-constexpr UINT kCmdSaveAll = 353;
-constexpr UINT kCmdExit = 356;
-
-constexpr int kRoomDynamic = 0;
-constexpr int kRoomStatic = 1;
-constexpr int kRoomSearch = 2;
+constexpr UINT kCmdSaveAll = ID_SAVE_ALL;
+constexpr UINT kCmdExit = ID_EXIT;
 
 // What a notes file holds.
 struct SNotes {
