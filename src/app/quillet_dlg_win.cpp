@@ -9,13 +9,8 @@
 #include "base/ids.h"
 #include "base/path.h"
 #include "render/clock_format.h"
-#include "storage/app_data_win.h"
-#include "storage/export_formats.h"
-#include "storage/file_io.h"
-#include "storage/notes_file.h"
 #include "ui/keys.h"
 #include "ui/links.h"
-#include "win/common_dialogs_win.h"
 #include "win/convert_win.h"
 #include "win/handles_win.h"
 
@@ -145,82 +140,22 @@ void CQuilletDlg::TellUser(const std::string& title, const std::string& text, bo
     }
 }
 
-namespace {
-
-const char* const kBackupFilter = "Quillet File (*.qlt)|*.qlt|All Files (*.*)|*.*||";
-// Save Data... also writes files for other programs; Load Data... reads its own only.
-const char* const kSaveDataFilter =
-    "Quillet File (*.qlt)|*.qlt|Calendar (*.ics)|*.ics|Text (*.md)|*.md|All Files (*.*)|*.*||";
-const char* const kBackupExtension = "qlt";
-
-} // namespace
-
-std::string CQuilletDlg::BackupFolder() const {
-    return m_strBackupFolder.empty() ? DocumentsFolder() : m_strBackupFolder;
-}
-
-void CQuilletDlg::RememberBackupFolder(const std::string& path) {
-    if (!FolderOf(path).empty()) {
-        m_strBackupFolder = FolderOf(path);
-    }
-}
-
 bool CQuilletDlg::OnSaveData() {
-    std::string path;
-    int type = 1;
-    // No default extension for the dialog: some dialogs add it whatever type is chosen. The
-    // type's own is added here, with the question the dialog asks of a name that is taken.
-    if (!AskFileName(true, m_hWnd, kSaveDataFilter, FormatTime(CurrentTime(), "%Y-%m-%d"), nullptr,
-                     OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, BackupFolder(), path, &type)) {
-        return true;
-    }
-    if (AddExportExtension(type, path) && FileStampOf(path).exists &&
-        MessageBoxUtf8(m_hWnd, NameOf(path) + " already exists.\r\nDo you want to replace it?",
-                       "Confirm Save As", MB_YESNO | MB_ICONWARNING) != IDYES) {
-        return true;
-    }
-    RememberBackupFolder(path);
-    m_saves.SaveEverything();
-    const SNotebook& notes = m_noteArea.Rooms().Notes();
-    const EExportType format = ExportTypeFor(type, path);
-    bool written = false;
-    // A name with no UTF-8 form comes back empty, which names no file to write.
-    if (!path.empty()) {
-        written =
-            format == EExportType::Quillet
-                ? SaveNotes(notes.days, notes.everyDay, path)
-                : ReplaceFileContents(path, format == EExportType::Calendar
-                                                ? ExportCalendar(notes, CurrentTime())
-                                                : ExportText(notes)) == EReplaceResult::Replaced;
-    }
-    if (!written) {
-        ::MessageBoxA(m_hWnd, "Program cann't save data to this file. Try again.",
-                      "Unsuccessful saving backup file", MB_OK | MB_ICONERROR);
-        return false;
-    }
-    m_tray.ShowInfo("Quillet", "The notes were saved to " + Utf8ToCodePage(NameOf(path)) + ".");
-    return true;
+    return m_export.SaveData(
+        m_hWnd,
+        [this]() -> const SNotebook& {
+            m_saves.SaveEverything();
+            return m_noteArea.Rooms().Notes();
+        },
+        m_tray);
 }
 
 bool CQuilletDlg::OnLoadData() {
-    std::string path;
-    if (!AskFileName(false, m_hWnd, kBackupFilter, "", kBackupExtension,
-                     OFN_HIDEREADONLY | OFN_FILEMUSTEXIST, BackupFolder(), path)) {
-        return true;
-    }
-    RememberBackupFolder(path);
     SNotebook notes;
-    if (path.empty() || !LoadImport(notes, path)) {
-        ::MessageBoxA(m_hWnd, "Program cann't open this file. File wrong or corrupted. Try again.",
-                      "Unsuccessful opening backup file", MB_OK | MB_ICONERROR);
-        return false;
+    const CNotesExport::ELoad load = m_export.LoadData(m_hWnd, notes);
+    if (load != CNotesExport::ELoad::Replaced) {
+        return load == CNotesExport::ELoad::Kept;
     }
-    if (::MessageBoxA(m_hWnd, "All current info will be remove from calendar...", "Load Data",
-                      MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK) {
-        return true;
-    }
-    // The notes come from the read that was checked: a second read could meet a file that
-    // changed or vanished meanwhile and leave the notes half replaced.
     const size_t count = notes.days.size();
     m_noteArea.Rooms().ReplaceNotes(std::move(notes), m_settings.nRoom);
     m_tray.ShowInfo("Quillet",

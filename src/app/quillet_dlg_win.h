@@ -5,6 +5,7 @@
 #include "notes/calendar_part_win.h"
 #include "notes/note_area_win.h"
 #include "render/painter_win.h"
+#include "app/notes_export_win.h"
 #include "app/save_cycle_win.h"
 #include "storage/settings.h"
 #include "storage/storage.h"
@@ -118,8 +119,6 @@ private:
     // The search result at the notes box's caret: its day in the Dynamic room.
     void OpenResultAtCaret();
     // Save Data... and Load Data... start in Documents, then where the last one was.
-    std::string BackupFolder() const;
-    void RememberBackupFolder(const std::string& path);
     // What the title bar's clock shows now: painted, and told to screen readers.
     std::string ClockText() const;
     std::vector<SPaintedPart> PaintedPartsNow() const override;
@@ -160,7 +159,7 @@ private:
     SPoint m_calendarGrowth;
     // What screen readers were given for the client area, once one asked.
     CPaintedAccessible* m_accessible = nullptr;
-    std::string m_strBackupFolder;
+    CNotesExport m_export;
     CCalendarPart m_calendar;
     SSettings m_settings;
     CSaveCycle m_saves;
