@@ -661,12 +661,8 @@ LRESULT CQuilletDlg::OnLiveHandles(WPARAM kind) {
 
 bool CQuilletDlg::OnDpiChanged(int dpi, const RECT& suggested) {
     const int old = m_layout.dpi;
-    const auto scale = [&](const SRect& r) {
-        return SRect{::MulDiv(r.left, dpi, old), ::MulDiv(r.top, dpi, old),
-                     ::MulDiv(r.right, dpi, old), ::MulDiv(r.bottom, dpi, old)};
-    };
-    m_baseClient = scale(m_baseClient);
-    m_baseNotesHome = scale(m_baseNotesHome);
+    m_baseClient = RescaleRect(m_baseClient, old, dpi);
+    m_baseNotesHome = RescaleRect(m_baseNotesHome, old, dpi);
     m_calendar.ScaleBase(old, dpi);
     m_calendarGrowth = SPoint{};
     ::SetWindowPos(m_hWnd, nullptr, suggested.left, suggested.top, m_baseClient.Width(),
@@ -685,10 +681,7 @@ void CQuilletDlg::FitCalendar() {
         return;
     }
     m_calendarGrowth = growth;
-    SRect notesHome = m_baseNotesHome;
-    notesHome.top += growth.y;
-    notesHome.bottom += growth.y;
-    notesHome.right += growth.x;
+    const SRect notesHome = NotesHomeBelowCalendar(m_baseNotesHome, growth);
     ::SetWindowPos(m_hWnd, nullptr, 0, 0, m_baseClient.Width() + growth.x,
                    m_baseClient.Height() + growth.y, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     m_layout = ComputeLayout(GetClientRect(), notesHome, m_layout.dpi);

@@ -16,6 +16,21 @@ int ScaleToDpi(int measure, int dpi) {
     return static_cast<int>(measure < 0 ? -scaled : scaled);
 }
 
+SRect RescaleRect(const SRect& rect, int fromDpi, int toDpi) {
+    const auto edge = [&](int v) {
+        const int64_t product = int64_t(v) * toDpi;
+        const int64_t half = fromDpi / 2;
+        return static_cast<int>(product >= 0 ? (product + half) / fromDpi
+                                             : (product - half) / fromDpi);
+    };
+    return SRect{edge(rect.left), edge(rect.top), edge(rect.right), edge(rect.bottom)};
+}
+
+SRect NotesHomeBelowCalendar(const SRect& baseHome, SPoint calendarGrowth) {
+    return SRect{baseHome.left, baseHome.top + calendarGrowth.y, baseHome.right + calendarGrowth.x,
+                 baseHome.bottom + calendarGrowth.y};
+}
+
 SLayout ComputeLayout(const SRect& client, const SRect& notesHome, int dpi) {
     const auto px = [dpi](int measure) { return ScaleToDpi(measure, dpi); };
     SLayout l;

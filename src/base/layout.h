@@ -12,6 +12,11 @@ inline bool IsKnownRoom(int room) {
 // The one place where a measure of the 96-DPI layout becomes pixels of a window at dpi: rounded
 // to the nearest pixel, a negative measure (a font's character height) like its positive.
 int ScaleToDpi(int measure, int dpi);
+// A rectangle of a window at one DPI as it stands at another, each edge rounded to the nearest
+// pixel, halves away from zero (as the system's MulDiv rounds).
+SRect RescaleRect(const SRect& rect, int fromDpi, int toDpi);
+// Where the notes edit's home goes when the calendar above it grows by the given pixels.
+SRect NotesHomeBelowCalendar(const SRect& baseHome, SPoint calendarGrowth);
 
 // Pixel layout of the main window, derived from the client rectangle, the place the dialog
 // template gives the notes edit, and the window's DPI.

@@ -15,6 +15,13 @@
 
 namespace {
 
+TEST(Layout, RescalingRoundsHalvesAwayFromZeroAsTheSystemDoes) {
+    // 144/96 = 1.5: 1 -> 1.5 -> 2, -1 -> -1.5 -> -2, 3 -> 4.5 -> 5; 120/96: 2 -> 2.5 -> 3.
+    EXPECT_EQ(RescaleRect(SRect{1, -1, 3, 0}, 96, 144), (SRect{2, -2, 5, 0}));
+    EXPECT_EQ(RescaleRect(SRect{2, -2, 215, 281}, 96, 120), (SRect{3, -3, 269, 351}));
+    EXPECT_EQ(RescaleRect(SRect{3, -3, 269, 351}, 120, 96), (SRect{2, -2, 215, 281}));
+}
+
 TEST(Layout, RoomsAndTabsHangOffTheNotesHome) {
     const SLayout l = ComputeLayout(SRect{0, 0, 215, 281}, SRect{6, 185, 209, 263});
     EXPECT_EQ(l.rcTitle, (SRect{0, 0, 215, 23}));
