@@ -87,8 +87,8 @@ bool SeedNotebook(const std::string& notes) {
     SSettings settings;
     SetDefaultSettings(settings, SRect{0, 0, 200, 200},
                        SRect{desktop.left, desktop.top, desktop.right, desktop.bottom});
-    return e2e::WriteBytes(paths.settings, SerializeSettings(settings)) &&
-           e2e::WriteBytes(paths.notes, notes);
+    return WriteFileBytes(paths.settings, SerializeSettings(settings)) &&
+           WriteFileBytes(paths.notes, notes);
 }
 
 bool StartOnNotebook(e2e::CQuilletApp& app, const std::string& notes) {

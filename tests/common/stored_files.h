@@ -10,8 +10,23 @@
 
 #include <algorithm>
 #include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
+
+// A file's bytes; empty for one that cannot be read. Paths are UTF-8.
+inline std::string ReadFileBytes(const std::string& path) {
+    std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline bool WriteFileBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(std::filesystem::u8path(path), std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out.flush());
+}
 
 inline bool SaveSettings(SSettings& settings, const std::string& path, const SRect& window,
                          const SRect& desktop) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "stored_files.h"
+
 // The storage folder of Quillet inside the Wine prefix, the faults a test can put into it, and the
 // registry values a test changes for a while. Paths are UTF-8, as in the program.
 
@@ -20,8 +22,6 @@ SDataPaths QuilletPaths();
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
 // Every byte of a file; empty when it cannot be read.
-std::string ReadBytes(const std::string& path);
-bool WriteBytes(const std::string& path, const std::string& bytes);
 
 // Opening for writing is what every save of Quillet needs first.
 bool CanOpenForWriting(const std::string& path);

@@ -137,7 +137,7 @@ public:
     std::string TakeOpened() const {
         std::string line;
         WaitUntil([&] {
-            line = ReadBytes(m_record);
+            line = ReadFileBytes(m_record);
             return line.find('\n') != std::string::npos;
         });
         std::wstring record;
@@ -427,8 +427,8 @@ TEST_F(Backup, ExportWritesTheSavedNotesAndImportBringsThemBackByRoom) {
     const std::string exported = m_paths.folder + "backup.qlt";
     ASSERT_TRUE(WaitUntil([&] { return FileExists(exported); }));
     ASSERT_TRUE(m_app.Drain());
-    EXPECT_EQ(ReadBytes(exported), ReadBytes(m_paths.notes)) << "not what Save All wrote";
-    EXPECT_EQ(ReadBytes(exported), SerializeNotes(Days(), "Every day, edited"));
+    EXPECT_EQ(ReadFileBytes(exported), ReadFileBytes(m_paths.notes)) << "not what Save All wrote";
+    EXPECT_EQ(ReadFileBytes(exported), SerializeNotes(Days(), "Every day, edited"));
     // Asked for before the tray icon was there (a quick first click), the balloon comes with it.
     EXPECT_TRUE(WaitUntil([] { return BalloonShown("The notes were saved to backup.qlt."); }));
     char documents[MAX_PATH] = {};
@@ -456,10 +456,10 @@ TEST_F(Backup, ExportWritesTheSavedNotesAndImportBringsThemBackByRoom) {
         }
         return ics;
     };
-    EXPECT_EQ(unstamped(ReadBytes(calendar)),
+    EXPECT_EQ(unstamped(ReadFileBytes(calendar)),
               unstamped(ExportCalendar(SNotebook{Days(), "Every day, edited"}, 0)));
     EXPECT_TRUE(WaitUntil([] { return BalloonShown("The notes were saved to backup.ics."); }));
-    EXPECT_EQ(ReadBytes(exported), SerializeNotes(Days(), "Every day, edited"));
+    EXPECT_EQ(ReadFileBytes(exported), SerializeNotes(Days(), "Every day, edited"));
 
     ASSERT_TRUE(m_app.SetNotesText("Changed after the export"));
     m_expectedCaption = "Load Data";
@@ -474,8 +474,8 @@ TEST_F(Backup, ExportWritesTheSavedNotesAndImportBringsThemBackByRoom) {
     ASSERT_TRUE(ChooseFile(kCmdLoadData, exported));
     // The notes come from the read that was checked, whatever becomes of the file meanwhile.
     ASSERT_NE(m_app.WaitForDialog(m_expectedCaption), nullptr);
-    const std::string exportedBytes = ReadBytes(exported);
-    ASSERT_TRUE(WriteBytes(exported, exportedBytes.substr(0, 9)));
+    const std::string exportedBytes = ReadFileBytes(exported);
+    ASSERT_TRUE(WriteFileBytes(exported, exportedBytes.substr(0, 9)));
     EXPECT_EQ(Answer(IDOK).caption, "Load Data");
     EXPECT_EQ(m_app.NotesText(), "Every day, edited");
     EXPECT_TRUE(WaitUntil([] { return BalloonShown("Imported 3 notes."); }));
@@ -483,8 +483,8 @@ TEST_F(Backup, ExportWritesTheSavedNotesAndImportBringsThemBackByRoom) {
     ::SendMessageTimeoutA(m_app.Notes(), EM_GETSEL, 0, 0, SMTO_NORMAL, 5000, &selection);
     EXPECT_EQ(LOWORD(selection), 17) << "the caret is not at the end";
     ASSERT_TRUE(m_app.SendCommand(kCmdSaveAll));
-    EXPECT_EQ(ReadBytes(m_paths.notes), exportedBytes) << "not the same notes in order";
-    ASSERT_TRUE(WriteBytes(exported, exportedBytes));
+    EXPECT_EQ(ReadFileBytes(m_paths.notes), exportedBytes) << "not the same notes in order";
+    ASSERT_TRUE(WriteFileBytes(exported, exportedBytes));
 
     ASSERT_TRUE(m_app.ClickTab(kRoomSearch));
     ASSERT_TRUE(ChooseFile(kCmdLoadData, exported));
@@ -496,7 +496,7 @@ TEST_F(Backup, TruncatedImportShowsItsMessageAndChangesNothing) {
     ASSERT_TRUE(Launch());
     const std::string file = SerializeNotes(Days(), "Every day");
     const std::string truncated = m_paths.folder + "truncated.qlt";
-    ASSERT_TRUE(WriteBytes(truncated, file.substr(0, file.size() - 2)));
+    ASSERT_TRUE(WriteFileBytes(truncated, file.substr(0, file.size() - 2)));
     m_expectedCaption = "Unsuccessful opening backup file";
     ASSERT_TRUE(ChooseFile(kCmdLoadData, truncated));
     const SMessageBox shown = Answer(IDOK);
@@ -505,7 +505,7 @@ TEST_F(Backup, TruncatedImportShowsItsMessageAndChangesNothing) {
     EXPECT_TRUE(m_shownIcon == IDI_ERROR) << "not the error icon";
     EXPECT_EQ(m_app.NotesText(), "My first note...");
     ASSERT_TRUE(m_app.SendCommand(kCmdSaveAll));
-    EXPECT_EQ(ReadBytes(m_paths.notes), SerializeNotes(FirstRunDays(), FirstRunEveryDay()));
+    EXPECT_EQ(ReadFileBytes(m_paths.notes), SerializeNotes(FirstRunDays(), FirstRunEveryDay()));
 }
 
 TEST_F(Backup, ExportThatCannotBeWrittenShowsItsMessageAndLeavesNoFile) {

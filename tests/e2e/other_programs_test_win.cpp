@@ -58,14 +58,14 @@ using OtherPrograms = QuilletTest;
 TEST_F(OtherPrograms, ANotesFileHeldWhileQuilletStartsIsWaitedForAndKept) {
     ASSERT_TRUE(SeedNotes({{KeyOf(Today()), "Newest note"}}, "Newest", m_paths.notes));
     ASSERT_TRUE(SeedNotes({{KeyOf(Today()), "Older note"}}, "Older", m_paths.notesBackup));
-    const std::string newest = ReadBytes(m_paths.notes);
+    const std::string newest = ReadFileBytes(m_paths.notes);
     CHeldFile scanner(m_paths.notes);
     ASSERT_TRUE(scanner.Held());
     scanner.ReleaseAfter(Millis(4000));
     ASSERT_TRUE(Launch());
     EXPECT_EQ(m_app.NotesText(), "Newest note");
     ASSERT_TRUE(ExitQuillet());
-    EXPECT_EQ(ReadBytes(m_paths.notes), newest);
+    EXPECT_EQ(ReadFileBytes(m_paths.notes), newest);
     EXPECT_FALSE(HasKeptAsideCopy(m_paths.folder));
 }
 
@@ -106,7 +106,7 @@ TEST_F(OtherPrograms, NotesSavedOnAnotherComputerShowAndAreMergedWithTyping) {
     if (other.day < Today().day) {
         std::swap(laptop[0], laptop[1]);
     }
-    ASSERT_TRUE(WriteBytes(m_paths.notes, SerializeNotes(laptop, "Every day")));
+    ASSERT_TRUE(WriteFileBytes(m_paths.notes, SerializeNotes(laptop, "Every day")));
     EXPECT_TRUE(WaitUntil([&] { return m_app.NotesText() == "Evening note from the laptop"; },
                           Millis(5000)))
         << "shows " << m_app.NotesText();
@@ -117,7 +117,7 @@ TEST_F(OtherPrograms, NotesSavedOnAnotherComputerShowAndAreMergedWithTyping) {
             day.strNote = "Typed on the laptop";
         }
     }
-    ASSERT_TRUE(WriteBytes(m_paths.notes, SerializeNotes(laptop, "Every day")));
+    ASSERT_TRUE(WriteFileBytes(m_paths.notes, SerializeNotes(laptop, "Every day")));
     std::string merged;
     EXPECT_TRUE(WaitUntil(
         [&] {
@@ -148,21 +148,22 @@ TEST_F(OtherPrograms, ADaySavedHereAndThenDeletedOnAnotherComputerStaysDeleted) 
     ASSERT_TRUE(m_app.SetNotesText("dentist 3pm"));
     ASSERT_TRUE(m_app.SelectDay(Today()));
     ASSERT_TRUE(m_app.SendCommand(kCmdSaveAll));
-    ASSERT_NE(ReadBytes(m_paths.notes).find("dentist 3pm"), std::string::npos);
+    ASSERT_NE(ReadFileBytes(m_paths.notes).find("dentist 3pm"), std::string::npos);
 
     // File times count in seconds: the other write lands well after ours.
     ::Sleep(3500);
     const std::string laptop = "Morning note, seen on the laptop";
-    ASSERT_TRUE(WriteBytes(m_paths.notes, SerializeNotes({{KeyOf(Today()), laptop}}, "Every day")));
+    ASSERT_TRUE(
+        WriteFileBytes(m_paths.notes, SerializeNotes({{KeyOf(Today()), laptop}}, "Every day")));
     ASSERT_TRUE(WaitUntil([&] { return m_app.NotesText() == laptop; }, Millis(5000)))
         << "shows " << m_app.NotesText();
     for (char c : std::string(" typed")) {
         ASSERT_TRUE(m_app.Post(m_app.Notes(), WM_CHAR, static_cast<WPARAM>(c), 0));
     }
     EXPECT_TRUE(
-        WaitUntil([&] { return ReadBytes(m_paths.notes).find("typed") != std::string::npos; },
+        WaitUntil([&] { return ReadFileBytes(m_paths.notes).find("typed") != std::string::npos; },
                   Millis(10000)));
-    EXPECT_EQ(ReadBytes(m_paths.notes).find("dentist 3pm"), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(m_paths.notes).find("dentist 3pm"), std::string::npos);
 }
 
 // A sync program that met changes from both computers leaves the other's version beside the
@@ -173,7 +174,7 @@ TEST_F(OtherPrograms, ASyncConflictCopyIsMergedInSavedAndPutAside) {
     const std::string name = "qlt_notes.sync-conflict-20261209-101010-ABCDEFG.dat";
     const DayArray laptop{{KeyOf(Today()), "Morning note\r\nand one from the laptop"}};
     const std::string copy = SerializeNotes(laptop, "Every day");
-    ASSERT_TRUE(WriteBytes(m_paths.folder + name, copy));
+    ASSERT_TRUE(WriteFileBytes(m_paths.folder + name, copy));
     EXPECT_TRUE(WaitUntil([&] { return m_app.NotesText() == laptop[0].strNote; }, Millis(5000)))
         << "shows " << m_app.NotesText();
     EXPECT_TRUE(WaitUntil([&] { return ReadNotesFile(m_paths.notes).days == laptop; }));
@@ -182,7 +183,7 @@ TEST_F(OtherPrograms, ASyncConflictCopyIsMergedInSavedAndPutAside) {
         merged = EntryStartingWith(m_paths.folder, name + ".merged-");
         return !merged.empty() && !FileExists(m_paths.folder + name);
     }));
-    EXPECT_EQ(ReadBytes(m_paths.folder + merged), copy);
+    EXPECT_EQ(ReadFileBytes(m_paths.folder + merged), copy);
     EXPECT_TRUE(WaitUntil([&] {
         return BalloonShown(
             "The notes of a copy that a sync program made beside them were merged in: " + name +

@@ -116,15 +116,15 @@ TEST_F(Packages, InstallerReplacesARunningQuilletThroughExitAndItsRemovalKeepsTh
     EXPECT_EQ(uninstall, "\"" + folder + "Uninstall.exe\" /S");
 
     // An older exe in place shows whether the next install replaced it.
-    const std::string installed = ReadBytes(exe);
-    ASSERT_TRUE(WriteBytes(exe, installed + "older"));
+    const std::string installed = ReadFileBytes(exe);
+    ASSERT_TRUE(WriteFileBytes(exe, installed + "older"));
     ASSERT_TRUE(m_app.Start(exe));
     ASSERT_TRUE(m_app.SetNotesText("Typed before the update"));
     ASSERT_TRUE(RunToEnd(setup));
     EXPECT_FALSE(m_app.IsRunning());
     EXPECT_EQ(ReadNotesFile(m_paths.notes).days,
               (DayArray{{KeyOf(Today()), "Typed before the update"}}));
-    EXPECT_TRUE(ReadBytes(exe) == installed);
+    EXPECT_TRUE(ReadFileBytes(exe) == installed);
     ASSERT_TRUE(RunToEnd(setup + " /NOSTARTUP"));
     EXPECT_FALSE(FileExists(StartupShortcut())) << "/NOSTARTUP made a Startup shortcut";
 
@@ -147,15 +147,15 @@ TEST_F(Packages, PortableZipKeepsTheNotesBesideTheProgram) {
     ASSERT_EQ(FolderEntries(folder),
               (std::vector<std::string>{"LICENSE.txt", "Quillet.exe", "Quillet.html",
                                         "Quillet.portable", "README.txt"}));
-    EXPECT_EQ(ReadBytes(folder + "Quillet.portable"), "");
+    EXPECT_EQ(ReadFileBytes(folder + "Quillet.portable"), "");
     // The user guide, for users: no build command, no picture it cannot show.
-    const std::string guide = ReadBytes(folder + "README.txt");
+    const std::string guide = ReadFileBytes(folder + "README.txt");
     EXPECT_NE(guide.find("Two computers, one notebook\r\n"), std::string::npos);
     for (const char* developers : {"cmake", "apt-get", ".png", "](", "**"}) {
         EXPECT_EQ(guide.find(developers), std::string::npos) << developers;
     }
     // The help page shows the window where it explains it, from the page itself.
-    const std::string page = ReadBytes(folder + "Quillet.html");
+    const std::string page = ReadFileBytes(folder + "Quillet.html");
     EXPECT_NE(page.find("<img src=\"data:image/png;base64,"), std::string::npos);
     EXPECT_EQ(page.find("src=\"docs/"), std::string::npos);
     ASSERT_TRUE(m_app.Start(folder + "Quillet.exe"));

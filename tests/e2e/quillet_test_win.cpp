@@ -35,7 +35,7 @@ namespace {
     if (Utf8ToWide(folder, wide)) {
         ::CreateDirectoryW(wide.c_str(), nullptr);
     }
-    if (!WriteBytes(path, bytes)) {
+    if (!WriteFileBytes(path, bytes)) {
         return ::testing::AssertionFailure() << "cannot write " << path;
     }
     return ::testing::AssertionSuccess();

@@ -185,14 +185,14 @@ TEST_F(NoteRooms, EditedSearchResultsAreNeverStored) {
     ASSERT_TRUE(m_app.ClickTab(kRoomSearch));
     ASSERT_TRUE(m_app.SetNotesText("edited results"));
     ASSERT_TRUE(m_app.SendCommand(kCmdSaveAll));
-    EXPECT_EQ(ReadBytes(m_paths.notes), SerializeNotes(FirstRunDays(), FirstRunEveryDay()));
+    EXPECT_EQ(ReadFileBytes(m_paths.notes), SerializeNotes(FirstRunDays(), FirstRunEveryDay()));
 
     ASSERT_TRUE(m_app.SetNotesText("edited again"));
     ASSERT_TRUE(m_app.ClickTab(kRoomDynamic));
     EXPECT_EQ(m_app.NotesText(), "My first note...");
     EXPECT_FALSE(::IsWindowVisible(m_app.Search()));
     ASSERT_TRUE(m_app.SendCommand(kCmdSaveAll));
-    EXPECT_EQ(ReadBytes(m_paths.notes), SerializeNotes(FirstRunDays(), FirstRunEveryDay()));
+    EXPECT_EQ(ReadFileBytes(m_paths.notes), SerializeNotes(FirstRunDays(), FirstRunEveryDay()));
 }
 
 TEST_F(NoteRooms, MouseClicksOnTheTabsSwitchRoomsWithoutMovingTheWindow) {
@@ -492,7 +492,7 @@ TEST_F(NoteSearch, LongResultsShowWholeAtOnceLikeTheBoxAndLeadToTheirDays) {
     // Leaving the room stores nothing of it.
     ASSERT_TRUE(m_app.ClickTab(kRoomDynamic));
     ASSERT_TRUE(m_app.SendCommand(kCmdSaveAll));
-    EXPECT_EQ(ReadBytes(m_paths.notes), SerializeNotes(days, all.substr(0, firstEntries)));
+    EXPECT_EQ(ReadFileBytes(m_paths.notes), SerializeNotes(days, all.substr(0, firstEntries)));
 }
 
 } // namespace

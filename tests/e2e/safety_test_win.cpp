@@ -90,7 +90,7 @@ TEST(DllLoading, QuilletImportsOnlyDllsThatWindowsLoadsFromTheSystemFolder) {
     const std::set<std::string> system = {"ADVAPI32.DLL", "COMCTL32.DLL", "COMDLG32.DLL",
                                           "GDI32.DLL",    "KERNEL32.DLL", "MSVCRT.DLL",
                                           "OLE32.DLL",    "SHELL32.DLL",  "USER32.DLL"};
-    const std::vector<std::string> imported = ImportedDlls(ReadBytes(QuilletExePath()));
+    const std::vector<std::string> imported = ImportedDlls(ReadFileBytes(QuilletExePath()));
     ASSERT_GE(imported.size(), 4u) << "the import table was not read";
     for (const std::string& dll : imported) {
         EXPECT_EQ(system.count(dll), 1u) << dll << " can be loaded from beside the exe";
@@ -112,8 +112,8 @@ TEST_F(SecondCopy, BringsTheRunningWindowForwardAndEndsWithoutTouchingAFileOrThe
     ASSERT_TRUE(m_app.SendCommand(351)); // Compact
     ASSERT_LT(ShownHeight(m_app.Main()), 30);
     // Stale backups would be refreshed by any start that reads the files.
-    ASSERT_TRUE(WriteBytes(m_paths.notesBackup, "stale"));
-    ASSERT_TRUE(WriteBytes(m_paths.settingsBackup, "stale"));
+    ASSERT_TRUE(WriteFileBytes(m_paths.notesBackup, "stale"));
+    ASSERT_TRUE(WriteFileBytes(m_paths.settingsBackup, "stale"));
     const std::vector<std::string> before = FolderEntries(m_paths.folder);
     // Keys typed while folded reach no hidden box.
     ASSERT_TRUE(PressKeys(m_app.Main(), {VK_TAB}));
@@ -138,8 +138,8 @@ TEST_F(SecondCopy, BringsTheRunningWindowForwardAndEndsWithoutTouchingAFileOrThe
         << "the running window stayed Compact";
     EXPECT_TRUE(WaitUntil([&] { return FocusedWindow(m_app.Main()) == m_app.Notes(); }))
         << "the notes box did not get the keys back";
-    EXPECT_EQ(ReadBytes(m_paths.notesBackup), "stale");
-    EXPECT_EQ(ReadBytes(m_paths.settingsBackup), "stale");
+    EXPECT_EQ(ReadFileBytes(m_paths.notesBackup), "stale");
+    EXPECT_EQ(ReadFileBytes(m_paths.settingsBackup), "stale");
     EXPECT_EQ(FolderEntries(m_paths.folder), before);
     EXPECT_TRUE(m_app.IsRunning());
 }
@@ -152,7 +152,7 @@ TEST_F(SecondCopy, APortableCopyRunsBesideTheInstalledOneWithItsOwnNotes) {
     RemoveFolderTree(folder);
     ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), nullptr));
     ASSERT_TRUE(::CopyFileA(QuilletExePath().c_str(), (folder + "Quillet.exe").c_str(), FALSE));
-    ASSERT_TRUE(WriteBytes(folder + "Quillet.portable", ""));
+    ASSERT_TRUE(WriteFileBytes(folder + "Quillet.portable", ""));
     CQuilletApp portable;
     ASSERT_TRUE(portable.Start(folder + "Quillet.exe")) << "the portable copy did not come up";
     EXPECT_NE(portable.Main(), m_app.Main());
@@ -184,14 +184,15 @@ TEST_F(AutoSave, TypedTextReachesTheMainFilesAfterAPauseAndNothingIsWrittenWitho
     }
     const std::string expected =
         SerializeNotes({{KeyOf(Today()), "My first note... typed"}}, FirstRunEveryDay());
-    EXPECT_TRUE(WaitUntil([&] { return ReadBytes(m_paths.notes) == expected; }, Millis(8000)));
+    EXPECT_TRUE(WaitUntil([&] { return ReadFileBytes(m_paths.notes) == expected; }, Millis(8000)));
     ASSERT_TRUE(m_app.Drain());
     EXPECT_EQ(FolderEntries(m_paths.folder),
               (std::vector<std::string>{"qlt_info.dat", "qlt_notes.dat"}))
         << "only Save All and the start write the backups";
 
-    ASSERT_TRUE(WriteBytes(m_paths.notes, "moved on"));
-    EXPECT_FALSE(WaitUntil([&] { return ReadBytes(m_paths.notes) != "moved on"; }, Millis(4000)))
+    ASSERT_TRUE(WriteFileBytes(m_paths.notes, "moved on"));
+    EXPECT_FALSE(
+        WaitUntil([&] { return ReadFileBytes(m_paths.notes) != "moved on"; }, Millis(4000)))
         << "written again without a change";
 }
 
@@ -220,7 +221,7 @@ TEST_F(Browsing, AnExitAfterOnlyLookingWritesTheNotesAsTheyWereLoaded) {
         std::swap(days[0], days[1]);
     }
     ASSERT_TRUE(SeedNotes(days, std::string("every\0day", 9), m_paths.notes));
-    const std::string loaded = ReadBytes(m_paths.notes);
+    const std::string loaded = ReadFileBytes(m_paths.notes);
     ASSERT_TRUE(Launch());
     EXPECT_EQ(m_app.NotesText(), "before");
     ASSERT_TRUE(m_app.SelectDay(other));
@@ -229,7 +230,7 @@ TEST_F(Browsing, AnExitAfterOnlyLookingWritesTheNotesAsTheyWereLoaded) {
         ASSERT_TRUE(m_app.ClickTab(room));
     }
     ASSERT_TRUE(ExitQuillet());
-    EXPECT_EQ(ReadBytes(m_paths.notes), loaded);
+    EXPECT_EQ(ReadFileBytes(m_paths.notes), loaded);
 }
 
 using SaveKey = QuilletTest;

@@ -22,7 +22,7 @@ const char* const kExitFailureText =
 std::vector<std::pair<std::string, std::string>> FolderSnapshot(const std::string& folder) {
     std::vector<std::pair<std::string, std::string>> files;
     for (const std::string& name : FolderEntries(folder)) {
-        files.emplace_back(name, ReadBytes(folder + name));
+        files.emplace_back(name, ReadFileBytes(folder + name));
     }
     return files;
 }
@@ -128,7 +128,7 @@ TEST_F(ShutDown, ExitFromTheEveryDayRoomStoresTheEveryDayNoteInTheMainFilesOnly)
     const SNotes saved = ReadNotesFile(m_paths.notes);
     EXPECT_EQ(saved.everyDay, "Buy milk");
     EXPECT_EQ(saved.days, FirstRunDays());
-    EXPECT_EQ(ReadBytes(m_paths.settings), SerializeSettings(expected));
+    EXPECT_EQ(ReadFileBytes(m_paths.settings), SerializeSettings(expected));
 }
 
 TEST_F(ShutDown, ExitFromTheSearchRoomStoresNoSearchResults) {
@@ -138,7 +138,7 @@ TEST_F(ShutDown, ExitFromTheSearchRoomStoresNoSearchResults) {
     ASSERT_TRUE(m_app.SetNotesText("edited results"));
     ASSERT_TRUE(ExitQuillet());
     EXPECT_EQ(FolderEntries(m_paths.folder), kMainFiles);
-    EXPECT_EQ(ReadBytes(m_paths.notes),
+    EXPECT_EQ(ReadFileBytes(m_paths.notes),
               SerializeNotes({{KeyOf(Today()), "Kept note"}}, FirstRunEveryDay()));
 }
 
@@ -152,7 +152,7 @@ TEST_F(ShutDown, EndSessionSavesBothMainFilesAndEnds) {
         << "still running; other dialogs open: " << m_app.OtherDialogs().size();
     EXPECT_FALSE(FileExists(m_paths.lock));
     EXPECT_EQ(FolderEntries(m_paths.folder), kMainFiles);
-    EXPECT_EQ(ReadBytes(m_paths.notes),
+    EXPECT_EQ(ReadFileBytes(m_paths.notes),
               SerializeNotes({{KeyOf(Today()), "Session note"}}, FirstRunEveryDay()));
 }
 
@@ -164,7 +164,7 @@ TEST_F(ShutDown, CancelledEndSessionSavesTheMainFilesAndKeepsTheWindow) {
     EXPECT_TRUE(m_app.IsRunning());
     EXPECT_TRUE(::IsWindowVisible(m_app.Main()));
     EXPECT_EQ(FolderEntries(m_paths.folder), kMainFiles);
-    EXPECT_EQ(ReadBytes(m_paths.notes),
+    EXPECT_EQ(ReadFileBytes(m_paths.notes),
               SerializeNotes({{KeyOf(Today()), "Session note"}}, FirstRunEveryDay()));
 }
 
@@ -177,7 +177,7 @@ TEST_F(ShutDown, EndSessionEndsWithoutAMessageWhenTheSettingsCannotBeSaved) {
     ASSERT_TRUE(m_app.WaitForExit())
         << "still running; other dialogs open: " << m_app.OtherDialogs().size();
     // The notes file is still tried when the settings file fails.
-    EXPECT_EQ(ReadBytes(m_paths.notes),
+    EXPECT_EQ(ReadFileBytes(m_paths.notes),
               SerializeNotes({{KeyOf(Today()), "Session note"}}, FirstRunEveryDay()));
 }
 
@@ -204,7 +204,7 @@ TEST_F(ShutDown, EndSessionPutsNotesThatCannotBeSavedIntoARecoveryFileTheNextSta
     EXPECT_EQ(ReadNotesFile(recovery).days, sessionDays);
 
     // The next start brings them back, writes them to the notes file and puts the file aside.
-    const std::string recoveryBytes = ReadBytes(recovery);
+    const std::string recoveryBytes = ReadFileBytes(recovery);
     ASSERT_TRUE(m_immutable.Release());
     ASSERT_TRUE(Launch());
     EXPECT_EQ(m_app.NotesText(), "Session note");
@@ -214,7 +214,7 @@ TEST_F(ShutDown, EndSessionPutsNotesThatCannotBeSavedIntoARecoveryFileTheNextSta
         merged = EntryStartingWith(m_paths.folder, names[0] + ".merged-");
         return !merged.empty() && !FileExists(recovery);
     }));
-    EXPECT_EQ(ReadBytes(m_paths.folder + merged), recoveryBytes);
+    EXPECT_EQ(ReadFileBytes(m_paths.folder + merged), recoveryBytes);
     EXPECT_TRUE(WaitUntil([] {
         return BalloonShown("Notes saved at the end of the last session were brought back.");
     }));
@@ -223,7 +223,7 @@ TEST_F(ShutDown, EndSessionPutsNotesThatCannotBeSavedIntoARecoveryFileTheNextSta
 TEST_F(ShutDown, ExitThatCannotSaveAsksBeforeLosingTheNotes) {
     ASSERT_TRUE(Launch());
     ASSERT_TRUE(m_app.SendCommand(kCmdSaveAll));
-    const std::string settingsBefore = ReadBytes(m_paths.settings);
+    const std::string settingsBefore = ReadFileBytes(m_paths.settings);
     ASSERT_TRUE(m_immutable.Apply(m_paths.settings));
     ASSERT_TRUE(m_app.SetNotesText("Not saved yet"));
 
@@ -254,7 +254,7 @@ TEST_F(ShutDown, ExitThatCannotSaveAsksBeforeLosingTheNotes) {
     ASSERT_NE(box, nullptr) << "the second Exit did not ask";
     ASSERT_TRUE(m_app.Post(box, WM_COMMAND, IDYES, 0));
     EXPECT_TRUE(m_app.WaitForExit()) << "Yes did not end the program";
-    EXPECT_EQ(ReadBytes(m_paths.settings), settingsBefore);
+    EXPECT_EQ(ReadFileBytes(m_paths.settings), settingsBefore);
 }
 
 TEST_F(ShutDown, ExitAnsweredNoKeepsTheNotesForALaterExitThatCanSave) {
@@ -300,9 +300,9 @@ TEST_F(SaveFailure, UnwritableSettingsFileStopsSaveAllBeforeAnyOtherFile) {
 TEST_F(SaveFailure, UnwritableNotesFileStopsSaveAllBeforeTheBackups) {
     ASSERT_TRUE(Launch());
     ASSERT_TRUE(m_app.SendCommand(kCmdSaveAll));
-    const std::string notes = ReadBytes(m_paths.notes);
-    const std::string settingsBackup = ReadBytes(m_paths.settingsBackup);
-    const std::string notesBackup = ReadBytes(m_paths.notesBackup);
+    const std::string notes = ReadFileBytes(m_paths.notes);
+    const std::string settingsBackup = ReadFileBytes(m_paths.settingsBackup);
+    const std::string notesBackup = ReadFileBytes(m_paths.notesBackup);
 
     // The room is part of the settings, so the settings file changes with it.
     ASSERT_TRUE(m_app.ClickTab(kRoomStatic));
@@ -312,9 +312,9 @@ TEST_F(SaveFailure, UnwritableNotesFileStopsSaveAllBeforeTheBackups) {
     SSettings settings;
     ASSERT_TRUE(LoadSettings(settings, m_paths.settings));
     EXPECT_EQ(settings.nRoom, kRoomStatic);
-    EXPECT_EQ(ReadBytes(m_paths.notes), notes);
-    EXPECT_EQ(ReadBytes(m_paths.settingsBackup), settingsBackup);
-    EXPECT_EQ(ReadBytes(m_paths.notesBackup), notesBackup);
+    EXPECT_EQ(ReadFileBytes(m_paths.notes), notes);
+    EXPECT_EQ(ReadFileBytes(m_paths.settingsBackup), settingsBackup);
+    EXPECT_EQ(ReadFileBytes(m_paths.notesBackup), notesBackup);
     EXPECT_EQ(FolderEntries(m_paths.folder), kAllFiles);
 }
 

@@ -11,7 +11,7 @@ std::string KeptAsideCopyOf(const SDataPaths& paths, const std::string& bytes) {
     std::string kept;
     const bool found = WaitUntil([&] {
         kept = EntryStartingWith(paths.folder, "qlt_notes.dat.unreadable-");
-        return !kept.empty() && ReadBytes(paths.folder + kept) == bytes;
+        return !kept.empty() && ReadFileBytes(paths.folder + kept) == bytes;
     });
     return found ? kept : std::string();
 }
@@ -49,10 +49,10 @@ TEST_F(FirstRun, CtrlSWritesBothFilesAndBothBackups) {
     const SRect window = WindowRectOf(m_app.Main());
     EXPECT_EQ(window.left, expected.ptPos.x);
     EXPECT_EQ(window.top, expected.ptPos.y);
-    EXPECT_EQ(ReadBytes(m_paths.settings), SerializeSettings(expected));
-    EXPECT_EQ(ReadBytes(m_paths.settingsBackup), ReadBytes(m_paths.settings));
-    EXPECT_EQ(ReadBytes(m_paths.notes), SerializeNotes(FirstRunDays(), FirstRunEveryDay()));
-    EXPECT_EQ(ReadBytes(m_paths.notesBackup), ReadBytes(m_paths.notes));
+    EXPECT_EQ(ReadFileBytes(m_paths.settings), SerializeSettings(expected));
+    EXPECT_EQ(ReadFileBytes(m_paths.settingsBackup), ReadFileBytes(m_paths.settings));
+    EXPECT_EQ(ReadFileBytes(m_paths.notes), SerializeNotes(FirstRunDays(), FirstRunEveryDay()));
+    EXPECT_EQ(ReadFileBytes(m_paths.notesBackup), ReadFileBytes(m_paths.notes));
 }
 
 TEST_F(FirstRun, OnlyHotKeyOneSaves) {
@@ -64,7 +64,7 @@ TEST_F(FirstRun, OnlyHotKeyOneSaves) {
     ASSERT_TRUE(m_app.Post(m_app.Main(), WM_HOTKEY, 1, 0));
     ASSERT_TRUE(m_app.Drain());
     EXPECT_TRUE(AllFourFilesExist(m_paths));
-    EXPECT_EQ(ReadBytes(m_paths.notes), SerializeNotes(FirstRunDays(), FirstRunEveryDay()));
+    EXPECT_EQ(ReadFileBytes(m_paths.notes), SerializeNotes(FirstRunDays(), FirstRunEveryDay()));
 }
 
 class StartupLoading : public QuilletTest {
@@ -96,25 +96,25 @@ TEST_F(StartupLoading, GoodMainFilesRefreshTheirBackups) {
     const std::string notes = SerializeNotes(StoredDays(), "Stored every day");
     const std::string history =
         m_paths.folder + "history\\qlt_notes-" + FormatTime(CurrentTime(), "%Y-%m-%d") + ".dat";
-    EXPECT_TRUE(WaitUntil([&] { return ReadBytes(history) == notes; }))
+    EXPECT_TRUE(WaitUntil([&] { return ReadFileBytes(history) == notes; }))
         << "the first start of the day keeps a copy of the notes file in the history folder";
-    EXPECT_EQ(ReadBytes(m_paths.settingsBackup), SerializeSettings(settings));
-    EXPECT_EQ(ReadBytes(m_paths.notesBackup), notes);
+    EXPECT_EQ(ReadFileBytes(m_paths.settingsBackup), SerializeSettings(settings));
+    EXPECT_EQ(ReadFileBytes(m_paths.notesBackup), notes);
 }
 
 TEST_F(StartupLoading, DamagedSettingsFileFallsBackToItsBackupWithoutRewritingIt) {
     ASSERT_TRUE(SeedSettings(StoredSettings(kRoomStatic), m_paths.settingsBackup));
     const std::string damaged = SerializeSettings(StoredSettings(kRoomDynamic)).substr(0, 100);
     ASSERT_TRUE(SeedBytes(m_paths.settings, damaged));
-    const std::string backup = ReadBytes(m_paths.settingsBackup);
+    const std::string backup = ReadFileBytes(m_paths.settingsBackup);
     ASSERT_TRUE(Launch());
     EXPECT_EQ(m_app.NotesText(), FirstRunEveryDay()) << "the backup's every-day room is not open";
     const SRect window = WindowRectOf(m_app.Main());
     EXPECT_EQ(window.left, 40);
     EXPECT_EQ(window.top, 30);
     ASSERT_TRUE(m_app.Drain());
-    EXPECT_EQ(ReadBytes(m_paths.settings), damaged);
-    EXPECT_EQ(ReadBytes(m_paths.settingsBackup), backup);
+    EXPECT_EQ(ReadFileBytes(m_paths.settings), damaged);
+    EXPECT_EQ(ReadFileBytes(m_paths.settingsBackup), backup);
 }
 
 TEST_F(StartupLoading, PositionOffTheDesktopIsCentredAndSavedSoAndKeptOnItWhenTheDisplaysChange) {
@@ -164,11 +164,11 @@ TEST_P(DamagedNotesFile, FallsBackToItsIntactBackupIsKeptAsideAndStaysUntilTheNe
                             "used. Its bytes are kept in " +
                             kept + ".");
     }));
-    EXPECT_EQ(ReadBytes(m_paths.notesBackup), backup);
-    EXPECT_EQ(ReadBytes(m_paths.notes), damaged);
+    EXPECT_EQ(ReadFileBytes(m_paths.notesBackup), backup);
+    EXPECT_EQ(ReadFileBytes(m_paths.notes), damaged);
 
     ASSERT_TRUE(m_app.SendCommand(kCmdSaveAll));
-    EXPECT_EQ(ReadBytes(m_paths.notes), backup);
+    EXPECT_EQ(ReadFileBytes(m_paths.notes), backup);
 }
 
 INSTANTIATE_TEST_SUITE_P(CutShortOrZeroed, DamagedNotesFile,
@@ -184,8 +184,8 @@ TEST_F(StartupLoading, NotesFilesClaimingHugeSizesFallBackToTheFirstRunNotes) {
     ASSERT_TRUE(Launch());
     EXPECT_EQ(m_app.NotesText(), "My first note...");
     ASSERT_TRUE(m_app.Drain());
-    EXPECT_EQ(ReadBytes(m_paths.notes), hugeText);
-    EXPECT_EQ(ReadBytes(m_paths.notesBackup), hugeCount);
+    EXPECT_EQ(ReadFileBytes(m_paths.notes), hugeText);
+    EXPECT_EQ(ReadFileBytes(m_paths.notesBackup), hugeCount);
 }
 
 TEST_F(StartupLoading, StoredEveryDayRoomOpensTheEveryDayNote) {
@@ -217,8 +217,8 @@ TEST_F(StartupLoading, StoredRoomOutOfRangeCommitsNothingUntilATabIsClicked) {
     EXPECT_EQ(m_app.NotesText(), "");
     ASSERT_TRUE(m_app.SetNotesText("Typed before any tab"));
     ASSERT_TRUE(m_app.SendCommand(kCmdSaveAll));
-    EXPECT_EQ(ReadBytes(m_paths.notes), SerializeNotes(StoredDays(), "Stored every day"));
-    EXPECT_EQ(ReadBytes(m_paths.settings), ReadBytes(m_paths.settingsBackup));
+    EXPECT_EQ(ReadFileBytes(m_paths.notes), SerializeNotes(StoredDays(), "Stored every day"));
+    EXPECT_EQ(ReadFileBytes(m_paths.settings), ReadFileBytes(m_paths.settingsBackup));
     SSettings saved;
     ASSERT_TRUE(LoadSettings(saved, m_paths.settings));
     EXPECT_EQ(saved.nRoom, 7);
@@ -268,7 +268,7 @@ TEST_F(StartupLoading, UnreadableNotesAreKeptAsideAndTheUserIsToldWhere) {
     }));
     ASSERT_TRUE(ExitQuillet());
     EXPECT_EQ(ReadNotesFile(m_paths.notes).everyDay, FirstRunEveryDay());
-    EXPECT_EQ(ReadBytes(m_paths.folder + kept), damaged);
+    EXPECT_EQ(ReadFileBytes(m_paths.folder + kept), damaged);
 }
 
 // A profile named in Cyrillic, which the test prefix's code page (1252) cannot hold: the data

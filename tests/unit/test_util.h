@@ -54,15 +54,8 @@ inline std::string Counted(const std::string& text) {
     return std::string(1, static_cast<char>(text.size())) + text;
 }
 
-inline std::string ReadFileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void WriteFileBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
+using ::ReadFileBytes;
+using ::WriteFileBytes;
 
 inline bool Exists(const std::string& path) {
     std::error_code ec;
