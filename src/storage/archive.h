@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <new>
 #include <stdexcept>
 #include <string>
 
@@ -11,6 +12,20 @@ class CArchiveError : public std::runtime_error {
 public:
     explicit CArchiveError(const char* what) : std::runtime_error(what) {}
 };
+
+// Runs a read of an archive: false when its bytes end early or are damaged, or when they claim
+// more than the memory at hand (such a file counts as damaged).
+template <typename Read> bool ReadOrFail(Read read) {
+    try {
+        return read();
+    } catch (const CArchiveError&) {
+        return false;
+    } catch (const std::bad_alloc&) {
+        return false;
+    } catch (const std::length_error&) {
+        return false;
+    }
+}
 
 // Bytes an archive loads from: a file or a piece of memory.
 class IArchiveReader {

@@ -57,7 +57,7 @@ bool Torn(const std::string& date, const std::string& note) {
 
 bool ReadNotes(DayArray& days, std::string& everyDay, IArchiveReader& stream, ENotesOrigin origin) {
     const bool dataFile = origin == ENotesOrigin::DataFolder;
-    try {
+    return ReadOrFail([&] {
         const uint64_t budget =
             std::max(kMemoryPerFileByte * std::min<uint64_t>(stream.Remaining(), UINT64_MAX / 8),
                      kMemoryFloor);
@@ -98,13 +98,7 @@ bool ReadNotes(DayArray& days, std::string& everyDay, IArchiveReader& stream, EN
         }
         ar.Close();
         return true;
-    } catch (const CArchiveError&) {
-        return false;
-    } catch (const std::bad_alloc&) {
-        return false; // a file too large for the memory at hand counts as damaged
-    } catch (const std::length_error&) {
-        return false;
-    }
+    });
 }
 
 bool ParseDataFileNotes(const std::string& bytes, SNotebook& notes) {
@@ -149,5 +143,3 @@ bool LoadImport(SNotebook& notes, const std::string& path) {
     notes = std::move(read);
     return true;
 }
-
-

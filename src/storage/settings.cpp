@@ -140,7 +140,7 @@ bool ReadSettings(SSettings& s, IArchiveReader& stream) {
     FillDefaultLogFont(s.lfTitle);
     FillDefaultLogFont(s.lfNotes);
     FillDefaultLogFont(s.lfCalendar);
-    try {
+    return ReadOrFail([&] {
         CDataArchive ar(stream, CDataArchive::Mode::Load);
         s.nRoom = ar.ReadInt();
         s.bLockMoving = ar.ReadFlag();
@@ -173,13 +173,5 @@ bool ReadSettings(SSettings& s, IArchiveReader& stream) {
         s.lfCalendar.SetFace(ScrambleText(calendarFace, true));
         s.strReserved = ScrambleText(s.strReserved, true);
         return true;
-    } catch (const CArchiveError&) {
-        return false;
-    } catch (const std::bad_alloc&) {
-        return false; // a file too large for the memory at hand counts as damaged
-    } catch (const std::length_error&) {
-        return false;
-    }
+    });
 }
-
-
