@@ -378,6 +378,12 @@ SNotebook CNotesLineage::BaseByKnownTexts(const SNotebook& theirs, QTime theirTi
     // where this side's text came from there before theirs was written, they changed it (or
     // deleted it); where it did not, nobody can tell what they started from: no base, and both
     // texts stay.
+    const std::unordered_map<std::string_view, QTime> changedHere =
+        oursGiven != nullptr ? std::unordered_map<std::string_view, QTime>() : ChangedHere(0);
+    auto changedAfter = [&](const std::string& day, QTime time) {
+        const auto it = changedHere.find(day);
+        return it != changedHere.end() && it->second + kRaceWindowSeconds >= time;
+    };
     auto baseText = [&](const std::string& day, std::string_view theirText) {
         const std::string_view ours = text(oursTexts, day);
         const uint64_t theirKey = key(day, theirText);
@@ -391,7 +397,7 @@ SNotebook CNotesLineage::BaseByKnownTexts(const SNotebook& theirs, QTime theirTi
         // here too: both stay.
         const bool theirsToo = wrote != foreign.end() &&
                                wrote->second + kRaceWindowSeconds < theirTime &&
-                               (oursGiven != nullptr || !ChangedHereAfter(day, theirTime));
+                               (oursGiven != nullptr || !changedAfter(day, theirTime));
         return theirsToo ? std::string(ours) : std::string();
     };
     const std::string theirBytes = SerializeNotes(theirs.days, theirs.everyDay);
@@ -419,15 +425,21 @@ SNotebook CNotesLineage::BaseByKnownTexts(const SNotebook& theirs, QTime theirTi
     return base;
 }
 
-void CNotesLineage::ForgetChangedBack(size_t from, const SNotebook& mine, SNotebook& base) const {
-    std::unordered_map<std::string_view, bool> changed;
+std::unordered_map<std::string_view, QTime> CNotesLineage::ChangedHere(size_t from) const {
+    std::unordered_map<std::string_view, QTime> changed;
     for (size_t i = from; i < m_steps.size(); ++i) {
         if (m_steps[i].ours) {
             for (const auto& day : m_steps[i].before) {
-                changed.emplace(day.first, true);
+                QTime& last = changed.emplace(day.first, m_steps[i].fileTime).first->second;
+                last = std::max(last, m_steps[i].fileTime);
             }
         }
     }
+    return changed;
+}
+
+void CNotesLineage::ForgetChangedBack(size_t from, const SNotebook& mine, SNotebook& base) const {
+    const std::unordered_map<std::string_view, QTime> changed = ChangedHere(from);
     if (changed.empty()) {
         return;
     }
@@ -445,14 +457,6 @@ void CNotesLineage::ForgetChangedBack(size_t from, const SNotebook& mine, SNoteb
                                               it != mineDays.end() && *it->second == day.strNote;
                                    }),
                     base.days.end());
-}
-
-bool CNotesLineage::ChangedHereAfter(std::string_view day, QTime time) const {
-    return std::any_of(m_steps.begin(), m_steps.end(), [&](const SStep& step) {
-        return step.ours && step.fileTime + kRaceWindowSeconds >= time &&
-               std::any_of(step.before.begin(), step.before.end(),
-                           [&](const auto& changed) { return changed.first == day; });
-    });
 }
 
 void CNotesLineage::TakeCopy(const SNotebook& copy, QTime now) {

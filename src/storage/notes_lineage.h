@@ -104,8 +104,9 @@ private:
     // A day that writes of ours from step `from` on changed, and that mine has again as the base
     // has it, was changed here too: the base forgets its text, so that both stay.
     void ForgetChangedBack(size_t from, const SNotebook& mine, SNotebook& base) const;
-    // Whether a write of ours at or after `time` changed the day.
-    bool ChangedHereAfter(std::string_view day, QTime time) const;
+    // The days that writes of ours from step `from` on changed, each with the file time of the
+    // last such write.
+    std::unordered_map<std::string_view, QTime> ChangedHere(size_t from) const;
     // The base's text of each day whose text in theirs this run has had becomes that text.
     void TakeKnownTexts(const SNotebook& theirs, QTime theirTime, SNotebook& base) const;
     using DayTextsView = std::unordered_map<std::string_view, std::string_view>;

@@ -447,7 +447,7 @@ EFileError CSavePolicy::SaveNotesFile(const SNotebook& mine, unsigned busyWaitMs
     }
     // A write over it would make a version of these notes, older than what its writer brings,
     // look like the next one to the sync program.
-    if (automatic && m_files.Stamp(path).exists && LeaveHalfWritten()) {
+    if (automatic && LeaveHalfWritten() && m_files.Stamp(path).exists) {
         report.waiting = true;
         return EFileError::None;
     }

@@ -2,6 +2,8 @@
 
 #include "base/layout.h"
 
+#include <initializer_list>
+
 namespace {
 
 // Virtual-key codes, as the system defines them.
@@ -71,6 +73,15 @@ const char* ShortcutOf(EKeyRoute route) {
         }
     }
     return nullptr;
+}
+
+EKeyRoute RoomRoute(int room) {
+    for (EKeyRoute route : {EKeyRoute::RoomDay, EKeyRoute::RoomEveryDay, EKeyRoute::RoomSearch}) {
+        if (RoomOf(route) == room) {
+            return route;
+        }
+    }
+    return EKeyRoute::None;
 }
 
 int RoomOf(EKeyRoute route) {

@@ -61,3 +61,5 @@ EKeyRoute RouteKey(const SKeyPress& press);
 const char* ShortcutOf(EKeyRoute route);
 // The room a route shows; -1 for a route that shows none.
 int RoomOf(EKeyRoute route);
+// The route that shows a room 0-2 and nothing else.
+EKeyRoute RoomRoute(int room);

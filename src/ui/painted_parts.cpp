@@ -9,11 +9,9 @@ const char* RoomTabName(int room) {
 std::vector<SPaintedPart> PaintedParts(const SLayout& layout, int room, const std::string& clock) {
     std::vector<SPaintedPart> parts;
     parts.push_back({"Menu", EPartRole::Button, layout.rcMenuButton, false, EKeyRoute::MainMenu});
-    const EKeyRoute tabKeys[] = {EKeyRoute::RoomDay, EKeyRoute::RoomEveryDay,
-                                 EKeyRoute::RoomSearch};
     for (int tab = kRoomDynamic; tab <= kRoomSearch; ++tab) {
         parts.push_back({RoomTabName(tab), EPartRole::PageTab, RoomTabRect(layout, tab),
-                         tab == room, tabKeys[tab]});
+                         tab == room, RoomRoute(tab)});
     }
     const SRect& title = layout.rcTitle;
     parts.push_back({clock, EPartRole::Text,
