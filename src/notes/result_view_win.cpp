@@ -1,5 +1,7 @@
 #include "notes/result_view_win.h"
 
+#include "win/system_dll_win.h"
+
 #include <usp10.h>
 #include <windowsx.h>
 
@@ -24,20 +26,13 @@ struct STextEngine {
     decltype(&::ScriptStringFree) free = nullptr;
 };
 
-template <typename Function> Function Entry(HMODULE module, const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
-}
-
 const STextEngine& TextEngine() {
     static const STextEngine engine = [] {
         STextEngine loaded;
-        const HMODULE module =
-            ::LoadLibraryExW(L"usp10.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-        if (module != nullptr) {
-            loaded.analyse = Entry<decltype(loaded.analyse)>(module, "ScriptStringAnalyse");
-            loaded.out = Entry<decltype(loaded.out)>(module, "ScriptStringOut");
-            loaded.free = Entry<decltype(loaded.free)>(module, "ScriptStringFree");
-        }
+        loaded.analyse =
+            SystemFunction<decltype(loaded.analyse)>(L"usp10.dll", "ScriptStringAnalyse");
+        loaded.out = SystemFunction<decltype(loaded.out)>(L"usp10.dll", "ScriptStringOut");
+        loaded.free = SystemFunction<decltype(loaded.free)>(L"usp10.dll", "ScriptStringFree");
         if (loaded.analyse == nullptr || loaded.out == nullptr || loaded.free == nullptr) {
             loaded = STextEngine();
         }

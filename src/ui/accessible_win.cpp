@@ -1,5 +1,7 @@
 #include "ui/accessible_win.h"
 
+#include "win/system_dll_win.h"
+
 #include <string>
 
 namespace {
@@ -23,22 +25,11 @@ struct SAccessibilityDlls {
     }
 
 private:
-    SAccessibilityDlls() {
-        const auto load = [](const wchar_t* name) {
-            return ::LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-        };
-        const HMODULE oleacc = load(L"oleacc.dll");
-        const HMODULE oleaut = load(L"oleaut32.dll");
-        const HMODULE ole = load(L"ole32.dll");
-        const auto find = [](HMODULE module, const char* name) {
-            return module != nullptr ? reinterpret_cast<void*>(::GetProcAddress(module, name))
-                                     : nullptr;
-        };
-        createStd = reinterpret_cast<CreateStd>(find(oleacc, "CreateStdAccessibleObject"));
-        fromObject = reinterpret_cast<FromObject>(find(oleacc, "LresultFromObject"));
-        allocString = reinterpret_cast<AllocString>(find(oleaut, "SysAllocString"));
-        initCom = reinterpret_cast<InitCom>(find(ole, "CoInitializeEx"));
-    }
+    SAccessibilityDlls()
+        : createStd(SystemFunction<CreateStd>(L"oleacc.dll", "CreateStdAccessibleObject")),
+          fromObject(SystemFunction<FromObject>(L"oleacc.dll", "LresultFromObject")),
+          allocString(SystemFunction<AllocString>(L"oleaut32.dll", "SysAllocString")),
+          initCom(SystemFunction<InitCom>(L"ole32.dll", "CoInitializeEx")) {}
 };
 
 // A text of the code page as the string a screen reader reads; null when it cannot be made.

@@ -1,0 +1,16 @@
+#include "win/system_dll_win.h"
+
+void* SystemFunctionAddress(const wchar_t* dll, const char* name) {
+    HMODULE module = ::LoadLibraryExW(dll, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (module == nullptr) {
+        // A Windows 7 without its loader update knows no search flags: the full path instead.
+        wchar_t path[MAX_PATH];
+        const UINT size = ::GetSystemDirectoryW(path, MAX_PATH);
+        if (size > 0 && size + 1 + ::lstrlenW(dll) < MAX_PATH) {
+            path[size] = L'\\';
+            ::lstrcpyW(path + size + 1, dll);
+            module = ::LoadLibraryW(path);
+        }
+    }
+    return module != nullptr ? reinterpret_cast<void*>(::GetProcAddress(module, name)) : nullptr;
+}
