@@ -62,9 +62,10 @@ void CResultView::Show(std::string text) {
         Measure();
     }
     m_text.Reset(std::move(text), m_measure, m_format.right - m_format.left);
-    UpdateScrollBar();
+    // The bar is drawn with the rest of the box, not before the box can answer.
+    UpdateScrollBar(false);
     UpdateCaret();
-    ::InvalidateRect(m_hWnd, nullptr, TRUE);
+    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
 }
 
 void CResultView::Leave() {
@@ -173,7 +174,7 @@ void CResultView::ScrollBy(long long lines) {
     ScrollTo(top < 0 ? 0 : static_cast<size_t>(top));
 }
 
-void CResultView::UpdateScrollBar() {
+void CResultView::UpdateScrollBar(bool drawNow) {
     const size_t lines = m_text.Complete() ? m_text.Lines() : m_text.EstimatedLines();
     SCROLLINFO info{};
     info.cbSize = sizeof info;
@@ -182,7 +183,7 @@ void CResultView::UpdateScrollBar() {
     info.nMax = static_cast<int>(std::max<size_t>(lines, 1) - 1);
     info.nPage = static_cast<UINT>(VisibleLines());
     info.nPos = static_cast<int>(m_top);
-    ::SetScrollInfo(m_hWnd, SB_VERT, &info, TRUE);
+    ::SetScrollInfo(m_hWnd, SB_VERT, &info, drawNow ? TRUE : FALSE);
     m_barLines = lines;
 }
 

@@ -36,7 +36,7 @@ private:
     size_t LastTop();
     void ScrollTo(size_t top);
     void ScrollBy(long long lines);
-    void UpdateScrollBar();
+    void UpdateScrollBar(bool drawNow = true);
     void UpdateCaret();
     void EnsureCaretVisible();
     // Moves the caret, extending the selection or not, and shows it.
