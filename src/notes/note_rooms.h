@@ -41,9 +41,6 @@ public:
     explicit CNoteRooms(INoteAreaView& view) : m_view(view) {}
 
     const SNotebook& Notes() const { return m_notes; }
-    // The day whose note the box holds, or last held.
-    const std::string& CurDay() const { return m_strCurDay; }
-    int ShownRoom() const { return m_nShownRoom; }
 
     // The notes read at start-up, before any room shows.
     void SetNotes(SNotebook notes) { m_notes = std::move(notes); }

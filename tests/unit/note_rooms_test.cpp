@@ -68,8 +68,10 @@ TEST_F(NoteRoomsTest, DayChangeStoresThePreviousDayAndShowsTheNewOne) {
     EXPECT_EQ(GetDayNote("071226", rooms.Notes().days), "seventh, edited");
     EXPECT_EQ(view.notes, "");
     EXPECT_EQ(view.caret, ECaret::End);
-    EXPECT_EQ(rooms.CurDay(), "081226");
     EXPECT_GE(view.markRefreshes, 1);
+    view.notes = "eighth";
+    rooms.CommitNoteArea(kRoomDynamic);
+    EXPECT_EQ(GetDayNote("081226", rooms.Notes().days), "eighth") << "the box is the new day's";
 
     // Clearing the note and moving on removes the day.
     view.notes = " \r\n ";
@@ -94,7 +96,10 @@ TEST_F(NoteRoomsTest, ImportReplacesTheNotesWithoutCommittingAndShowsTheSelected
     EXPECT_EQ(view.markRefreshes, refreshes + 1);
     EXPECT_EQ(GetDayNote("071226", rooms.Notes().days), "imported");
     EXPECT_EQ(rooms.Notes().everyDay, "imported every day");
-    EXPECT_EQ(rooms.CurDay(), "011226") << "the box belongs to the day it shows";
+    view.notes = "first, edited";
+    rooms.CommitNoteArea(kRoomDynamic);
+    EXPECT_EQ(GetDayNote("011226", rooms.Notes().days), "first, edited")
+        << "the box belongs to the day it shows";
 }
 
 TEST_F(NoteRoomsTest, DayChangeOutsideTheDynamicRoomIsIgnored) {
@@ -103,7 +108,6 @@ TEST_F(NoteRoomsTest, DayChangeOutsideTheDynamicRoomIsIgnored) {
     view.notes = "every day, edited";
     view.selectedDay = "081226";
     rooms.OnSelChangeCalendar(room);
-    EXPECT_EQ(rooms.CurDay(), "071226");
     EXPECT_EQ(view.notes, "every day, edited");
     EXPECT_EQ(rooms.Notes().days.size(), 2u);
 }
@@ -208,8 +212,10 @@ TEST_F(NoteRoomsTest, RestoreRoomNeverStartsInSearch) {
     int stored = kRoomSearch;
     rooms.RestoreRoom(stored);
     EXPECT_EQ(stored, kRoomDynamic);
-    EXPECT_EQ(rooms.ShownRoom(), kRoomDynamic);
     EXPECT_EQ(view.notes, "seventh");
+    view.notes = "seventh, typed";
+    rooms.SwitchRoom(kRoomDynamic);
+    EXPECT_EQ(view.notes, "seventh, typed") << "already the shown room: not filled again";
 }
 
 TEST_F(NoteRoomsTest, RestoreRoomOpensTheEveryDayNote) {
@@ -223,7 +229,6 @@ TEST_F(NoteRoomsTest, UnknownStoredRoomLeavesTheAreaAloneUntilATabIsClicked) {
     int stored = 5;
     rooms.RestoreRoom(stored);
     EXPECT_EQ(stored, 5);
-    EXPECT_EQ(rooms.ShownRoom(), -1);
     EXPECT_TRUE(view.layouts.empty());
     EXPECT_EQ(view.notes, "");
 

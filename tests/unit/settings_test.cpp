@@ -315,32 +315,24 @@ TEST(SettingsPosition, CentringTruncatesTowardZero) {
               (SPoint{50 + 50, 50 + 50}));
 }
 
+// Whatever a record held, the defaults leave nothing of it: they write a first start's file.
 TEST(SettingsDefaults, EveryStoredFieldGetsItsDefault) {
+    const SRect place{50, 60, 351, 461};
+    const SRect desktop{0, 0, 1280, 1024};
     SSettings s = Unusual();
     s.bAlwaysTop = true;
     s.bWeekNumbers = true;
-    SetDefaultSettings(s, SRect{50, 60, 351, 461}, SRect{0, 0, 1280, 1024});
-    EXPECT_EQ(s.nShape, 0);
-    EXPECT_EQ(s.nColor, 0);
-    EXPECT_EQ(s.nGradient, 0);
-    EXPECT_EQ(s.nTimeFormat, 43);
-    EXPECT_EQ(s.nFullView, 1);
-    EXPECT_EQ(s.nRoom, 0);
-    EXPECT_FALSE(s.bLockMoving || s.bAlwaysTop || s.bMondayFirst || s.bWeekNumbers);
-    EXPECT_EQ(s.nReserved1 | s.nReserved2 | s.nReserved3, 0);
-    EXPECT_EQ(s.ptPos, (SPoint{640 - 150, 512 - 200}));
-    EXPECT_EQ(s.strCustomFormat, "%d %B");
-    EXPECT_EQ(s.strReserved, "");
-
-    SLogFont expected;
-    FillDefaultLogFont(expected);
-    EXPECT_TRUE(s.lfCalendar == expected);
-    expected.lfItalic = 1;
-    EXPECT_TRUE(s.lfNotes == expected);
-    expected.lfItalic = 0;
-    expected.lfHeight = -15;
-    expected.lfWeight = 600;
-    EXPECT_TRUE(s.lfTitle == expected);
+    SetDefaultSettings(s, place, desktop);
+    SSettings fresh;
+    SetDefaultSettings(fresh, place, desktop);
+    EXPECT_EQ(Hex(SerializeSettings(s)), Hex(SerializeSettings(fresh)));
+    // Shape, colour, gradient 0, clock format 43, full view, Dynamic room, no flags, reserved
+    // zero, centred at (490, 312), "%d %B", and Tahoma: title 15 px bold, notes italic.
+    EXPECT_EQ(Hex(SerializeSettings(s)),
+              "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 01 00 00 00 00 00 00 "
+              "00 00 00 00 00 00 00 00 00 2B 00 00 00 EA 01 00 00 38 01 00 00 F1 FF FF FF 00 00 "
+              "58 02 00 00 06 19 26 2D 34 32 26 F5 FF FF FF 01 00 00 00 00 00 06 19 26 2D 34 32 "
+              "26 05 25 64 20 25 42 00 06 19 26 2D 34 32 26 F5 FF FF FF 00");
 }
 
 TEST(SettingsDefaults, DefaultFontDescription) {

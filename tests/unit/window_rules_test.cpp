@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -64,14 +65,19 @@ TEST(Layout, HeaderTextTopFollowsTheTitleFont) {
     EXPECT_EQ(CalcTitleTextTop(10, 23), 11);
 }
 
-TEST(Themes, TableAndFallbackToBlue) {
-    EXPECT_EQ(ThemeFor(0).crBack, MakeColor(200, 220, 250));
-    EXPECT_EQ(ThemeFor(7).crFrame, MakeColor(180, 140, 50));
-    EXPECT_EQ(ThemeFor(5).crText, MakeColor(50, 70, 35));
-    EXPECT_STREQ(ThemeFor(6).name, "Lilac");
-    for (int outside : {8, 43, -1}) {
-        EXPECT_EQ(ThemeFor(outside).crBack, ThemeFor(0).crBack);
-        EXPECT_EQ(ThemeFor(outside).crText, ThemeFor(0).crText);
+// Each theme is its own, and any other index paints as Blue, the first.
+TEST(Themes, DistinctThemesAndFallbackToBlue) {
+    std::set<std::string> names;
+    std::set<std::vector<QColor>> colours;
+    for (int i = 0; i < kThemeCount; ++i) {
+        names.insert(ThemeFor(i).name);
+        colours.insert({ThemeFor(i).crBack, ThemeFor(i).crFrame, ThemeFor(i).crText});
+    }
+    EXPECT_EQ(names.size(), static_cast<size_t>(kThemeCount));
+    EXPECT_EQ(colours.size(), static_cast<size_t>(kThemeCount));
+    EXPECT_STREQ(ThemeFor(0).name, "Blue");
+    for (int outside : {kThemeCount, 43, -1}) {
+        EXPECT_EQ(&ThemeFor(outside), &ThemeFor(0));
     }
     EXPECT_EQ(MakeColor(1, 2, 3), 0x030201u);
 }
