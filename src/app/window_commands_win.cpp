@@ -1,0 +1,438 @@
+#include "app/window_commands_win.h"
+
+#include "app/single_copy_win.h"
+#include "app/window_life_win.h"
+#include "app/window_look_win.h"
+#include "base/ids.h"
+#include "base/path.h"
+#include "notes/search.h"
+#include "render/clock_format.h"
+#include "render/themes.h"
+#include "ui/about_dlg_win.h"
+#include "ui/commands.h"
+#include "ui/keys.h"
+#include "ui/links.h"
+#include "ui/time_dlg_win.h"
+#include "win/fonts_win.h"
+#include "win/handles_win.h"
+
+#include <cstdlib>
+#include <utility>
+
+bool CWindowCommands::Run(UINT id, UINT notifyCode, bool& handled) {
+    SSettings& settings = m_w.settings;
+    CPopupMenu& menu = m_w.menu;
+    handled = true;
+    switch (RouteCommand(id, notifyCode, false)) {
+    case ECommandRoute::Platform:
+        if (id == IDC_NOTES && notifyCode == EN_CHANGE) {
+            // A few seconds after typing stops, what was typed is saved.
+            m_w.saves.OnTyped();
+            return false;
+        }
+        if (id == IDC_SEARCH && notifyCode == EN_CHANGE) {
+            // Keys still waiting make the search wait for them (a burst costs one search); the
+            // release of the key just typed does not.
+            m_w.noteArea.Rooms().OnChangeSearch();
+            MSG next;
+            if (!::PeekMessageA(&next, nullptr, WM_KEYDOWN, WM_CHAR, PM_NOREMOVE | PM_NOYIELD) ||
+                next.message == WM_KEYUP) {
+                m_w.noteArea.Rooms().RunDueSearch();
+            }
+            return true;
+        }
+        return false;
+    case ECommandRoute::ColorTheme:
+        ChooseColorTheme(static_cast<int>(id - ID_COLOR_FIRST));
+        return true;
+    case ECommandRoute::RandomColor:
+        ChooseRandomColor();
+        return true;
+    case ECommandRoute::Shape:
+        m_look.ApplyWindowShape(static_cast<int>(id - ID_SHAPE_FIRST));
+        menu.MarkRadio(EMenu::Style, settings.nShape);
+        m_w.window.RedrawNow();
+        return true;
+    case ECommandRoute::ClockFormat:
+        settings.nTimeFormat = static_cast<int>(id - ID_TIME_FIRST);
+        menu.MarkRadio(EMenu::Time, settings.nTimeFormat);
+        m_w.window.RedrawNow();
+        return true;
+    case ECommandRoute::Gradient:
+        settings.nGradient = static_cast<int>(id - ID_GRADIENT_FIRST);
+        menu.MarkRadio(EMenu::Title, settings.nGradient);
+        m_w.window.RedrawNow();
+        return true;
+    case ECommandRoute::LockMoving:
+        settings.bLockMoving = !settings.bLockMoving;
+        m_look.ApplyLockMoving();
+        return true;
+    case ECommandRoute::AlwaysTop:
+        settings.bAlwaysTop = !settings.bAlwaysTop;
+        m_look.ApplyAlwaysTop();
+        return true;
+    case ECommandRoute::MondayFirst:
+        settings.bMondayFirst = !settings.bMondayFirst;
+        m_look.ApplyMondayFirst();
+        return true;
+    case ECommandRoute::WeekNumbers:
+        settings.bWeekNumbers = !settings.bWeekNumbers;
+        m_look.ApplyWeekNumbers();
+        return true;
+    case ECommandRoute::HelpPage:
+        OpenHelp();
+        return true;
+    case ECommandRoute::HomePage:
+        ShellOpen(kHomePageUrl);
+        return true;
+    case ECommandRoute::ContactPage:
+        ShellOpen(kContactPageUrl);
+        return true;
+    case ECommandRoute::Exit:
+        m_life.CloseAfterExitSave();
+        return true;
+    case ECommandRoute::FullCompact:
+        m_look.ToggleFullView();
+        return true;
+    case ECommandRoute::SaveAll:
+        m_w.saves.SaveEverything();
+        return true;
+    case ECommandRoute::CustomClockFormat:
+        handled = ChooseCustomClockFormat();
+        return true;
+    case ECommandRoute::Font:
+        ChooseFont(id);
+        return true;
+    case ECommandRoute::SaveData:
+        SaveData();
+        return true;
+    case ECommandRoute::LoadData:
+        LoadData();
+        return true;
+    case ECommandRoute::About:
+        RunAboutBox();
+        return true;
+    case ECommandRoute::Absorb:
+        // Every command without a case is absorbed: Enter, Escape and close requests never end
+        // the window.
+        return true;
+    }
+    return true;
+}
+
+bool CWindowCommands::OnKey(const MSG& msg) {
+    const HWND wnd = m_w.Wnd();
+    const bool inResults =
+        msg.hwnd == ::GetDlgItem(wnd, IDC_NOTES) && m_w.settings.nRoom == kRoomSearch;
+    if (inResults && msg.message == WM_LBUTTONDBLCLK) {
+        // Once the box has put its caret where the click was.
+        ::PostMessageA(wnd, kOpenResultMessage, 0, 0);
+        return false;
+    }
+    SKeyPress press;
+    switch (msg.message) {
+    case WM_KEYDOWN:
+        press.message = kKeyDown;
+        break;
+    case WM_SYSKEYDOWN:
+        press.message = kSysKeyDown;
+        break;
+    case WM_KEYUP:
+        press.message = kKeyUp;
+        break;
+    case WM_SYSKEYUP:
+        press.message = kSysKeyUp;
+        break;
+    default:
+        return false;
+    }
+    press.key = static_cast<unsigned>(msg.wParam);
+    press.ctrl = ::GetKeyState(VK_CONTROL) < 0;
+    press.shift = ::GetKeyState(VK_SHIFT) < 0;
+    press.alt = ::GetKeyState(VK_MENU) < 0;
+    press.inResults = inResults;
+    press.folded = m_w.settings.nFullView == 0;
+    const EKeyRoute route = RouteKey(press);
+    switch (route) {
+    case EKeyRoute::None:
+        return false;
+    case EKeyRoute::Swallow:
+        return true;
+    case EKeyRoute::MainMenu:
+        ShowMainMenu(true);
+        return true;
+    case EKeyRoute::SaveAll:
+        m_w.saves.SaveEverything();
+        return true;
+    case EKeyRoute::OpenResult:
+        OpenResultAtCaret();
+        return true;
+    case EKeyRoute::FindInNotes: {
+        ShowRoom(kRoomSearch);
+        const HWND search = ::GetDlgItem(wnd, IDC_SEARCH);
+        ::SetFocus(search);
+        ::SendMessageA(search, EM_SETSEL, 0, -1);
+        return true;
+    }
+    case EKeyRoute::RoomDay:
+    case EKeyRoute::RoomEveryDay:
+    case EKeyRoute::RoomSearch:
+        ShowRoom(RoomOf(route));
+        return true;
+    }
+    return false;
+}
+
+bool CWindowCommands::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    result = 0;
+    switch (msg) {
+    case kTrayNotifyMessage:
+        OnTrayNotify(lParam);
+        return true;
+    case kDataFolderChangedMessage:
+        m_w.saves.OnFolderChanged();
+        return true;
+    case kOpenResultMessage:
+        OpenResultAtCaret();
+        return true;
+    case kOpenMenuMessage:
+        ShowMainMenu(true);
+        return true;
+    default:
+        return OnRegisteredMessage(msg, wParam, result);
+    }
+}
+
+bool CWindowCommands::OnRegisteredMessage(UINT msg, WPARAM wParam, LRESULT& result) {
+    // Their numbers are known only at run time.
+    using Handler = LRESULT (CWindowCommands::*)(WPARAM);
+    static const std::pair<UINT, Handler> handlers[] = {
+        {CSingleCopy::WakeMessage(), &CWindowCommands::OnWake},
+        {CTrayIcon::TaskbarCreatedMessage(), &CWindowCommands::OnTaskbarCreated},
+        {::RegisterWindowMessageA(kLiveHandlesMessageName), &CWindowCommands::OnLiveHandles},
+    };
+    for (const auto& handler : handlers) {
+        if (handler.first == msg && msg != 0) {
+            result = (this->*handler.second)(wParam);
+            return true;
+        }
+    }
+    return false;
+}
+
+LRESULT CWindowCommands::OnWake(WPARAM) {
+    BringForward();
+    return 0;
+}
+
+LRESULT CWindowCommands::OnTaskbarCreated(WPARAM) {
+    m_w.tray.OnTaskbarCreated();
+    return 0;
+}
+
+LRESULT CWindowCommands::OnLiveHandles(WPARAM kind) {
+    return static_cast<LRESULT>(kind == 0   ? SLiveHandles::gdi.load()
+                                : kind == 1 ? SLiveHandles::menus.load()
+                                            : SLiveHandles::Windows());
+}
+
+void CWindowCommands::BuildMenu() {
+    const QTime now = CurrentTime();
+    const SSettings& settings = m_w.settings;
+    m_w.menu.Build(
+        [&](const SMenuEntry& entry) -> std::string {
+            switch (entry.kind) {
+            case SMenuEntry::EKind::Theme:
+                return ThemeFor(static_cast<int>(entry.id - ID_COLOR_FIRST)).name;
+            case SMenuEntry::EKind::TimeFormat:
+                return FormatHeaderText(static_cast<int>(entry.id - ID_TIME_FIRST), true,
+                                        settings.strCustomFormat, now);
+            default:
+                return settings.nFullView != 0 ? "Compact" : "Full";
+            }
+        },
+        [this](EMenu menu) { return RadioIndex(menu); });
+}
+
+int CWindowCommands::RadioIndex(EMenu menu) const {
+    const SSettings& settings = m_w.settings;
+    switch (menu) {
+    case EMenu::Color:
+        return settings.nColor;
+    case EMenu::Style:
+        return settings.nShape;
+    case EMenu::Time:
+        return settings.nTimeFormat;
+    case EMenu::Title:
+        return settings.nGradient;
+    default:
+        return -1;
+    }
+}
+
+void CWindowCommands::RefreshTimeMenu() {
+    const QTime now = CurrentTime();
+    for (int i = 0; i < kClockFormatCount; ++i) {
+        m_w.menu.SetText(EMenu::Time, ID_TIME_FIRST + i,
+                         FormatHeaderText(i, true, m_w.settings.strCustomFormat, now));
+    }
+    m_w.menu.MarkRadio(EMenu::Time, m_w.settings.nTimeFormat);
+}
+
+void CWindowCommands::ShowMainMenu(bool fromKeyboard) {
+    POINT corner{0, m_w.layout.rcMenuButton.bottom};
+    ::ClientToScreen(m_w.Wnd(), &corner);
+    RefreshTimeMenu();
+    if (fromKeyboard) {
+        // The menu's own loop takes the key from the queue and selects the first item.
+        ::PostMessageA(m_w.Wnd(), WM_KEYDOWN, VK_DOWN, 0);
+    }
+    ShowMenuAt(corner);
+}
+
+void CWindowCommands::ShowMenuAt(POINT screenPoint) {
+    // No tip comes over the menu's first items: a tip whose delay began before the click finds
+    // no tool under the cursor.
+    m_look.ShowTips(false);
+    m_w.menu.Show(m_w.Wnd(), screenPoint);
+    m_look.ShowTips(true);
+}
+
+void CWindowCommands::ShowRoom(int room) {
+    m_w.settings.nRoom = room;
+    m_w.noteArea.Rooms().SwitchRoom(room);
+    // The tabs follow the menu button among the accessible children.
+    ::NotifyWinEvent(EVENT_OBJECT_SELECTION, m_w.Wnd(), OBJID_CLIENT, room + 2);
+}
+
+void CWindowCommands::OpenResultAtCaret() {
+    DWORD start = 0;
+    DWORD end = 0;
+    const HWND notes = ::GetDlgItem(m_w.Wnd(), IDC_NOTES);
+    ::SendMessageA(notes, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                   reinterpret_cast<LPARAM>(&end));
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    if (!DateOfDayKey(m_w.noteArea.Rooms().ResultDayAt(start), year, month, day)) {
+        return;
+    }
+    SYSTEMTIME date{};
+    date.wYear = static_cast<WORD>(year);
+    date.wMonth = static_cast<WORD>(month);
+    date.wDay = static_cast<WORD>(day);
+    m_w.calendar.Control().SendMessage(MCM_SETCURSEL, 0, reinterpret_cast<LPARAM>(&date));
+    ShowRoom(kRoomDynamic);
+    m_w.noteArea.MarkNotedDays();
+    ::SetFocus(notes);
+}
+
+void CWindowCommands::OnTrayNotify(LPARAM mouseMessage) {
+    POINT cursor{};
+    ::GetCursorPos(&cursor);
+    if (mouseMessage == WM_RBUTTONUP) {
+        ::SetForegroundWindow(m_w.Wnd());
+        ShowMenuAt(cursor);
+    } else if (mouseMessage == WM_LBUTTONDOWN) {
+        ::SetForegroundWindow(m_w.Wnd());
+    }
+}
+
+void CWindowCommands::BringForward() {
+    if (m_w.settings.nFullView == 0) {
+        m_look.ToggleFullView();
+    }
+    ::ShowWindow(m_w.Wnd(), SW_SHOW);
+    ::SetForegroundWindow(m_w.Wnd());
+}
+
+std::vector<SPaintedPart> CWindowCommands::PaintedPartsNow() const {
+    return PaintedParts(m_w.layout, m_w.settings.nRoom, m_look.ClockText());
+}
+
+void CWindowCommands::PressPaintedPart(int index) {
+    // A screen reader waits for its call to return: the menu's own loop comes after it.
+    if (index == 0) {
+        ::PostMessageA(m_w.Wnd(), kOpenMenuMessage, 0, 0);
+    } else if (IsKnownRoom(index - 1)) {
+        ShowRoom(index - 1);
+    }
+}
+
+void CWindowCommands::OpenHelp() const {
+    ShellOpen(HelpTarget(ProgramPath(),
+                         [](const std::string& path) { return FileStampOf(path).exists; }));
+}
+
+void CWindowCommands::RunAboutBox() const {
+    CAboutDlg about;
+    about.DoModal();
+}
+
+bool CWindowCommands::ChooseCustomClockFormat() {
+    SSettings& settings = m_w.settings;
+    CTimeDlg dialog(settings.strCustomFormat);
+    if (dialog.DoModal() != IDOK) {
+        return false;
+    }
+    settings.strCustomFormat = dialog.Pattern();
+    settings.nTimeFormat = kCustomClockFormat;
+    m_w.menu.MarkRadio(EMenu::Time, settings.nTimeFormat);
+    m_w.window.RedrawNow();
+    return true;
+}
+
+void CWindowCommands::ChooseFont(unsigned id) {
+    SSettings& settings = m_w.settings;
+    const HWND wnd = m_w.Wnd();
+    if (id == ID_FONT_TITLE) {
+        if (ChooseStoredFont(wnd, settings.lfTitle)) {
+            m_w.painter.SetTitleFont(settings.lfTitle, m_w.layout.dpi);
+            m_w.window.RedrawNow();
+        }
+    } else if (id == ID_FONT_NOTES) {
+        if (ChooseStoredFont(wnd, settings.lfNotes)) {
+            m_w.noteArea.SetFont(settings.lfNotes, m_w.layout.dpi);
+        }
+    } else if (ChooseStoredFont(wnd, settings.lfCalendar)) {
+        CleanCalendarFont(settings.lfCalendar);
+        m_look.SetCalendarFont();
+    }
+}
+
+void CWindowCommands::ChooseColorTheme(int color) {
+    m_look.ApplyColorTheme(color);
+    m_w.menu.MarkRadio(EMenu::Color, m_w.settings.nColor);
+    m_w.window.RedrawNow();
+}
+
+void CWindowCommands::ChooseRandomColor() {
+    // Seeded at every use, as the command always was; the loop guarantees a visible change.
+    std::srand(static_cast<unsigned>(CurrentTime()));
+    int color;
+    do {
+        color = std::rand() % kThemeCount;
+    } while (color == m_w.settings.nColor);
+    ChooseColorTheme(color);
+}
+
+void CWindowCommands::SaveData() {
+    m_export.SaveData(
+        m_w.Wnd(),
+        [this]() -> const SNotebook& {
+            m_w.saves.SaveEverything();
+            return m_w.noteArea.Rooms().Notes();
+        },
+        m_w.tray);
+}
+
+void CWindowCommands::LoadData() {
+    SNotebook notes;
+    if (m_export.LoadData(m_w.Wnd(), notes) != CNotesExport::ELoad::Replaced) {
+        return;
+    }
+    const size_t count = notes.days.size();
+    m_w.noteArea.Rooms().ReplaceNotes(std::move(notes), m_w.settings.nRoom);
+    m_w.tray.ShowInfo("Quillet",
+                      "Imported " + WithThousands(count) + (count == 1 ? " note." : " notes."));
+}

@@ -1,0 +1,243 @@
+#include "app/window_look_win.h"
+
+#include "base/ids.h"
+#include "render/clock_format.h"
+#include "render/themes.h"
+#include "render/window_region_win.h"
+#include "ui/painted_parts.h"
+#include "win/convert_win.h"
+
+namespace {
+
+// The tools of the window's tooltip: the menu button and the room tabs.
+constexpr UINT_PTR kMenuButtonTipId = 1;
+constexpr UINT_PTR RoomTabTipId(int room) {
+    return 2 + static_cast<UINT_PTR>(room);
+}
+
+} // namespace
+
+void CWindowLook::LayOutTemplate() {
+    const HWND wnd = m_w.Wnd();
+    // The platform's own rescaling of dialogs would move the children a second time.
+    using DialogDpiBehavior = BOOL(WINAPI*)(HWND, int, int);
+    const auto dialogDpiBehavior = reinterpret_cast<DialogDpiBehavior>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("user32.dll"), "SetDialogDpiChangeBehavior")));
+    if (dialogDpiBehavior != nullptr) {
+        constexpr int kDisableAll = 1;
+        dialogDpiBehavior(wnd, kDisableAll, kDisableAll);
+    }
+    m_w.layout =
+        ComputeLayout(m_w.window.GetClientRect(), m_w.noteArea.NotesHomeRect(), WindowDpi(wnd));
+    m_baseClient = m_w.layout.rcClient;
+    m_baseNotesHome = m_w.layout.rcNotesHome;
+    m_w.noteArea.PlaceSearchBox();
+
+    m_toolTip.Create(wnd, 0);
+    m_toolTip.AddTool(wnd, "Menu Button", m_w.layout.rcMenuButton, kMenuButtonTipId);
+    for (int room = kRoomDynamic; room <= kRoomSearch; ++room) {
+        m_toolTip.AddTool(wnd, RoomTabName(room), RoomTabRect(m_w.layout, room),
+                          RoomTabTipId(room));
+    }
+    m_timeShown = CurrentTime();
+}
+
+void CWindowLook::ApplyAll() {
+    const SSettings& settings = m_w.settings;
+    CPopupMenu& menu = m_w.menu;
+    const SWindowPlace place = WindowPlace();
+    const SRect& window = place.window;
+    m_w.settings.ptPos =
+        PlaceWindow(settings.ptPos, window, place.desktop, place.workAreas, place.titleHeight);
+    ::MoveWindow(m_w.Wnd(), settings.ptPos.x, settings.ptPos.y, window.Width(), window.Height(),
+                 TRUE);
+    ApplyColorTheme(settings.nColor);
+    menu.MarkRadio(EMenu::Color, settings.nColor);
+    ApplyWindowShape(settings.nShape);
+    menu.MarkRadio(EMenu::Style, settings.nShape);
+    menu.MarkRadio(EMenu::Time, settings.nTimeFormat);
+    menu.MarkRadio(EMenu::Title, settings.nGradient);
+    ApplyLockMoving();
+    ApplyAlwaysTop();
+    ApplyMondayFirst();
+    ApplyWeekNumbers();
+    ApplyFonts();
+    m_w.noteArea.Rooms().RestoreRoom(m_w.settings.nRoom);
+    m_w.window.RedrawNow();
+}
+
+void CWindowLook::ApplyColorTheme(int color) {
+    m_w.settings.nColor = color;
+    HIGHCONTRASTA contrast{};
+    contrast.cbSize = sizeof contrast;
+    m_bHighContrast = ::SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+                      (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
+    const STheme theme = m_bHighContrast ? HighContrastTheme(::GetSysColor(COLOR_WINDOW),
+                                                             ::GetSysColor(COLOR_WINDOWTEXT),
+                                                             ::GetSysColor(COLOR_HIGHLIGHT))
+                                         : ThemeFor(color);
+    m_w.painter.SetTheme(theme);
+    m_w.calendar.SetColors(theme.crBack, theme.crFrame, theme.crText);
+}
+
+void CWindowLook::ApplyWindowShape(int shape) {
+    const SSettings& settings = m_w.settings;
+    m_w.settings.nShape = shape;
+    SLayout& layout = m_w.layout;
+    layout.rcClient = m_w.window.GetClientRect();
+    ApplyWindowRegion(m_w.Wnd(),
+                      RegionFor(shape, settings.nFullView, layout.rcClient.Width(),
+                                layout.rcClient.Height(), settings.nRadius, layout.dpi),
+                      ScaleToDpi(settings.nRadius, layout.dpi));
+}
+
+void CWindowLook::ApplyFonts() {
+    m_w.painter.SetTitleFont(m_w.settings.lfTitle, m_w.layout.dpi);
+    m_w.noteArea.SetFont(m_w.settings.lfNotes, m_w.layout.dpi);
+    SetCalendarFont();
+}
+
+void CWindowLook::SetCalendarFont() {
+    m_w.calendar.SetFont(m_w.settings.lfCalendar, m_w.layout.dpi);
+    FitCalendar();
+}
+
+void CWindowLook::ApplyLockMoving() {
+    m_w.menu.Check(EMenu::Flags, ID_LOCK_MOVING, m_w.settings.bLockMoving);
+}
+
+void CWindowLook::ApplyAlwaysTop() {
+    const bool alwaysTop = m_w.settings.bAlwaysTop;
+    m_w.menu.Check(EMenu::Flags, ID_ALWAYS_TOP, alwaysTop);
+    // A window already in its band stays where it is: under Wine every change of the stacking
+    // order costs a round trip to the X server, a start included.
+    const bool topmost = (::GetWindowLongA(m_w.Wnd(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    if (topmost != alwaysTop) {
+        ::SetWindowPos(m_w.Wnd(), alwaysTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                       SWP_NOMOVE | SWP_NOSIZE);
+    }
+}
+
+void CWindowLook::ApplyMondayFirst() {
+    m_w.menu.Check(EMenu::Flags, ID_MONDAY_FIRST, m_w.settings.bMondayFirst);
+    m_w.calendar.SetMondayFirst(m_w.settings.bMondayFirst);
+    FitCalendar();
+}
+
+void CWindowLook::ApplyWeekNumbers() {
+    m_w.menu.Check(EMenu::Flags, ID_WEEK_NUMBERS, m_w.settings.bWeekNumbers);
+    m_w.calendar.SetWeekNumbers(m_w.settings.bWeekNumbers);
+    FitCalendar();
+}
+
+void CWindowLook::ToggleFullView() {
+    const HWND wnd = m_w.Wnd();
+    const bool toCompact = m_w.settings.nFullView == 1;
+    m_w.settings.nFullView = toCompact ? 0 : 1;
+    m_w.menu.SetText(EMenu::Main, ID_FULL_COMPACT, toCompact ? "Full" : "Compact");
+    ApplyWindowShape(m_w.settings.nShape);
+    const HWND focus = ::GetFocus();
+    if (toCompact && focus != nullptr && ::IsChild(wnd, focus)) {
+        ::SetFocus(wnd);
+    } else if (!toCompact && ::GetActiveWindow() == wnd) {
+        ::SetFocus(::GetDlgItem(wnd, IDC_NOTES));
+    }
+}
+
+void CWindowLook::FollowSystemColours() {
+    ApplyColorTheme(m_w.settings.nColor);
+    ::RedrawWindow(m_w.Wnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void CWindowLook::KeepOnAMonitor() {
+    const SWindowPlace place = WindowPlace();
+    const SPoint corner{place.window.left, place.window.top};
+    const SPoint to =
+        PlaceWindow(corner, place.window, place.desktop, place.workAreas, place.titleHeight);
+    if (to != corner) {
+        ::SetWindowPos(m_w.Wnd(), nullptr, to.x, to.y, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+void CWindowLook::ScaleTo(int dpi, const RECT& suggested) {
+    const int old = m_w.layout.dpi;
+    m_baseClient = RescaleRect(m_baseClient, old, dpi);
+    m_baseNotesHome = RescaleRect(m_baseNotesHome, old, dpi);
+    m_w.calendar.ScaleBase(old, dpi);
+    m_calendarGrowth = SPoint{};
+    ::SetWindowPos(m_w.Wnd(), nullptr, suggested.left, suggested.top, m_baseClient.Width(),
+                   m_baseClient.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+    m_w.layout = ComputeLayout(m_w.window.GetClientRect(), m_baseNotesHome, dpi);
+    m_w.calendar.Place(m_calendarGrowth);
+    m_w.painter.CreateTabFonts(dpi);
+    ApplyFonts(); // fits the calendar, and places everything
+    PlaceByLayout();
+}
+
+void CWindowLook::FitCalendar() {
+    const SPoint growth = m_w.calendar.Growth();
+    if (growth == m_calendarGrowth) {
+        return;
+    }
+    m_calendarGrowth = growth;
+    const SRect notesHome = NotesHomeBelowCalendar(m_baseNotesHome, growth);
+    ::SetWindowPos(m_w.Wnd(), nullptr, 0, 0, m_baseClient.Width() + growth.x,
+                   m_baseClient.Height() + growth.y, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    m_w.layout = ComputeLayout(m_w.window.GetClientRect(), notesHome, m_w.layout.dpi);
+    m_w.calendar.Place(growth);
+    PlaceByLayout();
+}
+
+void CWindowLook::PlaceByLayout() {
+    m_w.noteArea.PlaceSearchBox();
+    if (IsKnownRoom(m_w.settings.nRoom)) {
+        m_w.noteArea.Rooms().SwitchRoom(m_w.settings.nRoom); // the shown room: laid out again only
+    }
+    PlaceToolTips(true);
+    ApplyWindowShape(m_w.settings.nShape);
+    ::RedrawWindow(m_w.Wnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void CWindowLook::ShowTips(bool shown) {
+    m_toolTip.Activate(shown);
+    PlaceToolTips(shown);
+}
+
+void CWindowLook::PlaceToolTips(bool shown) {
+    const HWND wnd = m_w.Wnd();
+    m_toolTip.SetToolRect(wnd, shown ? m_w.layout.rcMenuButton : SRect{}, kMenuButtonTipId);
+    for (int room = kRoomDynamic; room <= kRoomSearch; ++room) {
+        m_toolTip.SetToolRect(wnd, shown ? RoomTabRect(m_w.layout, room) : SRect{},
+                              RoomTabTipId(room));
+    }
+}
+
+SWindowPlace CWindowLook::WindowPlace() const {
+    return SWindowPlace{m_w.window.GetWindowRect(), DesktopRect(), MonitorWorkAreas(),
+                        m_w.layout.rcTitle.bottom};
+}
+
+std::string CWindowLook::ClockText() const {
+    return FormatHeaderText(m_w.settings.nTimeFormat, true, m_w.settings.strCustomFormat,
+                            CurrentTime());
+}
+
+void CWindowLook::OnClockTick() {
+    const QTime now = CurrentTime();
+    const std::string pattern =
+        FormatHeaderText(m_w.settings.nTimeFormat, false, m_w.settings.strCustomFormat, now);
+    if (FormatTime(now, pattern) != FormatTime(m_timeShown, pattern)) {
+        m_timeShown = now;
+        const RECT title = ToRECT(m_w.layout.rcTitle);
+        ::InvalidateRect(m_w.Wnd(), &title, FALSE);
+    }
+}
+
+void CWindowLook::Paint() const {
+    const SSettings& settings = m_w.settings;
+    // High contrast draws no gradient.
+    m_w.painter.Paint(m_w.Wnd(), SPaintScene{m_w.layout, settings.nRoom,
+                                             m_bHighContrast ? -1 : settings.nGradient, ClockText(),
+                                             settings.lfTitle.lfHeight});
+}

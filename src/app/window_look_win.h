@@ -1,0 +1,72 @@
+#pragma once
+
+#include "app/main_window_win.h"
+#include "base/time_format.h"
+#include "storage/storage.h"
+#include "win/controls_win.h"
+
+#include <string>
+
+// The settings turned into the window's look: colours, shape, fonts, the flags and the folded
+// view; the layout kept up as fonts, DPI, monitors and the system's colours change; the tips
+// over the menu button and the tabs, and the title bar's clock.
+class CWindowLook {
+public:
+    explicit CWindowLook(SMainWindow& w) : m_w(w) {}
+    CWindowLook(const CWindowLook&) = delete;
+    CWindowLook& operator=(const CWindowLook&) = delete;
+
+    // The layout of the template at the window's DPI, and the tips over it.
+    void LayOutTemplate();
+    // Every stored setting applied, the stored room shown, and all painted again.
+    void ApplyAll();
+    void ApplyColorTheme(int color);
+    void ApplyWindowShape(int shape);
+    void ApplyFonts();
+    void SetCalendarFont();
+    // Each flag has one apply, which start-up and the menu command (after turning the flag over)
+    // both call.
+    void ApplyLockMoving();
+    void ApplyAlwaysTop();
+    void ApplyMondayFirst();
+    void ApplyWeekNumbers();
+    void ToggleFullView();
+    // A high-contrast scheme turned on or off, or its colours changed: followed at once.
+    void FollowSystemColours();
+    // A monitor taken away may have taken the window with it.
+    void KeepOnAMonitor();
+    // Moved to a monitor of another DPI, or its scale changed: the window takes the suggested
+    // place and everything in it the new pixels.
+    void ScaleTo(int dpi, const RECT& suggested);
+
+    // The tips' tools where the layout has them (shown), or nowhere; off while a menu or a
+    // dialog of ours is over the window.
+    void ShowTips(bool shown);
+    void RelayToTips(MSG* msg) const { m_toolTip.RelayEvent(msg); }
+
+    SWindowPlace WindowPlace() const;
+    // What the title bar's clock shows now: painted, and told to screen readers.
+    std::string ClockText() const;
+    // The title's clock is painted again when the text it shows changes.
+    void OnClockTick();
+    void Paint() const;
+
+private:
+    // The calendar gets the room it needs for its font, first day, week numbers and DPI: it
+    // grows from its place in the template, the window with it, and the note area moves down;
+    // it shrinks back as far as the template's place.
+    void FitCalendar();
+    // Lays out what hangs on the layout after it changed.
+    void PlaceByLayout();
+    void PlaceToolTips(bool shown);
+
+    SMainWindow& m_w;
+    // A high-contrast scheme is on: the system's colours replace the stored theme's.
+    bool m_bHighContrast = false;
+    // The template's places at the window's DPI, and how much the calendar outgrew its own.
+    SRect m_baseNotesHome;
+    SRect m_baseClient;
+    SPoint m_calendarGrowth;
+    CToolTipCtrl m_toolTip;
+    QTime m_timeShown = 0;
+};
