@@ -21,7 +21,6 @@
 
 bool CWindowCommands::Run(UINT id, UINT notifyCode, bool& handled) {
     SSettings& settings = m_w.settings;
-    CPopupMenu& menu = m_w.menu;
     handled = true;
     switch (RouteCommand(id, notifyCode, false)) {
     case ECommandRoute::Platform:
@@ -50,18 +49,15 @@ bool CWindowCommands::Run(UINT id, UINT notifyCode, bool& handled) {
         return true;
     case ECommandRoute::Shape:
         m_look.ApplyWindowShape(static_cast<int>(id - ID_SHAPE_FIRST));
-        menu.MarkRadio(EMenu::Style, settings.nShape);
-        m_w.window.RedrawNow();
+        ShowChosen(EMenu::Style, settings.nShape);
         return true;
     case ECommandRoute::ClockFormat:
         settings.nTimeFormat = static_cast<int>(id - ID_TIME_FIRST);
-        menu.MarkRadio(EMenu::Time, settings.nTimeFormat);
-        m_w.window.RedrawNow();
+        ShowChosen(EMenu::Time, settings.nTimeFormat);
         return true;
     case ECommandRoute::Gradient:
         settings.nGradient = static_cast<int>(id - ID_GRADIENT_FIRST);
-        menu.MarkRadio(EMenu::Title, settings.nGradient);
-        m_w.window.RedrawNow();
+        ShowChosen(EMenu::Title, settings.nGradient);
         return true;
     case ECommandRoute::LockMoving:
         settings.bLockMoving = !settings.bLockMoving;
@@ -377,8 +373,7 @@ bool CWindowCommands::ChooseCustomClockFormat() {
     }
     settings.strCustomFormat = dialog.Pattern();
     settings.nTimeFormat = kCustomClockFormat;
-    m_w.menu.MarkRadio(EMenu::Time, settings.nTimeFormat);
-    m_w.window.RedrawNow();
+    ShowChosen(EMenu::Time, settings.nTimeFormat);
     return true;
 }
 
@@ -402,7 +397,11 @@ void CWindowCommands::ChooseFont(unsigned id) {
 
 void CWindowCommands::ChooseColorTheme(int color) {
     m_look.ApplyColorTheme(color);
-    m_w.menu.MarkRadio(EMenu::Color, m_w.settings.nColor);
+    ShowChosen(EMenu::Color, m_w.settings.nColor);
+}
+
+void CWindowCommands::ShowChosen(EMenu menu, int index) {
+    m_w.menu.MarkRadio(menu, index);
     m_w.window.RedrawNow();
 }
 

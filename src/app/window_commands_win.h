@@ -55,6 +55,8 @@ private:
     bool ChooseCustomClockFormat();
     void ChooseFont(unsigned id);
     void ChooseColorTheme(int color);
+    // A radio group's new choice marked in the menu and painted.
+    void ShowChosen(EMenu menu, int index);
     void ChooseRandomColor();
     // Export and import of the notes.
     void SaveData();

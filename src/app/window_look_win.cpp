@@ -44,19 +44,15 @@ void CWindowLook::LayOutTemplate() {
 
 void CWindowLook::ApplyAll() {
     const SSettings& settings = m_w.settings;
-    CPopupMenu& menu = m_w.menu;
     const SWindowPlace place = WindowPlace();
     const SRect& window = place.window;
     m_w.settings.ptPos =
         PlaceWindow(settings.ptPos, window, place.desktop, place.workAreas, place.titleHeight);
     ::MoveWindow(m_w.Wnd(), settings.ptPos.x, settings.ptPos.y, window.Width(), window.Height(),
                  TRUE);
+    // The menu's radio marks came with the menu.
     ApplyColorTheme(settings.nColor);
-    menu.MarkRadio(EMenu::Color, settings.nColor);
     ApplyWindowShape(settings.nShape);
-    menu.MarkRadio(EMenu::Style, settings.nShape);
-    menu.MarkRadio(EMenu::Time, settings.nTimeFormat);
-    menu.MarkRadio(EMenu::Title, settings.nGradient);
     ApplyLockMoving();
     ApplyAlwaysTop();
     ApplyMondayFirst();

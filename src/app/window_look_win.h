@@ -18,7 +18,8 @@ public:
 
     // The layout of the template at the window's DPI, and the tips over it.
     void LayOutTemplate();
-    // Every stored setting applied, the stored room shown, and all painted again.
+    // Every stored setting applied to a built menu and the window, the stored room shown, and
+    // all painted again.
     void ApplyAll();
     void ApplyColorTheme(int color);
     void ApplyWindowShape(int shape);

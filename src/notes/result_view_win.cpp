@@ -29,10 +29,10 @@ struct STextEngine {
 const STextEngine& TextEngine() {
     static const STextEngine engine = [] {
         STextEngine loaded;
-        loaded.analyse =
-            SystemFunction<decltype(loaded.analyse)>(L"usp10.dll", "ScriptStringAnalyse");
-        loaded.out = SystemFunction<decltype(loaded.out)>(L"usp10.dll", "ScriptStringOut");
-        loaded.free = SystemFunction<decltype(loaded.free)>(L"usp10.dll", "ScriptStringFree");
+        const HMODULE dll = LoadSystemDll(L"usp10.dll");
+        loaded.analyse = SystemFunction<decltype(loaded.analyse)>(dll, "ScriptStringAnalyse");
+        loaded.out = SystemFunction<decltype(loaded.out)>(dll, "ScriptStringOut");
+        loaded.free = SystemFunction<decltype(loaded.free)>(dll, "ScriptStringFree");
         if (loaded.analyse == nullptr || loaded.out == nullptr || loaded.free == nullptr) {
             loaded = STextEngine();
         }

@@ -25,11 +25,13 @@ struct SAccessibilityDlls {
     }
 
 private:
-    SAccessibilityDlls()
-        : createStd(SystemFunction<CreateStd>(L"oleacc.dll", "CreateStdAccessibleObject")),
-          fromObject(SystemFunction<FromObject>(L"oleacc.dll", "LresultFromObject")),
-          allocString(SystemFunction<AllocString>(L"oleaut32.dll", "SysAllocString")),
-          initCom(SystemFunction<InitCom>(L"ole32.dll", "CoInitializeEx")) {}
+    SAccessibilityDlls() {
+        const HMODULE oleacc = LoadSystemDll(L"oleacc.dll");
+        createStd = SystemFunction<CreateStd>(oleacc, "CreateStdAccessibleObject");
+        fromObject = SystemFunction<FromObject>(oleacc, "LresultFromObject");
+        allocString = SystemFunction<AllocString>(LoadSystemDll(L"oleaut32.dll"), "SysAllocString");
+        initCom = SystemFunction<InitCom>(LoadSystemDll(L"ole32.dll"), "CoInitializeEx");
+    }
 };
 
 // A text of the code page as the string a screen reader reads; null when it cannot be made.

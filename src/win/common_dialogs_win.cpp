@@ -11,11 +11,10 @@ namespace {
 
 // Under Wine the common dialogs' DLL added 6 ms to every start.
 struct SCommonDialogs {
-    decltype(&::GetOpenFileNameW) open =
-        SystemFunction<decltype(open)>(L"comdlg32.dll", "GetOpenFileNameW");
-    decltype(&::GetSaveFileNameW) save =
-        SystemFunction<decltype(save)>(L"comdlg32.dll", "GetSaveFileNameW");
-    decltype(&::ChooseFontA) font = SystemFunction<decltype(font)>(L"comdlg32.dll", "ChooseFontA");
+    HMODULE dll = LoadSystemDll(L"comdlg32.dll");
+    decltype(&::GetOpenFileNameW) open = SystemFunction<decltype(open)>(dll, "GetOpenFileNameW");
+    decltype(&::GetSaveFileNameW) save = SystemFunction<decltype(save)>(dll, "GetSaveFileNameW");
+    decltype(&::ChooseFontA) font = SystemFunction<decltype(font)>(dll, "ChooseFontA");
 
     static const SCommonDialogs& Get() {
         static const SCommonDialogs dialogs;

@@ -1,6 +1,6 @@
 #include "win/system_dll_win.h"
 
-void* SystemFunctionAddress(const wchar_t* dll, const char* name) {
+HMODULE LoadSystemDll(const wchar_t* dll) {
     HMODULE module = ::LoadLibraryExW(dll, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (module == nullptr) {
         // A Windows 7 without its loader update knows no search flags: the full path instead.
@@ -12,5 +12,5 @@ void* SystemFunctionAddress(const wchar_t* dll, const char* name) {
             module = ::LoadLibraryW(path);
         }
     }
-    return module != nullptr ? reinterpret_cast<void*>(::GetProcAddress(module, name)) : nullptr;
+    return module;
 }

@@ -2,10 +2,13 @@
 
 #include <windows.h>
 
-// A function of a system DLL, loaded from the system folder only, and only when first asked for,
-// so that starts that never need the DLL do not pay for it; null when the system lacks it.
-void* SystemFunctionAddress(const wchar_t* dll, const char* name);
+// A system DLL, loaded from the system folder only, and only when a part first needs it, so
+// that starts that never need the DLL do not pay for it; null when the system lacks it.
+HMODULE LoadSystemDll(const wchar_t* dll);
 
-template <typename Function> Function SystemFunction(const wchar_t* dll, const char* name) {
-    return reinterpret_cast<Function>(SystemFunctionAddress(dll, name));
+// A function of a DLL so loaded; null when either is missing.
+template <typename Function> Function SystemFunction(HMODULE module, const char* name) {
+    return module != nullptr
+               ? reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)))
+               : nullptr;
 }
