@@ -64,12 +64,15 @@ void CCopiesBeside::MarkContested() {
 
 size_t CCopiesBeside::Merge(std::vector<SCopy>& copies, SNotebook& notes,
                             const SNotebook* mainAtStart, QTime mainWriteTime, bool& changed) {
+    changed = false;
+    if (copies.empty()) {
+        return 0; // and the file's version is not hashed for nothing
+    }
     // Oldest first, so that later copies are merged over earlier ones.
     std::sort(copies.begin(), copies.end(), [](const SCopy& a, const SCopy& b) {
         return a.stamp.writeTime != b.stamp.writeTime ? a.stamp.writeTime < b.stamp.writeTime
                                                       : a.path < b.path;
     });
-    changed = false;
     size_t taken = 0;
     const uint64_t current = m_lineage.Base() ? HashBytes(*m_lineage.Base()) : 0;
     for (SCopy& copy : copies) {

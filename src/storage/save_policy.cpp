@@ -643,7 +643,8 @@ SDiskLook CSavePolicy::LookAtFolder(const SNotebook& notes) {
         m_lineage.MarkContested(copy.hash);
     }
     const SFileStamp stamp = m_files.Stamp(m_paths.notes);
-    SNotebook current = notes;
+    // The notes are copied only for a merge: this look runs at every activation, and at 100 years
+    // a copy and its freeing take longer than a frame.
     if (stamp != m_lineage.Stamp() && stamp.exists) {
         if (NotesUnsaved(notes)) {
             look.change = EDiskChange::Merge; // the save merges
@@ -674,13 +675,11 @@ SDiskLook CSavePolicy::LookAtFolder(const SNotebook& notes) {
                 const SNotebook base = m_lineage.BaseForChange(stamp.writeTime, theirs, notes);
                 auto canonical = CanonicalNotes(theirs);
                 const SNotebook held = m_lineage.Current();
-                SNotebook merged =
-                    MergeNotebooks(base, notes, theirs, m_clock.Now(), stamp.writeTime, &held,
-                                   m_lineage.Stamp().writeTime);
+                look.notes = MergeNotebooks(base, notes, theirs, m_clock.Now(), stamp.writeTime,
+                                            &held, m_lineage.Stamp().writeTime);
                 // What the file lacks of ours (a copy written over a newer file) is written back.
-                look.change = merged == theirs ? EDiskChange::Reloaded : EDiskChange::Merge;
+                look.change = look.notes == theirs ? EDiskChange::Reloaded : EDiskChange::Merge;
                 TakeInForeign(canonical, stamp, HashBytes(bytes));
-                current = std::move(merged);
                 look.adopt = true;
             }
         }
@@ -688,15 +687,21 @@ SDiskLook CSavePolicy::LookAtFolder(const SNotebook& notes) {
     if (copiesBusy && look.change == EDiskChange::None) {
         look.change = EDiskChange::TryLater;
     }
+    if (copies.empty()) {
+        return look;
+    }
+    if (!look.adopt) {
+        look.notes = notes;
+    }
     bool changed = false;
-    if (m_copies.Merge(copies, current, nullptr, 0, changed) != 0) {
+    if (m_copies.Merge(copies, look.notes, nullptr, 0, changed) != 0) {
         look.adopt = look.adopt || changed;
         if (look.change != EDiskChange::TryLater) {
             look.change = EDiskChange::Merge;
         }
     }
-    if (look.adopt) {
-        look.notes = std::move(current);
+    if (!look.adopt) {
+        look.notes = SNotebook();
     }
     return look;
 }
