@@ -26,7 +26,9 @@ bool CWindowCommands::Run(UINT id, UINT notifyCode, bool& handled) {
     case ECommandRoute::Platform:
         if (id == IDC_NOTES && notifyCode == EN_CHANGE) {
             // A few seconds after typing stops, what was typed is saved.
-            m_w.saves.OnTyped();
+            if (!m_w.noteArea.Filling()) {
+                m_w.saves.OnTyped();
+            }
             return false;
         }
         if (id == IDC_SEARCH && notifyCode == EN_CHANGE) {

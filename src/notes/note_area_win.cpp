@@ -28,6 +28,14 @@ void CNoteArea::PlaceSearchBox() {
 
 void CNoteArea::SetFont(const SLogFont& font, int dpi) {
     CFontHandle built = CreateStoredFont(font, dpi);
+    // The box's lines are as high as its font.
+    if (HDC dc = ::GetDC(m_editNotes.GetSafeHwnd())) {
+        const HGDIOBJ old = ::SelectObject(dc, built.Get());
+        TEXTMETRICA metrics{};
+        m_lineHeight = ::GetTextMetricsA(dc, &metrics) ? std::max<int>(metrics.tmHeight, 1) : 0;
+        ::SelectObject(dc, old);
+        ::ReleaseDC(m_editNotes.GetSafeHwnd(), dc);
+    }
     m_editNotes.SetFont(built.Get(), true);
     m_editSearch.SetFont(built.Get(), true);
     m_fontNotes = std::move(built);
@@ -48,6 +56,10 @@ void CNoteArea::SetNotesText(const std::string& text, ECaret caret) {
     m_editNotes.SendMessage(EM_GETSEL, reinterpret_cast<WPARAM>(&selStart),
                             reinterpret_cast<LPARAM>(&selEnd));
     const LRESULT firstLine = m_editNotes.SendMessage(EM_GETFIRSTVISIBLELINE);
+    if (caret == ECaret::End && m_lineHeight > 0) {
+        ReplaceNotesText(text, firstLine);
+        return;
+    }
     m_editNotes.SetWindowText(text);
     if (caret == ECaret::Keep) {
         // The box's own clamping keeps a selection past the new end inside the text.
@@ -58,6 +70,31 @@ void CNoteArea::SetNotesText(const std::string& text, ECaret caret) {
     const int at = caret == ECaret::End ? static_cast<int>(text.size()) : 0;
     m_editNotes.SetSel(at, at);
     m_editNotes.ScrollCaret();
+}
+
+void CNoteArea::ReplaceNotesText(const std::string& text, LRESULT firstLine) {
+    // Replacing all of the text leaves the caret at its end, in view, in one step. Under Wine
+    // each update of the box's scroll bar costs about a millisecond, and setting the text, then
+    // the caret, made three of them.
+    m_bFilling = true;
+    m_editNotes.SetSel(0, -1);
+    m_editNotes.SendMessage(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+    m_bFilling = false;
+    m_editNotes.SendMessage(EM_EMPTYUNDOBUFFER);
+    m_editNotes.SendMessage(EM_SETMODIFY, FALSE);
+    if (firstLine == 0) {
+        return; // as a new text: from the top, scrolled as far as the caret needs
+    }
+    // From a scrolled view the end may rest higher than a new text shows it: at the bottom.
+    RECT format{};
+    m_editNotes.SendMessage(EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+    const LRESULT shown = std::max<LRESULT>((format.bottom - format.top) / m_lineHeight, 1);
+    const LRESULT lines = m_editNotes.SendMessage(EM_GETLINECOUNT);
+    const LRESULT wanted = std::max<LRESULT>(lines - shown, 0);
+    const LRESULT first = m_editNotes.SendMessage(EM_GETFIRSTVISIBLELINE);
+    if (first != wanted) {
+        m_editNotes.SendMessage(EM_LINESCROLL, 0, wanted - first);
+    }
 }
 
 void CNoteArea::ShowSearchResults(std::string text) {

@@ -28,6 +28,8 @@ public:
     void SetFont(const SLogFont& font, int dpi);
     void FocusNotes() const { m_editNotes.SetFocus(); }
     void MarkNotedDays() override;
+    // While a note is put in the box: its change is no typing.
+    bool Filling() const { return m_bFilling; }
 
     // A long search result is laid out a slice at a time while nothing else waits; true while
     // some remains.
@@ -42,6 +44,7 @@ private:
     void ShowSearchBox(bool show, bool focus) override;
     std::string GetSelDayKey() const override;
     void RedrawWindow() override;
+    void ReplaceNotesText(const std::string& text, LRESULT firstLine);
 
     CMonthCalCtrl& m_calendar;
     CNoteRooms m_rooms;
@@ -51,4 +54,6 @@ private:
     CEdit m_editSearch;
     CFontHandle m_fontNotes;
     CResultView m_results;
+    int m_lineHeight = 0;
+    bool m_bFilling = false;
 };

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <string>
 
 namespace e2e {
 namespace {
@@ -74,6 +75,28 @@ TEST_F(DaySelection, TypedNoteIsStoredOnSelectingAnotherDayAndItsDayTurnsBold) {
     ASSERT_TRUE(m_app.SelectDay(noted));
     EXPECT_EQ(m_app.NotesText(), "Dentist\r\nat 10");
     EXPECT_EQ(CaretAt(m_app), 14);
+
+    // A note longer than the box ends on its bottom line, whatever view the note before had.
+    auto lines = [](int count) {
+        std::string text = "line 0";
+        for (int i = 1; i < count; ++i) {
+            text += "\r\nline " + std::to_string(i);
+        }
+        return text;
+    };
+    auto firstShown = [&] { return ::SendMessageA(m_app.Notes(), EM_GETFIRSTVISIBLELINE, 0, 0); };
+    ASSERT_TRUE(m_app.SetNotesText(lines(40)));
+    ASSERT_TRUE(m_app.SelectDay(next));
+    ASSERT_TRUE(m_app.SetNotesText(lines(38)));
+    ASSERT_TRUE(m_app.SelectDay(noted)); // shown scrolled to its end
+    ASSERT_TRUE(m_app.SelectDay(next));
+    const LRESULT fromScrolled = firstShown();
+    ASSERT_TRUE(m_app.SelectDay(Today()));
+    ASSERT_EQ(firstShown(), 0);
+    ASSERT_TRUE(m_app.SelectDay(next));
+    EXPECT_GT(fromScrolled, 0);
+    EXPECT_EQ(fromScrolled, firstShown());
+    EXPECT_EQ(CaretAt(m_app), static_cast<int>(lines(38).size()));
 }
 
 SDate NextMonth(SDate date) {
