@@ -382,7 +382,7 @@ bool CNotebookRun::MeasureStarts() {
         for (int which = 0; which < 2; ++which) {
             CQuilletApp app;
             const auto start = Clock::now();
-            if (!app.Start(exes[which]) || !Send(app.Main(), WM_NULL, 0, 0, kKeyLimit)) {
+            if (!app.Start(exes[which], Millis(1)) || !Send(app.Main(), WM_NULL, 0, 0, kKeyLimit)) {
                 std::fprintf(stderr, "%s did not start\n", exes[which].c_str());
                 return false;
             }
@@ -401,14 +401,15 @@ bool CNotebookRun::MeasureStarts() {
             }
         }
     }
-    const double minimalMs = Median(startMs[0]);
-    const double quilletMs = Median(startMs[1]);
+    // The least of the runs: a start is slowed by whatever else the machine does, never sped up.
+    const double minimalMs = *std::min_element(startMs[0].begin(), startMs[0].end());
+    const double quilletMs = *std::min_element(startMs[1].begin(), startMs[1].end());
     const double ratio = quilletMs / minimalMs;
     char target[64];
     std::snprintf(target, sizeof target, "<= 1.3x minimal (now %.2fx)", ratio);
     m_rows.push_back(
-        {"start to first paint: minimal (median/7)", "-", "-", FormatMs(minimalMs), "", -1});
-    m_rows.push_back({"start to first paint: Quillet (median/7)", "-", "-", FormatMs(quilletMs),
+        {"start to first paint: minimal (min/7)", "-", "-", FormatMs(minimalMs), "", -1});
+    m_rows.push_back({"start to first paint: Quillet (min/7)", "-", "-", FormatMs(quilletMs),
                       target, ratio <= 1.3});
 
     const double minimalBytes = Median(privateBytes[0]);

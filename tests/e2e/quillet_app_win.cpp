@@ -138,7 +138,7 @@ CQuilletApp::~CQuilletApp() {
     Kill();
 }
 
-bool CQuilletApp::Start(const std::string& exePath) {
+bool CQuilletApp::Start(const std::string& exePath, Millis poll) {
     Kill(); // the handles and remote memory of a run that ended
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -151,10 +151,12 @@ bool CQuilletApp::Start(const std::string& exePath) {
                           nullptr, &startup, &m_process)) {
         return false;
     }
-    return WaitUntil([this] {
-               m_main = FindMainWindow();
-               return m_main != nullptr || !IsRunning();
-           }) &&
+    return WaitUntil(
+               [this] {
+                   m_main = FindMainWindow();
+                   return m_main != nullptr || !IsRunning();
+               },
+               kWait, poll) &&
            m_main != nullptr;
 }
 

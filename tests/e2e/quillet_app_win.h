@@ -73,7 +73,8 @@ public:
     CQuilletApp& operator=(const CQuilletApp&) = delete;
 
     // Starts the program and waits for its main window.
-    bool Start(const std::string& exePath);
+    // A benchmark polls for the window more often than the tests need.
+    bool Start(const std::string& exePath, Millis poll = Millis(10));
     bool IsRunning() const;
     bool WaitForExit(Millis timeout = kWait);
     void Kill();

@@ -13,7 +13,8 @@ using Millis = std::chrono::milliseconds;
 // Long enough for a slow Wine start-up, short enough that a hung case ends the run quickly.
 constexpr Millis kWait{15000};
 
-template <class Condition> bool WaitUntil(Condition condition, Millis timeout = kWait) {
+template <class Condition>
+bool WaitUntil(Condition condition, Millis timeout = kWait, Millis poll = Millis(10)) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {
         if (condition()) {
@@ -22,7 +23,7 @@ template <class Condition> bool WaitUntil(Condition condition, Millis timeout = 
         if (std::chrono::steady_clock::now() >= deadline) {
             return condition();
         }
-        ::Sleep(10);
+        ::Sleep(static_cast<DWORD>(poll.count()));
     }
 }
 
