@@ -205,8 +205,11 @@ bool CQuilletDlg::OnActivate(UINT state) {
         m_saves.SaveChanges();
         return false;
     }
-    // Back from another program, or another computer: notes saved elsewhere show.
-    m_saves.LookAtFolder();
+    // Back from another program, or another computer: notes saved elsewhere show. The start's
+    // own activation has just read the folder, and its watch looks again once the window shows.
+    if (m_life.Shown()) {
+        m_saves.LookAtFolder();
+    }
     if (m_settings.nFullView == 0) {
         ::SetFocus(m_hWnd);
         return true;

@@ -32,14 +32,20 @@ void CWindowLook::LayOutTemplate() {
     m_baseClient = m_w.layout.rcClient;
     m_baseNotesHome = m_w.layout.rcNotesHome;
     m_w.noteArea.PlaceSearchBox();
+    m_timeShown = CurrentTime();
+}
 
+void CWindowLook::CreateTips() {
+    const HWND wnd = m_w.Wnd();
     m_toolTip.Create(wnd, 0);
     m_toolTip.AddTool(wnd, "Menu Button", m_w.layout.rcMenuButton, kMenuButtonTipId);
     for (int room = kRoomDynamic; room <= kRoomSearch; ++room) {
         m_toolTip.AddTool(wnd, RoomTabName(room), RoomTabRect(m_w.layout, room),
                           RoomTabTipId(room));
     }
-    m_timeShown = CurrentTime();
+    if (!::IsWindowEnabled(wnd)) {
+        ShowTips(false); // a dialog of ours came first
+    }
 }
 
 void CWindowLook::ApplyAll() {
@@ -196,11 +202,17 @@ void CWindowLook::PlaceByLayout() {
 }
 
 void CWindowLook::ShowTips(bool shown) {
+    if (m_toolTip.GetSafeHwnd() == nullptr) {
+        return; // made once the window shows, where the layout then is
+    }
     m_toolTip.Activate(shown);
     PlaceToolTips(shown);
 }
 
 void CWindowLook::PlaceToolTips(bool shown) {
+    if (m_toolTip.GetSafeHwnd() == nullptr) {
+        return;
+    }
     const HWND wnd = m_w.Wnd();
     m_toolTip.SetToolRect(wnd, shown ? m_w.layout.rcMenuButton : SRect{}, kMenuButtonTipId);
     for (int room = kRoomDynamic; room <= kRoomSearch; ++room) {

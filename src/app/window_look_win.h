@@ -16,8 +16,11 @@ public:
     CWindowLook(const CWindowLook&) = delete;
     CWindowLook& operator=(const CWindowLook&) = delete;
 
-    // The layout of the template at the window's DPI, and the tips over it.
+    // The layout of the template at the window's DPI.
     void LayOutTemplate();
+    // The tips over the menu button and the tabs: made once the window shows, as a tip waits for
+    // the pointer to rest and the window's first paint does not.
+    void CreateTips();
     // Every stored setting applied to a built menu and the window, the stored room shown, and
     // all painted again.
     void ApplyAll();

@@ -76,6 +76,14 @@ struct CSavePolicy::SPendingStart {
     int step = 0;
 };
 
+struct CSavePolicy::SUnnamedStart {
+    std::shared_ptr<const std::string> base; // canonical bytes
+    SFileStamp stamp;
+    bool fromMain = false;
+    bool fileIsBase = false;
+    uint64_t fileHash = 0; // when the file's bytes are not the base's
+};
+
 CSavePolicy::CSavePolicy(SDataPaths paths, IFileSystem& files, IClock& clock)
     : m_paths(std::move(paths)), m_files(files), m_clock(clock), m_kept(files, clock),
       m_record(files, clock, m_paths.local),
@@ -125,6 +133,7 @@ SStartReport CSavePolicy::Load(SSettings& settings, SNotebook& notes, const SWin
     SStartReport report;
     m_bLoaded = false;
     m_start.reset();
+    m_unnamed.reset();
     m_unreadable.clear();
     m_copies.Reset();
     for (const std::string* path :
@@ -197,25 +206,21 @@ SStartReport CSavePolicy::Load(SSettings& settings, SNotebook& notes, const SWin
     if (notesFrom.source == ESource::Defaults) {
         m_files.MakeFolder(m_paths.folder);
     }
-    const uint64_t fileHash = fromMain ? HashBytes(notesBytes) : 0;
-    std::shared_ptr<const std::string> base;
-    uint64_t baseHash = fileHash;
+    auto unnamed = std::make_unique<SUnnamedStart>();
+    unnamed->stamp = notesStamp;
+    unnamed->fromMain = fromMain;
     if (fromMain && IsDaysSorted(notes.days, true) && IsCanonical(notesBytes, notes)) {
-        base = std::make_shared<const std::string>(std::move(notesBytes));
+        unnamed->base = std::make_shared<const std::string>(std::move(notesBytes));
+        unnamed->fileIsBase = true;
     } else {
-        base = CanonicalNotes(notes);
-        baseHash = HashBytes(*base);
+        unnamed->base = CanonicalNotes(notes);
+        unnamed->fileHash = fromMain ? HashBytes(notesBytes) : 0;
     }
     if (fromMain) {
-        start->notesBackup = base;
+        start->notesBackup = unnamed->base;
     }
-    m_record.Read();
-    const bool writtenHere = m_record.WroteHere(baseHash);
-    if (fromMain && !writtenHere) {
-        start->shared = base;
-    }
-    m_lineage.Start(base, baseHash, notesStamp, fileHash, writtenHere, m_record.TakeTexts(),
-                    m_record.TakeForeign(), [this] { return m_record.ReadShared(); });
+    m_unnamed = std::move(unnamed);
+    m_start = std::move(start);
     const SFileStamp readStamp = fromMain ? notesStamp : m_files.Stamp(m_paths.notesBackup);
     m_copies.StartedFrom(fromMain, readStamp.exists ? readStamp.writeTime : 0);
     for (const SLoadedFrom* from : {&settingsFrom, &notesFrom}) {
@@ -226,6 +231,7 @@ SStartReport CSavePolicy::Load(SSettings& settings, SNotebook& notes, const SWin
     // Recovery files and conflict copies are newer than anything the start read: they come in
     // as changes made elsewhere, and are written with the next save.
     if (!copies.empty()) {
+        StartLineage();
         const SNotebook loaded = notes;
         bool changed = false;
         report.notesFromElsewhere =
@@ -239,12 +245,33 @@ SStartReport CSavePolicy::Load(SSettings& settings, SNotebook& notes, const SWin
         SeenUnloadable();
     }
     m_retry.Succeeded();
-    m_start = std::move(start);
     m_bLoaded = true;
     return report;
 }
 
+void CSavePolicy::StartLineage() {
+    if (!m_unnamed) {
+        return;
+    }
+    const std::unique_ptr<SUnnamedStart> start = std::move(m_unnamed);
+    const uint64_t baseHash = HashBytes(*start->base);
+    m_record.Read();
+    const bool writtenHere = m_record.WroteHere(baseHash);
+    if (start->fromMain && !writtenHere && m_start) {
+        m_start->shared = start->base;
+    }
+    m_lineage.Start(start->base, baseHash, start->stamp,
+                    start->fileIsBase ? baseHash : start->fileHash, writtenHere,
+                    m_record.TakeTexts(), m_record.TakeForeign(),
+                    [this] { return m_record.ReadShared(); });
+}
+
+const std::shared_ptr<const std::string>& CSavePolicy::Base() const {
+    return m_unnamed ? m_unnamed->base : m_lineage.Base();
+}
+
 bool CSavePolicy::FinishStartStep() {
+    StartLineage();
     if (!m_start) {
         return false;
     }
@@ -320,7 +347,8 @@ void CSavePolicy::TakeSettingsAsSaved(SSettings settings, const SWindowPlace& pl
 }
 
 bool CSavePolicy::NotesUnsaved(const SNotebook& notes) const {
-    return !m_lineage.Base() || SerializeNotes(notes.days, notes.everyDay) != *m_lineage.Base();
+    const std::shared_ptr<const std::string>& base = Base();
+    return !base || SerializeNotes(notes.days, notes.everyDay) != *base;
 }
 
 bool CSavePolicy::HasUnsavedChanges(SSettings settings, const SNotebook& notes,
@@ -564,6 +592,7 @@ SSaveReport CSavePolicy::Finish(SSaveReport report) {
 
 SSaveReport CSavePolicy::SaveMain(SSettings& settings, const SNotebook& notes,
                                   const SWindowPlace& place, unsigned busyWaitMs, bool automatic) {
+    StartLineage();
     SSaveReport report;
     std::string bytes;
     const EFileError settingsError = SaveSettingsFile(settings, place, busyWaitMs, bytes);
@@ -586,6 +615,7 @@ SSaveReport CSavePolicy::SaveMain(SSettings& settings, const SNotebook& notes,
 
 SSaveReport CSavePolicy::SaveAll(SSettings& settings, const SNotebook& notes,
                                  const SWindowPlace& place, unsigned busyWaitMs) {
+    StartLineage();
     SSaveReport report;
     std::string settingsBytes;
     std::string notesBytes;
@@ -635,6 +665,7 @@ SDiskLook CSavePolicy::LookAtFolder(const SNotebook& notes) {
     if (!m_bLoaded) {
         return look;
     }
+    StartLineage();
     // Conflict copies first: one of a version of ours tells that the notes file will hold
     // another one, made beside ours.
     bool copiesBusy = false;

@@ -147,7 +147,12 @@ public:
 
 private:
     struct SPendingStart;
+    struct SUnnamedStart;
 
+    // Names the start's version against this computer's record, which takes hashing it: at 100
+    // years longer than a frame, so the window shows first and this runs when first needed.
+    void StartLineage();
+    const std::shared_ptr<const std::string>& Base() const;
     void ReadWithBackup(const std::string& main, const std::string& backup,
                         const std::function<bool(const std::string&)>& parse, SLoadedFrom& from,
                         std::string& loadedBytes, std::string& busyPath);
@@ -195,4 +200,5 @@ private:
     CRetrySchedule m_retry;
 
     std::unique_ptr<SPendingStart> m_start;
+    std::unique_ptr<SUnnamedStart> m_unnamed;
 };

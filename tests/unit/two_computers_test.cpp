@@ -195,6 +195,9 @@ private:
         // The notes as last written or taken in: what the program can tell a change by.
         SNotebook synced;
         bool fromBackup = false;
+        // The start's backups and record wait for the window to show: a save or a kill may come
+        // first, a look at the folder may not.
+        bool startSteps = false;
     };
 
     int Pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(m_random); }
@@ -293,6 +296,19 @@ private:
         if (c.saveDue != 0 && Now() >= c.saveDue) {
             Save(i, kQuickBusyWaitMs);
         }
+        FinishStart(i);
+    }
+
+    void FinishStart(int i) {
+        SComputer& c = m_pc[i];
+        if (!c.running || !c.startSteps) {
+            return;
+        }
+        c.startSteps = false;
+        while (c.policy->FinishStartStep()) {
+        }
+        // Nothing taken in since the start: what it showed still shows.
+        c.fromBackup = c.fromBackup && c.policy->TakeStartNotice().notes.source != ESource::Main;
     }
 
     void Start(int i) {
@@ -319,9 +335,6 @@ private:
             c.policy.reset();
             return; // Retry, later
         }
-        while (c.policy->FinishStartStep()) {
-        }
-        const bool fromBackup = c.policy->TakeStartNotice().notes.source != ESource::Main;
         c.policy->TakeSettingsAsSaved(c.settings, kPlace);
         c.running = true;
         c.undo.clear();
@@ -332,8 +345,9 @@ private:
         Received(i);
         c.synced = c.notes;
         // Shown from a backup while the notes file was half written: older texts show until
-        // the file is whole and taken in.
-        c.fromBackup = fromBackup;
+        // the file is whole and taken in. Known once the start's steps are done.
+        c.fromBackup = true;
+        c.startSteps = true;
     }
 
     void Edit(int i) {
@@ -425,6 +439,7 @@ private:
     }
 
     void Look(int i) {
+        FinishStart(i);
         SComputer& c = m_pc[i];
         TakesInCopies(i);
         c.lookDue = 0;
