@@ -100,6 +100,24 @@ int main() {
                     const SWindowPlace place{SRect{0, 0, 215, 260}, SRect{0, 0, 1024, 768}, {}, 0};
                     return TimeMs([&] { policy.Load(settings, notes, place); });
                 }));
+    {
+        // What each deactivation and autosave tick asks before it writes anything.
+        CDiskFileSystem files;
+        CSystemClock clock;
+        CSavePolicy policy(paths, files, clock);
+        SSettings settings;
+        SNotebook notes;
+        const SWindowPlace place{SRect{0, 0, 215, 260}, SRect{0, 0, 1024, 768}, {}, 0};
+        policy.Load(settings, notes, place);
+        policy.TakeSettingsAsSaved(settings, place);
+        std::printf("Unsaved changes? (none)\t%.3f\n", MedianMs([&] {
+                        return TimeMs([&] {
+                            if (policy.HasUnsavedChanges(settings, notes, place)) {
+                                std::fprintf(stderr, "unchanged notes count as unsaved\n");
+                            }
+                        });
+                    }));
+    }
 
     const char* const queries[] = {"e", "z", "the", "zep", "tomorrow", "zephyrus"};
     for (const char* query : queries) {

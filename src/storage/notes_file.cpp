@@ -4,6 +4,7 @@
 #include "storage/file_io.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 #include <stdexcept>
 
@@ -20,25 +21,66 @@ uint64_t HeapBytes(const std::string& text) {
     return text.capacity() > 15 ? text.capacity() + 1 : 0;
 }
 
+// Takes what an archive writes as a comparison with bytes already made, keeping nothing.
+class CComparingWriter : public IArchiveWriter {
+public:
+    explicit CComparingWriter(const std::string& bytes) : m_bytes(bytes) {}
+    void Write(const void* data, size_t size) override {
+        m_same = m_same && size <= m_bytes.size() - m_at &&
+                 std::memcmp(m_bytes.data() + m_at, data, size) == 0;
+        m_at += m_same ? size : 0;
+    }
+    bool Same() const { return m_same; }
+    bool SameToTheEnd() const { return m_same && m_at == m_bytes.size(); }
+
+private:
+    const std::string& m_bytes;
+    size_t m_at = 0;
+    bool m_same = true;
+};
+
+// Ends early, false, once `going` says so.
+template <typename Going>
+void WriteNotes(IArchiveWriter& out, const DayArray& days, const std::string& everyDay,
+                Going going) {
+    CDataArchive ar(out, CDataArchive::Mode::Store);
+    ar.WriteString(everyDay);
+    ar.WriteInt(static_cast<int32_t>(days.size()));
+    for (const SDay& day : days) {
+        if (!going()) {
+            return;
+        }
+        ar.WriteString(day.strDate).WriteString(day.strNote);
+    }
+    ar.Close();
+}
+
 } // namespace
 
-std::string SerializeNotes(const DayArray& days, const std::string& everyDay) {
-    // Sized up front: a large file would otherwise be copied over and over as it grows.
+uint64_t SerializedNotesSize(const DayArray& days, const std::string& everyDay) {
     uint64_t size = CDataArchive::CountedSize(everyDay.size()) + 4;
     for (const SDay& day : days) {
         size += CDataArchive::CountedSize(day.strDate.size()) +
                 CDataArchive::CountedSize(day.strNote.size());
     }
+    return size;
+}
+
+std::string SerializeNotes(const DayArray& days, const std::string& everyDay) {
+    // Sized up front: a large file would otherwise be copied over and over as it grows.
     CMemoryWriter out;
-    out.Reserve(static_cast<size_t>(size));
-    CDataArchive ar(out, CDataArchive::Mode::Store);
-    ar.WriteString(everyDay);
-    ar.WriteInt(static_cast<int32_t>(days.size()));
-    for (const SDay& day : days) {
-        ar.WriteString(day.strDate).WriteString(day.strNote);
-    }
-    ar.Close();
+    out.Reserve(static_cast<size_t>(SerializedNotesSize(days, everyDay)));
+    WriteNotes(out, days, everyDay, [] { return true; });
     return out.TakeBytes();
+}
+
+bool SerializesTo(const DayArray& days, const std::string& everyDay, const std::string& bytes) {
+    if (SerializedNotesSize(days, everyDay) != bytes.size()) {
+        return false;
+    }
+    CComparingWriter out(bytes);
+    WriteNotes(out, days, everyDay, [&] { return out.Same(); });
+    return out.SameToTheEnd();
 }
 
 namespace {

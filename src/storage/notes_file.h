@@ -12,6 +12,10 @@ class IArchiveReader;
 constexpr int32_t kMaxNoteRecords = 1000000;
 
 std::string SerializeNotes(const DayArray& days, const std::string& everyDay);
+uint64_t SerializedNotesSize(const DayArray& days, const std::string& everyDay);
+// Whether SerializeNotes would make exactly these bytes, told without making them: at 100 years
+// the question of every deactivation.
+bool SerializesTo(const DayArray& days, const std::string& everyDay, const std::string& bytes);
 // Appends the records to days. False when the stream ends early, or claims more records or
 // memory than a notes file of its size can hold; what was read stays. A file of the data folder
 // is also false when it was torn: a record with neither key nor text, a text that ends in a zero

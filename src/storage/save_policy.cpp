@@ -35,12 +35,7 @@ bool ParseSettings(const std::string& bytes, SSettings& settings) {
 // shortest form and nothing after the last record make the sizes equal; the count is checked
 // because a negative one reads as none.
 bool IsCanonical(const std::string& bytes, const SNotebook& notes) {
-    uint64_t size = CDataArchive::CountedSize(notes.everyDay.size()) + 4;
-    for (const SDay& day : notes.days) {
-        size += CDataArchive::CountedSize(day.strDate.size()) +
-                CDataArchive::CountedSize(day.strNote.size());
-    }
-    if (size != bytes.size()) {
+    if (SerializedNotesSize(notes.days, notes.everyDay) != bytes.size()) {
         return false;
     }
     const size_t at = static_cast<size_t>(CDataArchive::CountedSize(notes.everyDay.size()));
@@ -348,7 +343,7 @@ void CSavePolicy::TakeSettingsAsSaved(SSettings settings, const SWindowPlace& pl
 
 bool CSavePolicy::NotesUnsaved(const SNotebook& notes) const {
     const std::shared_ptr<const std::string>& base = Base();
-    return !base || SerializeNotes(notes.days, notes.everyDay) != *base;
+    return !base || !SerializesTo(notes.days, notes.everyDay, *base);
 }
 
 bool CSavePolicy::HasUnsavedChanges(SSettings settings, const SNotebook& notes,

@@ -18,6 +18,7 @@
 #include <stdexcept>
 #include <string>
 #include <utility>
+#include <vector>
 
 using testutil::Bytes;
 using testutil::Counted;
@@ -75,6 +76,28 @@ TEST(NotesFile, RecordsStayInFileOrderWithDuplicates) {
     std::string everyDay;
     ASSERT_TRUE(ReadFrom(SerializeNotes(stored, "every"), back, everyDay));
     EXPECT_EQ(back, stored);
+}
+
+TEST(NotesFile, TellingUnchangedNotesWithoutBytesAgreesWithMakingThem) {
+    const std::string big(5000, 'b'); // past the archive's buffer, written around it
+    const DayArray base{{"071226", "first"}, {"081226", big}, {"091226", "last"}};
+    const std::string bytes = SerializeNotes(base, "every");
+    std::vector<std::pair<DayArray, std::string>> variants{
+        {base, "every"}, {base, "Every"}, {base, "every!"}, {{}, "every"}};
+    for (size_t i = 0; i < base.size(); ++i) {
+        DayArray changed = base;
+        changed[i].strNote.back() ^= 1; // same size, last byte of its record
+        variants.push_back({changed, "every"});
+        changed = base;
+        changed.erase(changed.begin() + static_cast<std::ptrdiff_t>(i));
+        variants.push_back({changed, "every"});
+    }
+    variants.push_back({DayArray{base[0], base[2], base[1]}, "every"});
+    for (const auto& [days, everyDay] : variants) {
+        EXPECT_EQ(SerializesTo(days, everyDay, bytes), SerializeNotes(days, everyDay) == bytes);
+    }
+    EXPECT_TRUE(SerializesTo(base, "every", bytes));
+    EXPECT_FALSE(SerializesTo(base, "every", bytes + '\0'));
 }
 
 TEST(NotesFile, CountBelowOneReadsNoRecords) {
