@@ -119,7 +119,7 @@ int main() {
                     }));
     }
 
-    const char* const queries[] = {"e", "z", "the", "zep", "tomorrow", "zephyrus"};
+    const char* const queries[] = {"e", "z", "the", "zep", "tomorrow", "zephyrus", "tom"};
     for (const char* query : queries) {
         size_t size = 0;
         const double ms = MedianMs(

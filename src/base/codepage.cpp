@@ -2,10 +2,13 @@
 
 #include <cstring>
 
-// Windows C runtimes search bytes one at a time; the host's library is already fast.
-#if defined(_WIN32) && (defined(__SSE2__) || defined(_M_X64))
+#if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
+#define QUILLET_PAIRS_SSE2 1
+// Windows C runtimes search bytes one at a time; the host's library is already fast.
+#ifdef _WIN32
 #define QUILLET_SSE2 1
+#endif
 #endif
 #ifdef _MSC_VER
 #include <intrin.h>
@@ -43,6 +46,7 @@ int Rarity(unsigned char c) {
 CLoweredFinder::CLoweredFinder(std::string needleLower, const SCodePage& cp)
     : m_cp(cp), m_needle(std::move(needleLower)) {
     int best = -1;
+    int secondBest = -1;
     for (size_t k = 0; k < m_needle.size(); ++k) {
         const unsigned char target = static_cast<unsigned char>(m_needle[k]);
         unsigned char bytes[2] = {0, 0};
@@ -57,11 +61,25 @@ CLoweredFinder::CLoweredFinder(std::string needleLower, const SCodePage& cp)
         }
         const int rarity = Rarity(target) + (count <= 2 ? 100 : 0);
         if (rarity > best) {
+            // The anchor that was is the best second byte so far.
+            if (m_anchorCount > 0) {
+                m_second = m_anchor;
+                m_secondCount = m_anchorCount;
+                m_secondBytes[0] = m_anchorBytes[0];
+                m_secondBytes[1] = m_anchorBytes[1];
+                secondBest = best;
+            }
             best = rarity;
             m_anchor = k;
             m_anchorCount = count <= 2 ? count : -1;
             m_anchorBytes[0] = bytes[0];
             m_anchorBytes[1] = bytes[1];
+        } else if (count >= 1 && count <= 2 && rarity > secondBest) {
+            secondBest = rarity;
+            m_second = k;
+            m_secondCount = count;
+            m_secondBytes[0] = bytes[0];
+            m_secondBytes[1] = bytes[1];
         }
     }
 }
@@ -89,7 +107,7 @@ bool CLoweredFinder::In(const char* text, size_t size) const {
 
 namespace {
 
-#ifdef QUILLET_SSE2
+#ifdef QUILLET_PAIRS_SSE2
 unsigned LowestSetBit(unsigned mask) {
 #ifdef _MSC_VER
     unsigned long index = 0;
@@ -141,11 +159,47 @@ size_t CLoweredFinder::FindAnchor(const unsigned char* text, size_t from, size_t
     return found;
 }
 
+// Sixteen candidates at a time, each needing both the anchor and the second byte where the
+// needle has them: a common anchor alone would stop the scan at nearly every word.
+size_t CLoweredFinder::FindPair(const unsigned char* text, size_t from, size_t to) const {
+    const ptrdiff_t apart = static_cast<ptrdiff_t>(m_second) - static_cast<ptrdiff_t>(m_anchor);
+#ifdef QUILLET_PAIRS_SSE2
+    const auto splat = [](const unsigned char* bytes, int count, int i) {
+        return _mm_set1_epi8(static_cast<char>(bytes[count == 2 ? i : 0]));
+    };
+    const __m128i a0 = splat(m_anchorBytes, m_anchorCount, 0);
+    const __m128i a1 = splat(m_anchorBytes, m_anchorCount, 1);
+    const __m128i s0 = splat(m_secondBytes, m_secondCount, 0);
+    const __m128i s1 = splat(m_secondBytes, m_secondCount, 1);
+    for (; from + 16 <= to; from += 16) {
+        // Both loads stay inside the text: every candidate has the whole needle around it.
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + from));
+        const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + from + apart));
+        const __m128i both =
+            _mm_and_si128(_mm_or_si128(_mm_cmpeq_epi8(x, a0), _mm_cmpeq_epi8(x, a1)),
+                          _mm_or_si128(_mm_cmpeq_epi8(y, s0), _mm_cmpeq_epi8(y, s1)));
+        const int mask = _mm_movemask_epi8(both);
+        if (mask != 0) {
+            return from + LowestSetBit(static_cast<unsigned>(mask));
+        }
+    }
+#endif
+    const unsigned char anchor = static_cast<unsigned char>(m_needle[m_anchor]);
+    const unsigned char second = static_cast<unsigned char>(m_needle[m_second]);
+    for (; from < to; ++from) {
+        if (m_cp.lower[text[from]] == anchor && m_cp.lower[text[from + apart]] == second) {
+            return from;
+        }
+    }
+    return to;
+}
+
 bool CLoweredFinder::InSingleByte(const unsigned char* text, size_t size) const {
     // Anchor positions that leave room for the whole needle around them.
     const size_t end = size - m_needle.size() + m_anchor + 1;
+    const bool pairs = m_anchorCount > 0 && m_secondCount > 0;
     for (size_t at = m_anchor; at < end; ++at) {
-        at = FindAnchor(text, at, end);
+        at = pairs ? FindPair(text, at, end) : FindAnchor(text, at, end);
         if (at == end) {
             return false;
         }

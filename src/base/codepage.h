@@ -43,6 +43,9 @@ private:
     bool MatchesAt(const unsigned char* p) const;
     // First position in [from, to) holding one of the anchor's bytes, or to.
     size_t FindAnchor(const unsigned char* text, size_t from, size_t to) const;
+    // First position in [from, to) holding one of the anchor's bytes with one of the second
+    // byte's where the needle has it, or to.
+    size_t FindPair(const unsigned char* text, size_t from, size_t to) const;
     bool InSingleByte(const unsigned char* text, size_t size) const;
     bool InDoubleByte(const unsigned char* text, size_t size) const;
 
@@ -53,4 +56,8 @@ private:
     size_t m_anchor = 0;
     unsigned char m_anchorBytes[2] = {0, 0};
     int m_anchorCount = 0;
+    // Another needle byte with at most two bytes lower-casing to it, checked with the anchor.
+    size_t m_second = 0;
+    unsigned char m_secondBytes[2] = {0, 0};
+    int m_secondCount = 0;
 };
