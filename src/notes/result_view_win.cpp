@@ -47,10 +47,11 @@ CResultView::~CResultView() = default;
 
 void CResultView::Show(std::string text) {
     if (!m_showing) {
-        // The box's own text is not needed meanwhile, and a result is never typed into.
-        DefaultProc(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+        // A result is never typed into. The box's own text is not needed meanwhile: it is
+        // emptied once the result shows, as under Wine that takes milliseconds.
         DefaultProc(EM_SETREADONLY, TRUE, 0);
         m_showing = true;
+        m_boxTextDue = true;
     }
     // As a new text does, the result leaves the box unmodified.
     DefaultProc(EM_SETMODIFY, FALSE, 0);
@@ -68,11 +69,23 @@ void CResultView::Show(std::string text) {
     ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
 }
 
+void CResultView::EmptyBox() {
+    if (!m_boxTextDue) {
+        return;
+    }
+    m_boxTextDue = false;
+    DefaultProc(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+    if (m_showing) {
+        UpdateScrollBar(); // the box set its own bar for the text it had
+    }
+}
+
 void CResultView::Leave() {
     if (!m_showing) {
         return;
     }
     m_showing = false;
+    EmptyBox();
     if (m_dragging) {
         ::ReleaseCapture();
     }
@@ -82,6 +95,10 @@ void CResultView::Leave() {
 }
 
 bool CResultView::LayOutMore() {
+    if (m_showing && m_boxTextDue) {
+        EmptyBox();
+        return true;
+    }
     if (!m_showing || m_text.Complete()) {
         return false;
     }

@@ -49,7 +49,11 @@ private:
     size_t SelStart() const { return m_anchor < m_caret ? m_anchor : m_caret; }
     size_t SelEnd() const { return m_anchor < m_caret ? m_caret : m_anchor; }
 
+    // The box's own text, which the view hides, waiting to be emptied.
+    void EmptyBox();
+
     bool m_showing = false;
+    bool m_boxTextDue = false;
     CWrappedText m_text;
     STextMeasure m_measure;
     bool m_measured = false;
