@@ -91,28 +91,29 @@ int main() {
     std::filesystem::create_directories(folder / "local");
     std::ofstream(paths.notes, std::ios::binary | std::ios::trunc)
         .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    std::printf("Start of the data folder\t%.3f\n", MedianMs([&] {
-                    CDiskFileSystem files;
-                    CSystemClock clock;
-                    CSavePolicy policy(paths, files, clock);
-                    SSettings settings;
-                    SNotebook notes;
-                    const SWindowPlace place{SRect{0, 0, 215, 260}, SRect{0, 0, 1024, 768}, {}, 0};
-                    return TimeMs([&] { policy.Load(settings, notes, place); });
-                }));
-    {
-        // What each deactivation and autosave tick asks before it writes anything.
+    struct SStarted {
+        explicit SStarted(const SDataPaths& paths) : policy(paths, files, clock) {}
+        SStartReport Load() { return policy.Load(settings, notes, place); }
         CDiskFileSystem files;
         CSystemClock clock;
-        CSavePolicy policy(paths, files, clock);
+        CSavePolicy policy;
         SSettings settings;
         SNotebook notes;
         const SWindowPlace place{SRect{0, 0, 215, 260}, SRect{0, 0, 1024, 768}, {}, 0};
-        policy.Load(settings, notes, place);
-        policy.TakeSettingsAsSaved(settings, place);
+    };
+    std::printf("Start of the data folder\t%.3f\n", MedianMs([&] {
+                    SStarted started(paths);
+                    return TimeMs([&] { started.Load(); });
+                }));
+    {
+        // What each deactivation and autosave tick asks before it writes anything.
+        SStarted started(paths);
+        started.Load();
+        started.policy.TakeSettingsAsSaved(started.settings, started.place);
         std::printf("Unsaved changes? (none)\t%.3f\n", MedianMs([&] {
                         return TimeMs([&] {
-                            if (policy.HasUnsavedChanges(settings, notes, place)) {
+                            if (started.policy.HasUnsavedChanges(started.settings, started.notes,
+                                                                 started.place)) {
                                 std::fprintf(stderr, "unchanged notes count as unsaved\n");
                             }
                         });
