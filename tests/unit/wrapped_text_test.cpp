@@ -15,7 +15,7 @@ STextMeasure Measure() {
     for (int& w : m.widths) {
         w = 7;
     }
-    m.widths[' '] = 4;
+    m.widths[static_cast<unsigned char>(' ')] = 4;
     m.aveWidth = 8;
     m.tabStop = 64;
     m.doubleWidth = [](unsigned char, unsigned char) { return 12; };
