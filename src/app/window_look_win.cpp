@@ -202,17 +202,11 @@ void CWindowLook::PlaceByLayout() {
 }
 
 void CWindowLook::ShowTips(bool shown) {
-    if (m_toolTip.GetSafeHwnd() == nullptr) {
-        return; // made once the window shows, where the layout then is
-    }
     m_toolTip.Activate(shown);
     PlaceToolTips(shown);
 }
 
 void CWindowLook::PlaceToolTips(bool shown) {
-    if (m_toolTip.GetSafeHwnd() == nullptr) {
-        return;
-    }
     const HWND wnd = m_w.Wnd();
     m_toolTip.SetToolRect(wnd, shown ? m_w.layout.rcMenuButton : SRect{}, kMenuButtonTipId);
     for (int room = kRoomDynamic; room <= kRoomSearch; ++room) {

@@ -53,6 +53,9 @@ void CToolTipCtrl::AddTool(HWND owner, const char* text, const SRect& rect, UINT
 }
 
 void CToolTipCtrl::SetToolRect(HWND owner, const SRect& rect, UINT_PTR id) const {
+    if (m_hWnd == nullptr) {
+        return;
+    }
     TOOLINFOA info{};
     info.cbSize = sizeof info;
     info.hwnd = owner;

@@ -36,8 +36,12 @@ public:
     void AddWindowTool(HWND window, const std::string& text) const;
     void UpdateWindowTipText(HWND window, const std::string& text) const;
     void RelayEvent(MSG* msg) const;
-    // Off: a shown tip goes at once and none shows until it is on again.
+    // Off: a shown tip goes at once and none shows until it is on again. Before the control is
+    // made this, moving a rect and relaying do nothing: it is made where the layout then is.
     void Activate(bool on) const {
+        if (m_hWnd == nullptr) {
+            return;
+        }
         if (!on) {
             SendMessage(TTM_POP);
         }
