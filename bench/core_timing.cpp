@@ -142,6 +142,15 @@ int main() {
                         text.LayOutAll();
                     });
                 }));
+    // A new width while the view shows the end: only the parts on screen are laid out.
+    std::printf("New width at the end of the 'e' result\t%.3f\n", MedianMs([&] {
+                    text.Reset(result, measure, 190);
+                    return TimeMs([&] {
+                        text.Relayout(measure, 180);
+                        text.LayOutAround(result.size(), 0, 40);
+                        text.LayOutEnd(40);
+                    });
+                }));
     // The exports of Save Data... for reading elsewhere.
     const SNotebook notebook{corpus.days, corpus.everyDay};
     size_t exported = 0;

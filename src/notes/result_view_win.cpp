@@ -13,6 +13,8 @@ namespace {
 constexpr size_t kLayoutSliceBytes = 128 * 1024;
 constexpr UINT_PTR kDragTimer = 0x5153;
 constexpr UINT kDragTimerMs = 100;
+// Moves up to this many lines are counted in laid-out lines.
+constexpr long long kCountedReach = 1024;
 
 bool KeyDown(int key) {
     return ::GetKeyState(key) < 0;
@@ -56,7 +58,7 @@ void CResultView::Show(std::string text) {
     // As a new text does, the result leaves the box unmodified.
     DefaultProc(EM_SETMODIFY, FALSE, 0);
     m_anchor = m_caret = 0;
-    m_top = 0;
+    m_topOffset = 0;
     m_goalX = -1;
     m_wheel = 0;
     if (!m_measured) {
@@ -105,8 +107,11 @@ bool CResultView::LayOutMore() {
     const bool more = m_text.LayOutMore(kLayoutSliceBytes);
     // The thumb follows the estimate only when it moves noticeably: drawing the bar costs more
     // than a slice.
-    const size_t lines = more ? m_text.EstimatedLines() : m_text.Lines();
-    if (!more || lines > m_barLines + m_barLines / 64 || lines + lines / 64 < m_barLines) {
+    const size_t lines = m_text.Lines();
+    const size_t top = Top();
+    const size_t slack = m_barLines / 64;
+    if (!more || lines > m_barLines + slack || lines + slack < m_barLines ||
+        top > m_barTop + slack || top + slack < m_barTop) {
         UpdateScrollBar();
     }
     return more;
@@ -153,10 +158,11 @@ void CResultView::Measure() {
 }
 
 void CResultView::Relayout() {
-    // The view keeps the text at its top in place.
-    const size_t topOffset = m_text.Lines() > m_top ? m_text.LineStart(m_top) : 0;
+    // The view keeps the text at its top in place, laying out only what is around it.
     m_text.Relayout(m_measure, m_format.right - m_format.left);
-    m_top = std::min(m_text.LineOf(topOffset), LastTop());
+    const size_t top = m_text.LayOutAround(m_topOffset, 0, static_cast<size_t>(VisibleLines()));
+    const size_t last = LastTop(); // the end's layout renumbers no line above it
+    m_topOffset = m_text.LineStart(std::min(top, last));
     UpdateScrollBar();
     UpdateCaret();
 }
@@ -167,46 +173,54 @@ int CResultView::VisibleLines() const {
 
 size_t CResultView::LastTop() {
     const size_t visible = static_cast<size_t>(VisibleLines());
-    m_text.LayOutLine(m_top + 2 * visible);
-    const size_t lines = m_text.Complete() ? m_text.Lines() : m_text.EstimatedLines();
+    m_text.LayOutEnd(visible);
+    const size_t lines = m_text.Lines();
     return lines > visible ? lines - visible : 0;
 }
 
 void CResultView::ScrollTo(size_t top) {
-    if (top >= m_text.Lines() && !m_text.Complete()) {
-        m_text.LayOutLine(top + static_cast<size_t>(VisibleLines()));
-    }
-    top = std::min(top, LastTop());
-    if (top == m_top) {
+    const size_t offset = m_text.LineStart(std::min(top, LastTop()));
+    if (offset == m_topOffset) {
         return;
     }
-    m_top = top;
+    m_topOffset = offset;
     ::InvalidateRect(m_hWnd, nullptr, FALSE);
     UpdateScrollBar();
     UpdateCaret();
 }
 
+size_t CResultView::LinesAround(size_t offset, long long lines) {
+    // Counted from laid-out lines, so that a page up lands a page up; a longer move goes by
+    // the estimate.
+    const size_t reach = static_cast<size_t>(
+        std::min<long long>(lines < 0 ? -lines : lines, static_cast<long long>(kCountedReach)));
+    const size_t visible = static_cast<size_t>(VisibleLines());
+    return m_text.LayOutAround(offset, lines < 0 ? reach : 0, (lines > 0 ? reach : 0) + visible);
+}
+
 void CResultView::ScrollBy(long long lines) {
-    const long long top = static_cast<long long>(m_top) + lines;
+    const long long top = static_cast<long long>(LinesAround(m_topOffset, lines)) + lines;
     ScrollTo(top < 0 ? 0 : static_cast<size_t>(top));
 }
 
 void CResultView::UpdateScrollBar(bool drawNow) {
-    const size_t lines = m_text.Complete() ? m_text.Lines() : m_text.EstimatedLines();
+    const size_t lines = m_text.Lines();
+    const size_t top = Top();
     SCROLLINFO info{};
     info.cbSize = sizeof info;
     info.fMask = SIF_PAGE | SIF_POS | SIF_RANGE | SIF_DISABLENOSCROLL;
     info.nMin = 0;
     info.nMax = static_cast<int>(std::max<size_t>(lines, 1) - 1);
     info.nPage = static_cast<UINT>(VisibleLines());
-    info.nPos = static_cast<int>(m_top);
+    info.nPos = static_cast<int>(top);
     ::SetScrollInfo(m_hWnd, SB_VERT, &info, drawNow ? TRUE : FALSE);
     m_barLines = lines;
+    m_barTop = top;
 }
 
 POINT CResultView::PointOf(size_t offset) {
     const size_t line = m_text.LineOf(offset);
-    const long long row = static_cast<long long>(line) - static_cast<long long>(m_top);
+    const long long row = static_cast<long long>(line) - static_cast<long long>(Top());
     return POINT{m_format.left + m_text.XOf(line, offset),
                  m_format.top + static_cast<LONG>(row * m_lineHeight)};
 }
@@ -219,11 +233,12 @@ void CResultView::UpdateCaret() {
 }
 
 void CResultView::EnsureCaretVisible() {
-    const size_t line = m_text.LineOf(m_caret);
     const size_t visible = static_cast<size_t>(VisibleLines());
-    if (line < m_top) {
+    const size_t line = m_text.LayOutAround(m_caret, visible, visible);
+    const size_t top = Top();
+    if (line < top) {
         ScrollTo(line);
-    } else if (line >= m_top + visible) {
+    } else if (line >= top + visible) {
         ScrollTo(line - visible + 1);
     }
 }
@@ -244,12 +259,8 @@ void CResultView::MoveCaret(size_t offset, bool extend) {
 size_t CResultView::OffsetAtPoint(POINT point) {
     long long row = point.y - m_format.top;
     row = row < 0 ? -1 - (-row - 1) / m_lineHeight : row / m_lineHeight;
-    long long line = static_cast<long long>(m_top) + row;
-    if (line < 0) {
-        line = 0;
-    }
-    m_text.LayOutLine(static_cast<size_t>(line));
-    line = std::min<long long>(line, static_cast<long long>(m_text.Lines()) - 1);
+    long long line = static_cast<long long>(LinesAround(m_topOffset, row)) + row;
+    line = std::clamp<long long>(line, 0, static_cast<long long>(m_text.Lines()) - 1);
     return m_text.OffsetAt(static_cast<size_t>(line), point.x - m_format.left);
 }
 
@@ -257,17 +268,15 @@ void CResultView::OnKeyDown(WPARAM key) {
     const bool shift = KeyDown(VK_SHIFT);
     const bool ctrl = KeyDown(VK_CONTROL);
     const size_t size = m_text.Text().size();
-    const size_t line = m_text.LineOf(m_caret);
     const size_t page = static_cast<size_t>(VisibleLines());
     const auto byLines = [&](long long lines) {
+        const size_t line = LinesAround(m_caret, lines);
         if (m_goalX < 0) {
             m_goalX = m_text.XOf(line, m_caret);
         }
         const int goal = m_goalX;
-        long long target = static_cast<long long>(line) + lines;
-        target = std::max<long long>(target, 0);
-        m_text.LayOutLine(static_cast<size_t>(target));
-        target = std::min<long long>(target, static_cast<long long>(m_text.Lines()) - 1);
+        const long long target = std::clamp<long long>(static_cast<long long>(line) + lines, 0,
+                                                       static_cast<long long>(m_text.Lines()) - 1);
         MoveCaret(m_text.OffsetAt(static_cast<size_t>(target), goal), shift);
         m_goalX = goal;
     };
@@ -290,6 +299,7 @@ void CResultView::OnKeyDown(WPARAM key) {
         break;
     }
     m_goalX = -1;
+    const size_t line = m_text.LineOf(m_caret);
     switch (key) {
     case VK_LEFT:
         if (m_anchor != m_caret && !shift && !ctrl) {
@@ -310,9 +320,6 @@ void CResultView::OnKeyDown(WPARAM key) {
         MoveCaret(ctrl ? 0 : m_text.LineStart(line), shift);
         break;
     case VK_END:
-        if (ctrl) {
-            m_text.LayOutAll();
-        }
         MoveCaret(ctrl ? size : m_text.LineEnd(line), shift);
         break;
     case 'A':
@@ -411,12 +418,12 @@ void CResultView::Paint(HDC dc) {
     const HGDIOBJ oldFont = font != nullptr ? ::SelectObject(dc, font) : nullptr;
     ::IntersectClipRect(dc, client.left, client.top, client.right, client.bottom);
     const size_t visible = static_cast<size_t>(VisibleLines());
-    m_text.LayOutLine(m_top + visible);
+    const size_t top = m_text.LayOutAround(m_topOffset, 0, visible + 1);
     const bool focused = ::GetFocus() == m_hWnd;
     const size_t selStart = focused ? SelStart() : 0;
     const size_t selEnd = focused ? SelEnd() : 0;
-    for (size_t line = m_top; line <= m_top + visible && line < m_text.Lines(); ++line) {
-        const int y = m_format.top + static_cast<int>(line - m_top) * m_lineHeight;
+    for (size_t line = top; line <= top + visible && line < m_text.Lines(); ++line) {
+        const int y = m_format.top + static_cast<int>(line - top) * m_lineHeight;
         const size_t start = m_text.LineStart(line);
         const size_t end = m_text.LineEnd(line);
         PaintLine(dc, y, start, end, std::clamp(selStart, start, end),
@@ -548,7 +555,6 @@ bool CResultView::OnInput(UINT msg, WPARAM wParam, LPARAM lParam) {
             ScrollTo(0);
             break;
         case SB_BOTTOM:
-            m_text.LayOutAll();
             ScrollTo(LastTop());
             break;
         case SB_THUMBTRACK:
@@ -575,8 +581,13 @@ bool CResultView::OnInput(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 bool CResultView::OnEditMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     const std::string& text = m_text.Text();
+    // Other programs get each line's exact number, counted from the top.
     const auto lineArg = [&](WPARAM value) {
-        return static_cast<int>(value) == -1 ? m_text.LineOf(m_caret) : static_cast<size_t>(value);
+        if (static_cast<int>(value) == -1) {
+            return m_text.ExactLineOf(m_caret);
+        }
+        m_text.LayOutThrough(static_cast<size_t>(value));
+        return static_cast<size_t>(value);
     };
     switch (msg) {
     case EM_GETSEL: {
@@ -615,29 +626,29 @@ bool CResultView::OnEditMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&
         return true;
     case EM_LINEINDEX: {
         const size_t line = lineArg(wParam);
-        m_text.LayOutLine(line);
         result = line < m_text.Lines() ? static_cast<LRESULT>(m_text.LineStart(line)) : -1;
         return true;
     }
     case EM_LINEFROMCHAR:
-        result = static_cast<LRESULT>(m_text.LineOf(
+        result = static_cast<LRESULT>(m_text.ExactLineOf(
             static_cast<int>(wParam) == -1 ? SelStart() : static_cast<size_t>(wParam)));
         return true;
     case EM_LINELENGTH: {
         const size_t line =
             m_text.LineOf(static_cast<int>(wParam) == -1 ? m_caret : static_cast<size_t>(wParam));
-        result = static_cast<LRESULT>(m_text.LineEnd(line) - m_text.LineStart(line));
+        const size_t start = m_text.LineStart(line);
+        result = static_cast<LRESULT>(m_text.LineEnd(line) - start);
         return true;
     }
     case EM_GETLINE: {
-        const size_t line = static_cast<size_t>(wParam);
-        m_text.LayOutLine(line);
+        const size_t line = lineArg(wParam);
         result = 0;
         if (line < m_text.Lines() && lParam != 0) {
             char* buffer = reinterpret_cast<char*>(lParam);
             const size_t room = *reinterpret_cast<const WORD*>(buffer);
-            const size_t count = std::min(room, m_text.LineEnd(line) - m_text.LineStart(line));
-            std::copy_n(text.data() + m_text.LineStart(line), count, buffer);
+            const size_t start = m_text.LineStart(line);
+            const size_t count = std::min(room, m_text.LineEnd(line) - start);
+            std::copy_n(text.data() + start, count, buffer);
             result = static_cast<LRESULT>(count);
         }
         return true;
@@ -654,28 +665,28 @@ bool CResultView::OnEditMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&
     case EM_CHARFROMPOS: {
         const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
         const size_t at = OffsetAtPoint(point);
-        const size_t line = m_text.LineOf(at);
+        const size_t line = m_text.ExactLineOf(at);
         result = MAKELRESULT(std::min<size_t>(at, 0xFFFF), std::min<size_t>(line, 0xFFFF));
         return true;
     }
     case EM_GETFIRSTVISIBLELINE:
-        result = static_cast<LRESULT>(m_top);
+        result = static_cast<LRESULT>(m_text.ExactLineOf(m_topOffset));
         return true;
     case EM_LINESCROLL:
         ScrollBy(static_cast<long long>(lParam));
         result = TRUE;
         return true;
     case EM_SCROLL: {
-        const size_t before = m_top;
         const long long page = VisibleLines();
         const long long lines = wParam == SB_LINEUP     ? -1
                                 : wParam == SB_LINEDOWN ? 1
                                 : wParam == SB_PAGEUP   ? -page
                                 : wParam == SB_PAGEDOWN ? page
                                                         : 0;
+        const size_t before = LinesAround(m_topOffset, lines);
         ScrollBy(lines);
         result = MAKELRESULT(
-            static_cast<WORD>(static_cast<long long>(m_top) - static_cast<long long>(before)),
+            static_cast<WORD>(static_cast<long long>(Top()) - static_cast<long long>(before)),
             TRUE);
         return true;
     }
@@ -750,7 +761,10 @@ bool CResultView::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& res
         if (msg == WM_SETFONT || m_format.right - m_format.left != width) {
             Relayout();
         } else {
-            m_top = std::min(m_top, LastTop());
+            const size_t last = LastTop();
+            if (Top() > last) {
+                m_topOffset = m_text.LineStart(last);
+            }
             UpdateScrollBar();
             UpdateCaret();
         }

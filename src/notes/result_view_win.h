@@ -33,8 +33,13 @@ private:
     // One line, its selected part (from, to) highlighted.
     void PaintLine(HDC dc, int y, size_t start, size_t end, size_t from, size_t to) const;
     int VisibleLines() const;
+    // The top line's number now: the view holds on to its text, as numbers change while the
+    // result is laid out.
+    size_t Top() { return m_text.LineOf(m_topOffset); }
     size_t LastTop();
     void ScrollTo(size_t top);
+    // Lays out the lines from offset's line to `lines` away and a screenful; offset's line.
+    size_t LinesAround(size_t offset, long long lines);
     void ScrollBy(long long lines);
     void UpdateScrollBar(bool drawNow = true);
     void UpdateCaret();
@@ -59,12 +64,13 @@ private:
     bool m_measured = false;
     size_t m_anchor = 0;
     size_t m_caret = 0;
-    size_t m_top = 0;
-    int m_goalX = -1; // where Up and Down keep the caret, -1 when not moving by lines
+    size_t m_topOffset = 0; // where the top line starts
+    int m_goalX = -1;       // where Up and Down keep the caret, -1 when not moving by lines
     RECT m_format{};
     int m_lineHeight = 1;
     int m_tabScale = 1;    // the average character width the box's tab stops are measured in
     size_t m_barLines = 0; // the lines the scroll bar stands for
+    size_t m_barTop = 0;   // and where it shows the top
     int m_wheel = 0;       // wheel movement short of a notch
     bool m_dragging = false;
 };

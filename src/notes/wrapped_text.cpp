@@ -135,7 +135,8 @@ size_t FindLineBreak(const std::string& text, size_t from) {
 
 } // namespace
 
-CWrappedText::CWrappedText() {
+CWrappedText::CWrappedText(size_t partBytes)
+    : m_partBytes(std::max<size_t>(partBytes, 1)), m_before(1, 0) {
     std::fill(std::begin(m_classes), std::end(m_classes), ELineClass::Letter);
     for (int spaced = 0; spaced < 2; ++spaced) {
         for (int before = 0; before < kLineClasses; ++before) {
@@ -145,7 +146,7 @@ CWrappedText::CWrappedText() {
             }
         }
     }
-    m_next = 1; // the empty text, laid out as no lines until Reset
+    Reset(std::string(), STextMeasure(), 0);
 }
 
 void CWrappedText::Reset(std::string text, const STextMeasure& measure, int width,
@@ -156,6 +157,19 @@ void CWrappedText::Reset(std::string text, const STextMeasure& measure, int widt
         m_classes[b] = cp.lead[b] ? ELineClass::Ideograph : LineClassOf(cp.unicode[b]);
     }
     m_doubleWidths.clear();
+    m_parts.clear();
+    for (size_t begin = 0;;) {
+        m_parts.emplace_back();
+        m_parts.back().begin = static_cast<uint32_t>(begin);
+        if (begin + m_partBytes >= m_text.size()) {
+            break;
+        }
+        const size_t cut = FindLineBreak(m_text, begin + m_partBytes) + 2;
+        if (cut >= m_text.size()) {
+            break;
+        }
+        begin = cut;
+    }
     Relayout(measure, width);
 }
 
@@ -165,10 +179,142 @@ void CWrappedText::Relayout(const STextMeasure& measure, int width) {
     if (m_cp != nullptr && m_cp->doubleByte) {
         m_doubleWidths.assign(65536, -1);
     }
-    m_starts.clear();
-    m_next = 0;
-    // The first screenful at once.
-    LayOutMore(4096);
+    for (SPart& part : m_parts) {
+        part.laidOut = false;
+        part.lines = 1;
+        part.starts.clear();
+    }
+    m_before.assign(m_parts.size() + 1, 0);
+    m_firstOpen = m_pastLaid = m_laidBytes = m_laidLines = 0;
+    // The first screenful at once, and the average the rest is estimated by.
+    if (!m_parts.empty()) {
+        LayOutPart(0);
+    }
+}
+
+size_t CWrappedText::PartEnd(size_t part) const {
+    return part + 1 < m_parts.size() ? m_parts[part + 1].begin : m_text.size() + 1;
+}
+
+size_t CWrappedText::PartOfOffset(size_t offset) const {
+    const auto after =
+        std::upper_bound(m_parts.begin(), m_parts.end(), offset,
+                         [](size_t at, const SPart& part) { return at < part.begin; });
+    return after == m_parts.begin() ? 0 : static_cast<size_t>(after - m_parts.begin()) - 1;
+}
+
+void CWrappedText::LayOutPart(size_t k) {
+    SPart& part = m_parts[k];
+    if (part.laidOut) {
+        return;
+    }
+    const size_t end = PartEnd(k);
+    for (size_t at = part.begin; at < end;) {
+        at = LayOutParagraph(at, part.starts);
+    }
+    part.laidOut = true;
+    part.lines = static_cast<uint32_t>(part.starts.size());
+    m_laidBytes += end - part.begin;
+    m_laidLines += part.lines;
+    while (m_firstOpen < m_parts.size() && m_parts[m_firstOpen].laidOut) {
+        ++m_firstOpen;
+    }
+    m_pastLaid = std::max(m_pastLaid, k + 1);
+    // Below the last part laid out no line is known yet, so its estimates may change freely.
+    const double perByte = static_cast<double>(m_laidLines) / static_cast<double>(m_laidBytes);
+    for (size_t j = m_pastLaid; j < m_parts.size(); ++j) {
+        const double bytes = static_cast<double>(PartEnd(j) - m_parts[j].begin);
+        m_parts[j].lines = std::max<uint32_t>(1, static_cast<uint32_t>(bytes * perByte + 0.5));
+    }
+    for (size_t j = k; j < m_parts.size(); ++j) {
+        m_before[j + 1] = m_before[j] + m_parts[j].lines;
+    }
+}
+
+bool CWrappedText::LayOutMore(size_t bytes) {
+    size_t laid = 0;
+    while (!Complete() && (laid == 0 || laid < bytes)) {
+        laid += PartEnd(m_firstOpen) - m_parts[m_firstOpen].begin;
+        LayOutPart(m_firstOpen);
+    }
+    return !Complete();
+}
+
+void CWrappedText::LayOutAll() {
+    while (!Complete()) {
+        LayOutPart(m_firstOpen);
+    }
+}
+
+std::pair<size_t, size_t> CWrappedText::Locate(size_t line) {
+    for (;;) {
+        const auto after = std::upper_bound(m_before.begin() + 1, m_before.end() - 1, line);
+        const size_t k = static_cast<size_t>(after - m_before.begin()) - 1;
+        LayOutPart(k);
+        const size_t index = line - m_before[k];
+        // A part shorter than its estimate leaves the line to one further down.
+        if (index < m_parts[k].lines || k + 1 == m_parts.size()) {
+            return {k, std::min<size_t>(index, m_parts[k].lines - 1)};
+        }
+    }
+}
+
+std::pair<size_t, size_t> CWrappedText::Span(size_t line) {
+    const auto [k, index] = Locate(line);
+    const std::vector<uint32_t>& starts = m_parts[k].starts;
+    const size_t start = starts[index];
+    const size_t next = index + 1 < starts.size() ? starts[index + 1]
+                        : k + 1 < m_parts.size()  ? m_parts[k + 1].begin
+                                                  : m_text.size();
+    const bool broken = next >= start + 2 && m_text.compare(next - 2, 2, "\r\n") == 0;
+    return {start, broken ? next - 2 : next};
+}
+
+size_t CWrappedText::LineOf(size_t offset) {
+    offset = std::min(offset, m_text.size());
+    const size_t k = PartOfOffset(offset);
+    LayOutPart(k);
+    const std::vector<uint32_t>& starts = m_parts[k].starts;
+    const auto after = std::upper_bound(starts.begin(), starts.end(), offset);
+    return m_before[k] + static_cast<size_t>(after - starts.begin()) - 1;
+}
+
+size_t CWrappedText::LayOutAround(size_t offset, size_t before, size_t after) {
+    const size_t k = PartOfOffset(std::min(offset, m_text.size()));
+    const size_t index = LineOf(offset) - m_before[k];
+    size_t above = index;
+    for (size_t j = k; above < before && j > 0;) {
+        LayOutPart(--j);
+        above += m_parts[j].lines;
+    }
+    size_t below = m_parts[k].lines - 1 - index;
+    for (size_t j = k; below < after && j + 1 < m_parts.size();) {
+        LayOutPart(++j);
+        below += m_parts[j].lines;
+    }
+    return LineOf(offset);
+}
+
+void CWrappedText::LayOutEnd(size_t lines) {
+    size_t laid = 0;
+    for (size_t j = m_parts.size(); j-- > 0 && laid < lines;) {
+        LayOutPart(j);
+        laid += m_parts[j].lines;
+    }
+}
+
+void CWrappedText::LayOutThrough(size_t line) {
+    while (!Complete() && m_before[m_firstOpen] <= line) {
+        LayOutPart(m_firstOpen);
+    }
+}
+
+size_t CWrappedText::ExactLineOf(size_t offset) {
+    const size_t k = PartOfOffset(std::min(offset, m_text.size()));
+    while (m_firstOpen <= k && !Complete()) {
+        LayOutPart(m_firstOpen);
+    }
+    return LineOf(offset);
 }
 
 size_t CWrappedText::CharSize(size_t at, size_t end) const {
@@ -196,17 +342,17 @@ ELineClass CWrappedText::ClassAt(size_t at) const {
     return m_classes[static_cast<unsigned char>(m_text[at])];
 }
 
-void CWrappedText::LayOutParagraph() {
-    const size_t end = FindLineBreak(m_text, m_next);
+size_t CWrappedText::LayOutParagraph(size_t from, std::vector<uint32_t>& starts) {
+    const size_t end = FindLineBreak(m_text, from);
     const bool wraps = m_width > 0 && m_width > m_measure.aveWidth;
     const unsigned char* text = reinterpret_cast<const unsigned char*>(m_text.data());
     const bool* lead = m_cp->lead;
     const int* widths = m_measure.widths;
     const ELineClass* classes = m_classes;
     const int width = m_width;
-    size_t start = m_next;
+    size_t start = from;
     for (;;) {
-        m_starts.push_back(static_cast<uint32_t>(start));
+        starts.push_back(static_cast<uint32_t>(start));
         if (!wraps) {
             break;
         }
@@ -256,53 +402,13 @@ void CWrappedText::LayOutParagraph() {
                 : prior > start   ? prior
                                   : start + CharSize(start, end);
     }
-    m_next = end + 2;
+    return end + 2;
 }
 
-bool CWrappedText::LayOutMore(size_t bytes) {
-    const size_t from = m_next;
-    while (m_next <= m_text.size() && m_next - from <= bytes) {
-        LayOutParagraph();
-    }
-    return !Complete();
-}
-
-size_t CWrappedText::EstimatedLines() const {
-    if (Complete() || m_next == 0) {
-        return m_starts.size();
-    }
-    const double perByte = static_cast<double>(m_starts.size()) / static_cast<double>(m_next);
-    const double rest = static_cast<double>(m_text.size() - std::min(m_next, m_text.size()));
-    return m_starts.size() + static_cast<size_t>(perByte * rest);
-}
-
-void CWrappedText::LayOutLine(size_t line) {
-    while (m_starts.size() <= line && !Complete()) {
-        LayOutParagraph();
-    }
-}
-
-size_t CWrappedText::LineEnd(size_t line) const {
-    const size_t start = m_starts[line];
-    const size_t next = line + 1 < m_starts.size() ? m_starts[line + 1]
-                        : Complete()               ? m_text.size()
-                                                   : m_next;
-    return next >= start + 2 && m_text.compare(next - 2, 2, "\r\n") == 0 ? next - 2 : next;
-}
-
-size_t CWrappedText::LineOf(size_t offset) {
-    offset = std::min(offset, m_text.size());
-    while (!Complete() && m_next <= offset) {
-        LayOutParagraph();
-    }
-    const auto after = std::upper_bound(m_starts.begin(), m_starts.end(), offset);
-    return after == m_starts.begin() ? 0 : static_cast<size_t>(after - m_starts.begin()) - 1;
-}
-
-int CWrappedText::XOf(size_t line, size_t offset) const {
-    const size_t end = LineEnd(line);
+int CWrappedText::XOf(size_t line, size_t offset) {
+    const auto [start, end] = Span(line);
     int x = 0;
-    for (size_t at = m_starts[line]; at < offset && at < end;) {
+    for (size_t at = start; at < offset && at < end;) {
         const size_t n = CharSize(at, end);
         x += Advance(at, n, x);
         at += n;
@@ -310,10 +416,10 @@ int CWrappedText::XOf(size_t line, size_t offset) const {
     return x;
 }
 
-size_t CWrappedText::OffsetAt(size_t line, int x) const {
-    const size_t end = LineEnd(line);
+size_t CWrappedText::OffsetAt(size_t line, int x) {
+    const auto [start, end] = Span(line);
     int left = 0;
-    size_t at = m_starts[line];
+    size_t at = start;
     while (at < end) {
         const size_t n = CharSize(at, end);
         const int advance = Advance(at, n, left);

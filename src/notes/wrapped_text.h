@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Where a line may end, by the kind of character on either side (the common classes of
@@ -47,37 +48,45 @@ struct STextMeasure {
 // (the text between "\r\n") is cut at the last place a line may end that still fits the width;
 // a run with no such place is cut before the character that reaches the edge and the one
 // before it, keeping at least one character; double-byte characters are never split.
-// The layout runs ahead on demand and a slice at a time, so that a large text shows its first
-// lines at once.
+// The text is laid out in parts, each starting at a paragraph, on demand and in any order, so
+// that any place of a large text shows at once. Lines are numbered as laid out where they are
+// and by an estimate elsewhere: laying out a part renumbers the lines after it, never those
+// before it or in it.
 class CWrappedText {
 public:
-    CWrappedText();
+    static constexpr size_t kPartBytes = 32 * 1024;
+    explicit CWrappedText(size_t partBytes = kPartBytes);
     void Reset(std::string text, const STextMeasure& measure, int width,
                const SCodePage& cp = SystemCodePage());
     // A new width or measure: laid out again from the top.
     void Relayout(const STextMeasure& measure, int width);
     const std::string& Text() const { return m_text; }
 
-    // Lays out about `bytes` more of the text; false once the whole text is laid out.
+    // Lays out about `bytes` more of the text from the top; false once the whole text is.
     bool LayOutMore(size_t bytes);
-    bool Complete() const { return m_next > m_text.size(); }
-    void LayOutAll() { LayOutMore(static_cast<size_t>(-1)); }
-    // Lines laid out so far: all of them once Complete.
-    size_t Lines() const { return m_starts.size(); }
-    // The number of lines the whole text is likely to have, exact once Complete.
-    size_t EstimatedLines() const;
-    // Lays out until the line exists or the text ends.
-    void LayOutLine(size_t line);
-    size_t LineStart(size_t line) const { return m_starts[line]; }
+    bool Complete() const { return m_firstOpen >= m_parts.size(); }
+    void LayOutAll();
+    // The lines of the whole text: exact once Complete.
+    size_t Lines() const { return m_before.back(); }
+    // Lays out the character at offset with at least `before` lines above its line and `after`
+    // below it, as far as the text goes, so that lines counted from it stay put; its line.
+    size_t LayOutAround(size_t offset, size_t before, size_t after);
+    // Lays out the last `lines` lines, so that the last line's number is exact from them.
+    void LayOutEnd(size_t lines);
+    // Lays out from the top until a line, or the line of offset, has its exact number.
+    void LayOutThrough(size_t line);
+    size_t ExactLineOf(size_t offset);
+    // A line by its number now, its part laid out as needed.
+    size_t LineStart(size_t line) { return Span(line).first; }
     // Where a line's characters end: before "\r\n" for the last line of a paragraph.
-    size_t LineEnd(size_t line) const;
-    // The line that shows the character at offset (laid out as needed).
+    size_t LineEnd(size_t line) { return Span(line).second; }
+    // The line that shows the character at offset.
     size_t LineOf(size_t offset);
 
     // Distance from its line's start to the character at offset, which lies in that line.
-    int XOf(size_t line, size_t offset) const;
+    int XOf(size_t line, size_t offset);
     // The character boundary of a line nearest to x.
-    size_t OffsetAt(size_t line, int x) const;
+    size_t OffsetAt(size_t line, int x);
     // Character steps: "\r\n" and double-byte characters are one step.
     size_t Next(size_t offset) const;
     size_t Prior(size_t offset) const;
@@ -86,11 +95,23 @@ public:
     size_t WordEnd(size_t offset) const;
 
 private:
+    struct SPart {
+        uint32_t begin = 0; // where its first paragraph starts
+        uint32_t lines = 1; // its lines once laid out, an estimate before
+        bool laidOut = false;
+        std::vector<uint32_t> starts;
+    };
+    size_t PartEnd(size_t part) const;
+    size_t PartOfOffset(size_t offset) const;
+    void LayOutPart(size_t part);
+    // The part and its line that a line number names now, laid out.
+    std::pair<size_t, size_t> Locate(size_t line);
+    std::pair<size_t, size_t> Span(size_t line);
     size_t CharSize(size_t at, size_t end) const;
     int Advance(size_t at, size_t size, int x) const;
     ELineClass ClassAt(size_t at) const;
-    // Lays out the paragraph starting at m_next.
-    void LayOutParagraph();
+    // Lays out the paragraph starting at from; where the next one starts.
+    size_t LayOutParagraph(size_t from, std::vector<uint32_t>& starts);
 
     std::string m_text;
     STextMeasure m_measure;
@@ -98,9 +119,13 @@ private:
     const SCodePage* m_cp = nullptr;
     ELineClass m_classes[256];
     bool m_breaks[2][kLineClasses][kLineClasses];
-    std::vector<uint32_t> m_starts;
-    // Start of the next paragraph to lay out; past the end once all is laid out.
-    size_t m_next = 0;
+    size_t m_partBytes;
+    std::vector<SPart> m_parts;
+    std::vector<size_t> m_before; // the lines above each part, and all of them last
+    size_t m_firstOpen = 0;       // the first part not laid out
+    size_t m_pastLaid = 0; // past the last part laid out: estimates follow the average after it
+    size_t m_laidBytes = 0;
+    size_t m_laidLines = 0;
     // Advances of double-byte characters once asked, -1 before.
     mutable std::vector<int> m_doubleWidths;
 };

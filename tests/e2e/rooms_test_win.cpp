@@ -477,7 +477,14 @@ TEST_F(NoteSearch, LongResultsShowWholeAtOnceLikeTheBoxAndLeadToTheirDays) {
         Millis(3000)))
         << "the result does not look like the box";
 
-    // Ctrl+End, then a double-click on the last result.
+    // A narrower box (a new font or scale does this), Ctrl+End, then a double-click on the
+    // last result.
+    RECT outer{};
+    ::GetWindowRect(m_app.Notes(), &outer);
+    ASSERT_TRUE(::SetWindowPos(m_app.Notes(), nullptr, 0, 0, outer.right - outer.left - 40,
+                               outer.bottom - outer.top,
+                               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE));
+    ASSERT_LT(ClientRect(m_app.Notes()).right, view.right);
     ASSERT_TRUE(m_app.Post(m_app.Notes(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5)));
     ASSERT_TRUE(m_app.Post(m_app.Notes(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5)));
     ASSERT_TRUE(m_app.Drain());

@@ -69,7 +69,9 @@ TEST(WrappedText, CutsWhereTheEditBoxCuts) {
 }
 
 // Any text: the lines, put back together, are the text; each fits or holds one character too
-// long for a line; no double-byte character is split; a layout in slices is the same.
+// long for a line; no double-byte character is split; a layout in slices, in parts laid out in
+// any order, after another width, is the same, and lines counted from a laid-out place are the
+// lines there.
 TEST(WrappedText, LinesCoverTheTextAndNeverSplitACharacter) {
     SCodePage cp = SystemCodePage();
     for (int b = 0x81; b <= 0x9F; ++b) {
@@ -87,11 +89,29 @@ TEST(WrappedText, LinesCoverTheTextAndNeverSplitACharacter) {
         const int width = 20 + static_cast<int>(random() % 200);
         CWrappedText whole;
         whole.Reset(s, Measure(), width, cp);
-        CWrappedText sliced;
-        sliced.Reset(s, Measure(), width, cp);
-        while (sliced.LayOutMore(random() % 50)) {
-        }
         const V lines = Lines(whole);
+        CWrappedText sliced(1 + random() % 64);
+        sliced.Reset(s, Measure(), width + 30, cp);
+        sliced.LineOf(random() % (s.size() + 1));
+        sliced.Relayout(Measure(), width);
+        for (int look = 0; look < 4; ++look) {
+            const size_t offset = random() % (s.size() + 1);
+            const size_t before = random() % 8;
+            const size_t after = random() % 8;
+            const size_t line = sliced.LayOutAround(offset, before, after);
+            const size_t exact = whole.LineOf(offset);
+            for (size_t i = exact - std::min(exact, before);
+                 i <= std::min(exact + after, lines.size() - 1); ++i) {
+                ASSERT_EQ(sliced.LineStart(line + i - exact), whole.LineStart(i)) << s;
+            }
+            ASSERT_EQ(sliced.LineOf(offset), line);
+            // A line's number names that line, estimated or not, unless the text is shorter.
+            const size_t named = random() % sliced.Lines();
+            const size_t start = sliced.LineStart(named);
+            ASSERT_EQ(sliced.LineOf(start), std::min(named, sliced.Lines() - 1)) << s;
+            sliced.LayOutMore(random() % 50);
+        }
+        ASSERT_EQ(sliced.ExactLineOf(s.size() / 2), whole.LineOf(s.size() / 2));
         ASSERT_EQ(lines, Lines(sliced));
         std::string joined;
         for (size_t i = 0; i < lines.size(); ++i) {
