@@ -113,7 +113,13 @@ void CNoteArea::LayoutRoom(int room) {
         m_editSearch.ShowWindow(SW_HIDE);
     }
     m_calendar.ShowWindow(room == kRoomStatic || room == kRoomSearch ? SW_HIDE : SW_SHOW);
-    m_editNotes.MoveWindow(RoomNotesRect(*m_layout, room), true);
+    // The box and the window around it are drawn again once the room shows.
+    {
+        const CUndrawn undrawn(m_editNotes.GetSafeHwnd());
+        m_editNotes.MoveWindow(RoomNotesRect(*m_layout, room), false);
+    }
+    ::RedrawWindow(m_editNotes.GetSafeHwnd(), nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
 }
 
 void CNoteArea::ShowSearchBox(bool show, bool focus) {

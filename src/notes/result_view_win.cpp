@@ -66,7 +66,10 @@ void CResultView::Show(std::string text) {
     }
     m_text.Reset(std::move(text), m_measure, m_format.right - m_format.left);
     // The bar is drawn with the rest of the box, not before the box can answer.
-    UpdateScrollBar(false);
+    {
+        const CUndrawn undrawn(m_hWnd);
+        UpdateScrollBar(false);
+    }
     UpdateCaret();
     ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
 }
@@ -76,10 +79,14 @@ void CResultView::EmptyBox() {
         return;
     }
     m_boxTextDue = false;
-    DefaultProc(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
-    if (m_showing) {
-        UpdateScrollBar(); // the box set its own bar for the text it had
+    if (!m_showing) {
+        DefaultProc(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+        return;
     }
+    // Unseen: the box sets its own bar for the text it had, and the view's own comes back.
+    const CUndrawn undrawn(m_hWnd);
+    DefaultProc(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+    UpdateScrollBar(false);
 }
 
 void CResultView::Leave() {

@@ -16,6 +16,20 @@ std::string CWnd::GetWindowText() const {
     return text;
 }
 
+CUndrawn::CUndrawn(HWND wnd)
+    : m_wnd(wnd), m_shown((::GetWindowLongA(wnd, GWL_STYLE) & WS_VISIBLE) != 0) {
+    // The default procedure, not the window's own: it only stops the drawing.
+    if (m_shown) {
+        ::DefWindowProcA(m_wnd, WM_SETREDRAW, FALSE, 0);
+    }
+}
+
+CUndrawn::~CUndrawn() {
+    if (m_shown) {
+        ::DefWindowProcA(m_wnd, WM_SETREDRAW, TRUE, 0);
+    }
+}
+
 SRect CWnd::GetClientRect() const {
     RECT rc{};
     ::GetClientRect(m_hWnd, &rc);

@@ -38,6 +38,21 @@ protected:
     HWND m_hWnd = nullptr;
 };
 
+// While it lives, a shown window's own updates of its text and scroll bar draw nothing: under
+// Wine each scroll bar change draws the bar, a few milliseconds. The window is still drawn
+// when it is next painted; who changes its look meanwhile has it painted.
+class CUndrawn {
+public:
+    explicit CUndrawn(HWND wnd);
+    ~CUndrawn();
+    CUndrawn(const CUndrawn&) = delete;
+    CUndrawn& operator=(const CUndrawn&) = delete;
+
+private:
+    HWND m_wnd;
+    bool m_shown;
+};
+
 // The screen rectangle of the desktop window (the primary display).
 SRect DesktopRect();
 // The DPI of the monitor the window is on; the system's where the platform cannot tell.
