@@ -61,9 +61,7 @@ void CResultView::Show(std::string text) {
     m_topOffset = 0;
     m_goalX = -1;
     m_wheel = 0;
-    if (!m_measured) {
-        Measure();
-    }
+    Measure(!m_fontMeasured);
     m_text.Reset(std::move(text), m_measure, m_format.right - m_format.left);
     // The bar is drawn with the rest of the box, not before the box can answer.
     {
@@ -124,8 +122,11 @@ bool CResultView::LayOutMore() {
     return more;
 }
 
-void CResultView::Measure() {
+void CResultView::Measure(bool withFont) {
     DefaultProc(EM_GETRECT, 0, reinterpret_cast<LPARAM>(&m_format));
+    if (!withFont) {
+        return;
+    }
     const HFONT font = reinterpret_cast<HFONT>(DefaultProc(WM_GETFONT, 0, 0));
     const HDC dc = ::GetDC(m_hWnd);
     const HGDIOBJ old = font != nullptr ? ::SelectObject(dc, font) : nullptr;
@@ -161,7 +162,7 @@ void CResultView::Measure() {
     }
     ::ReleaseDC(m_hWnd, dc);
     m_lineHeight = std::max<int>(1, metrics.tmHeight);
-    m_measured = true;
+    m_fontMeasured = true;
 }
 
 void CResultView::Relayout() {
@@ -720,8 +721,8 @@ bool CResultView::OnEditMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&
 }
 
 bool CResultView::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    if (msg == WM_SIZE || msg == WM_SETFONT) {
-        m_measured = m_measured && m_showing; // measured again at the next result
+    if (msg == WM_SETFONT) {
+        m_fontMeasured = false;
     }
     if (!m_showing) {
         return false;
@@ -764,7 +765,7 @@ bool CResultView::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& res
     case WM_SETFONT: {
         result = DefaultProc(msg, wParam, lParam);
         const LONG width = m_format.right - m_format.left;
-        Measure();
+        Measure(!m_fontMeasured);
         if (msg == WM_SETFONT || m_format.right - m_format.left != width) {
             Relayout();
         } else {

@@ -25,8 +25,9 @@ private:
     bool OnEditMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnInput(UINT msg, WPARAM wParam, LPARAM lParam);
 
-    // Takes the box's font, text area and line height.
-    void Measure();
+    // Takes the box's text area, and its font and line height when asked: under Wine measuring
+    // the font takes about a millisecond, and a room's move does not change it.
+    void Measure(bool withFont);
     // Lays the result out again for them, keeping the text at the top in view.
     void Relayout();
     void Paint(HDC dc);
@@ -61,7 +62,7 @@ private:
     bool m_boxTextDue = false;
     CWrappedText m_text;
     STextMeasure m_measure;
-    bool m_measured = false;
+    bool m_fontMeasured = false;
     size_t m_anchor = 0;
     size_t m_caret = 0;
     size_t m_topOffset = 0; // where the top line starts
