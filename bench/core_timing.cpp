@@ -134,6 +134,7 @@ int main() {
     measure.widths[' '] = 3;
     measure.aveWidth = 6;
     measure.tabStop = 48;
+    measure.fromGuess = true; // as under Wine, the slower of the two
     CWrappedText text;
     std::printf("Lay out 'e' result in lines\t%.3f\n", MedianMs([&] {
                     text.Reset(result, measure, 0);

@@ -144,6 +144,7 @@ void CResultView::Measure(bool withFont) {
     ::GetTextExtentPoint32A(dc, kAlphabet, 52, &alphabet);
     m_tabScale = std::max<int>(1, (alphabet.cx / 26 + 1) / 2);
     measure.tabStop = 8 * m_tabScale;
+    measure.fromGuess = RunsOnWine();
     const HWND window = m_hWnd;
     measure.doubleWidth = [window, font](unsigned char lead, unsigned char trail) {
         const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};

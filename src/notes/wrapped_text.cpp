@@ -88,7 +88,7 @@ bool MayBreakBetween(ELineClass before, ELineClass after, bool spaced) {
         break;
     }
     if (spaced) {
-        return before != C::Open;
+        return before != C::Open && !(before == C::Quote && after == C::Open);
     }
     if (before == C::Glue || after == C::Glue || before == C::Open || before == C::Quote ||
         after == C::Quote || after == C::After || after == C::Hyphen) {
@@ -98,6 +98,12 @@ bool MayBreakBetween(ELineClass before, ELineClass after, bool spaced) {
     case C::After:
     case C::Exclaim:
         return true;
+    case C::Close:
+        return after == C::Open;
+    case C::Infix:
+        return after == C::Prefix || after == C::Open;
+    case C::Postfix:
+        return after == C::Prefix;
     case C::Hyphen:
     case C::Solidus:
         return after != C::Digit;
@@ -136,7 +142,7 @@ size_t FindLineBreak(const std::string& text, size_t from) {
 } // namespace
 
 CWrappedText::CWrappedText(size_t partBytes)
-    : m_partBytes(std::max<size_t>(partBytes, 1)), m_before(1, 0) {
+    : m_partBytes(std::max<size_t>(partBytes, 1)), m_above(1, 0) {
     std::fill(std::begin(m_classes), std::end(m_classes), ELineClass::Letter);
     for (int spaced = 0; spaced < 2; ++spaced) {
         for (int before = 0; before < kLineClasses; ++before) {
@@ -184,7 +190,7 @@ void CWrappedText::Relayout(const STextMeasure& measure, int width) {
         part.lines = 1;
         part.starts.clear();
     }
-    m_before.assign(m_parts.size() + 1, 0);
+    m_above.assign(m_parts.size() + 1, 0);
     m_firstOpen = m_pastLaid = m_laidBytes = m_laidLines = 0;
     // The first screenful at once, and the average the rest is estimated by.
     if (!m_parts.empty()) {
@@ -227,7 +233,7 @@ void CWrappedText::LayOutPart(size_t k) {
         m_parts[j].lines = std::max<uint32_t>(1, static_cast<uint32_t>(bytes * perByte + 0.5));
     }
     for (size_t j = k; j < m_parts.size(); ++j) {
-        m_before[j + 1] = m_before[j] + m_parts[j].lines;
+        m_above[j + 1] = m_above[j] + m_parts[j].lines;
     }
 }
 
@@ -248,10 +254,10 @@ void CWrappedText::LayOutAll() {
 
 std::pair<size_t, size_t> CWrappedText::Locate(size_t line) {
     for (;;) {
-        const auto after = std::upper_bound(m_before.begin() + 1, m_before.end() - 1, line);
-        const size_t k = static_cast<size_t>(after - m_before.begin()) - 1;
+        const auto after = std::upper_bound(m_above.begin() + 1, m_above.end() - 1, line);
+        const size_t k = static_cast<size_t>(after - m_above.begin()) - 1;
         LayOutPart(k);
-        const size_t index = line - m_before[k];
+        const size_t index = line - m_above[k];
         // A part shorter than its estimate leaves the line to one further down.
         if (index < m_parts[k].lines || k + 1 == m_parts.size()) {
             return {k, std::min<size_t>(index, m_parts[k].lines - 1)};
@@ -276,12 +282,12 @@ size_t CWrappedText::LineOf(size_t offset) {
     LayOutPart(k);
     const std::vector<uint32_t>& starts = m_parts[k].starts;
     const auto after = std::upper_bound(starts.begin(), starts.end(), offset);
-    return m_before[k] + static_cast<size_t>(after - starts.begin()) - 1;
+    return m_above[k] + static_cast<size_t>(after - starts.begin()) - 1;
 }
 
 size_t CWrappedText::LayOutAround(size_t offset, size_t before, size_t after) {
     const size_t k = PartOfOffset(std::min(offset, m_text.size()));
-    const size_t index = LineOf(offset) - m_before[k];
+    const size_t index = LineOf(offset) - m_above[k];
     size_t above = index;
     for (size_t j = k; above < before && j > 0;) {
         LayOutPart(--j);
@@ -304,7 +310,7 @@ void CWrappedText::LayOutEnd(size_t lines) {
 }
 
 void CWrappedText::LayOutThrough(size_t line) {
-    while (!Complete() && m_before[m_firstOpen] <= line) {
+    while (!Complete() && m_above[m_firstOpen] <= line) {
         LayOutPart(m_firstOpen);
     }
 }
@@ -344,6 +350,15 @@ ELineClass CWrappedText::ClassAt(size_t at) const {
 
 size_t CWrappedText::LayOutParagraph(size_t from, std::vector<uint32_t>& starts) {
     const size_t end = FindLineBreak(m_text, from);
+    if (m_measure.fromGuess) {
+        LayOutFromGuess(from, end, starts);
+    } else {
+        LayOutGreedy(from, end, starts);
+    }
+    return end + 2;
+}
+
+void CWrappedText::LayOutGreedy(size_t from, size_t end, std::vector<uint32_t>& starts) {
     const bool wraps = m_width > 0 && m_width > m_measure.aveWidth;
     const unsigned char* text = reinterpret_cast<const unsigned char*>(m_text.data());
     const bool* lead = m_cp->lead;
@@ -402,7 +417,129 @@ size_t CWrappedText::LayOutParagraph(size_t from, std::vector<uint32_t>& starts)
                 : prior > start   ? prior
                                   : start + CharSize(start, end);
     }
-    return end + 2;
+}
+
+void CWrappedText::LayOutFromGuess(size_t from, size_t end, std::vector<uint32_t>& starts) {
+    starts.push_back(static_cast<uint32_t>(from));
+    if (m_width <= 0 || m_width <= m_measure.aveWidth) {
+        return; // a box narrower than a character does not wrap
+    }
+    const unsigned char* text = reinterpret_cast<const unsigned char*>(m_text.data());
+    const int width = m_width;
+    const bool* lead = m_cp->lead;
+    // Most paragraphs fit on one line.
+    {
+        int x = 0;
+        size_t at = from;
+        while (at < end && x <= width && text[at] != '\t' && !lead[text[at]]) {
+            x += m_measure.widths[text[at++]];
+        }
+        if (at >= end && x <= width) {
+            return;
+        }
+    }
+    // The characters, their advances and where a line may start, in one pass.
+    const size_t bytes = end - from;
+    m_charAt.resize(bytes + 1);
+    m_xBefore.resize(bytes + 1);
+    m_soft.resize(bytes);
+    ELineClass before = ELineClass::Letter;
+    bool spaced = false;
+    bool tabs = false;
+    size_t lastTab = 0;
+    int x = 0;
+    size_t chars = 0;
+    m_xBefore[0] = 0;
+    for (size_t at = from; at < end; ++chars) {
+        const unsigned char c = text[at];
+        const ELineClass cls = m_classes[c];
+        m_soft[chars] =
+            at > from && m_breaks[spaced][static_cast<int>(before)][static_cast<int>(cls)];
+        if (cls == ELineClass::Space) {
+            spaced = true;
+        } else {
+            before = cls;
+            spaced = false;
+        }
+        m_charAt[chars] = static_cast<uint32_t>(at);
+        if (c == '\t') {
+            tabs = true;
+            lastTab = chars;
+            ++at;
+        } else if (lead[c]) {
+            const size_t n = CharSize(at, end);
+            x += Advance(at, n, x);
+            at += n;
+        } else {
+            x += m_measure.widths[c];
+            ++at;
+        }
+        m_xBefore[chars + 1] = x;
+    }
+    m_charAt[chars] = static_cast<uint32_t>(end);
+    if (!tabs && x <= width) {
+        return;
+    }
+    // As the box itself does: from a guess of where the line ends, the last place a line may
+    // start that still fits, left of the guess; with none, all that fits but its last character.
+    size_t line = 0; // the character the line starts with
+    for (;;) {
+        const size_t count = chars - line;
+        // Tabs stop from the line's start: a line with tabs ahead is measured again.
+        const bool tabbed = tabs && lastTab >= line;
+        if (tabbed) {
+            m_lineX.assign(1, 0);
+            int lineX = 0;
+            for (size_t i = line; i < chars; ++i) {
+                const size_t at = m_charAt[i];
+                lineX += Advance(at, m_charAt[i + 1] - at, lineX);
+                m_lineX.push_back(lineX);
+            }
+        }
+        const auto xAt = [&](size_t i) {
+            return tabbed ? m_lineX[i] : m_xBefore[line + i] - m_xBefore[line];
+        };
+        const int lineWidth = xAt(count);
+        if (lineWidth <= width) {
+            break;
+        }
+        long prev = static_cast<long>(count) - 1;
+        float d = static_cast<float>(lineWidth) / static_cast<float>(width);
+        if (d > 1.2f) {
+            d -= 0.2f;
+        }
+        long next = static_cast<long>(static_cast<float>(prev) / d);
+        if (next >= prev) {
+            next = prev - 1;
+        }
+        int fits = lineWidth;
+        do {
+            long i = std::max(next, 0L);
+            if (i > 0) {
+                --i;
+            }
+            while (i > 0 && !m_soft[line + static_cast<size_t>(i)]) {
+                --i;
+            }
+            prev = i;
+            if (prev > 0) {
+                fits = xAt(static_cast<size_t>(prev));
+            }
+            next = prev - 1;
+        } while (prev > 0 && fits > width);
+        if (prev == 0) {
+            // Counted back from the paragraph's end, from the last width tried: a line that
+            // had a place to start left of the guess, but none that fits, comes out too long.
+            prev = static_cast<long>(count) - 1;
+            do {
+                fits -= xAt(static_cast<size_t>(prev) + 1) - xAt(static_cast<size_t>(prev));
+                --prev;
+            } while (prev > 0 && fits > width);
+            prev = std::max(prev, 1L);
+        }
+        line += static_cast<size_t>(prev);
+        starts.push_back(m_charAt[line]);
+    }
 }
 
 int CWrappedText::XOf(size_t line, size_t offset) {

@@ -40,6 +40,11 @@ struct STextMeasure {
     int widths[256] = {}; // advance of each single-byte character
     int aveWidth = 1;     // a box narrower than this does not wrap
     int tabStop = 8;      // tabs stop at multiples of this
+    // Lines end as Wine's edit box ends them: from a guess of where the line ends in proportion
+    // to the paragraph's width, at the last place a line may end left of it that fits; with
+    // none, counted back from the paragraph's end from the last width tried. Otherwise at the
+    // last place a line may end that fits.
+    bool fromGuess = false;
     // Advance of a double-byte character, asked once per character.
     std::function<int(unsigned char lead, unsigned char trail)> doubleWidth;
 };
@@ -67,7 +72,7 @@ public:
     bool Complete() const { return m_firstOpen >= m_parts.size(); }
     void LayOutAll();
     // The lines of the whole text: exact once Complete.
-    size_t Lines() const { return m_before.back(); }
+    size_t Lines() const { return m_above.back(); }
     // Lays out the character at offset with at least `before` lines above its line and `after`
     // below it, as far as the text goes, so that lines counted from it stay put; its line.
     size_t LayOutAround(size_t offset, size_t before, size_t after);
@@ -112,6 +117,8 @@ private:
     ELineClass ClassAt(size_t at) const;
     // Lays out the paragraph starting at from; where the next one starts.
     size_t LayOutParagraph(size_t from, std::vector<uint32_t>& starts);
+    void LayOutGreedy(size_t from, size_t end, std::vector<uint32_t>& starts);
+    void LayOutFromGuess(size_t from, size_t end, std::vector<uint32_t>& starts);
 
     std::string m_text;
     STextMeasure m_measure;
@@ -121,11 +128,17 @@ private:
     bool m_breaks[2][kLineClasses][kLineClasses];
     size_t m_partBytes;
     std::vector<SPart> m_parts;
-    std::vector<size_t> m_before; // the lines above each part, and all of them last
-    size_t m_firstOpen = 0;       // the first part not laid out
+    std::vector<size_t> m_above; // the lines above each part, and all of them last
+    size_t m_firstOpen = 0;      // the first part not laid out
     size_t m_pastLaid = 0; // past the last part laid out: estimates follow the average after it
     size_t m_laidBytes = 0;
     size_t m_laidLines = 0;
     // Advances of double-byte characters once asked, -1 before.
     mutable std::vector<int> m_doubleWidths;
+    // Of the paragraph being laid out, by character: where each starts, the advances before it
+    // (tabs as none), and whether a line may start at it.
+    std::vector<uint32_t> m_charAt;
+    std::vector<int> m_xBefore;
+    std::vector<uint8_t> m_soft;
+    std::vector<int> m_lineX; // a line's advances before each character, where tabs lie ahead
 };

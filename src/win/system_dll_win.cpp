@@ -14,3 +14,11 @@ HMODULE LoadSystemDll(const wchar_t* dll) {
     }
     return module;
 }
+
+bool RunsOnWine() {
+    static const bool wine = [] {
+        const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+        return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+    }();
+    return wine;
+}

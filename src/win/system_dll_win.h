@@ -12,3 +12,6 @@ template <typename Function> Function SystemFunction(HMODULE module, const char*
                ? reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)))
                : nullptr;
 }
+
+// Whether the program runs under Wine, whose controls behave in places unlike Windows' own.
+bool RunsOnWine();

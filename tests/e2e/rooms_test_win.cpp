@@ -454,6 +454,12 @@ TEST_F(NoteSearch, LongResultsShowWholeAtOnceLikeTheBoxAndLeadToTheirDays) {
         }
     }
     const LONG boxWidth = ClientRect(m_app.Notes()).right;
+    // Where the box's own lines start, to be given the same by the result.
+    std::vector<LRESULT> lineStarts;
+    const LRESULT boxLines = ::SendMessageA(m_app.Notes(), EM_GETLINECOUNT, 0, 0);
+    for (LRESULT line = 0; line + 1 < boxLines; ++line) {
+        lineStarts.push_back(::SendMessageA(m_app.Notes(), EM_LINEINDEX, line, 0));
+    }
 
     ASSERT_TRUE(m_app.ClickTab(kRoomSearch));
     const auto typed = std::chrono::steady_clock::now();
@@ -467,6 +473,11 @@ TEST_F(NoteSearch, LongResultsShowWholeAtOnceLikeTheBoxAndLeadToTheirDays) {
     EXPECT_EQ(m_app.NotesText(), all);
     const RECT view = ClientRect(m_app.Notes());
     ASSERT_EQ(view.right, boxWidth);
+    for (size_t line = 0; line < lineStarts.size(); ++line) {
+        ASSERT_EQ(::SendMessageA(m_app.Notes(), EM_LINEINDEX, line, 0), lineStarts[line]) << line;
+        ASSERT_EQ(::SendMessageA(m_app.Notes(), EM_LINEFROMCHAR, lineStarts[line], 0),
+                  static_cast<LRESULT>(line));
+    }
     EXPECT_TRUE(WaitUntil(
         [&] {
             const std::vector<COLORREF> shown = CScreenShot(m_app.Notes(), view).Pixels();

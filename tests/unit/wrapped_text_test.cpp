@@ -10,8 +10,9 @@ namespace {
 
 // Letters 7 pixels wide, blanks 4, tabs every 64, double-byte characters 12: the figures of the
 // notes font in a 175-pixel box under Wine, whose edit box cut the texts below as expected here.
-STextMeasure Measure() {
+STextMeasure Measure(bool fromGuess = false) {
     STextMeasure m;
+    m.fromGuess = fromGuess;
     for (int& w : m.widths) {
         w = 7;
     }
@@ -31,9 +32,9 @@ std::vector<std::string> Lines(CWrappedText& text) {
     return lines;
 }
 
-std::vector<std::string> Wrap(const std::string& s, int width = 175) {
+std::vector<std::string> Wrap(const std::string& s, int width = 175, bool fromGuess = false) {
     CWrappedText text;
-    text.Reset(s, Measure(), width);
+    text.Reset(s, Measure(fromGuess), width);
     return Lines(text);
 }
 
@@ -43,29 +44,39 @@ const std::string A(size_t n) {
 }
 
 TEST(WrappedText, CutsWhereTheEditBoxCuts) {
-    // A paragraph that just fits; one longer by a letter loses two to the next line.
-    EXPECT_EQ(Wrap(A(25)), V{A(25)});
-    EXPECT_EQ(Wrap(A(26)), (V{A(24), A(2)}));
-    // Blanks count towards the width and stay at the end of their line.
-    EXPECT_EQ(Wrap(A(20) + " aaaa"), V{A(20) + " aaaa"});
-    EXPECT_EQ(Wrap(A(20) + " aaaa "), (V{A(20) + " ", "aaaa "}));
-    EXPECT_EQ(Wrap(std::string(60, ' ') + "x"),
-              (V{std::string(42, ' '), std::string(18, ' ') + "x"}));
-    // After a hyphen unless a digit follows; after a blank before a hyphen too.
-    EXPECT_EQ(Wrap(A(20) + "-" + A(8)), (V{A(20) + "-", A(8)}));
-    EXPECT_EQ(Wrap(A(20) + "-12345678"), (V{A(20) + "-123", "45678"}));
-    EXPECT_EQ(Wrap(A(20) + " -" + A(7)), (V{A(20) + " -", A(7)}));
-    // Never before a full stop; after a bar, before a plus sign.
-    EXPECT_EQ(Wrap(A(20) + "." + A(8)), (V{A(20) + "." + A(3), A(5)}));
-    EXPECT_EQ(Wrap(A(20) + "|" + A(8)), (V{A(20) + "|", A(8)}));
-    EXPECT_EQ(Wrap(A(20) + "+" + A(8)), (V{A(20), "+" + A(8)}));
-    // Paragraphs, empty ones and a break at the very end each make lines.
-    EXPECT_EQ(Wrap("x\r\n\r\ny\r\n"), (V{"x", "", "y", ""}));
-    EXPECT_EQ(Wrap(""), V{""});
-    // Tabs stop every 64 pixels from the line's start.
-    EXPECT_EQ(Wrap("a\tb\tc\td"), (V{"a\tb\t", "c\td"}));
-    // A box narrower than a letter does not wrap.
-    EXPECT_EQ(Wrap(A(40), 5), V{A(40)});
+    for (const bool guess : {false, true}) {
+        // A paragraph that just fits; one longer by a letter loses two to the next line.
+        EXPECT_EQ(Wrap(A(25), 175, guess), V{A(25)});
+        EXPECT_EQ(Wrap(A(26), 175, guess), (V{A(24), A(2)}));
+        // Blanks count towards the width and stay at the end of their line.
+        EXPECT_EQ(Wrap(A(20) + " aaaa", 175, guess), V{A(20) + " aaaa"});
+        EXPECT_EQ(Wrap(A(20) + " aaaa ", 175, guess), (V{A(20) + " ", "aaaa "}));
+        EXPECT_EQ(Wrap(std::string(60, ' ') + "x", 175, guess),
+                  (V{std::string(42, ' '), std::string(18, ' ') + "x"}));
+        // After a hyphen unless a digit follows; after a blank before a hyphen too.
+        EXPECT_EQ(Wrap(A(20) + "-" + A(8), 175, guess), (V{A(20) + "-", A(8)}));
+        EXPECT_EQ(Wrap(A(20) + "-12345678", 175, guess), (V{A(20) + "-123", "45678"}));
+        EXPECT_EQ(Wrap(A(20) + " -" + A(7), 175, guess), (V{A(20) + " -", A(7)}));
+        // Never before a full stop; after a bar, before a plus sign.
+        EXPECT_EQ(Wrap(A(20) + "." + A(8), 175, guess), (V{A(20) + "." + A(3), A(5)}));
+        EXPECT_EQ(Wrap(A(20) + "|" + A(8), 175, guess), (V{A(20) + "|", A(8)}));
+        EXPECT_EQ(Wrap(A(20) + "+" + A(8), 175, guess), (V{A(20), "+" + A(8)}));
+        // Paragraphs, empty ones and a break at the very end each make lines.
+        EXPECT_EQ(Wrap("x\r\n\r\ny\r\n", 175, guess), (V{"x", "", "y", ""}));
+        EXPECT_EQ(Wrap("", 175, guess), V{""});
+        // Tabs stop every 64 pixels from the line's start.
+        EXPECT_EQ(Wrap("a\tb\tc\td", 175, guess), (V{"a\tb\t", "c\td"}));
+        // A box narrower than a letter does not wrap.
+        EXPECT_EQ(Wrap(A(40), 5, guess), V{A(40)});
+        // No break between a quotation mark and an opening bracket, even with blanks between.
+        EXPECT_EQ(Wrap(A(18) + " \" (" + A(8), 175, guess), (V{A(18) + " ", "\" (" + A(8)}));
+        EXPECT_EQ(Wrap(A(20) + ")(" + A(8), 175, guess), (V{A(20) + ")", "(" + A(8)}));
+        EXPECT_EQ(Wrap(A(20) + ",$" + A(8), 175, guess), (V{A(20) + ",", "$" + A(8)}));
+    }
+    // Wine's box looks left from a guess in proportion to the paragraph's width, and where
+    // nothing fits there it counts back from the end: a blank can make a line of its own.
+    EXPECT_EQ(Wrap("aaaa bbbbbbbb", 35, false), (V{"aaaa ", "bbbb", "bbbb"}));
+    EXPECT_EQ(Wrap("aaaa bbbbbbbb", 35, true), (V{"aaaa", " ", "bbbb", "bbbb"}));
 }
 
 // Any text: the lines, put back together, are the text; each fits or holds one character too
@@ -87,13 +98,14 @@ TEST(WrappedText, LinesCoverTheTextAndNeverSplitACharacter) {
             s += random() % 30 == 0 ? std::string("\r\n") : std::string(1, alphabet[random() % 14]);
         }
         const int width = 20 + static_cast<int>(random() % 200);
+        const bool guess = round % 2 == 1;
         CWrappedText whole;
-        whole.Reset(s, Measure(), width, cp);
+        whole.Reset(s, Measure(guess), width, cp);
         const V lines = Lines(whole);
         CWrappedText sliced(1 + random() % 64);
-        sliced.Reset(s, Measure(), width + 30, cp);
+        sliced.Reset(s, Measure(guess), width + 30, cp);
         sliced.LineOf(random() % (s.size() + 1));
-        sliced.Relayout(Measure(), width);
+        sliced.Relayout(Measure(guess), width);
         for (int look = 0; look < 4; ++look) {
             const size_t offset = random() % (s.size() + 1);
             const size_t before = random() % 8;
@@ -124,7 +136,8 @@ TEST(WrappedText, LinesCoverTheTextAndNeverSplitACharacter) {
             size_t at = whole.LineStart(i) == 0 ? 0 : whole.Prior(whole.LineStart(i));
             EXPECT_TRUE(at == 0 || whole.Next(at) == whole.LineStart(i)) << s;
             at = whole.LineStart(i);
-            if (whole.Next(at) < whole.LineEnd(i)) {
+            // Wine's box can make a line too long: see above.
+            if (!guess && whole.Next(at) < whole.LineEnd(i)) {
                 EXPECT_LE(whole.XOf(i, whole.Prior(whole.LineEnd(i))), width) << s;
             }
         }
