@@ -52,7 +52,8 @@ struct STextMeasure {
 // A text laid out in lines the way a word-wrapping multi-line edit box lays it out: a paragraph
 // (the text between "\r\n") is cut at the last place a line may end that still fits the width;
 // a run with no such place is cut before the character that reaches the edge and the one
-// before it, keeping at least one character; double-byte characters are never split.
+// before it, keeping at least one character; double-byte characters are never split. Wine's box
+// chooses its cuts otherwise (see STextMeasure::fromGuess).
 // The text is laid out in parts, each starting at a paragraph, on demand and in any order, so
 // that any place of a large text shows at once. Lines are numbered as laid out where they are
 // and by an estimate elsewhere: laying out a part renumbers the lines after it, never those
