@@ -152,7 +152,12 @@ CWrappedText::CWrappedText(size_t partBytes)
             }
         }
     }
-    Reset(std::string(), STextMeasure(), 0);
+    // The empty text as one laid-out line, without asking for the code page before a text comes.
+    m_parts.emplace_back();
+    m_parts.back().laidOut = true;
+    m_parts.back().starts.push_back(0);
+    m_above.push_back(1);
+    m_firstOpen = 1;
 }
 
 void CWrappedText::Reset(std::string text, const STextMeasure& measure, int width,
