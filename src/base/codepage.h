@@ -1,63 +1,40 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
+#include <memory>
 #include <string>
 
-// Texts are byte strings in the system's ANSI code page. On Windows that is the system's code
-// page; the host build stands in for it with Windows-1252.
+// The system's ANSI code page: the form in which the data files have always held texts, and
+// still hold every text that fits it.
+class CCodePage {
+public:
+    virtual ~CCodePage() = default;
+    // The bytes as text (UTF-8); a byte the code page does not define becomes what the system
+    // makes of it.
+    virtual std::string ToText(const char* bytes, size_t size) const = 0;
+    // The text (valid UTF-8) in the code page; false when some character has no exact form in
+    // it. Never a best-fit look-alike.
+    virtual bool FromText(const std::string& text, std::string& bytes) const = 0;
+    // Whether each byte string is the form of one text only, so that a text read from bytes is
+    // always written back as the same bytes.
+    virtual bool OneToOne() const = 0;
+};
+
+// The host build stands in for the system with Windows-1252.
+const CCodePage& SystemCodePage();
+// The code pages every build knows, for the tests among others.
+const CCodePage& Windows1252CodePage();
+const CCodePage& Utf8CodePage();
+
+// A code page of one byte per character, from the character of each byte (0 for none).
+std::unique_ptr<CCodePage> MakeSingleByteCodePage(const char16_t (&characters)[256]);
+
+// The old tables of the system's code page, until the search and the result's layout stop
+// needing them.
 struct SCodePage {
     unsigned char lower[256]; // lower-case map of the single-byte characters
     bool lead[256];           // lead bytes of double-byte characters
     bool doubleByte;          // any lead byte at all
     char16_t unicode[256];    // the single-byte characters in Unicode; 0 for lead bytes
 };
-
-const SCodePage& SystemCodePage();
-
-// Converts UTF-16 code units to the code page; a unit it cannot hold becomes '?'.
-std::string WideToAnsi(const char16_t* units, size_t count);
-
-// The text in UTF-8; a byte the code page does not define keeps its own value as a character.
-std::string AnsiToUtf8(const std::string& text);
-
-// Lower-cases the single-byte letters of the code page; double-byte characters are left alone.
-std::string LowerAnsi(const std::string& text);
-
-// First position of the byte in [p, p + n), or nullptr; sixteen bytes at a time where the C
-// runtime's memchr is a plain loop.
-const unsigned char* FindByte(const unsigned char* p, unsigned char byte, size_t n);
-
-// Finds an already lower-cased needle in a text that is lower-cased on the fly, starting only at
-// character boundaries. Built once per needle, used for many texts.
-class CLoweredFinder {
-public:
-    // The code page is the system's, or one a test gives.
-    explicit CLoweredFinder(std::string needleLower, const SCodePage& cp = SystemCodePage());
-
-    bool In(const char* text, size_t size) const;
-    bool In(const std::string& text) const { return In(text.data(), text.size()); }
-    const std::string& Needle() const { return m_needle; }
-
-private:
-    bool MatchesAt(const unsigned char* p) const;
-    // First position in [from, to) holding one of the anchor's bytes, or to.
-    size_t FindAnchor(const unsigned char* text, size_t from, size_t to) const;
-    // First position in [from, to) holding one of the anchor's bytes with one of the second
-    // byte's where the needle has it, or to.
-    size_t FindPair(const unsigned char* text, size_t from, size_t to) const;
-    bool InSingleByte(const unsigned char* text, size_t size) const;
-    bool InDoubleByte(const unsigned char* text, size_t size) const;
-
-    const SCodePage& m_cp;
-    std::string m_needle;
-    // The needle byte looked for first (the rarest in ordinary text), and the text bytes that
-    // lower-case to it; with more than two of them every byte is tested through the table.
-    size_t m_anchor = 0;
-    unsigned char m_anchorBytes[2] = {0, 0};
-    int m_anchorCount = 0;
-    // Another needle byte with at most two bytes lower-casing to it, checked with the anchor.
-    size_t m_second = 0;
-    unsigned char m_secondBytes[2] = {0, 0};
-    int m_secondCount = 0;
-};
+const SCodePage& SystemCodePageTables();

@@ -1,6 +1,6 @@
 #include "notes/search.h"
 
-#include "base/codepage.h"
+#include "notes/text_finder.h"
 
 #include <algorithm>
 #include <cstring>
@@ -48,7 +48,7 @@ bool CouldStartInHead(const SDay& day, char first) {
     if (first == '.' || first == ' ') {
         return true;
     }
-    const unsigned char* lower = SystemCodePage().lower;
+    const unsigned char* lower = SystemCodePageTables().lower;
     for (const char c : day.strDate) {
         if (static_cast<char>(lower[static_cast<unsigned char>(c)]) == first) {
             return true;
@@ -71,7 +71,7 @@ template <typename Match>
 void ForEachMatch(const std::string& searchText, const DayArray& days, int dateOrder, Match match) {
     const CLoweredFinder finder(LowerAnsi(searchText));
     const size_t reach = finder.Needle().empty() ? 0 : finder.Needle().size() - 1;
-    const bool singleByte = !SystemCodePage().doubleByte;
+    const bool singleByte = !SystemCodePageTables().doubleByte;
     std::string line;
     const char first = finder.Needle().empty() ? ' ' : finder.Needle()[0];
     for (const SDay& day : days) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/codepage.h"
+#include "base/utf8.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -63,7 +64,7 @@ public:
     static constexpr size_t kPartBytes = 32 * 1024;
     explicit CWrappedText(size_t partBytes = kPartBytes);
     void Reset(std::string text, const STextMeasure& measure, int width,
-               const SCodePage& cp = SystemCodePage());
+               const SCodePage& cp = SystemCodePageTables());
     // A new width or measure: laid out again from the top.
     void Relayout(const STextMeasure& measure, int width);
     const std::string& Text() const { return m_text; }

@@ -1,6 +1,7 @@
 #include "storage/archive.h"
 
-#include "base/codepage.h"
+#include "base/stored_text.h"
+#include "base/utf8.h"
 
 #include <cstring>
 #include <vector>
@@ -174,6 +175,14 @@ CDataArchive& CDataArchive::WriteString(const std::string& text) {
     return *this;
 }
 
+CDataArchive& CDataArchive::WriteText(const std::string& text) {
+    return WriteString(StoredFromText(text));
+}
+
+std::string CDataArchive::ReadText() {
+    return TextFromStored(ReadString());
+}
+
 int32_t CDataArchive::ReadInt() {
     RequireMode(Mode::Load);
     return static_cast<int32_t>(ReadLE<uint32_t>());
@@ -270,7 +279,7 @@ std::string CDataArchive::ReadStringSlow() {
     for (size_t i = 0; i < units.size(); ++i) {
         units[i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
     }
-    return WideToAnsi(units.data(), units.size());
+    return StoredFromText(Utf16ToUtf8(units));
 }
 
 uint64_t CDataArchive::CountedSize(uint64_t length) {

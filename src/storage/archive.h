@@ -98,11 +98,17 @@ public:
     CDataArchive& WriteInt(int32_t value);
     CDataArchive& WriteFlag(bool value);
     CDataArchive& WriteByte(uint8_t value);
-    CDataArchive& WriteString(const std::string& text);
+    // A counted string of bytes, as they are.
+    CDataArchive& WriteString(const std::string& bytes);
+    // A counted string holding a text in its stored form.
+    CDataArchive& WriteText(const std::string& text);
 
     int32_t ReadInt();
     bool ReadFlag();
     uint8_t ReadByte();
+    // The text of a counted string.
+    std::string ReadText();
+    // The bytes of a counted string; a string of the wide form gives the stored form of its text.
     std::string ReadString() {
         // Most texts are already in the window with a one- or three-byte length.
         if (m_reader != nullptr && m_in != m_inEnd) {

@@ -1,6 +1,7 @@
 #include "storage/export_formats.h"
 
-#include "base/codepage.h"
+#include "base/stored_text.h"
+#include "base/unicode.h"
 #include "base/path.h"
 
 #include <algorithm>
@@ -75,7 +76,7 @@ std::string DateValue(int year, int month, int day) {
 }
 
 // The first line of a note with text on it, cut after a number of characters, never inside
-// a double-byte one.
+// one (a letter and its marks, an emoji sequence).
 std::string SummaryOf(const std::string& note) {
     size_t start = 0;
     for (;;) {
@@ -84,10 +85,9 @@ std::string SummaryOf(const std::string& note) {
             end = note.size();
         }
         if (note.find_first_not_of(" \t", start) < end || end == note.size()) {
-            const SCodePage& cp = SystemCodePage();
             size_t at = start;
             for (size_t n = 0; at < end && n < kSummaryCharacters; ++n) {
-                at += cp.lead[static_cast<unsigned char>(note[at])] && at + 1 < end ? 2 : 1;
+                at = NextCluster(note.data(), end, at);
             }
             std::string line = note.substr(start, at - start);
             while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) {
@@ -297,7 +297,7 @@ std::string ExportCalendar(const SNotebook& notes, QTime stamp) {
     AddLine(out, "CALSCALE:GREGORIAN");
     AddLine(out, "X-WR-CALNAME:Quillet");
     if (!IsBlankNote(notes.everyDay)) {
-        const std::string everyDay = EscapeCalendarText(AnsiToUtf8(notes.everyDay));
+        const std::string everyDay = EscapeCalendarText(ShownText(notes.everyDay));
         AddLine(out, "X-WR-CALDESC:" + everyDay);
         AddLine(out, "DESCRIPTION:" + everyDay);
     }
@@ -311,8 +311,9 @@ std::string ExportCalendar(const SNotebook& notes, QTime stamp) {
         AddLine(out, std::string("DTSTAMP:") + dtstamp);
         AddLine(out, "DTSTART;VALUE=DATE:" + DateValue(d.year, d.month, d.day));
         AddLine(out, "DTEND;VALUE=DATE:" + DateValue(nextYear, nextMonth, nextDay));
-        AddLine(out, "SUMMARY:" + EscapeCalendarText(AnsiToUtf8(SummaryOf(*d.note))));
-        AddLine(out, "DESCRIPTION:" + EscapeCalendarText(AnsiToUtf8(*d.note)));
+        const std::string note = ShownText(*d.note);
+        AddLine(out, "SUMMARY:" + EscapeCalendarText(SummaryOf(note)));
+        AddLine(out, "DESCRIPTION:" + EscapeCalendarText(note));
         AddLine(out, "TRANSP:TRANSPARENT");
         AddLine(out, "END:VEVENT");
     }
@@ -323,7 +324,7 @@ std::string ExportCalendar(const SNotebook& notes, QTime stamp) {
 std::string ExportText(const SNotebook& notes) {
     std::string out = "\xEF\xBB\xBF# Quillet notes\r\n\r\n";
     if (!IsBlankNote(notes.everyDay)) {
-        out += "## Every day\r\n\r\n" + MarkdownText(AnsiToUtf8(notes.everyDay)) + "\r\n\r\n";
+        out += "## Every day\r\n\r\n" + MarkdownText(ShownText(notes.everyDay)) + "\r\n\r\n";
     }
     for (const SDatedNote& d : InDateOrder(notes.days)) {
         const long long days = DaysFromCivil(d.year, d.month, d.day);
@@ -331,7 +332,7 @@ std::string ExportText(const SNotebook& notes) {
         out += "## ";
         out += kDayNames[weekday];
         out += ", " + std::to_string(d.day) + " " + kMonthNames[d.month - 1] + " " +
-               std::to_string(d.year) + "\r\n\r\n" + MarkdownText(AnsiToUtf8(*d.note)) + "\r\n\r\n";
+               std::to_string(d.year) + "\r\n\r\n" + MarkdownText(ShownText(*d.note)) + "\r\n\r\n";
     }
     return out;
 }

@@ -1,5 +1,6 @@
 #include "storage/notes_file.h"
 
+#include "base/stored_text.h"
 #include "storage/archive.h"
 #include "storage/file_io.h"
 
@@ -43,13 +44,13 @@ template <typename Going>
 void WriteNotes(IArchiveWriter& out, const DayArray& days, const std::string& everyDay,
                 Going going) {
     CDataArchive ar(out, CDataArchive::Mode::Store);
-    ar.WriteString(everyDay);
+    ar.WriteText(everyDay);
     ar.WriteInt(static_cast<int32_t>(days.size()));
     for (const SDay& day : days) {
         if (!going()) {
             return;
         }
-        ar.WriteString(day.strDate).WriteString(day.strNote);
+        ar.WriteText(day.strDate).WriteText(day.strNote);
     }
     ar.Close();
 }
@@ -57,10 +58,10 @@ void WriteNotes(IArchiveWriter& out, const DayArray& days, const std::string& ev
 } // namespace
 
 uint64_t SerializedNotesSize(const DayArray& days, const std::string& everyDay) {
-    uint64_t size = CDataArchive::CountedSize(everyDay.size()) + 4;
+    uint64_t size = CDataArchive::CountedSize(StoredSize(everyDay)) + 4;
     for (const SDay& day : days) {
-        size += CDataArchive::CountedSize(day.strDate.size()) +
-                CDataArchive::CountedSize(day.strNote.size());
+        size += CDataArchive::CountedSize(StoredSize(day.strDate)) +
+                CDataArchive::CountedSize(StoredSize(day.strNote));
     }
     return size;
 }
@@ -104,7 +105,7 @@ bool ReadNotes(DayArray& days, std::string& everyDay, IArchiveReader& stream, EN
             std::max(kMemoryPerFileByte * std::min<uint64_t>(stream.Remaining(), UINT64_MAX / 8),
                      kMemoryFloor);
         CDataArchive ar(stream, CDataArchive::Mode::Load);
-        everyDay = ar.ReadString();
+        everyDay = ar.ReadText();
         const int32_t count = ar.ReadInt();
         if (dataFile && EndsInZero(everyDay)) {
             return false;
@@ -121,8 +122,8 @@ bool ReadNotes(DayArray& days, std::string& everyDay, IArchiveReader& stream, EN
             days.reserve(days.size() + static_cast<size_t>(fit));
         }
         for (int32_t i = 0; i < count; ++i) {
-            std::string date = ar.ReadString();
-            std::string note = ar.ReadString();
+            std::string date = ar.ReadText();
+            std::string note = ar.ReadText();
             used += sizeof(SDay) + HeapBytes(date) + HeapBytes(note);
             if (used > budget || (dataFile && (Torn(date, note) || EndsInZero(note)))) {
                 return false;

@@ -2,6 +2,7 @@
 
 #include "base/hash.h"
 #include "base/path.h"
+#include "base/stored_text.h"
 #include "storage/archive.h"
 #include "storage/busy_wait.h"
 #include "storage/copy_names.h"
@@ -38,7 +39,7 @@ bool IsCanonical(const std::string& bytes, const SNotebook& notes) {
     if (SerializedNotesSize(notes.days, notes.everyDay) != bytes.size()) {
         return false;
     }
-    const size_t at = static_cast<size_t>(CDataArchive::CountedSize(notes.everyDay.size()));
+    const size_t at = static_cast<size_t>(CDataArchive::CountedSize(StoredSize(notes.everyDay)));
     uint32_t count = 0;
     for (int i = 3; i >= 0; --i) {
         count = (count << 8) | static_cast<unsigned char>(bytes[at + i]);

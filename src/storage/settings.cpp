@@ -128,7 +128,7 @@ std::string SerializeSettings(const SSettings& s) {
     ar.WriteString(ScrambleText(s.lfTitle.Face(), false));
     WriteFontHead(ar, s.lfNotes);
     ar.WriteString(ScrambleText(s.lfNotes.Face(), false));
-    ar.WriteString(s.strCustomFormat);
+    ar.WriteText(s.strCustomFormat);
     ar.WriteString(ScrambleText(s.strReserved, false));
     ar.WriteString(ScrambleText(s.lfCalendar.Face(), false));
     ar.WriteInt(s.lfCalendar.lfHeight).WriteByte(s.lfCalendar.lfItalic);
@@ -161,7 +161,7 @@ bool ReadSettings(SSettings& s, IArchiveReader& stream) {
         const std::string titleFace = ar.ReadString();
         ReadFontHead(ar, s.lfNotes);
         const std::string notesFace = ar.ReadString();
-        s.strCustomFormat = ar.ReadString();
+        s.strCustomFormat = ar.ReadText();
         s.strReserved = ar.ReadString();
         const std::string calendarFace = ar.ReadString();
         s.lfCalendar.lfHeight = ar.ReadInt();

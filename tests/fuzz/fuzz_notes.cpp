@@ -4,7 +4,7 @@
 #include "notes_round_trip.h"
 #include "plain_notes.h"
 
-#include "base/codepage.h"
+#include "notes/text_finder.h"
 #include "notes/day_notes.h"
 #include "notes/search.h"
 #include "storage/archive.h"

@@ -1,6 +1,6 @@
 #include "notes/search.h"
 
-#include "base/codepage.h"
+#include "notes/text_finder.h"
 
 #include <gtest/gtest.h>
 

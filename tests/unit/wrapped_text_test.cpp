@@ -84,7 +84,7 @@ TEST(WrappedText, CutsWhereTheEditBoxCuts) {
 // any order, after another width, is the same, and lines counted from a laid-out place are the
 // lines there.
 TEST(WrappedText, LinesCoverTheTextAndNeverSplitACharacter) {
-    SCodePage cp = SystemCodePage();
+    SCodePage cp = SystemCodePageTables();
     for (int b = 0x81; b <= 0x9F; ++b) {
         cp.lead[b] = true;
     }

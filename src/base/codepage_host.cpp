@@ -29,52 +29,13 @@ SCodePage MakeCp1252() {
     return cp;
 }
 
-int ByteOf(char16_t u) {
-    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
-        return u;
-    }
-    for (int i = 0; i < 32; ++i) {
-        const char16_t mapped = kHigh[i] != 0 ? kHigh[i] : static_cast<char16_t>(0x80 + i);
-        if (mapped == u) {
-            return 0x80 + i;
-        }
-    }
-    return -1;
-}
-
 } // namespace
 
-const SCodePage& SystemCodePage() {
+const SCodePage& SystemCodePageTables() {
     static const SCodePage cp = MakeCp1252();
     return cp;
 }
 
-std::string WideToAnsi(const char16_t* units, size_t count) {
-    std::string out;
-    out.reserve(count);
-    for (size_t i = 0; i < count; ++i) {
-        const int b = ByteOf(units[i]);
-        out.push_back(b < 0 ? '?' : static_cast<char>(b));
-    }
-    return out;
-}
-
-std::string AnsiToUtf8(const std::string& text) {
-    const SCodePage& cp = SystemCodePage();
-    std::string out;
-    out.reserve(text.size() + text.size() / 8);
-    for (const char c : text) {
-        const char16_t u = cp.unicode[static_cast<unsigned char>(c)];
-        if (u < 0x80) {
-            out.push_back(static_cast<char>(u));
-        } else if (u < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (u >> 6)));
-            out.push_back(static_cast<char>(0x80 | (u & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xE0 | (u >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((u >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (u & 0x3F)));
-        }
-    }
-    return out;
+const CCodePage& SystemCodePage() {
+    return Windows1252CodePage();
 }
