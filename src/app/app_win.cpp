@@ -43,13 +43,13 @@ public:
         const std::string folder =
             ChooseDataFolder(programFolder, portable, portable ? std::string() : AppDataFolder());
         if (folder.empty()) {
-            ::MessageBoxA(nullptr,
-                          portable
-                              ? "Quillet cannot tell the full path of its own folder, so it "
-                                "has nowhere to keep the notes. Nothing was saved."
-                              : "Quillet cannot find the application-data folder of this "
-                                "user, so it has nowhere to keep the notes. Nothing was saved.",
-                          "Quillet", MB_OK | MB_ICONERROR);
+            MessageBoxUtf8(nullptr,
+                           portable
+                               ? "Quillet cannot tell the full path of its own folder, so it "
+                                 "has nowhere to keep the notes. Nothing was saved."
+                               : "Quillet cannot find the application-data folder of this "
+                                 "user, so it has nowhere to keep the notes. Nothing was saved.",
+                           "Quillet", MB_OK | MB_ICONERROR);
             return false;
         }
         CSingleCopy single(folder);

@@ -59,11 +59,11 @@ bool CNotesExport::SaveData(HWND owner, const std::function<const SNotebook&()>&
                                                 : ExportText(notes)) == EReplaceResult::Replaced;
     }
     if (!written) {
-        ::MessageBoxA(owner, "Program cann't save data to this file. Try again.",
-                      "Unsuccessful saving backup file", MB_OK | MB_ICONERROR);
+        MessageBoxUtf8(owner, "Program cann't save data to this file. Try again.",
+                       "Unsuccessful saving backup file", MB_OK | MB_ICONERROR);
         return false;
     }
-    tray.ShowInfo("Quillet", "The notes were saved to " + Utf8ToCodePage(NameOf(path)) + ".");
+    tray.ShowInfo("Quillet", "The notes were saved to " + NameOf(path) + ".");
     return true;
 }
 
@@ -77,12 +77,12 @@ CNotesExport::ELoad CNotesExport::LoadData(HWND owner, SNotebook& notes) {
     // The notes come from the read that was checked: a second read could meet a file that
     // changed or vanished meanwhile and leave the notes half replaced.
     if (path.empty() || !LoadImport(notes, path)) {
-        ::MessageBoxA(owner, "Program cann't open this file. File wrong or corrupted. Try again.",
-                      "Unsuccessful opening backup file", MB_OK | MB_ICONERROR);
+        MessageBoxUtf8(owner, "Program cann't open this file. File wrong or corrupted. Try again.",
+                       "Unsuccessful opening backup file", MB_OK | MB_ICONERROR);
         return ELoad::Failed;
     }
-    if (::MessageBoxA(owner, "All current info will be remove from calendar...", "Load Data",
-                      MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK) {
+    if (MessageBoxUtf8(owner, "All current info will be remove from calendar...", "Load Data",
+                       MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK) {
         return ELoad::Kept;
     }
     return ELoad::Replaced;

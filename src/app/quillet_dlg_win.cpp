@@ -24,11 +24,11 @@ BOOL CQuilletDlg::OnInitDialog() {
     m_noteArea.Attach(m_hWnd, m_layout);
 
     HMENU systemMenu = ::GetSystemMenu(m_hWnd, FALSE);
-    char about[128] = {};
+    wchar_t about[128] = {};
     if (systemMenu != nullptr &&
-        ::LoadStringA(::GetModuleHandleA(nullptr), IDS_ABOUTBOX, about, sizeof about) > 0) {
-        ::AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
-        ::AppendMenuA(systemMenu, MF_STRING, kSysCommandAbout, about);
+        ::LoadStringW(::GetModuleHandleW(nullptr), IDS_ABOUTBOX, about, ARRAYSIZE(about)) > 0) {
+        ::AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
+        ::AppendMenuW(systemMenu, MF_STRING, kSysCommandAbout, about);
     }
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
 

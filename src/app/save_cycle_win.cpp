@@ -150,8 +150,8 @@ bool CSaveCycle::SaveForExit() {
 }
 
 bool CSaveCycle::AskExitAnyway() const {
-    return ::MessageBoxA(m_hWnd, kExitFailureText, kExitFailureCaption,
-                         MB_ICONERROR | MB_YESNO | MB_DEFBUTTON2) == IDYES;
+    return MessageBoxUtf8(m_hWnd, kExitFailureText, kExitFailureCaption,
+                          MB_ICONERROR | MB_YESNO | MB_DEFBUTTON2) == IDYES;
 }
 
 void CSaveCycle::SaveForSessionEnd() {

@@ -36,7 +36,7 @@ bool CWindowCommands::Run(UINT id, UINT notifyCode, bool& handled) {
             // release of the key just typed does not.
             m_w.noteArea.Rooms().OnChangeSearch();
             MSG next;
-            if (!::PeekMessageA(&next, nullptr, WM_KEYDOWN, WM_CHAR, PM_NOREMOVE | PM_NOYIELD) ||
+            if (!::PeekMessageW(&next, nullptr, WM_KEYDOWN, WM_CHAR, PM_NOREMOVE | PM_NOYIELD) ||
                 next.message == WM_KEYUP) {
                 m_w.noteArea.Rooms().RunDueSearch();
             }
@@ -124,7 +124,7 @@ bool CWindowCommands::OnKey(const MSG& msg) {
         msg.hwnd == ::GetDlgItem(wnd, IDC_NOTES) && m_w.settings.nRoom == kRoomSearch;
     if (inResults && msg.message == WM_LBUTTONDBLCLK) {
         // Once the box has put its caret where the click was.
-        ::PostMessageA(wnd, kOpenResultMessage, 0, 0);
+        ::PostMessageW(wnd, kOpenResultMessage, 0, 0);
         return false;
     }
     SKeyPress press;
@@ -169,7 +169,7 @@ bool CWindowCommands::OnKey(const MSG& msg) {
         ShowRoom(kRoomSearch);
         const HWND search = ::GetDlgItem(wnd, IDC_SEARCH);
         ::SetFocus(search);
-        ::SendMessageA(search, EM_SETSEL, 0, -1);
+        ::SendMessageW(search, EM_SETSEL, 0, -1);
         return true;
     }
     case EKeyRoute::RoomDay:
@@ -283,7 +283,7 @@ void CWindowCommands::ShowMainMenu(bool fromKeyboard) {
     RefreshTimeMenu();
     if (fromKeyboard) {
         // The menu's own loop takes the key from the queue and selects the first item.
-        ::PostMessageA(m_w.Wnd(), WM_KEYDOWN, VK_DOWN, 0);
+        ::PostMessageW(m_w.Wnd(), WM_KEYDOWN, VK_DOWN, 0);
     }
     ShowMenuAt(corner);
 }
@@ -351,7 +351,7 @@ std::vector<SPaintedPart> CWindowCommands::PaintedPartsNow() const {
 void CWindowCommands::PressPaintedPart(int index) {
     // A screen reader waits for its call to return: the menu's own loop comes after it.
     if (index == 0) {
-        ::PostMessageA(m_w.Wnd(), kOpenMenuMessage, 0, 0);
+        ::PostMessageW(m_w.Wnd(), kOpenMenuMessage, 0, 0);
     } else if (IsKnownRoom(index - 1)) {
         ShowRoom(index - 1);
     }

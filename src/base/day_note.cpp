@@ -1,5 +1,7 @@
 #include "base/day_note.h"
 
+#include "base/stored_text.h"
+
 #include <string_view>
 #include <unordered_map>
 #include <utility>
@@ -173,7 +175,8 @@ bool MergeDuplicateDays(DayArray& days) {
         if (IsBlankNote(more) || HoldsPiece(kept, more)) {
             continue;
         }
-        kept = IsBlankNote(kept) ? more : kept + "\r\n" + more;
+        // Bytes kept as read join as they show.
+        kept = IsBlankNote(kept) ? more : ShownText(kept) + "\r\n" + ShownText(more);
     }
     if (merged) {
         size_t out = 0;

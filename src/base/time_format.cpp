@@ -1,5 +1,7 @@
 #include "base/time_format.h"
 
+#include "base/utf8.h"
+
 #include <cstring>
 #include <ctime>
 
@@ -97,12 +99,32 @@ std::string FormatTime(QTime time, const char* pattern) {
     if (!ToLocal(time, local)) {
         return std::string();
     }
-    char buffer[128];
+    // Only the directives go through strftime, one at a time: the text between them is any
+    // character (UTF-8), which a C runtime might read in its own code page.
+    std::string out;
+    for (const char* p = pattern; *p != '\0';) {
+        const char* start = p;
+        if (*p != '%') {
+            while (*p != '\0' && *p != '%') {
+                ++p;
+            }
+            out.append(start, p);
+            continue;
+        }
+        p += p[1] == '#' ? 3 : 2;
+        const std::string directive(start, p);
+        char buffer[128];
 #ifdef _WIN32
-    const size_t n = std::strftime(buffer, sizeof buffer, pattern, &local);
+        const size_t n = std::strftime(buffer, sizeof buffer, directive.c_str(), &local);
 #else
-    const size_t n = std::strftime(buffer, sizeof buffer, ToHostPattern(pattern).c_str(), &local);
+        const size_t n =
+            std::strftime(buffer, sizeof buffer, ToHostPattern(directive.c_str()).c_str(), &local);
 #endif
-    return std::string(buffer, n);
+        out.append(buffer, n);
+    }
+    // As a buffer of 128 characters holds it.
+    if (Utf16Length(out) > 127) {
+        return std::string();
+    }
+    return out;
 }
-

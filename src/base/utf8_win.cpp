@@ -49,16 +49,3 @@ bool WideToUtf8(const std::wstring& wide, std::string& text) {
     }
     return true;
 }
-
-std::string Utf8ToCodePage(const std::string& text) {
-    std::wstring wide;
-    if (!Utf8ToWide(text, wide) || wide.empty()) {
-        return std::string();
-    }
-    const int size = ::WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(size > 0 ? size : 0), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), out.data(), size,
-                          nullptr, nullptr);
-    return out;
-}

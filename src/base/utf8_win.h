@@ -11,7 +11,3 @@ bool Utf8ToWide(const std::string& text, std::wstring& wide);
 
 // False for units that are no valid UTF-16 (a lone surrogate, which NTFS allows in names).
 bool WideToUtf8(const std::wstring& wide, std::string& text);
-
-// A UTF-8 text (a file name) as the ANSI code page shows it, for the places that take only such
-// texts; characters the code page lacks become what the system makes of them.
-std::string Utf8ToCodePage(const std::string& text);

@@ -31,8 +31,8 @@ void CNoteArea::SetFont(const SLogFont& font, int dpi) {
     // The box's lines are as high as its font.
     if (HDC dc = ::GetDC(m_editNotes.GetSafeHwnd())) {
         const HGDIOBJ old = ::SelectObject(dc, built.Get());
-        TEXTMETRICA metrics{};
-        m_lineHeight = ::GetTextMetricsA(dc, &metrics) ? std::max<int>(metrics.tmHeight, 1) : 0;
+        TEXTMETRICW metrics{};
+        m_lineHeight = ::GetTextMetricsW(dc, &metrics) ? std::max<int>(metrics.tmHeight, 1) : 0;
         ::SelectObject(dc, old);
         ::ReleaseDC(m_editNotes.GetSafeHwnd(), dc);
     }
@@ -46,7 +46,19 @@ void CNoteArea::MarkNotedDays() {
 }
 
 std::string CNoteArea::GetNotesText() const {
-    return m_editNotes.GetWindowText();
+    bool replaced = false;
+    std::string text = m_editNotes.GetWindowText(&replaced);
+    if (replaced) {
+        // Half a surrogate pair cannot be kept: the box shows what is kept before it is saved.
+        // Each half became one unit, so the caret stays where it was.
+        DWORD start = 0;
+        DWORD end = 0;
+        m_editNotes.SendMessage(EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                                reinterpret_cast<LPARAM>(&end));
+        m_editNotes.SetWindowText(text);
+        m_editNotes.SetSel(static_cast<int>(start), static_cast<int>(end));
+    }
+    return text;
 }
 
 void CNoteArea::SetNotesText(const std::string& text, ECaret caret) {
@@ -56,23 +68,24 @@ void CNoteArea::SetNotesText(const std::string& text, ECaret caret) {
     m_editNotes.SendMessage(EM_GETSEL, reinterpret_cast<WPARAM>(&selStart),
                             reinterpret_cast<LPARAM>(&selEnd));
     const LRESULT firstLine = m_editNotes.SendMessage(EM_GETFIRSTVISIBLELINE);
+    const std::wstring wide = WideOf(text);
     if (caret == ECaret::End && m_lineHeight > 0) {
-        ReplaceNotesText(text, firstLine);
+        ReplaceNotesText(wide, firstLine);
         return;
     }
-    m_editNotes.SetWindowText(text);
+    ::SetWindowTextW(m_editNotes.GetSafeHwnd(), wide.c_str());
     if (caret == ECaret::Keep) {
         // The box's own clamping keeps a selection past the new end inside the text.
         m_editNotes.SetSel(static_cast<int>(selStart), static_cast<int>(selEnd));
         m_editNotes.SendMessage(EM_LINESCROLL, 0, firstLine);
         return;
     }
-    const int at = caret == ECaret::End ? static_cast<int>(text.size()) : 0;
+    const int at = caret == ECaret::End ? static_cast<int>(wide.size()) : 0;
     m_editNotes.SetSel(at, at);
     m_editNotes.ScrollCaret();
 }
 
-void CNoteArea::ReplaceNotesText(const std::string& text, LRESULT firstLine) {
+void CNoteArea::ReplaceNotesText(const std::wstring& text, LRESULT firstLine) {
     // Replacing all of the text leaves the caret at its end, in view, in one step. Under Wine
     // each update of the box's scroll bar costs about a millisecond, and setting the text, then
     // the caret, made three of them.

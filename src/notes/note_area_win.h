@@ -44,7 +44,7 @@ private:
     void ShowSearchBox(bool show, bool focus) override;
     std::string GetSelDayKey() const override;
     void RedrawWindow() override;
-    void ReplaceNotesText(const std::string& text, LRESULT firstLine);
+    void ReplaceNotesText(const std::wstring& text, LRESULT firstLine);
 
     CMonthCalCtrl& m_calendar;
     CNoteRooms m_rooms;

@@ -1,5 +1,6 @@
 #include "notes/note_rooms.h"
 
+#include "base/stored_text.h"
 #include "notes/search.h"
 
 #include <algorithm>
@@ -152,7 +153,7 @@ void CNoteRooms::AdoptNotes(SNotebook notes) {
     const std::string& text =
         m_nFilledRoom == kRoomDynamic ? GetDayNote(m_strCurDay, m_notes.days) : m_notes.everyDay;
     std::string shown;
-    if (EditedText(m_nFilledRoom, shown) || text == m_strFilled) {
+    if (EditedText(m_nFilledRoom, shown) || ShownText(text) == m_strFilled) {
         return; // typed meanwhile, or nothing new for this room
     }
     FillNote(text, ECaret::Keep, m_nFilledRoom, m_strCurDay);

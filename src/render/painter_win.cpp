@@ -2,6 +2,7 @@
 
 #include "win/fonts_win.h"
 #include "win/convert_win.h"
+#include "win/window_win.h"
 
 namespace {
 
@@ -87,8 +88,8 @@ void CWindowPainter::Paint(HWND window, const SPaintScene& scene) const {
         ::SetTextColor(dc, m_crText);
         RECT textBox{0, CalcTitleTextTop(px(scene.titleFontHeight), layout.rcTitle.bottom),
                      layout.rcTitle.right, layout.rcTitle.bottom};
-        ::DrawTextA(dc, scene.header.c_str(), static_cast<int>(scene.header.size()), &textBox,
-                    DT_CENTER);
+        const std::wstring header = WideOf(scene.header);
+        ::DrawTextW(dc, header.c_str(), static_cast<int>(header.size()), &textBox, DT_CENTER);
 
         ::SelectObject(dc, framePen.Get());
         ::MoveToEx(dc, 0, layout.rcTitle.bottom, nullptr);
@@ -124,7 +125,8 @@ void CWindowPainter::DrawRoomTabs(HDC dc, const SLayout& layout, int room) const
             ::SelectObject(dc, selected ? whiteBrush.Get() : backBrush.Get());
             RECT tab = ToRECT(RoomTabRect(layout, tabRoom));
             ::RoundRect(dc, tab.left, tab.top, tab.right, tab.bottom, px(2), px(2));
-            ::DrawTextA(dc, kTabLabels[tabRoom], 1, &tab, DT_CENTER);
+            const wchar_t label = static_cast<wchar_t>(kTabLabels[tabRoom][0]);
+            ::DrawTextW(dc, &label, 1, &tab, DT_CENTER);
         }
         const SRect& place = RoomNotesRect(layout, room);
         ::SelectObject(dc, whiteBrush.Get());

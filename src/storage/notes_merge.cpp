@@ -1,5 +1,7 @@
 #include "storage/notes_merge.h"
 
+#include "base/stored_text.h"
+
 #include <algorithm>
 #include <string_view>
 #include <unordered_map>
@@ -201,6 +203,11 @@ std::string MergeText(const std::string& base, const std::string& mine, const st
     }
     if (IsBlankNote(mine)) {
         return theirs;
+    }
+    // Texts put together must be texts: bytes kept as read join as they show.
+    if (IsKeptBytes(base) || IsKeptBytes(mine) || IsKeptBytes(theirs)) {
+        return MergeText(ShownText(base), ShownText(mine), ShownText(theirs), mineSaved,
+                         theirsSaved);
     }
     if (HoldsAddition(mine, theirs, base)) {
         return mine;

@@ -1,6 +1,7 @@
 #include "ui/accessible_win.h"
 
 #include "win/system_dll_win.h"
+#include "win/window_win.h"
 
 #include <string>
 
@@ -34,17 +35,10 @@ private:
     }
 };
 
-// A text of the code page as the string a screen reader reads; null when it cannot be made.
+// A text as the string a screen reader reads; null when it cannot be made.
 BSTR MakeText(const std::string& text) {
     const auto alloc = SAccessibilityDlls::Get().allocString;
-    if (alloc == nullptr) {
-        return nullptr;
-    }
-    std::wstring wide(text.size() + 1, L'\0');
-    const int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                        wide.data(), static_cast<int>(wide.size()));
-    wide.resize(n > 0 ? static_cast<size_t>(n) : 0);
-    return alloc(wide.c_str());
+    return alloc != nullptr ? alloc(WideOf(text).c_str()) : nullptr;
 }
 
 VARIANT Long(LONG value) {

@@ -1,5 +1,7 @@
 #include "ui/popup_menu_win.h"
 
+#include "win/window_win.h"
+
 void CPopupMenu::Build(const TextOf& textOf, const RadioIndexOf& radioIndexOf) {
     // Submenus not yet attached are owned here, so a failed build leaks nothing.
     CMenuHandle built[static_cast<size_t>(EMenu::Count)];
@@ -11,16 +13,17 @@ void CPopupMenu::Build(const TextOf& textOf, const RadioIndexOf& radioIndexOf) {
         for (size_t i = 0; i < table.count; ++i) {
             const SMenuEntry& entry = table.entries[i];
             if (entry.kind == SMenuEntry::EKind::Separator) {
-                ::AppendMenuA(handle.Get(), MF_SEPARATOR, 0, nullptr);
+                ::AppendMenuW(handle.Get(), MF_SEPARATOR, 0, nullptr);
             } else if (entry.kind == SMenuEntry::EKind::Submenu) {
                 CMenuHandle& sub = built[static_cast<size_t>(entry.submenu)];
-                if (::AppendMenuA(handle.Get(), MF_POPUP | MF_STRING,
-                                  reinterpret_cast<UINT_PTR>(sub.Get()), entry.text)) {
+                if (::AppendMenuW(handle.Get(), MF_POPUP | MF_STRING,
+                                  reinterpret_cast<UINT_PTR>(sub.Get()),
+                                  WideOf(entry.text).c_str())) {
                     sub.Release();
                 }
             } else {
                 const std::string text = entry.HasOwnerText() ? textOf(entry) : entry.text;
-                ::AppendMenuA(handle.Get(), MF_STRING, entry.id, text.c_str());
+                ::AppendMenuW(handle.Get(), MF_STRING, entry.id, WideOf(text).c_str());
             }
         }
         MarkRadio(menu, radioIndexOf(menu));
@@ -50,7 +53,7 @@ void CPopupMenu::Check(EMenu menu, unsigned id, bool checked) {
 }
 
 void CPopupMenu::SetText(EMenu menu, unsigned id, const std::string& text) {
-    ::ModifyMenuA(Handle(menu), id, MF_BYCOMMAND | MF_STRING, id, text.c_str());
+    ::ModifyMenuW(Handle(menu), id, MF_BYCOMMAND | MF_STRING, id, WideOf(text).c_str());
 }
 
 void CPopupMenu::Show(HWND owner, POINT screenPoint) const {

@@ -7,7 +7,7 @@ CTimeDlg::CTimeDlg(std::string pattern, HWND owner)
     : CDialog(IDD_TIME_FORMAT, owner), m_strPattern(std::move(pattern)) {}
 
 BOOL CTimeDlg::OnInitDialog() {
-    ::SetDlgItemTextA(m_hWnd, IDC_TIME_PATTERN, m_strPattern.c_str());
+    ::SetDlgItemTextW(m_hWnd, IDC_TIME_PATTERN, WideOf(m_strPattern).c_str());
     return TRUE;
 }
 
@@ -17,9 +17,9 @@ void CTimeDlg::OnOK() {
     const std::string pattern = edit.GetWindowText();
     // A pattern that shows nothing would blank the clock: the dialog stays for another.
     if (FormatTime(CurrentTime(), pattern).empty()) {
-        ::MessageBoxA(m_hWnd,
-                      "This pattern shows nothing. Type strftime codes such as %H:%M or %d %B.",
-                      "Time format...", MB_OK | MB_ICONWARNING);
+        MessageBoxUtf8(m_hWnd,
+                       "This pattern shows nothing. Type strftime codes such as %H:%M or %d %B.",
+                       "Time format...", MB_OK | MB_ICONWARNING);
         ::SetFocus(edit.GetSafeHwnd());
         edit.SendMessage(EM_SETSEL, 0, -1);
         return;

@@ -1,6 +1,7 @@
 #include "ui/tray_icon_win.h"
 
 #include "base/ids.h"
+#include "win/window_win.h"
 
 namespace {
 
@@ -11,7 +12,7 @@ constexpr int kMaxRetries = 60;
 
 void CTrayIcon::Add(HWND owner, bool showBalloon) {
     static const HICON icon = static_cast<HICON>(
-        ::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_QUILLET), IMAGE_ICON,
+        ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_QUILLET), IMAGE_ICON,
                      ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
     // A removal still under way would take the new icon with it.
     if (m_removing != nullptr) {
@@ -24,31 +25,31 @@ void CTrayIcon::Add(HWND owner, bool showBalloon) {
         m_pendingBalloon = m_nid;
         m_bBalloonPending = true;
     }
-    m_nid = NOTIFYICONDATAA{};
+    m_nid = NOTIFYICONDATAW{};
     // The pre-Vista record form: balloons without the later fields.
-    m_nid.cbSize = NOTIFYICONDATAA_V3_SIZE;
+    m_nid.cbSize = NOTIFYICONDATAW_V3_SIZE;
     m_nid.hWnd = owner;
     m_nid.uID = kTrayIconId;
     m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     m_nid.uCallbackMessage = kTrayNotifyMessage;
     m_nid.hIcon = icon;
-    lstrcpynA(m_nid.szTip, "Quillet", sizeof m_nid.szTip);
+    lstrcpynW(m_nid.szTip, L"Quillet", ARRAYSIZE(m_nid.szTip));
     if (showBalloon) {
         m_nid.uFlags |= NIF_INFO;
-        lstrcpynA(m_nid.szInfo,
-                  "Right mouse click - show menu\r\nLeft click - set calendar foreground",
-                  sizeof m_nid.szInfo);
-        lstrcpynA(m_nid.szInfoTitle, "Quillet is here!", sizeof m_nid.szInfoTitle);
+        lstrcpynW(m_nid.szInfo,
+                  L"Right mouse click - show menu\r\nLeft click - set calendar foreground",
+                  ARRAYSIZE(m_nid.szInfo));
+        lstrcpynW(m_nid.szInfoTitle, L"Quillet is here!", ARRAYSIZE(m_nid.szInfoTitle));
         m_nid.uTimeout = 300;
         m_nid.dwInfoFlags = NIIF_INFO;
     }
-    NOTIFYICONDATAA old = m_nid;
-    ::Shell_NotifyIconA(NIM_DELETE, &old);
+    NOTIFYICONDATAW old = m_nid;
+    ::Shell_NotifyIconW(NIM_DELETE, &old);
     AddOrRetry();
 }
 
 bool CTrayIcon::AddNow() {
-    if (!::Shell_NotifyIconA(NIM_ADD, &m_nid)) {
+    if (!::Shell_NotifyIconW(NIM_ADD, &m_nid)) {
         return false;
     }
     m_nid.uFlags &= ~NIF_INFO; // a balloon shows once
@@ -61,13 +62,17 @@ bool CTrayIcon::AddNow() {
 }
 
 void CTrayIcon::ShowBalloon(const std::string& title, const std::string& text, DWORD icon) {
+    ShowBalloon(WideOf(title).c_str(), WideOf(text).c_str(), icon);
+}
+
+void CTrayIcon::ShowBalloon(const wchar_t* title, const wchar_t* text, DWORD icon) {
     m_nid.uFlags |= NIF_INFO;
-    lstrcpynA(m_nid.szInfo, text.c_str(), sizeof m_nid.szInfo);
-    lstrcpynA(m_nid.szInfoTitle, title.c_str(), sizeof m_nid.szInfoTitle);
+    lstrcpynW(m_nid.szInfo, text, ARRAYSIZE(m_nid.szInfo));
+    lstrcpynW(m_nid.szInfoTitle, title, ARRAYSIZE(m_nid.szInfoTitle));
     m_nid.uTimeout = 15000;
     m_nid.dwInfoFlags = icon;
     // Without an icon yet (a retry is pending) the balloon comes with it.
-    if (m_nid.hWnd != nullptr && ::Shell_NotifyIconA(NIM_MODIFY, &m_nid)) {
+    if (m_nid.hWnd != nullptr && ::Shell_NotifyIconW(NIM_MODIFY, &m_nid)) {
         m_nid.uFlags &= ~NIF_INFO;
     }
 }
@@ -81,24 +86,24 @@ void CTrayIcon::AddOrRetry() {
 
 void CTrayIcon::Remove() {
     ::KillTimer(m_nid.hWnd, kTrayRetryTimerId);
-    ::Shell_NotifyIconA(NIM_DELETE, &m_nid);
+    ::Shell_NotifyIconW(NIM_DELETE, &m_nid);
 }
 
 void CTrayIcon::RemoveWithoutWaiting() {
     ::KillTimer(m_nid.hWnd, kTrayRetryTimerId);
-    auto* icon = new NOTIFYICONDATAA(m_nid);
+    auto* icon = new NOTIFYICONDATAW(m_nid);
     m_removing = ::CreateThread(
         nullptr, 0,
         [](LPVOID data) -> DWORD {
-            NOTIFYICONDATAA* removed = static_cast<NOTIFYICONDATAA*>(data);
-            ::Shell_NotifyIconA(NIM_DELETE, removed);
+            NOTIFYICONDATAW* removed = static_cast<NOTIFYICONDATAW*>(data);
+            ::Shell_NotifyIconW(NIM_DELETE, removed);
             delete removed;
             return 0;
         },
         icon, 0, nullptr);
     if (m_removing == nullptr) {
         delete icon;
-        ::Shell_NotifyIconA(NIM_DELETE, &m_nid);
+        ::Shell_NotifyIconW(NIM_DELETE, &m_nid);
     }
 }
 
@@ -109,7 +114,7 @@ void CTrayIcon::WaitRemoved(DWORD ms) const {
 }
 
 UINT CTrayIcon::TaskbarCreatedMessage() {
-    static const UINT message = ::RegisterWindowMessageA("TaskbarCreated");
+    static const UINT message = ::RegisterWindowMessageW(L"TaskbarCreated");
     return message;
 }
 

@@ -35,12 +35,13 @@ public:
 private:
     HANDLE m_removing = nullptr;
     void ShowBalloon(const std::string& title, const std::string& text, DWORD icon);
+    void ShowBalloon(const wchar_t* title, const wchar_t* text, DWORD icon);
     bool AddNow();
     // Adds the icon, or tries again on the owner's timer until it is added.
     void AddOrRetry();
 
-    NOTIFYICONDATAA m_nid{};
-    NOTIFYICONDATAA m_pendingBalloon{};
+    NOTIFYICONDATAW m_nid{};
+    NOTIFYICONDATAW m_pendingBalloon{};
     bool m_bBalloonPending = false;
     int m_nRetries = 0;
 };

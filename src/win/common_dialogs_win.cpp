@@ -14,7 +14,7 @@ struct SCommonDialogs {
     HMODULE dll = LoadSystemDll(L"comdlg32.dll");
     decltype(&::GetOpenFileNameW) open = SystemFunction<decltype(open)>(dll, "GetOpenFileNameW");
     decltype(&::GetSaveFileNameW) save = SystemFunction<decltype(save)>(dll, "GetSaveFileNameW");
-    decltype(&::ChooseFontA) font = SystemFunction<decltype(font)>(dll, "ChooseFontA");
+    decltype(&::ChooseFontW) font = SystemFunction<decltype(font)>(dll, "ChooseFontW");
 
     static const SCommonDialogs& Get() {
         static const SCommonDialogs dialogs;
@@ -69,9 +69,9 @@ bool AskFileName(bool save, HWND owner, const std::string& filter, const std::st
     return true;
 }
 
-bool ChooseFontFor(HWND owner, LOGFONTA& font, DWORD flags) {
-    LOGFONTA shown = font;
-    CHOOSEFONTA cf{};
+bool ChooseFontFor(HWND owner, LOGFONTW& font, DWORD flags) {
+    LOGFONTW shown = font;
+    CHOOSEFONTW cf{};
     cf.lStructSize = sizeof cf;
     cf.hwndOwner = owner;
     cf.lpLogFont = &shown;

@@ -16,4 +16,4 @@ bool AskFileName(bool save, HWND owner, const std::string& filter, const std::st
 
 // The platform's font dialog, started from the description. Only OK changes the description:
 // some dialogs write the selection into it while the user browses.
-bool ChooseFontFor(HWND owner, LOGFONTA& font, DWORD flags);
+bool ChooseFontFor(HWND owner, LOGFONTW& font, DWORD flags);

@@ -35,58 +35,66 @@ CToolTipCtrl::~CToolTipCtrl() {
 }
 
 bool CToolTipCtrl::Create(HWND parent, DWORD style) {
-    m_hWnd = ::CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | style, CW_USEDEFAULT,
+    m_hWnd = ::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | style, CW_USEDEFAULT,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, parent, nullptr,
-                               ::GetModuleHandleA(nullptr), nullptr);
+                               ::GetModuleHandleW(nullptr), nullptr);
     return m_hWnd != nullptr;
 }
 
 void CToolTipCtrl::AddTool(HWND owner, const char* text, const SRect& rect, UINT_PTR id) const {
-    TOOLINFOA info{};
+    std::wstring wide = WideOf(text);
+    TOOLINFOW info{};
     info.cbSize = sizeof info;
     info.hwnd = owner;
     info.uId = id;
     info.rect = ToRECT(rect);
-    info.hinst = ::GetModuleHandleA(nullptr);
-    info.lpszText = const_cast<char*>(text);
-    SendMessage(TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+    info.hinst = ::GetModuleHandleW(nullptr);
+    info.lpszText = &wide[0];
+    SendMessage(TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
 }
 
 void CToolTipCtrl::SetToolRect(HWND owner, const SRect& rect, UINT_PTR id) const {
     if (m_hWnd == nullptr) {
         return;
     }
-    TOOLINFOA info{};
+    TOOLINFOW info{};
     info.cbSize = sizeof info;
     info.hwnd = owner;
     info.uId = id;
     info.rect = ToRECT(rect);
-    SendMessage(TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&info));
+    SendMessage(TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&info));
 }
 
 namespace {
 
-TOOLINFOA WindowTool(HWND window, const std::string& text) {
-    TOOLINFOA info{};
-    info.cbSize = sizeof info;
-    info.uFlags = TTF_IDISHWND;
-    info.hwnd = ::GetParent(window);
-    info.uId = reinterpret_cast<UINT_PTR>(window);
-    info.hinst = ::GetModuleHandleA(nullptr);
-    info.lpszText = const_cast<char*>(text.c_str());
-    return info;
+// The text stays alive with the record for the message that takes it.
+struct SWindowTool {
+    std::wstring text;
+    TOOLINFOW info{};
+};
+
+void FillWindowTool(SWindowTool& tool, HWND window, const std::string& text) {
+    tool.text = WideOf(text);
+    tool.info.cbSize = sizeof tool.info;
+    tool.info.uFlags = TTF_IDISHWND;
+    tool.info.hwnd = ::GetParent(window);
+    tool.info.uId = reinterpret_cast<UINT_PTR>(window);
+    tool.info.hinst = ::GetModuleHandleW(nullptr);
+    tool.info.lpszText = &tool.text[0];
 }
 
 } // namespace
 
 void CToolTipCtrl::AddWindowTool(HWND window, const std::string& text) const {
-    TOOLINFOA info = WindowTool(window, text);
-    SendMessage(TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+    SWindowTool tool;
+    FillWindowTool(tool, window, text);
+    SendMessage(TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool.info));
 }
 
 void CToolTipCtrl::UpdateWindowTipText(HWND window, const std::string& text) const {
-    TOOLINFOA info = WindowTool(window, text);
-    SendMessage(TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&info));
+    SWindowTool tool;
+    FillWindowTool(tool, window, text);
+    SendMessage(TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool.info));
 }
 
 void CToolTipCtrl::RelayEvent(MSG* msg) const {

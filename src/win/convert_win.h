@@ -17,51 +17,45 @@ inline SRect ToSRect(const RECT& r) {
     return SRect{r.left, r.top, r.right, r.bottom};
 }
 
-inline LOGFONTA ToLOGFONT(const SLogFont& f) {
-    static_assert(sizeof(f.lfFaceName) == sizeof(LOGFONTA::lfFaceName), "face sizes differ");
-    LOGFONTA lf{};
-    lf.lfHeight = f.lfHeight;
-    lf.lfWidth = f.lfWidth;
-    lf.lfEscapement = f.lfEscapement;
-    lf.lfOrientation = f.lfOrientation;
-    lf.lfWeight = f.lfWeight;
-    lf.lfItalic = f.lfItalic;
-    lf.lfUnderline = f.lfUnderline;
-    lf.lfStrikeOut = f.lfStrikeOut;
-    lf.lfCharSet = f.lfCharSet;
-    lf.lfOutPrecision = f.lfOutPrecision;
-    lf.lfClipPrecision = f.lfClipPrecision;
-    lf.lfQuality = f.lfQuality;
-    lf.lfPitchAndFamily = f.lfPitchAndFamily;
-    std::memcpy(lf.lfFaceName, f.lfFaceName, sizeof lf.lfFaceName);
-    lf.lfFaceName[LF_FACESIZE - 1] = '\0';
+// The fields of a font description. The stored face is held in the code page, as the settings
+// file keeps it; the system's wide form is made from it here.
+template <typename From, typename To> void CopyFontFields(const From& from, To& to) {
+    to.lfHeight = from.lfHeight;
+    to.lfWidth = from.lfWidth;
+    to.lfEscapement = from.lfEscapement;
+    to.lfOrientation = from.lfOrientation;
+    to.lfWeight = from.lfWeight;
+    to.lfItalic = from.lfItalic;
+    to.lfUnderline = from.lfUnderline;
+    to.lfStrikeOut = from.lfStrikeOut;
+    to.lfCharSet = from.lfCharSet;
+    to.lfOutPrecision = from.lfOutPrecision;
+    to.lfClipPrecision = from.lfClipPrecision;
+    to.lfQuality = from.lfQuality;
+    to.lfPitchAndFamily = from.lfPitchAndFamily;
+}
+
+inline LOGFONTW ToLOGFONT(const SLogFont& f) {
+    LOGFONTW lf{};
+    CopyFontFields(f, lf);
+    const int bytes = static_cast<int>(strnlen(f.lfFaceName, SLogFont::kFaceSize - 1));
+    ::MultiByteToWideChar(CP_ACP, 0, f.lfFaceName, bytes, lf.lfFaceName, LF_FACESIZE - 1);
     return lf;
 }
 
-inline SLogFont ToSLogFont(const LOGFONTA& lf) {
+inline SLogFont ToSLogFont(const LOGFONTW& lf) {
     SLogFont f;
-    f.lfHeight = lf.lfHeight;
-    f.lfWidth = lf.lfWidth;
-    f.lfEscapement = lf.lfEscapement;
-    f.lfOrientation = lf.lfOrientation;
-    f.lfWeight = lf.lfWeight;
-    f.lfItalic = lf.lfItalic;
-    f.lfUnderline = lf.lfUnderline;
-    f.lfStrikeOut = lf.lfStrikeOut;
-    f.lfCharSet = lf.lfCharSet;
-    f.lfOutPrecision = lf.lfOutPrecision;
-    f.lfClipPrecision = lf.lfClipPrecision;
-    f.lfQuality = lf.lfQuality;
-    f.lfPitchAndFamily = lf.lfPitchAndFamily;
-    std::memcpy(f.lfFaceName, lf.lfFaceName, sizeof f.lfFaceName);
-    f.lfFaceName[SLogFont::kFaceSize - 1] = '\0';
+    CopyFontFields(lf, f);
+    char face[LF_FACESIZE * 2] = {};
+    ::WideCharToMultiByte(CP_ACP, 0, lf.lfFaceName, -1, face, sizeof face - 1, nullptr, nullptr);
+    f.SetFace(face);
     return f;
 }
 
 // A font object built from a stored description, which holds its sizes at 96 DPI.
 inline CFontHandle CreateStoredFont(const SLogFont& font, int dpi = 96) {
-    LOGFONTA lf = ToLOGFONT(font);
+    LOGFONTW lf = ToLOGFONT(font);
     lf.lfHeight = ScaleToDpi(lf.lfHeight, dpi);
     lf.lfWidth = ScaleToDpi(lf.lfWidth, dpi);
-    return CFontHandle(::CreateFontIndirectA(&lf));
+    return CFontHandle(::CreateFontIndirectW(&lf));
 }

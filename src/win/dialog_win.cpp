@@ -16,11 +16,11 @@ INT_PTR CDialog::DoModal() {
     }
     m_running = true;
     m_result = IDCANCEL;
-    const HINSTANCE module = ::GetModuleHandleA(nullptr);
+    const HINSTANCE module = ::GetModuleHandleW(nullptr);
     const LPARAM self = reinterpret_cast<LPARAM>(this);
-    HWND wnd = m_template != nullptr ? ::CreateDialogIndirectParamA(module, m_template, owner,
+    HWND wnd = m_template != nullptr ? ::CreateDialogIndirectParamW(module, m_template, owner,
                                                                     &CDialog::DialogProc, self)
-                                     : ::CreateDialogParamA(module, MAKEINTRESOURCEA(m_templateId),
+                                     : ::CreateDialogParamW(module, MAKEINTRESOURCEW(m_templateId),
                                                             owner, &CDialog::DialogProc, self);
     if (wnd == nullptr) {
         m_running = false;
@@ -39,20 +39,20 @@ INT_PTR CDialog::DoModal() {
     MSG msg;
     bool quit = false;
     while (m_running) {
-        while (m_running && !::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE) &&
+        while (m_running && !::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE) &&
                Guarded([this] { return OnIdle(); })) {
         }
         if (!m_running) {
             break;
         }
-        const BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
+        const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
         if (got == 0 || got == -1) {
             quit = got == 0;
             break;
         }
         if (!Guarded([this, &msg] { return PreTranslateMessage(&msg); })) {
             ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
+            ::DispatchMessageW(&msg);
         }
     }
     s_activeModal = outerModal;
@@ -74,7 +74,7 @@ void CDialog::EndDialog(INT_PTR result) {
     m_result = result;
     m_running = false;
     // Wakes the loop if it is waiting.
-    ::PostMessageA(m_hWnd, WM_NULL, 0, 0);
+    ::PostMessageW(m_hWnd, WM_NULL, 0, 0);
 }
 
 bool CDialog::PreTranslateMessage(MSG* msg) {
@@ -82,7 +82,7 @@ bool CDialog::PreTranslateMessage(MSG* msg) {
     if (control != nullptr && control->PreTranslateMessage(msg)) {
         return true;
     }
-    return m_hWnd != nullptr && ::IsDialogMessageA(m_hWnd, msg) != FALSE;
+    return m_hWnd != nullptr && ::IsDialogMessageW(m_hWnd, msg) != FALSE;
 }
 
 bool CDialog::OnCmdMsg(UINT id, UINT notifyCode, HWND control) {
@@ -103,7 +103,7 @@ bool CDialog::OnCmdMsg(UINT id, UINT notifyCode, HWND control) {
 
 namespace {
 
-const char* const kDialogProperty = "Quillet.CDialog";
+const wchar_t* const kDialogProperty = L"Quillet.CDialog";
 
 } // namespace
 
@@ -112,15 +112,15 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM l
     if (msg == WM_INITDIALOG) {
         self = reinterpret_cast<CDialog*>(lParam);
         self->m_hWnd = wnd;
-        ::SetPropA(wnd, kDialogProperty, self);
+        ::SetPropW(wnd, kDialogProperty, self);
     } else {
-        self = static_cast<CDialog*>(::GetPropA(wnd, kDialogProperty));
+        self = static_cast<CDialog*>(::GetPropW(wnd, kDialogProperty));
     }
     if (self == nullptr) {
         return FALSE;
     }
     if (msg == WM_NCDESTROY) {
-        ::RemovePropA(wnd, kDialogProperty);
+        ::RemovePropW(wnd, kDialogProperty);
     }
     try {
         return self->Dispatch(msg, wParam, lParam);
@@ -142,7 +142,7 @@ template <class Step> bool CDialog::Guarded(Step step) {
 
 void CDialog::HandleUnexpectedError(HWND window) noexcept {
     for (HWND at = window; at != nullptr;) {
-        CDialog* dialog = static_cast<CDialog*>(::GetPropA(at, kDialogProperty));
+        CDialog* dialog = static_cast<CDialog*>(::GetPropW(at, kDialogProperty));
         try {
             if (dialog != nullptr && dialog->OnUnexpectedError()) {
                 return;
@@ -150,7 +150,7 @@ void CDialog::HandleUnexpectedError(HWND window) noexcept {
         } catch (...) {
             break;
         }
-        at = (::GetWindowLongA(at, GWL_STYLE) & WS_CHILD) ? ::GetParent(at)
+        at = (::GetWindowLongW(at, GWL_STYLE) & WS_CHILD) ? ::GetParent(at)
                                                           : ::GetWindow(at, GW_OWNER);
     }
     ::ExitProcess(3);
@@ -160,7 +160,7 @@ INT_PTR CDialog::Handled(bool handled, LRESULT result) {
     if (!handled) {
         return FALSE;
     }
-    ::SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, result);
+    ::SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, result);
     return TRUE;
 }
 

@@ -4,7 +4,7 @@
 #include "win/convert_win.h"
 
 std::unique_ptr<CFontHandle> CreateTahomaFont(int kind, int dpi) {
-    LOGFONTA lf{};
+    LOGFONTW lf{};
     lf.lfHeight = ScaleToDpi(kind == 4 ? -8 : -11, dpi);
     lf.lfWeight = kind == 2 ? 600 : FW_DONTCARE;
     lf.lfItalic = kind == 1 ? TRUE : FALSE;
@@ -14,40 +14,40 @@ std::unique_ptr<CFontHandle> CreateTahomaFont(int kind, int dpi) {
     lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
     lf.lfQuality = DEFAULT_QUALITY;
     lf.lfPitchAndFamily = DEFAULT_PITCH;
-    lstrcpynA(lf.lfFaceName, "Tahoma", LF_FACESIZE);
-    return std::make_unique<CFontHandle>(CreateFontIndirectA(&lf));
+    lstrcpynW(lf.lfFaceName, L"Tahoma", LF_FACESIZE);
+    return std::make_unique<CFontHandle>(::CreateFontIndirectW(&lf));
 }
 
 namespace {
 
-int CALLBACK FoundFace(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM found) {
+int CALLBACK FoundFace(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
     *reinterpret_cast<bool*>(found) = true;
     return 0;
 }
 
-bool FaceInstalled(HDC dc, const LOGFONTA& font) {
-    LOGFONTA wanted{};
+bool FaceInstalled(HDC dc, const LOGFONTW& font) {
+    LOGFONTW wanted{};
     wanted.lfCharSet = DEFAULT_CHARSET;
-    lstrcpynA(wanted.lfFaceName, font.lfFaceName, LF_FACESIZE);
+    lstrcpynW(wanted.lfFaceName, font.lfFaceName, LF_FACESIZE);
     bool found = false;
-    ::EnumFontFamiliesExA(dc, &wanted, &FoundFace, reinterpret_cast<LPARAM>(&found), 0);
+    ::EnumFontFamiliesExW(dc, &wanted, &FoundFace, reinterpret_cast<LPARAM>(&found), 0);
     return found;
 }
 
 // A stored face that is not installed is drawn in one the system puts in its place: the dialog
 // opens on that one, so that it shows, and OK keeps, what the user sees.
-void ToFaceDrawn(LOGFONTA& font) {
+void ToFaceDrawn(LOGFONTW& font) {
     const HDC dc = ::GetDC(nullptr);
     if (dc == nullptr) {
         return;
     }
     if (font.lfFaceName[0] != '\0' && !FaceInstalled(dc, font)) {
-        const HFONT created = ::CreateFontIndirectA(&font);
+        const HFONT created = ::CreateFontIndirectW(&font);
         const HGDIOBJ old = ::SelectObject(dc, created);
-        char face[LF_FACESIZE] = {};
-        TEXTMETRICA metrics{};
-        if (::GetTextFaceA(dc, LF_FACESIZE, face) > 0 && ::GetTextMetricsA(dc, &metrics)) {
-            lstrcpynA(font.lfFaceName, face, LF_FACESIZE);
+        wchar_t face[LF_FACESIZE] = {};
+        TEXTMETRICW metrics{};
+        if (::GetTextFaceW(dc, LF_FACESIZE, face) > 0 && ::GetTextMetricsW(dc, &metrics)) {
+            lstrcpynW(font.lfFaceName, face, LF_FACESIZE);
             font.lfCharSet = metrics.tmCharSet;
         }
         ::SelectObject(dc, old);
@@ -59,7 +59,7 @@ void ToFaceDrawn(LOGFONTA& font) {
 } // namespace
 
 bool ChooseStoredFont(HWND owner, SLogFont& stored) {
-    LOGFONTA lf = ToLOGFONT(stored);
+    LOGFONTW lf = ToLOGFONT(stored);
     ToFaceDrawn(lf);
     if (!ChooseFontFor(owner, lf, CF_SCREENFONTS | CF_EFFECTS)) {
         return false;

@@ -6,7 +6,7 @@
 
 namespace {
 
-const char* const kOwnerProperty = "Quillet.CSubclassWnd";
+const wchar_t* const kOwnerProperty = L"Quillet.CSubclassWnd";
 
 } // namespace
 
@@ -21,8 +21,8 @@ bool CSubclassWnd::SubclassDlgItem(int id, HWND dialog) {
     }
     Attach(control);
     PreSubclassWindow();
-    ::SetPropA(control, kOwnerProperty, this);
-    m_oldProc = reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(
+    ::SetPropW(control, kOwnerProperty, this);
+    m_oldProc = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(
         control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CSubclassWnd::SubclassProc)));
     return m_oldProc != nullptr;
 }
@@ -31,27 +31,27 @@ void CSubclassWnd::Unsubclass() {
     if (m_oldProc == nullptr || !::IsWindow(m_hWnd)) {
         return;
     }
-    ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_oldProc));
-    ::RemovePropA(m_hWnd, kOwnerProperty);
+    ::SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_oldProc));
+    ::RemovePropW(m_hWnd, kOwnerProperty);
     m_oldProc = nullptr;
 }
 
 CSubclassWnd* CSubclassWnd::FromHandle(HWND window) {
-    return window != nullptr ? static_cast<CSubclassWnd*>(::GetPropA(window, kOwnerProperty))
+    return window != nullptr ? static_cast<CSubclassWnd*>(::GetPropW(window, kOwnerProperty))
                              : nullptr;
 }
 
 LRESULT CALLBACK CSubclassWnd::SubclassProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     CSubclassWnd* self = FromHandle(wnd);
     if (self == nullptr) {
-        return ::DefWindowProcA(wnd, msg, wParam, lParam);
+        return ::DefWindowProcW(wnd, msg, wParam, lParam);
     }
     if (msg == WM_NCDESTROY) {
         // The window goes first: give it back its own procedure for its last message.
         const WNDPROC old = self->m_oldProc;
         self->Unsubclass();
         self->m_hWnd = nullptr;
-        return ::CallWindowProcA(old, wnd, msg, wParam, lParam);
+        return ::CallWindowProcW(old, wnd, msg, wParam, lParam);
     }
     try {
         return self->Dispatch(msg, wParam, lParam);
@@ -86,5 +86,5 @@ LRESULT CSubclassWnd::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
     default:
         break;
     }
-    return handled ? 0 : ::CallWindowProcA(m_oldProc, m_hWnd, msg, wParam, lParam);
+    return handled ? 0 : ::CallWindowProcW(m_oldProc, m_hWnd, msg, wParam, lParam);
 }

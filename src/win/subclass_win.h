@@ -37,7 +37,7 @@ protected:
     }
     // The control's own procedure.
     LRESULT DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam) const {
-        return ::CallWindowProcA(m_oldProc, m_hWnd, msg, wParam, lParam);
+        return ::CallWindowProcW(m_oldProc, m_hWnd, msg, wParam, lParam);
     }
 
     // Each handler returns true when it handled the message; otherwise the control's own

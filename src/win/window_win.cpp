@@ -1,32 +1,51 @@
 #include "win/window_win.h"
 
+#include "base/stored_text.h"
+#include "base/utf8.h"
 #include "base/utf8_win.h"
 #include "win/convert_win.h"
 
 #include <shellapi.h>
 
-std::string CWnd::GetWindowText() const {
-    const int length = ::GetWindowTextLengthA(m_hWnd);
+std::wstring WideOf(const std::string& text) {
+    const std::u16string units = Utf8ToUtf16(ShownText(text));
+    return std::wstring(units.begin(), units.end());
+}
+
+std::string TextOfWide(const wchar_t* units, size_t count, bool* replaced) {
+    static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 units");
+    return Utf16ToUtf8(reinterpret_cast<const char16_t*>(units), count, replaced);
+}
+
+std::string CWnd::GetWindowText(bool* replaced) const {
+    if (replaced != nullptr) {
+        *replaced = false;
+    }
+    const int length = ::GetWindowTextLengthW(m_hWnd);
     if (length <= 0) {
         return std::string();
     }
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    const int copied = ::GetWindowTextA(m_hWnd, &text[0], length + 1);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    const int copied = ::GetWindowTextW(m_hWnd, &text[0], length + 1);
     text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
-    return text;
+    return TextOfWide(text, replaced);
+}
+
+void CWnd::SetWindowText(const std::string& text) const {
+    ::SetWindowTextW(m_hWnd, WideOf(text).c_str());
 }
 
 CUndrawn::CUndrawn(HWND wnd)
-    : m_wnd(wnd), m_shown((::GetWindowLongA(wnd, GWL_STYLE) & WS_VISIBLE) != 0) {
+    : m_wnd(wnd), m_shown((::GetWindowLongW(wnd, GWL_STYLE) & WS_VISIBLE) != 0) {
     // The default procedure, not the window's own: it only stops the drawing.
     if (m_shown) {
-        ::DefWindowProcA(m_wnd, WM_SETREDRAW, FALSE, 0);
+        ::DefWindowProcW(m_wnd, WM_SETREDRAW, FALSE, 0);
     }
 }
 
 CUndrawn::~CUndrawn() {
     if (m_shown) {
-        ::DefWindowProcA(m_wnd, WM_SETREDRAW, TRUE, 0);
+        ::DefWindowProcW(m_wnd, WM_SETREDRAW, TRUE, 0);
     }
 }
 
@@ -61,7 +80,7 @@ int WindowDpi(HWND window) {
     // Looked up: Windows 7 and 8 know only the system's DPI.
     using GetDpi = UINT(WINAPI*)(HWND);
     static const auto getDpi = reinterpret_cast<GetDpi>(reinterpret_cast<void*>(
-        ::GetProcAddress(::GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+        ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
     const UINT dpi = getDpi != nullptr ? getDpi(window) : 0;
     if (dpi != 0) {
         return static_cast<int>(dpi);
@@ -82,7 +101,7 @@ std::vector<SRect> MonitorWorkAreas() {
     const auto add = [](HMONITOR monitor, HDC, LPRECT, LPARAM found) -> BOOL {
         MONITORINFO info{};
         info.cbSize = sizeof info;
-        if (::GetMonitorInfoA(monitor, &info)) {
+        if (::GetMonitorInfoW(monitor, &info)) {
             reinterpret_cast<std::vector<SRect>*>(found)->push_back(ToSRect(info.rcWork));
         }
         return TRUE;
@@ -110,12 +129,6 @@ std::string ProgramPath() {
     return WideToUtf8(wide, path) ? path : std::string();
 }
 
-int MessageBoxUtf8(HWND owner, const std::string& text, const char* caption, UINT type) {
-    std::wstring wideText;
-    std::wstring wideCaption;
-    if (!Utf8ToWide(text, wideText) || !Utf8ToWide(caption, wideCaption)) {
-        // Shown as bytes rather than not at all.
-        return ::MessageBoxA(owner, text.c_str(), caption, type);
-    }
-    return ::MessageBoxW(owner, wideText.c_str(), wideCaption.c_str(), type);
+int MessageBoxUtf8(HWND owner, const std::string& text, const std::string& caption, UINT type) {
+    return ::MessageBoxW(owner, WideOf(text).c_str(), WideOf(caption).c_str(), type);
 }

@@ -19,10 +19,12 @@ public:
     void Attach(HWND wnd) { m_hWnd = wnd; }
 
     LRESULT SendMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const {
-        return ::SendMessageA(m_hWnd, msg, wParam, lParam);
+        return ::SendMessageW(m_hWnd, msg, wParam, lParam);
     }
-    std::string GetWindowText() const;
-    void SetWindowText(const std::string& text) const { ::SetWindowTextA(m_hWnd, text.c_str()); }
+    // The window's text in UTF-8. A lone half of a surrogate pair, which no text can hold, is
+    // read as U+FFFD; replaced tells whether one was.
+    std::string GetWindowText(bool* replaced = nullptr) const;
+    void SetWindowText(const std::string& text) const;
     SRect GetClientRect() const;
     SRect GetWindowRect() const;
     void MoveWindow(const SRect& rect, bool repaint = true) const;
@@ -67,5 +69,12 @@ void ShellOpen(const std::string& target, int show = SW_SHOWNORMAL);
 // The full path of the running program in UTF-8; empty when it cannot be told.
 std::string ProgramPath();
 
-// A message box whose text is UTF-8, as every text that names a path is; the caption is ASCII.
-int MessageBoxUtf8(HWND owner, const std::string& text, const char* caption, UINT type);
+// A message box whose text and caption are UTF-8.
+int MessageBoxUtf8(HWND owner, const std::string& text, const std::string& caption, UINT type);
+
+// A UTF-8 text for the system's wide calls, and back; kept bytes show as they read.
+std::wstring WideOf(const std::string& text);
+std::string TextOfWide(const wchar_t* units, size_t count, bool* replaced = nullptr);
+inline std::string TextOfWide(const std::wstring& units, bool* replaced = nullptr) {
+    return TextOfWide(units.data(), units.size(), replaced);
+}

@@ -2,6 +2,7 @@
 
 #include "base/ids.h"
 #include "base/layout.h"
+#include "base/utf8.h"
 #include "base/utf8_win.h"
 #include "notes/day_notes.h"
 
@@ -67,13 +68,12 @@ bool BalloonShown(const std::string& text) {
     ::EnumWindows(
         [](HWND window, LPARAM param) -> BOOL {
             auto* state = reinterpret_cast<SSearch*>(param);
-            char shown[512] = {};
+            char16_t shown[512] = {};
             DWORD_PTR ignored = 0;
             if (ClassOf(window) == TOOLTIPS_CLASSA && ::IsWindowVisible(window) &&
-                ::SendMessageTimeoutA(window, WM_GETTEXT, sizeof shown,
-                                      reinterpret_cast<LPARAM>(shown), SMTO_ABORTIFHUNG, 1000,
-                                      &ignored) != 0 &&
-                state->text == shown) {
+                ::SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(shown),
+                                      SMTO_ABORTIFHUNG, 1000, &ignored) != 0 &&
+                state->text == Utf16ToUtf8(std::u16string(shown))) {
                 state->found = true;
             }
             return !state->found;
@@ -381,7 +381,7 @@ SMessageBox CQuilletApp::ReadMessageBox(HWND box) const {
 LRESULT CQuilletApp::SendOrZero(HWND window, UINT msg, WPARAM wParam, LPARAM lParam,
                                 bool* ok) const {
     DWORD_PTR result = 0;
-    const bool sent = ::SendMessageTimeoutA(window, msg, wParam, lParam, SMTO_NORMAL,
+    const bool sent = ::SendMessageTimeoutW(window, msg, wParam, lParam, SMTO_NORMAL,
                                             kSendTimeoutMs, &result) != 0;
     if (ok != nullptr) {
         *ok = sent;
@@ -391,17 +391,18 @@ LRESULT CQuilletApp::SendOrZero(HWND window, UINT msg, WPARAM wParam, LPARAM lPa
 
 std::string CQuilletApp::Text(HWND window) const {
     const LRESULT length = SendOrZero(window, WM_GETTEXTLENGTH, 0, 0);
-    std::string text(static_cast<size_t>(length) + 1, '\0');
+    std::u16string text(static_cast<size_t>(length) + 1, u'\0');
     const LRESULT copied =
         SendOrZero(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
     text.resize(static_cast<size_t>(copied));
-    return text;
+    return Utf16ToUtf8(text);
 }
 
 bool CQuilletApp::SetText(HWND window, const std::string& text) const {
     bool ok = false;
+    const std::u16string wide = Utf8ToUtf16(text);
     const LRESULT result =
-        SendOrZero(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), &ok);
+        SendOrZero(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()), &ok);
     return ok && result != 0;
 }
 
@@ -416,7 +417,7 @@ bool CQuilletApp::PostCommand(UINT id) const {
 }
 
 bool CQuilletApp::Post(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) const {
-    return ::PostMessageA(window, msg, wParam, lParam) != 0;
+    return ::PostMessageW(window, msg, wParam, lParam) != 0;
 }
 
 bool CQuilletApp::Drain() const {

@@ -4,9 +4,11 @@
 
 #include <oleacc.h>
 
+#include "base/utf8.h"
 #include "notes/search.h"
 
 #include <algorithm>
+#include <cstring>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -43,7 +45,7 @@ DayArray InDateOrder(SDay a, SDay b, const SDate& dateA, const SDate& dateB) {
 // Where the caret stands in the notes edit; -1 when text is selected.
 int CaretAt(const CQuilletApp& app) {
     DWORD_PTR selection = 0;
-    ::SendMessageTimeoutA(app.Notes(), EM_GETSEL, 0, 0, SMTO_NORMAL, 5000, &selection);
+    ::SendMessageTimeoutW(app.Notes(), EM_GETSEL, 0, 0, SMTO_NORMAL, 5000, &selection);
     const int start = LOWORD(selection);
     return start == HIWORD(selection) ? start : -1;
 }
@@ -84,7 +86,7 @@ TEST_F(DaySelection, TypedNoteIsStoredOnSelectingAnotherDayAndItsDayTurnsBold) {
         }
         return text;
     };
-    auto firstShown = [&] { return ::SendMessageA(m_app.Notes(), EM_GETFIRSTVISIBLELINE, 0, 0); };
+    auto firstShown = [&] { return ::SendMessageW(m_app.Notes(), EM_GETFIRSTVISIBLELINE, 0, 0); };
     ASSERT_TRUE(m_app.SetNotesText(lines(40)));
     ASSERT_TRUE(m_app.SelectDay(next));
     ASSERT_TRUE(m_app.SetNotesText(lines(38)));
@@ -245,7 +247,7 @@ TEST_F(NoteRooms, KeysShowTheRoomsTheSearchAndTheMenuWithItsFirstItemSelected) {
     // Ctrl+F: the search room, its box focused with the old text selected to be typed over.
     ASSERT_TRUE(PressKeys(m_app.Main(), {VK_CONTROL, 'F'}));
     EXPECT_TRUE(WaitUntil([&] { return FocusedWindow(m_app.Main()) == m_app.Search(); }));
-    EXPECT_EQ(::SendMessageA(m_app.Search(), EM_GETSEL, 0, 0), MAKELRESULT(0, 3));
+    EXPECT_EQ(::SendMessageW(m_app.Search(), EM_GETSEL, 0, 0), MAKELRESULT(0, 3));
     // Tab and Shift+Tab go between the boxes shown; the notes box types no tab.
     ASSERT_TRUE(PressKeys(m_app.Main(), {VK_SHIFT, VK_TAB}));
     EXPECT_TRUE(WaitUntil([&] { return FocusedWindow(m_app.Main()) == m_app.Notes(); }));
@@ -264,7 +266,7 @@ TEST_F(NoteRooms, KeysShowTheRoomsTheSearchAndTheMenuWithItsFirstItemSelected) {
             shown = menus.size() == 1 ? menus.front() : nullptr;
             return shown != nullptr;
         }));
-        const auto menu = reinterpret_cast<HMENU>(::SendMessageA(shown, MN_GETHMENU, 0, 0));
+        const auto menu = reinterpret_cast<HMENU>(::SendMessageW(shown, MN_GETHMENU, 0, 0));
         EXPECT_TRUE(
             WaitUntil([&] { return (::GetMenuState(menu, 0, MF_BYPOSITION) & MF_HILITE) != 0; }));
         ASSERT_TRUE(m_app.CloseMenus());
@@ -356,7 +358,7 @@ TEST_F(NoteSearch, AResultDoubleClickedOrEnteredLeadsToItsDayAndNote) {
                            "17.03.25 Call MOM\r\nabout Easter\r\n\r\n"
                            "01.04.26 dentist again\r\n\r\n");
     // A double-click on the second line of the second result.
-    const LRESULT at = ::SendMessageA(m_app.Notes(), EM_POSFROMCHAR, 46, 0);
+    const LRESULT at = ::SendMessageW(m_app.Notes(), EM_POSFROMCHAR, 46, 0);
     const LPARAM point = MAKELPARAM(LOWORD(at) + 2, HIWORD(at) + 2);
     for (UINT msg : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}) {
         ASSERT_TRUE(m_app.Post(m_app.Notes(), msg, msg == WM_LBUTTONUP ? 0 : MK_LBUTTON, point));
@@ -370,7 +372,7 @@ TEST_F(NoteSearch, AResultDoubleClickedOrEnteredLeadsToItsDayAndNote) {
     // Enter on the last result.
     ASSERT_TRUE(m_app.ClickTab(kRoomSearch));
     ASSERT_TRUE(m_app.Drain());
-    ::SendMessageA(m_app.Notes(), EM_SETSEL, 70, 70);
+    ::SendMessageW(m_app.Notes(), EM_SETSEL, 70, 70);
     ASSERT_TRUE(m_app.Post(m_app.Notes(), WM_KEYDOWN, VK_RETURN, 0));
     EXPECT_TRUE(WaitUntil([&] { return m_app.NotesText() == "dentist again"; }));
     ASSERT_TRUE(m_app.GetCurSel(selected));
@@ -420,16 +422,85 @@ RECT ClientRect(HWND window) {
 std::string ClipboardText() {
     std::string text;
     if (::OpenClipboard(nullptr)) {
-        const HANDLE data = ::GetClipboardData(CF_TEXT);
-        const char* chars =
-            data != nullptr ? static_cast<const char*>(::GlobalLock(data)) : nullptr;
-        if (chars != nullptr) {
-            text = chars;
+        const HANDLE data = ::GetClipboardData(CF_UNICODETEXT);
+        const char16_t* units =
+            data != nullptr ? static_cast<const char16_t*>(::GlobalLock(data)) : nullptr;
+        if (units != nullptr) {
+            text = Utf16ToUtf8(units);
             ::GlobalUnlock(data);
         }
         ::CloseClipboard();
     }
     return text;
+}
+
+bool SetClipboardText(const std::string& text) {
+    const std::u16string units = Utf8ToUtf16(text);
+    const size_t bytes = (units.size() + 1) * sizeof(char16_t);
+    const HGLOBAL data = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (data == nullptr || !::OpenClipboard(nullptr)) {
+        return false;
+    }
+    std::memcpy(::GlobalLock(data), units.c_str(), bytes);
+    ::GlobalUnlock(data);
+    const bool set = ::EmptyClipboard() && ::SetClipboardData(CF_UNICODETEXT, data) != nullptr;
+    ::CloseClipboard();
+    return set;
+}
+
+using EveryScript = QuilletTest;
+
+// Characters outside the code page, typed a UTF-16 unit at a time as a keyboard sends them and
+// pasted, are what the box shows, what the file keeps (behind a mark) and what a restart shows;
+// a search in capitals finds them; code-page notes keep the bytes an older Quillet wrote.
+TEST_F(EveryScript, TypedAndPastedTextIsKeptFoundAndStoredOnlyWhereItMustBeOtherwise) {
+    const std::string older = std::string("\x09") + "Caf\xE9 list" + std::string("\x01\0\0\0", 4) +
+                              "\x06"
+                              "010126"
+                              "\x09"
+                              "na\xEFve \x80 5";
+    ASSERT_TRUE(SeedBytes(m_paths.notes, older));
+    ASSERT_TRUE(Launch());
+    ASSERT_TRUE(m_app.SendCommand(kCmdSaveAll));
+    EXPECT_EQ(ReadFileBytes(m_paths.notes), older);
+    EXPECT_EQ(ReadFileBytes(m_paths.notesBackup), older);
+
+    const SDate day = OtherDayThisMonth();
+    ASSERT_TRUE(m_app.SelectDay(day));
+    // "Café Привет 😀 日本 done", then " Καλημέρα" pasted.
+    const std::string typed = "Caf\xC3\xA9 \xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 "
+                              "\xF0\x9F\x98\x80 \xE6\x97\xA5\xE6\x9C\xAC done";
+    const std::string pasted = " \xCE\x9A\xCE\xB1\xCE\xBB\xCE\xB7\xCE\xBC\xCE\xAD\xCF\x81\xCE\xB1";
+    for (const char16_t unit : Utf8ToUtf16(typed)) {
+        ASSERT_TRUE(m_app.Post(m_app.Notes(), WM_CHAR, unit, 0));
+    }
+    ASSERT_TRUE(m_app.Drain());
+    EXPECT_EQ(m_app.NotesText(), typed);
+    ASSERT_TRUE(SetClipboardText(pasted));
+    ASSERT_TRUE(m_app.Post(m_app.Notes(), WM_PASTE, 0, 0));
+    ASSERT_TRUE(m_app.Drain());
+    const std::string note = typed + pasted;
+    EXPECT_EQ(m_app.NotesText(), note);
+
+    ASSERT_TRUE(m_app.SendCommand(kCmdSaveAll));
+    const std::string saved = ReadFileBytes(m_paths.notes);
+    EXPECT_NE(saved.find("\xEF\xBB\xBF" + note), std::string::npos) << "not behind a mark";
+    EXPECT_NE(saved.find("na\xEFve \x80 5"), std::string::npos) << "a code-page note changed";
+    ASSERT_TRUE(ExitQuillet());
+    ASSERT_TRUE(Launch());
+    ASSERT_TRUE(m_app.SelectDay(day));
+    EXPECT_EQ(m_app.NotesText(), note);
+
+    const std::string key = KeyOf(day);
+    const std::string line =
+        key.substr(0, 2) + "." + key.substr(2, 2) + "." + key.substr(4) + " " + note + "\r\n\r\n";
+    ASSERT_TRUE(m_app.ClickTab(kRoomSearch));
+    for (const char* capitals :
+         {"\xD0\x9F\xD0\xA0\xD0\x98\xD0\x92\xD0\x95\xD0\xA2",
+          "\xCE\x9A\xCE\x91\xCE\x9B\xCE\x97\xCE\x9C\xCE\x88\xCE\xA1\xCE\x91", "CAFE \xD0\xBF"}) {
+        EXPECT_TRUE(m_app.SetText(m_app.Search(), capitals));
+        EXPECT_EQ(m_app.NotesText(), line) << capitals;
+    }
 }
 
 TEST_F(NoteSearch, LongResultsShowWholeAtOnceLikeTheBoxAndLeadToTheirDays) {
@@ -456,16 +527,16 @@ TEST_F(NoteSearch, LongResultsShowWholeAtOnceLikeTheBoxAndLeadToTheirDays) {
     const LONG boxWidth = ClientRect(m_app.Notes()).right;
     // Where the box's own lines start, to be given the same by the result.
     std::vector<LRESULT> lineStarts;
-    const LRESULT boxLines = ::SendMessageA(m_app.Notes(), EM_GETLINECOUNT, 0, 0);
+    const LRESULT boxLines = ::SendMessageW(m_app.Notes(), EM_GETLINECOUNT, 0, 0);
     for (LRESULT line = 0; line + 1 < boxLines; ++line) {
-        lineStarts.push_back(::SendMessageA(m_app.Notes(), EM_LINEINDEX, line, 0));
+        lineStarts.push_back(::SendMessageW(m_app.Notes(), EM_LINEINDEX, line, 0));
     }
 
     ASSERT_TRUE(m_app.ClickTab(kRoomSearch));
     const auto typed = std::chrono::steady_clock::now();
     ASSERT_TRUE(m_app.SetText(m_app.Search(), "e"));
     EXPECT_TRUE(WaitUntil([&] {
-        return static_cast<size_t>(::SendMessageA(m_app.Notes(), WM_GETTEXTLENGTH, 0, 0)) ==
+        return static_cast<size_t>(::SendMessageW(m_app.Notes(), WM_GETTEXTLENGTH, 0, 0)) ==
                all.size();
     }));
     EXPECT_LE(std::chrono::steady_clock::now() - typed, Millis(100))
@@ -474,8 +545,8 @@ TEST_F(NoteSearch, LongResultsShowWholeAtOnceLikeTheBoxAndLeadToTheirDays) {
     const RECT view = ClientRect(m_app.Notes());
     ASSERT_EQ(view.right, boxWidth);
     for (size_t line = 0; line < lineStarts.size(); ++line) {
-        ASSERT_EQ(::SendMessageA(m_app.Notes(), EM_LINEINDEX, line, 0), lineStarts[line]) << line;
-        ASSERT_EQ(::SendMessageA(m_app.Notes(), EM_LINEFROMCHAR, lineStarts[line], 0),
+        ASSERT_EQ(::SendMessageW(m_app.Notes(), EM_LINEINDEX, line, 0), lineStarts[line]) << line;
+        ASSERT_EQ(::SendMessageW(m_app.Notes(), EM_LINEFROMCHAR, lineStarts[line], 0),
                   static_cast<LRESULT>(line));
     }
     EXPECT_TRUE(WaitUntil(
@@ -503,12 +574,12 @@ TEST_F(NoteSearch, LongResultsShowWholeAtOnceLikeTheBoxAndLeadToTheirDays) {
     DWORD start = 0;
     DWORD end = 0;
     EXPECT_TRUE(WaitUntil([&] {
-        ::SendMessageA(m_app.Notes(), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+        ::SendMessageW(m_app.Notes(), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
                        reinterpret_cast<LPARAM>(&end));
         return start == all.size() && end == all.size();
     }));
     // The last line of text before the blank one.
-    const LRESULT at = ::SendMessageA(m_app.Notes(), EM_POSFROMCHAR, all.size() - 6, 0);
+    const LRESULT at = ::SendMessageW(m_app.Notes(), EM_POSFROMCHAR, all.size() - 6, 0);
     const LPARAM point = MAKELPARAM(LOWORD(at) + 2, HIWORD(at) + 2);
     ASSERT_LT(static_cast<short>(HIWORD(at)), view.bottom) << "the end is not in view";
     for (UINT msg : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}) {

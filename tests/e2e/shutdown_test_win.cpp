@@ -187,7 +187,7 @@ TEST_F(ShutDown, EndSessionPutsNotesThatCannotBeSavedIntoARecoveryFileTheNextSta
     ASSERT_TRUE(m_immutable.Apply(m_paths.notes));
     ASSERT_TRUE(m_app.SetNotesText("Session note"));
     DWORD_PTR mayEnd = FALSE;
-    ASSERT_TRUE(::SendMessageTimeoutA(m_app.Main(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF,
+    ASSERT_TRUE(::SendMessageTimeoutW(m_app.Main(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF,
                                       SMTO_ABORTIFHUNG, 15000, &mayEnd));
     EXPECT_EQ(mayEnd, static_cast<DWORD_PTR>(TRUE)) << "a log-off must not be refused";
     ASSERT_TRUE(m_app.Post(m_app.Main(), WM_ENDSESSION, TRUE, 0));

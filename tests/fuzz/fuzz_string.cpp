@@ -1,6 +1,9 @@
-// Counted strings: every prefix form, wide strings and lengths the input cannot hold.
+// Counted strings: every prefix form, wide strings and lengths the input cannot hold; the text of
+// any stored string, which is stored again as the same bytes.
 #include "fuzz_check.h"
 
+#include "base/stored_text.h"
+#include "base/utf8.h"
 #include "storage/archive.h"
 
 #include <cstdint>
@@ -18,6 +21,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             FUZZ_CHECK(texts.back().size() <= size);
         }
     } catch (const CArchiveError&) {
+    }
+
+    // Any stored string reads as a text that is written back as the same bytes.
+    for (const std::string& bytes : texts) {
+        const std::string text = TextFromStored(bytes);
+        FUZZ_CHECK(StoredFromText(text) == bytes);
+        FUZZ_CHECK(IsKeptBytes(text) || IsValidUtf8(text));
+        FUZZ_CHECK(IsValidUtf8(ShownText(text)));
     }
 
     CMemoryWriter output;

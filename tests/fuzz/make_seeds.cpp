@@ -168,11 +168,11 @@ int main(int argc, char** argv) {
         std::snprintf(key, sizeof key, "%02d1226", d);
         month.push_back({key, Text(20 + static_cast<size_t>(d) * 11, static_cast<unsigned>(d))});
     }
-    month.push_back({"151226", " \r\n "});                 // blank: marks no day
-    month.push_back({"040126", "Tab\tkeeps it"});          // out of order
-    month.push_back({"071226", "second of a key"});        // duplicate key
-    month.push_back({"1234", "short key"});                // parts beyond the end are empty
-    month.push_back({"311299", "old \xC4RGER \xC9T\xC9"}); // sorts after 26
+    month.push_back({"151226", " \r\n "});          // blank: marks no day
+    month.push_back({"040126", "Tab\tkeeps it"});   // out of order
+    month.push_back({"071226", "second of a key"}); // duplicate key
+    month.push_back({"1234", "short key"});         // parts beyond the end are empty
+    month.push_back({"311299", "old \xC3\x84RGER \xC3\x89T\xC3\x89"}); // sorts after 26
     ok &= Write(notes, "empty.bin", SerializeNotes({}, ""));
     ok &= Write(notes, "x_hi.bin", SerializeNotes(xHi, "X"));
     ok &= Write(notes, "month_unsorted_duplicates.bin", SerializeNotes(month, "every day"));
@@ -181,6 +181,12 @@ int main(int argc, char** argv) {
     ok &= Write(notes, "wide_strings.bin", NotesFile("X", month, Form::Wide));
     ok &= Write(notes, "long32_prefixes.bin", NotesFile("ev", xHi, Form::Long32));
     ok &= Write(notes, "long64_prefixes.bin", NotesFile("", xHi, Form::Long64));
+    // Texts the code page lacks, stored as UTF-8 behind a mark.
+    ok &= Write(notes, "every_script.bin",
+                SerializeNotes({{"010126", "Caf\xC3\xA9 \xF0\x9F\x98\x80 \xE6\x97\xA5"},
+                                {"020126", "\xC3\xAF\xC2\xBB\xC2\xBF looks like a mark"},
+                                {"030126", "\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D e\xCC\x81"}},
+                               "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82"));
 
     const std::string edits = root + "/fuzz_edits";
     ok &= Write(edits, "month_edits.bin",
@@ -206,8 +212,15 @@ int main(int argc, char** argv) {
                     Counted(std::string(255, 'b'), Form::Short) +
                     Counted(std::string(300, 'w'), Form::Wide) +
                     Counted(std::string("zero\0inside", 11), Form::Short));
-    // U+20AC maps to 0x80 in the code page; U+4E00 has no byte and becomes '?'.
+    // U+20AC maps to 0x80 in the code page; U+4E00 has none and is stored behind a mark.
     ok &= Write(strings, "wide_unmapped.bin", std::string("\xFF\xFE\xFF\x02\xAC\x20\x00\x4E", 8));
     ok &= Write(strings, "long32_canonical.bin", Counted(Text(65534, 3), Form::Short));
+    // Behind a mark: UTF-8, UTF-8 of a code-page text (kept as read), and no UTF-8 at all.
+    ok &= Write(strings, "marked.bin",
+                Counted("\xEF\xBB\xBF\xF0\x9F\x98\x80", Form::Short) +
+                    Counted("\xEF\xBB\xBF"
+                            "caf\xC3\xA9",
+                            Form::Short) +
+                    Counted("\xEF\xBB\xBF\xC3", Form::Short));
     return ok ? 0 : 1;
 }

@@ -9,13 +9,19 @@
 
 namespace {
 
+// An emoji, Cyrillic, Hebrew, a combining accent, CJK.
+const std::string kEveryScript =
+    "\xF0\x9F\x8E\x82 \xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 "
+    "\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D e\xCC\x81 \xE6\x97\xA5\xE6\x9C\xAC";
+
 const SNotebook& Sample() {
     static const SNotebook notes{
         {{"170325", "Call MOM\r\nabout Easter; bring eggs, \\paint\\"},
          {"050125", "Dentist at 10"},
          {"311299", "  \r\nParty *tonight* - 1. <b>music</b> & [lights]\r\n# not a heading\r\n"
                     "1. no list\r\n> no quote &amp; \\* `no code` a_b <3"},
-         {"010426", std::string(10000, 'x') + " \xc3\xa9t\xc3\xa9"}},
+         {"010426", std::string(10000, 'x') + " \xc3\xa9t\xc3\xa9"},
+         {"020426", kEveryScript}},
         "Buy milk\r\nWater the plants"};
     return notes;
 }
@@ -102,7 +108,9 @@ for e in cal.walk('VEVENT'):
               "2025-03-17|2025-03-18|20250317-day-note@quillet|Call MOM|Call MOM~about Easter; "
               "bring eggs, \\paint\\\n"
               "2026-04-01|2026-04-02|20260401-day-note@quillet|" +
-                  x.substr(0, 80) + "|" + x + "\n");
+                  x.substr(0, 80) + "|" + x + "\n" +
+                  "2026-04-02|2026-04-03|20260402-day-note@quillet|" + kEveryScript + "|" +
+                  kEveryScript + "\n");
 
     Write(dir + "notes.md", ExportText(Sample()));
     const std::string md = Slurp(dir + "notes.md");
@@ -119,7 +127,7 @@ for e in cal.walk('VEVENT'):
         "<h2>Monday, 17 March 2025</h2>\n<p>Call MOM\nabout Easter; bring eggs, "
         "\\paint\\</p>\n"
         "<h2>Wednesday, 1 April 2026</h2>\n<p>" +
-            x + "</p>\n");
+            x + "</p>\n<h2>Thursday, 2 April 2026</h2>\n<p>" + kEveryScript + "</p>\n");
 }
 
 } // namespace

@@ -79,6 +79,18 @@ TEST(TimeFormat, ResultsLongerThan127CharactersAreEmpty) {
     EXPECT_EQ(FormatTime(t, months + "%B"), "");
     EXPECT_EQ(FormatTime(t, months + "%d%H%M").size(), 126u);
     EXPECT_EQ(FormatTime(t, months + "%d%H%M%S"), "");
+    // Characters are counted as a window counts them: an emoji takes two.
+    std::string clocks;
+    for (int i = 0; i < 125; ++i) {
+        clocks += "\xE2\x8F\xB0"; // U+23F0, one unit
+    }
+    EXPECT_EQ(FormatTime(t, clocks + "\xF0\x9F\x98\x80"), clocks + "\xF0\x9F\x98\x80");
+    EXPECT_EQ(FormatTime(t, clocks + "\xF0\x9F\x98\x80" + "x"), "");
+}
+
+TEST(TimeFormat, AnyCharacterStandsBetweenTheDirectives) {
+    EXPECT_EQ(FormatTime(FixedMoment(), "\xE2\x8F\xB0 %H:%M \xD0\xBC%%"),
+              "\xE2\x8F\xB0 14:05 \xD0\xBC%");
 }
 
 TEST(TimeFormat, TimesOutsideTheRuntimeRangeAreEmpty) {

@@ -358,7 +358,7 @@ private:
         std::vector<std::string> lines = LinesOf(text);
         const int kind = Pick(0, 99);
         if (kind < 45 || TokensOf(text).empty()) {
-            lines.push_back("t" + std::to_string(++m_tokens));
+            lines.push_back("t" + std::to_string(++m_tokens) + Flavour());
         } else if (kind < 70) {
             std::vector<size_t> tokenLines;
             for (size_t l = 0; l < lines.size(); ++l) {
@@ -1033,6 +1033,19 @@ private:
             }
         }
         return counts;
+    }
+
+    // Most lines are plain; others hold what the code page lacks, stored behind a mark.
+    std::string Flavour() {
+        static const char* const kFlavours[] = {"",
+                                                "",
+                                                "",
+                                                " Caf\xC3\xA9",
+                                                " \xD0\x9F\xD1\x80\xD0\xB8",
+                                                " \xF0\x9F\x8E\x82",
+                                                " \xE6\x97\xA5\xE6\x9C\xAC",
+                                                " e\xCC\x81 \xD7\xA9\xD7\x9C"};
+        return kFlavours[Pick(0, static_cast<int>(sizeof kFlavours / sizeof kFlavours[0]) - 1)];
     }
 
     static std::string Shown(std::string text) {
