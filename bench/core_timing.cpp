@@ -130,8 +130,8 @@ int main() {
     // The rich result laid out in lines for a box 190 pixels wide, in the notes font's widths.
     const std::string result = SearchNotes("e", corpus.days);
     STextMeasure measure;
-    std::fill(std::begin(measure.widths), std::end(measure.widths), 6);
-    measure.widths[' '] = 3;
+    std::fill(std::begin(measure.ascii), std::end(measure.ascii), 6);
+    measure.ascii[' '] = 3;
     measure.aveWidth = 6;
     measure.tabStop = 48;
     measure.fromGuess = true; // as under Wine, the slower of the two

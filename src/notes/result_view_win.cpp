@@ -133,9 +133,9 @@ void CResultView::Measure(bool withFont) {
     TEXTMETRICA metrics{};
     ::GetTextMetricsA(dc, &metrics);
     STextMeasure& measure = m_measure;
-    INT widths[256] = {};
-    ::GetCharWidth32A(dc, 0, 255, widths);
-    std::copy(std::begin(widths), std::end(widths), std::begin(measure.widths));
+    INT widths[128] = {};
+    ::GetCharWidth32W(dc, 0, 127, widths);
+    std::copy(std::begin(widths), std::end(widths), std::begin(measure.ascii));
     measure.aveWidth = metrics.tmAveCharWidth;
     // The box draws through the system's text engine, whose default tab stops lie every eight
     // average characters, the average taken over the alphabet.
@@ -146,12 +146,12 @@ void CResultView::Measure(bool withFont) {
     measure.tabStop = 8 * m_tabScale;
     measure.fromGuess = RunsOnWine();
     const HWND window = m_hWnd;
-    measure.doubleWidth = [window, font](unsigned char lead, unsigned char trail) {
-        const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+    measure.width = [window, font](const char16_t* units, size_t count) {
         const HDC measuring = ::GetDC(window);
         const HGDIOBJ was = font != nullptr ? ::SelectObject(measuring, font) : nullptr;
         SIZE size{};
-        ::GetTextExtentPoint32A(measuring, pair, 2, &size);
+        ::GetTextExtentPoint32W(measuring, reinterpret_cast<const wchar_t*>(units),
+                                static_cast<int>(count), &size);
         if (was != nullptr) {
             ::SelectObject(measuring, was);
         }

@@ -1,60 +1,21 @@
 #pragma once
 
-#include "base/codepage.h"
-#include "base/utf8.h"
+#include "notes/char_widths.h"
+#include "notes/line_breaks.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
 
-// Where a line may end, by the kind of character on either side (the common classes of
-// Unicode's line breaking rules).
-enum class ELineClass : uint8_t {
-    Letter,    // letters, and anything not named below
-    Space,     // blanks: a line may end after them
-    After,     // break after: tab, vertical bar, soft hyphen, dashes
-    Hyphen,    // hyphen-minus: break after, unless a digit follows
-    Solidus,   // slash: break after, unless a digit follows
-    Exclaim,   // ! ?: never at a line's start
-    Infix,     // , . : ;: never at a line's start, no break after before letters
-    Close,     // ) ] }: never at a line's start
-    Open,      // ( [ {: never at a line's end
-    Quote,     // quotation marks: no break on either side
-    Prefix,    // $ + \ and currency signs: break before, none after
-    Postfix,   // % and the like: break before, none after
-    Digit,     // digits
-    Glue,      // no-break space: no break on either side
-    Both,      // em dash: break before and after
-    Ideograph, // double-byte characters: break before and after
-};
-constexpr int kLineClasses = static_cast<int>(ELineClass::Ideograph) + 1;
-
-ELineClass LineClassOf(char16_t unit);
-// Whether a line may end between two characters; spaced when blanks lie between them.
-bool MayBreakBetween(ELineClass before, ELineClass after, bool spaced);
-
-// How a box draws the characters of a text.
-struct STextMeasure {
-    int widths[256] = {}; // advance of each single-byte character
-    int aveWidth = 1;     // a box narrower than this does not wrap
-    int tabStop = 8;      // tabs stop at multiples of this
-    // Lines end as Wine's edit box ends them: from a guess of where the line ends in proportion
-    // to the paragraph's width, at the last place a line may end left of it that fits; with
-    // none, counted back from the paragraph's end from the last width tried. Otherwise at the
-    // last place a line may end that fits.
-    bool fromGuess = false;
-    // Advance of a double-byte character, asked once per character.
-    std::function<int(unsigned char lead, unsigned char trail)> doubleWidth;
-};
-
-// A text laid out in lines the way a word-wrapping multi-line edit box lays it out: a paragraph
-// (the text between "\r\n") is cut at the last place a line may end that still fits the width;
-// a run with no such place is cut before the character that reaches the edge and the one
-// before it, keeping at least one character; double-byte characters are never split. Wine's box
-// chooses its cuts otherwise (see STextMeasure::fromGuess).
+// A UTF-8 text laid out in lines the way a word-wrapping multi-line edit box lays it out: a
+// paragraph (the text between "\r\n") is cut at the last place a line may end that still fits
+// the width; a run with no such place is cut before the character that reaches the edge and the
+// one before it, keeping at least one character. A character is what the user sees as one (a
+// letter with its marks, a surrogate pair, an emoji sequence): never split across lines, by a
+// step or by a click. Invalid bytes are characters of their own. Wine's box chooses its cuts
+// otherwise (see STextMeasure::fromGuess).
 // The text is laid out in parts, each starting at a paragraph, on demand and in any order, so
 // that any place of a large text shows at once. Lines are numbered as laid out where they are
 // and by an estimate elsewhere: laying out a part renumbers the lines after it, never those
@@ -63,10 +24,11 @@ class CWrappedText {
 public:
     static constexpr size_t kPartBytes = 32 * 1024;
     explicit CWrappedText(size_t partBytes = kPartBytes);
-    void Reset(std::string text, const STextMeasure& measure, int width,
-               const SCodePage& cp = SystemCodePageTables());
-    // A new width or measure: laid out again from the top.
+    void Reset(std::string text, const STextMeasure& measure, int width);
+    // A new measure (a new font): laid out again from the top, every width asked again.
     void Relayout(const STextMeasure& measure, int width);
+    // A new width alone: laid out again from the top with the widths known.
+    void Rewrap(int width);
     const std::string& Text() const { return m_text; }
 
     // Lays out about `bytes` more of the text from the top; false once the whole text is.
@@ -94,12 +56,22 @@ public:
     int XOf(size_t line, size_t offset);
     // The character boundary of a line nearest to x.
     size_t OffsetAt(size_t line, int x);
-    // Character steps: "\r\n" and double-byte characters are one step.
+    // Character steps: "\r\n" is one step too.
     size_t Next(size_t offset) const;
     size_t Prior(size_t offset) const;
+    // The start of the character that offset falls in.
+    size_t CharacterStart(size_t offset) const;
     // The start of the word at or before offset, and the start of the next word after offset.
     size_t WordStart(size_t offset) const;
     size_t WordEnd(size_t offset) const;
+
+    // The text in UTF-16 units, as the box's messages count it: the units before offset (a
+    // character's start), the units of the whole text, and where a count of units ends (a
+    // count that ends inside a character goes to its start). Each part is counted once, when
+    // first needed.
+    size_t UnitsBefore(size_t offset);
+    size_t Units();
+    size_t OffsetOfUnits(size_t units);
 
 private:
     struct SPart {
@@ -114,20 +86,53 @@ private:
     // The part and its line that a line number names now, laid out.
     std::pair<size_t, size_t> Locate(size_t line);
     std::pair<size_t, size_t> Span(size_t line);
-    size_t CharSize(size_t at, size_t end) const;
-    int Advance(size_t at, size_t size, int x) const;
+    // Where the character at `at` ends, never past end.
+    size_t CharacterEnd(size_t at, size_t end) const;
     ELineClass ClassAt(size_t at) const;
+    void CountUnitsThrough(size_t part);
     // Lays out the paragraph starting at from; where the next one starts.
     size_t LayOutParagraph(size_t from, std::vector<uint32_t>& starts);
     void LayOutGreedy(size_t from, size_t end, std::vector<uint32_t>& starts);
+    struct SLineSoFar {
+        size_t at;        // the next character
+        size_t prior;     // the start of the one before it
+        size_t lastBreak; // the last place the line may end
+        int x;
+        uint8_t state; // between the characters, as SLineBreaks keeps it
+    };
+    // Takes characters onto the line while they fit; false when the paragraph ends first.
+    bool FillLine(SLineSoFar& line, size_t end) const;
+    // The character at line.at, other than ASCII or a tab: false when it does not fit.
+    bool TakeCharacter(SLineSoFar& line, size_t end) const;
+
+    // Wine's guess (wine_line_guess.cpp), in the UTF-16 units that box counts in.
     void LayOutFromGuess(size_t from, size_t end, std::vector<uint32_t>& starts);
+    bool FitsOneLine(size_t from, size_t end) const;
+    struct SUnitsSoFar {
+        uint8_t state = 0; // between the characters, as SLineBreaks keeps it
+        int x = 0;
+        size_t unit = 0;
+    };
+    // A character of the paragraph other than one ASCII byte and one unit.
+    struct SWide {
+        uint32_t unit;
+        uint32_t byte;
+        uint32_t units;
+        uint32_t bytes;
+    };
+    size_t MeasureUnits(size_t from, size_t end);
+    // A character other than ASCII, or a tab; where the next one starts.
+    size_t MeasureCharacter(size_t at, size_t end, SUnitsSoFar& sofar);
+    const SWide* WideAt(size_t unit) const;
+    size_t ByteOfUnit(size_t from, size_t unit) const;
+    void MeasureLine(size_t line, size_t units);
+    int UnitX(size_t line, size_t unit, bool tabbed) const;
+    size_t GuessLineEnd(size_t line, size_t units, bool tabbed, int lineWidth) const;
+    size_t CountBack(size_t line, size_t units, bool tabbed, int fits) const;
 
     std::string m_text;
-    STextMeasure m_measure;
+    CCharWidths m_widths;
     int m_width = 0;
-    const SCodePage* m_cp = nullptr;
-    ELineClass m_classes[256];
-    bool m_breaks[2][kLineClasses][kLineClasses];
     size_t m_partBytes;
     std::vector<SPart> m_parts;
     std::vector<size_t> m_above; // the lines above each part, and all of them last
@@ -135,12 +140,18 @@ private:
     size_t m_pastLaid = 0; // past the last part laid out: estimates follow the average after it
     size_t m_laidBytes = 0;
     size_t m_laidLines = 0;
-    // Advances of double-byte characters once asked, -1 before.
-    mutable std::vector<int> m_doubleWidths;
-    // Of the paragraph being laid out, by character: where each starts, the advances before it
-    // (tabs as none), and whether a line may start at it.
-    std::vector<uint32_t> m_charAt;
+    // The units before each part, and in all; the first m_unitsKnown of them counted.
+    std::vector<size_t> m_unitsBefore;
+    size_t m_unitsKnown = 1;
+    // Of the paragraph being laid out from a guess, by UTF-16 unit: the advances before it
+    // (tabs as none), whether a line may start at it and whether it is a tab; and its
+    // characters of more than one byte or unit.
+    static constexpr uint8_t kSoft = 1;
+    static constexpr uint8_t kTab = 2;
     std::vector<int> m_xBefore;
     std::vector<uint8_t> m_soft;
-    std::vector<int> m_lineX; // a line's advances before each character, where tabs lie ahead
+    std::vector<SWide> m_wide;
+    static constexpr size_t kNoTab = static_cast<size_t>(-1);
+    size_t m_lastTab = kNoTab; // the unit of the last tab
+    std::vector<int> m_lineX;  // a line's advances before each unit, where tabs lie ahead
 };

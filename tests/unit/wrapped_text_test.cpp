@@ -1,5 +1,8 @@
 #include "notes/wrapped_text.h"
 
+#include "base/unicode.h"
+#include "base/utf8.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -8,18 +11,18 @@
 
 namespace {
 
-// Letters 7 pixels wide, blanks 4, tabs every 64, double-byte characters 12: the figures of the
+// Letters 7 pixels wide, blanks 4, tabs every 64, ideographs and emoji 12: the figures of the
 // notes font in a 175-pixel box under Wine, whose edit box cut the texts below as expected here.
 STextMeasure Measure(bool fromGuess = false) {
     STextMeasure m;
     m.fromGuess = fromGuess;
-    for (int& w : m.widths) {
+    for (int& w : m.ascii) {
         w = 7;
     }
-    m.widths[static_cast<unsigned char>(' ')] = 4;
+    m.ascii[static_cast<unsigned char>(' ')] = 4;
     m.aveWidth = 8;
     m.tabStop = 64;
-    m.doubleWidth = [](unsigned char, unsigned char) { return 12; };
+    m.width = [](const char16_t* units, size_t) { return units[0] >= 0x2E80 ? 12 : 7; };
     return m;
 }
 
@@ -39,9 +42,21 @@ std::vector<std::string> Wrap(const std::string& s, int width = 175, bool fromGu
 }
 
 using V = std::vector<std::string>;
-const std::string A(size_t n) {
+std::string A(size_t n) {
     return std::string(n, 'a');
 }
+std::string Times(size_t n, const std::string& s) {
+    std::string out;
+    for (size_t i = 0; i < n; ++i) {
+        out += s;
+    }
+    return out;
+}
+const std::string kIdeograph = "\xE6\xBC\xA2";          // U+6F22
+const std::string kStop = "\xE3\x80\x82";               // U+3002, ideographic full stop
+const std::string kAcute = "e\xCC\x81";                 // e and a combining acute accent
+const std::string kEmoji = "\xF0\x9F\x98\x80";          // U+1F600, a surrogate pair in UTF-16
+const std::string kThumb = kEmoji + "\xF0\x9F\x8F\xBD"; // with a skin-tone modifier
 
 TEST(WrappedText, CutsWhereTheEditBoxCuts) {
     for (const bool guess : {false, true}) {
@@ -72,40 +87,58 @@ TEST(WrappedText, CutsWhereTheEditBoxCuts) {
         EXPECT_EQ(Wrap(A(18) + " \" (" + A(8), 175, guess), (V{A(18) + " ", "\" (" + A(8)}));
         EXPECT_EQ(Wrap(A(20) + ")(" + A(8), 175, guess), (V{A(20) + ")", "(" + A(8)}));
         EXPECT_EQ(Wrap(A(20) + ",$" + A(8), 175, guess), (V{A(20) + ",", "$" + A(8)}));
+        // Windows-1252 letters and signs wrap as their ASCII kin: two bytes in UTF-8 each.
+        EXPECT_EQ(Wrap(Times(26, "\xC3\xA9"), 175, guess),
+                  (V{Times(24, "\xC3\xA9"), Times(2, "\xC3\xA9")}));
+        EXPECT_EQ(Wrap(A(20) + "\xE2\x82\xAC" + A(8), 175, guess),
+                  (V{A(20), "\xE2\x82\xAC" + A(8)}));
     }
+    // A letter and its mark are one character. Wine's box, counting back in units, would end
+    // the line between the last letter and its mark: the line takes the mark along.
+    EXPECT_EQ(Wrap(Times(26, kAcute), 175, false), (V{Times(24, kAcute), Times(2, kAcute)}));
+    EXPECT_EQ(Wrap(Times(26, kAcute), 175, true), (V{Times(25, kAcute), kAcute}));
     // Wine's box looks left from a guess in proportion to the paragraph's width, and where
     // nothing fits there it counts back from the end: a blank can make a line of its own.
     EXPECT_EQ(Wrap("aaaa bbbbbbbb", 35, false), (V{"aaaa ", "bbbb", "bbbb"}));
     EXPECT_EQ(Wrap("aaaa bbbbbbbb", 35, true), (V{"aaaa", " ", "bbbb", "bbbb"}));
 }
 
-// Any text: the lines, put back together, are the text; each fits or holds one character too
-// long for a line; no double-byte character is split; a layout in slices, in parts laid out in
-// any order, after another width, is the same, and lines counted from a laid-out place are the
+TEST(WrappedText, IdeographsBreakAnywhereButBeforeClosingMarks) {
+    EXPECT_EQ(Wrap(Times(20, kIdeograph)), (V{Times(14, kIdeograph), Times(6, kIdeograph)}));
+    // The stop would start the second line: the ideograph before it goes along.
+    EXPECT_EQ(Wrap(Times(14, kIdeograph) + kStop + Times(5, kIdeograph)),
+              (V{Times(13, kIdeograph), kIdeograph + kStop + Times(5, kIdeograph)}));
+    // Wine's box guesses in units, where a surrogate pair counts twice: counted in characters,
+    // the line would end before the fourth "a".
+    EXPECT_EQ(Wrap(Times(5, kEmoji + " a "), 120, true),
+              (V{Times(4, kEmoji + " a "), kEmoji + " a "}));
+}
+
+// Any text: the lines, put back together, are the text; each starts on a character and fits,
+// or holds one character too long for a line; a layout in slices, in parts laid out in any
+// order, after another width, is the same, and lines counted from a laid-out place are the
 // lines there.
 TEST(WrappedText, LinesCoverTheTextAndNeverSplitACharacter) {
-    SCodePage cp = SystemCodePageTables();
-    for (int b = 0x81; b <= 0x9F; ++b) {
-        cp.lead[b] = true;
-    }
-    cp.doubleByte = true;
     std::mt19937 random(7);
-    const char alphabet[] = "ab cd-\t.,!1\x81\x82\x9f";
+    const std::vector<std::string> alphabet = {
+        "a",    "b",        " ",    "-",        "\t",      ".",
+        "1",    "\xC3\xA9", kAcute, kIdeograph, kStop,     "\xE3\x80\x8C",
+        kEmoji, kThumb,     "\xFF", "\xE2\x82", "\xCC\x81"};
     for (int round = 0; round < 200; ++round) {
         std::string s;
-        const int size = static_cast<int>(random() % 400);
+        const int size = static_cast<int>(random() % 300);
         for (int i = 0; i < size; ++i) {
-            s += random() % 30 == 0 ? std::string("\r\n") : std::string(1, alphabet[random() % 14]);
+            s += random() % 30 == 0 ? "\r\n" : alphabet[random() % alphabet.size()];
         }
         const int width = 20 + static_cast<int>(random() % 200);
         const bool guess = round % 2 == 1;
         CWrappedText whole;
-        whole.Reset(s, Measure(guess), width, cp);
+        whole.Reset(s, Measure(guess), width);
         const V lines = Lines(whole);
         CWrappedText sliced(1 + random() % 64);
-        sliced.Reset(s, Measure(guess), width + 30, cp);
+        sliced.Reset(s, Measure(guess), width + 30);
         sliced.LineOf(random() % (s.size() + 1));
-        sliced.Relayout(Measure(guess), width);
+        sliced.Rewrap(width);
         for (int look = 0; look < 4; ++look) {
             const size_t offset = random() % (s.size() + 1);
             const size_t before = random() % 8;
@@ -132,10 +165,11 @@ TEST(WrappedText, LinesCoverTheTextAndNeverSplitACharacter) {
                 (i + 1 == lines.size() || whole.LineStart(i + 1) == whole.LineEnd(i) + 2)) {
                 joined += "\r\n";
             }
-            // A line starts on a character boundary.
-            size_t at = whole.LineStart(i) == 0 ? 0 : whole.Prior(whole.LineStart(i));
-            EXPECT_TRUE(at == 0 || whole.Next(at) == whole.LineStart(i)) << s;
-            at = whole.LineStart(i);
+            const size_t at = whole.LineStart(i);
+            EXPECT_EQ(whole.CharacterStart(at), at) << s;
+            EXPECT_TRUE(at == s.size() ||
+                        PriorCluster(s.data(), s.size(), NextCluster(s.data(), s.size(), at)) == at)
+                << s;
             // Wine's box can make a line too long: see above.
             if (!guess && whole.Next(at) < whole.LineEnd(i)) {
                 EXPECT_LE(whole.XOf(i, whole.Prior(whole.LineEnd(i))), width) << s;
@@ -147,19 +181,64 @@ TEST(WrappedText, LinesCoverTheTextAndNeverSplitACharacter) {
 
 TEST(WrappedText, PositionsAndSteps) {
     CWrappedText text;
-    text.Reset("ab cd\r\nef", Measure(), 175);
+    text.Reset("ab cd\r\nef " + kAcute + kThumb + "\xFF" + "x", Measure(), 175);
     EXPECT_EQ(text.LineOf(4), 0u);
     EXPECT_EQ(text.LineOf(7), 1u);
     EXPECT_EQ(text.XOf(0, 3), 18);
-    // A click goes to the nearer side of a character.
+    // A click goes to the nearer side of a character, never inside one.
     EXPECT_EQ(text.OffsetAt(0, 21), 3u);
     EXPECT_EQ(text.OffsetAt(0, 22), 4u);
     EXPECT_EQ(text.OffsetAt(0, 500), 5u);
+    EXPECT_EQ(text.OffsetAt(1, 7 + 7 + 4 + 7 + 5), 13u);
+    // Steps: "\r\n", a letter with its mark, an emoji with its modifier, an invalid byte.
     EXPECT_EQ(text.Next(5), 7u);
     EXPECT_EQ(text.Prior(7), 5u);
+    EXPECT_EQ(text.Next(10), 13u);
+    EXPECT_EQ(text.Next(13), 21u);
+    EXPECT_EQ(text.Next(21), 22u);
+    EXPECT_EQ(text.Prior(21), 13u);
+    EXPECT_EQ(text.CharacterStart(12), 10u);
+    EXPECT_EQ(text.CharacterStart(15), 13u);
+    EXPECT_EQ(text.XOf(1, 21), 7 + 7 + 4 + 7 + 12);
     EXPECT_EQ(text.WordStart(4), 3u);
+    EXPECT_EQ(text.WordStart(15), 10u);
     EXPECT_EQ(text.WordEnd(0), 3u);
     EXPECT_EQ(text.WordEnd(3), 5u);
+    EXPECT_EQ(text.WordEnd(7), 10u);
+}
+
+// Offsets in the box's UTF-16 units and back, counted part by part in any order: every
+// character's start has its units, and a count of units ends at the start of its character.
+TEST(WrappedText, UnitsAndOffsetsMatchEachOther) {
+    std::mt19937 random(11);
+    const std::vector<std::string> alphabet = {"a",    " ",    "\xC3\xA9", kAcute,     kIdeograph,
+                                               kEmoji, kThumb, "\xFF",     "\xE2\x82", "\r\n"};
+    for (int round = 0; round < 50; ++round) {
+        std::string s;
+        for (int i = static_cast<int>(random() % 400); i > 0; --i) {
+            s += alphabet[random() % alphabet.size()];
+        }
+        CWrappedText text(1 + random() % 40);
+        text.Reset(s, Measure(), 175);
+        std::vector<size_t> starts; // each character's start, and the end
+        for (size_t at = 0; at < s.size(); at = text.Next(at)) {
+            starts.push_back(at);
+        }
+        starts.push_back(s.size());
+        for (int look = 0; look < 40; ++look) {
+            const size_t at = starts[random() % starts.size()];
+            const size_t units = text.UnitsBefore(at);
+            ASSERT_EQ(units, Utf16Length(s.data(), at)) << s;
+            ASSERT_EQ(text.OffsetOfUnits(units), at) << s;
+            // One unit more lies inside this character or ends it.
+            const size_t next = text.Next(at);
+            const size_t inside = text.OffsetOfUnits(units + 1);
+            ASSERT_EQ(inside, next > at && Utf16Length(s.data(), next) == units + 1 ? next : at)
+                << s;
+        }
+        ASSERT_EQ(text.Units(), Utf16Length(s));
+        ASSERT_EQ(text.OffsetOfUnits(text.Units() + 5), s.size());
+    }
 }
 
 } // namespace
