@@ -109,3 +109,31 @@ size_t PriorCluster(const char* text, size_t size, size_t offset) {
     }
     return cluster;
 }
+
+SFoldedChar FoldCharacter(char32_t c) {
+    if (c >= 0x10000) {
+        const SAstralFold* end = kAstralFolds + kAstralFoldCount;
+        const SAstralFold* found =
+            std::lower_bound(kAstralFolds, end, c,
+                             [](const SAstralFold& f, char32_t code) { return f.code < code; });
+        const char32_t first = found != end && found->code == c ? found->folded : c;
+        return SFoldedChar{first, kFoldMarks, 0, IsCombiningMark(c), false, 0};
+    }
+    constexpr unsigned kMask = (1u << kFoldBlockBits) - 1;
+    const SFoldEntry& e = kFoldEntries[kFoldBlocks[kFoldPages[c >> kFoldBlockBits]][c & kMask]];
+    return SFoldedChar{static_cast<char32_t>(static_cast<int32_t>(c) + e.delta),
+                       kFoldMarks + e.marks,
+                       e.markCount,
+                       (e.kind & kFoldMark) != 0,
+                       (e.kind & kFoldLetter) != 0,
+                       e.combiningClass};
+}
+
+char32_t FoldedFirst(char32_t c) {
+    if (c >= 0x10000) {
+        return FoldCharacter(c).first;
+    }
+    constexpr unsigned kMask = (1u << kFoldBlockBits) - 1;
+    const SFoldEntry& e = kFoldEntries[kFoldBlocks[kFoldPages[c >> kFoldBlockBits]][c & kMask]];
+    return static_cast<char32_t>(static_cast<int32_t>(c) + e.delta);
+}

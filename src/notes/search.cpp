@@ -1,5 +1,6 @@
 #include "notes/search.h"
 
+#include "base/stored_text.h"
 #include "notes/text_finder.h"
 
 #include <algorithm>
@@ -26,11 +27,6 @@ size_t WriteHead(char* head, const SDay& day, int order) {
     return size;
 }
 
-void AppendHead(std::string& out, const SDay& day, int order) {
-    char head[9];
-    out.append(head, WriteHead(head, day, order));
-}
-
 // The C runtimes of Windows copy a byte at a time; sixteen at a time here.
 void CopyBytes(char* to, const char* from, size_t size) {
     size_t at = 0;
@@ -42,57 +38,42 @@ void CopyBytes(char* to, const char* from, size_t size) {
     }
 }
 
-// Whether a match could start in the head "dd.mm.yy ", which holds only the key's bytes, points
-// and a blank.
-bool CouldStartInHead(const SDay& day, char first) {
-    if (first == '.' || first == ' ') {
-        return true;
+// A kept note's bytes cannot be searched or shown as they are; every other note can.
+const std::string& NoteText(const SDay& day, std::string& shown) {
+    if (!IsKeptBytes(day.strNote)) {
+        return day.strNote;
     }
-    const unsigned char* lower = SystemCodePageTables().lower;
-    for (const char c : day.strDate) {
-        if (static_cast<char>(lower[static_cast<unsigned char>(c)]) == first) {
-            return true;
-        }
-    }
-    return false;
+    shown = ShownText(day.strNote);
+    return shown;
 }
 
 size_t ResultSizeBound(const DayArray& days) {
     size_t size = 0;
     for (const SDay& day : days) {
-        size += 9 + day.strNote.size() + 4;
+        // Kept bytes are shown as UTF-8, at most three bytes for each.
+        const size_t note = day.strNote.size() * (IsKeptBytes(day.strNote) ? 3 : 1);
+        size += 9 + note + 4;
     }
     return size;
 }
 
-// Calls match(day) for every entry whose line holds the search text, in array order, until match
-// returns false.
+// Calls match(day, note text) for every entry whose line holds the search text, in array order,
+// until match returns false.
 template <typename Match>
 void ForEachMatch(const std::string& searchText, const DayArray& days, int dateOrder, Match match) {
-    const CLoweredFinder finder(LowerAnsi(searchText));
-    const size_t reach = finder.Needle().empty() ? 0 : finder.Needle().size() - 1;
-    const bool singleByte = !SystemCodePageTables().doubleByte;
-    std::string line;
-    const char first = finder.Needle().empty() ? ' ' : finder.Needle()[0];
+    const CTextFinder finder(searchText);
+    std::string shown;
     for (const SDay& day : days) {
-        bool hit;
-        if (singleByte) {
-            // A match lies in the head (perhaps running into the note's first bytes) or wholly in
-            // the note, so the whole line need not be built to test it.
-            hit = finder.In(day.strNote);
-            if (!hit && CouldStartInHead(day, first)) {
-                line.clear();
-                AppendHead(line, day, dateOrder);
-                line.append(day.strNote, 0, std::min(reach, day.strNote.size()));
-                hit = finder.In(line);
-            }
-        } else {
-            line.clear();
-            AppendHead(line, day, dateOrder);
-            line.append(day.strNote);
-            hit = finder.In(line);
+        const std::string& note = NoteText(day, shown);
+        // A match lies in the note or starts in the head, so the whole line need not be made.
+        bool ascii = false;
+        bool hit = finder.InText(note.data(), note.size(), &ascii);
+        if (!hit && finder.MayStartInHead(day.strDate)) {
+            char head[9];
+            hit = finder.InHead(head, WriteHead(head, day, dateOrder), note.data(), note.size(),
+                                ascii);
         }
-        if (hit && !match(day)) {
+        if (hit && !match(day, note)) {
             return;
         }
     }
@@ -115,8 +96,8 @@ std::string SearchNotes(const std::string& searchText, const DayArray& days, int
         entries->clear();
     }
     size_t size = 0;
-    ForEachMatch(searchText, days, dateOrder, [&](const SDay& day) {
-        const size_t needed = 9 + day.strNote.size() + 4;
+    ForEachMatch(searchText, days, dateOrder, [&](const SDay& day, const std::string& note) {
+        const size_t needed = 9 + note.size() + 4;
         if (size + needed > result.size()) {
             // Grown in steps, so that a short result never clears room for a long one.
             if (result.empty()) {
@@ -126,15 +107,15 @@ std::string SearchNotes(const std::string& searchText, const DayArray& days, int
                 }
             }
             result.resize(
-                std::min(result.capacity(), std::max(size + needed, 2 * size + 64 * 1024)));
+                std::max(size + needed, std::min(result.capacity(), 2 * size + 64 * 1024)));
         }
         if (entries != nullptr) {
             entries->push_back(SResultEntry{size, day.strDate});
         }
         char* out = &result[0];
         size += WriteHead(out + size, day, dateOrder);
-        CopyBytes(out + size, day.strNote.data(), day.strNote.size());
-        size += day.strNote.size();
+        CopyBytes(out + size, note.data(), note.size());
+        size += note.size();
         std::memcpy(out + size, "\r\n\r\n", 4);
         size += 4;
         return true;

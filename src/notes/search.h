@@ -11,9 +11,10 @@ struct SResultEntry {
     std::string key;
 };
 
-// Every entry whose "date note" line contains the search text, case-insensitively, each line
-// followed by an empty line; "Empty" when nothing matches. Entries, when asked for, get where
-// each listed note starts.
+// Every entry whose "date note" line contains the search text by folded characters (any letter
+// case; accents only where the search text has them, see CFoldedNeedle), each line followed by
+// an empty line; kept bytes are searched and listed as their shown text. "Empty" when nothing
+// matches. Entries, when asked for, get where each listed note starts (a byte offset).
 std::string SearchNotes(const std::string& searchText, const DayArray& days, int dateOrder = 0,
                         std::vector<SResultEntry>* entries = nullptr);
 

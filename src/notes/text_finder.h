@@ -1,43 +1,49 @@
 #pragma once
 
-#include "base/codepage.h"
+#include "notes/ascii_finder.h"
+#include "notes/folded_needle.h"
 
 #include <cstddef>
 #include <string>
 
-// Lower-cases the single-byte letters of the code page; double-byte characters are left alone.
-std::string LowerAnsi(const std::string& text);
-
-// Finds an already lower-cased needle in a text that is lower-cased on the fly, starting only at
-// character boundaries. Built once per needle, used for many texts.
-class CLoweredFinder {
+// Finds a search text in the lines of the search, a date head ("dd.mm.yy ") and a note, by
+// folded characters (CFoldedNeedle). An ASCII needle is looked for in the bytes sixteen at a time
+// first; characters are compared one by one only around the bytes that are not ASCII, where the
+// only other matches can be. Built once per search, used for every line.
+class CTextFinder {
 public:
-    // The code page is the system's, or one a test gives.
-    explicit CLoweredFinder(std::string needleLower, const SCodePage& cp = SystemCodePageTables());
+    explicit CTextFinder(const std::string& searchText);
 
-    bool In(const char* text, size_t size) const;
-    bool In(const std::string& text) const { return In(text.data(), text.size()); }
-    const std::string& Needle() const { return m_needle; }
+    // Whether a match lies wholly in the text; *ascii tells on a miss whether the text is ASCII.
+    bool InText(const char* text, size_t size, bool* ascii) const {
+        if (m_ascii && m_bytes.In(text, size, ascii)) {
+            return true;
+        }
+        return (!m_ascii || !*ascii) && AroundOtherBytes(text, size, ascii);
+    }
+    // Whether a match could start in the head of the key: a cheap test before the head is made.
+    bool MayStartInHead(const std::string& key) const {
+        for (const char c : key) {
+            if (m_headBytes[static_cast<unsigned char>(c)]) {
+                return true;
+            }
+        }
+        return m_anyHead;
+    }
+    // Whether a match starts in the head (which ends with a blank) and runs on into the text.
+    bool InHead(const char* head, size_t headSize, const char* text, size_t size,
+                bool textAscii) const;
 
 private:
-    bool MatchesAt(const unsigned char* p) const;
-    // First position in [from, to) holding one of the anchor's bytes, or to.
-    size_t FindAnchor(const unsigned char* text, size_t from, size_t to) const;
-    // First position in [from, to) holding one of the anchor's bytes with one of the second
-    // byte's where the needle has it, or to.
-    size_t FindPair(const unsigned char* text, size_t from, size_t to) const;
-    bool InSingleByte(const unsigned char* text, size_t size) const;
-    bool InDoubleByte(const unsigned char* text, size_t size) const;
+    bool AroundOtherBytes(const char* text, size_t size, bool* ascii) const;
+    bool BytesAcross(const char* head, size_t headSize, const char* text, size_t size) const;
 
-    const SCodePage& m_cp;
-    std::string m_needle;
-    // The needle byte looked for first (the rarest in ordinary text), and the text bytes that
-    // lower-case to it; with more than two of them every byte is tested through the table.
-    size_t m_anchor = 0;
-    unsigned char m_anchorBytes[2] = {0, 0};
-    int m_anchorCount = 0;
-    // Another needle byte with at most two bytes lower-casing to it, checked with the anchor.
-    size_t m_second = 0;
-    unsigned char m_secondBytes[2] = {0, 0};
-    int m_secondCount = 0;
+    CFoldedNeedle m_folded;
+    bool m_ascii; // the needle folds to ASCII: m_bytes looks for it
+    CAsciiFinder m_bytes;
+    // The key bytes a match could start at in the head (the head holds the key's bytes, points
+    // and a blank; other bytes may fold to anything), or whether it could start at a point or
+    // the blank.
+    bool m_headBytes[256] = {};
+    bool m_anyHead = false;
 };

@@ -4,7 +4,6 @@
 #include "notes_round_trip.h"
 #include "plain_notes.h"
 
-#include "notes/text_finder.h"
 #include "notes/day_notes.h"
 #include "notes/search.h"
 #include "storage/archive.h"
@@ -16,18 +15,6 @@
 #include <utility>
 
 namespace {
-
-std::string PlainSearch(const std::string& searchText, const DayArray& days) {
-    const std::string needle = LowerAnsi(searchText);
-    std::string result;
-    for (const SDay& day : days) {
-        const std::string line = FormatDayDate(day, 0, ".") + " " + day.strNote;
-        if (LowerAnsi(line).find(needle) != std::string::npos) {
-            result += line + "\r\n\r\n";
-        }
-    }
-    return result.empty() ? "Empty" : result;
-}
 
 void CheckStore(const DayArray& days, const std::string& everyDay) {
     // Probes come from the input itself so the fuzzer can steer them.
@@ -46,7 +33,7 @@ void CheckStore(const DayArray& days, const std::string& everyDay) {
     }
 
     const std::string needle = everyDay.substr(0, 8);
-    FUZZ_CHECK(SearchNotes(needle, days) == PlainSearch(needle, days));
+    FUZZ_CHECK(SearchNotes(needle, days) == plain::SearchNotes(needle, days));
 
     // The plain sort is quadratic; larger arrays only check that the result is ordered.
     for (const bool ascending : {true, false}) {

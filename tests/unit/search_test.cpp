@@ -1,6 +1,9 @@
 #include "notes/search.h"
 
-#include "notes/text_finder.h"
+#include "plain_notes.h"
+
+#include "base/stored_text.h"
+#include "base/unicode.h"
 
 #include <gtest/gtest.h>
 
@@ -9,36 +12,6 @@
 
 namespace {
 
-// Windows-1252 lower case, written out independently of the code under test.
-unsigned char RefLower(unsigned char c) {
-    if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) {
-        return static_cast<unsigned char>(c + 0x20);
-    }
-    if (c == 0x8A || c == 0x8C || c == 0x8E) {
-        return static_cast<unsigned char>(c + 0x10);
-    }
-    return c == 0x9F ? 0xFF : c;
-}
-
-std::string RefLower(const std::string& text) {
-    std::string out(text);
-    for (char& c : out) {
-        c = static_cast<char>(RefLower(static_cast<unsigned char>(c)));
-    }
-    return out;
-}
-
-std::string RefSearch(const std::string& search, const DayArray& days) {
-    std::string result;
-    for (const SDay& day : days) {
-        const std::string line = FormatDayDate(day, 0, ".") + " " + day.strNote;
-        if (RefLower(line).find(RefLower(search)) != std::string::npos) {
-            result += line + "\r\n\r\n";
-        }
-    }
-    return result.empty() ? "Empty" : result;
-}
-
 const DayArray kDays{
     {"011226", "Dentist at 10"},
     {"071226", "Hello World"},
@@ -46,7 +19,65 @@ const DayArray kDays{
     {"120126", "lunch"},
 };
 
+// Whether the search finds the note.
+bool Finds(const std::string& search, const std::string& note) {
+    return SearchNotes(search, DayArray{{"010126", note}}) != "Empty";
+}
+
+std::string Folded(char32_t c) {
+    const SFoldedChar f = FoldCharacter(c);
+    std::string out;
+    AppendUtf8(out, f.first);
+    for (unsigned i = 0; i < f.markCount; ++i) {
+        AppendUtf8(out, f.marks[i]);
+    }
+    return out;
+}
+
 } // namespace
+
+TEST(Fold, CaseAccentsAndScriptsOfSingleCharacters) {
+    EXPECT_EQ(Folded(U'A'), "a");
+    EXPECT_EQ(Folded(U'É'), u8"e\u0301");
+    EXPECT_EQ(Folded(U'Ǻ'), u8"a\u030A\u0301"); // decomposed all the way down
+    EXPECT_EQ(Folded(U'ệ'), u8"e\u0323\u0302"); // marks in canonical order
+    EXPECT_EQ(Folded(U'Έ'), u8"ε\u0301");
+    EXPECT_EQ(Folded(U'ς'), u8"σ");
+    EXPECT_EQ(Folded(U'Ё'), u8"е\u0308");
+    EXPECT_EQ(Folded(U'Ł'), u8"l\u0337");
+    EXPECT_EQ(Folded(U'ẞ'), u8"ß");
+    EXPECT_EQ(Folded(U'\u212A'), "k"); // Kelvin sign
+    EXPECT_EQ(Folded(U'𐐀'), u8"𐐨");    // beyond the BMP
+    EXPECT_EQ(Folded(U'\u0344'), u8"\u0308\u0301");
+    // Other scripts keep their precomposed characters.
+    EXPECT_EQ(Folded(U'が'), u8"が");
+    EXPECT_EQ(Folded(U'한'), u8"한");
+    EXPECT_TRUE(FoldCharacter(U'\u0301').isMark);
+    EXPECT_EQ(FoldCharacter(U'\u0301').combiningClass, 230);
+    EXPECT_TRUE(FoldCharacter(U'ж').accentable);
+    EXPECT_FALSE(FoldCharacter(U'か').accentable);
+    EXPECT_FALSE(FoldCharacter(U'1').accentable);
+    // The search reads ASCII without the table; the table must agree.
+    for (char32_t c = 0; c < 0x80; ++c) {
+        const bool upper = c >= 'A' && c <= 'Z';
+        const bool letter = upper || (c >= 'a' && c <= 'z');
+        ASSERT_EQ(FoldCharacter(c).first, upper ? c + 32 : c);
+        ASSERT_EQ(FoldCharacter(c).accentable, letter);
+        ASSERT_EQ(FoldCharacter(c).markCount, 0u);
+    }
+}
+
+TEST(Fold, EveryFoldedFormFoldsToItself) {
+    for (char32_t c = 0; c < 0x110000; ++c) {
+        const SFoldedChar f = FoldCharacter(c);
+        const SFoldedChar again = FoldCharacter(f.first);
+        ASSERT_EQ(again.first, f.first) << std::hex << c;
+        ASSERT_EQ(again.markCount, 0u) << std::hex << c;
+        for (unsigned i = 0; i < f.markCount; ++i) {
+            ASSERT_TRUE(FoldCharacter(f.marks[i]).isMark) << std::hex << c;
+        }
+    }
+}
 
 TEST(Search, NothingToFindGivesEmpty) {
     EXPECT_EQ(SearchNotes("", {}), "Empty");
@@ -72,6 +103,12 @@ TEST(Search, MatchesTheDateAndAcrossIntoTheNote) {
     EXPECT_EQ(SearchNotes("26 hello wor", kDays), "07.12.26 Hello World\r\n\r\n");
     EXPECT_EQ(SearchNotes("27 two\r\nl", kDays), "07.12.27 Two\r\nlines\r\n\r\n");
     EXPECT_EQ(SearchNotes("26 two", kDays), "Empty");
+    // Into a note with other characters, with an ASCII search text and without.
+    const DayArray days{{"010126", u8"Café ouvert"}};
+    const std::string line = u8"01.01.26 Café ouvert\r\n\r\n";
+    EXPECT_EQ(SearchNotes("26 cafe o", days), line);
+    EXPECT_EQ(SearchNotes(u8"1.26 CAFÉ", days), line);
+    EXPECT_EQ(SearchNotes(u8"26 cafè", days), "Empty");
 }
 
 TEST(Search, OtherDateOrders) {
@@ -87,31 +124,81 @@ TEST(Search, IgnoresLetterCaseAndKeepsTheNoteAsStored) {
     EXPECT_EQ(SearchNotes("LINES", kDays), "07.12.27 Two\r\nlines\r\n\r\n");
 }
 
-TEST(Search, FoldsTheCodePageLetters) {
-    const DayArray days{
-        {"010126", "CAF\xC9"}, {"020126", "caf\xE9"}, {"030126", "\x8A\x9F"}, {"040126", "\xD7"}};
-    const std::string both = "01.01.26 CAF\xC9\r\n\r\n02.01.26 caf\xE9\r\n\r\n";
-    EXPECT_EQ(SearchNotes("caf\xE9", days), both);
-    EXPECT_EQ(SearchNotes("CAF\xC9", days), both);
-    EXPECT_EQ(SearchNotes("\x9A\xFF", days), "03.01.26 \x8A\x9F\r\n\r\n");
-    // The multiplication sign is no letter: it does not match the division sign.
-    EXPECT_EQ(SearchNotes("\xF7", days), "Empty");
-    EXPECT_EQ(LowerAnsi("A\xC0\xDE\xD7\xDF\x8C\x8E"), "a\xE0\xFE\xD7\xDF\x9C\x9E");
+TEST(Search, IgnoresLetterCaseInEveryScript) {
+    EXPECT_TRUE(Finds(u8"ПРИВЕТ", u8"Привет, мир"));
+    EXPECT_TRUE(Finds(u8"ΚΑΛΗΜΈΡΑ", u8"Καλημέρα σας"));
+    EXPECT_TRUE(Finds(u8"ŁÓDŹ", u8"łódź"));
+    EXPECT_TRUE(Finds(u8"ΟΔΟΣ", u8"οδός")); // final sigma
+    EXPECT_TRUE(Finds(u8"οδοσ", u8"ΟΔΟΣ"));
+    EXPECT_TRUE(Finds(u8"STRAẞE", u8"straße"));
+    EXPECT_TRUE(Finds(u8"𐐀", u8"x𐐨"));     // Deseret, beyond the BMP
+    EXPECT_TRUE(Finds("k", u8"5 \u212A")); // a character that folds to ASCII
+    EXPECT_FALSE(Finds(u8"ПРИВЕТ", u8"Привед"));
 }
 
-TEST(Search, DoubleByteCharactersMatchWholeFromTheirFirstByteAndAreNeverFolded) {
-    // Lead bytes as Shift-JIS has them; single bytes fold A-Z only.
-    SCodePage cp{};
-    for (int b = 0; b < 256; ++b) {
-        cp.lower[b] = static_cast<unsigned char>(b >= 'A' && b <= 'Z' ? b + 0x20 : b);
-        cp.lead[b] = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-    }
-    cp.doubleByte = true;
-    EXPECT_FALSE(CLoweredFinder("a", cp).In("\x82\x61")) << "matched inside a character";
-    EXPECT_TRUE(CLoweredFinder("a", cp).In("\x82\x61X A"));
-    EXPECT_TRUE(CLoweredFinder("\x82\x41", cp).In("x\x82\x41"));
-    EXPECT_FALSE(CLoweredFinder("\x82\x61", cp).In("\x82\x41")) << "a character was folded";
-    EXPECT_FALSE(CLoweredFinder("\x61\x82", cp).In("\x82\x61\x82\x40"));
+TEST(Search, AnUnaccentedLetterFindsEveryAccentAndAnAccentedOneOnlyItsOwn) {
+    EXPECT_TRUE(Finds("cafe", u8"Café"));
+    EXPECT_TRUE(Finds(u8"CAFÉ", u8"café"));
+    EXPECT_FALSE(Finds(u8"café", "cafe"));
+    EXPECT_FALSE(Finds(u8"café", u8"cafè"));
+    EXPECT_FALSE(Finds(u8"ê", u8"ế")); // a further accent makes another letter
+    EXPECT_TRUE(Finds("lodz", u8"Łódź"));
+    EXPECT_TRUE(Finds(u8"łodz", u8"ŁÓDŹ"));
+    EXPECT_FALSE(Finds(u8"łódź", "Lodz"));
+    EXPECT_TRUE(Finds(u8"елка", u8"Ёлка"));
+    EXPECT_FALSE(Finds(u8"ёлка", u8"елка"));
+    EXPECT_TRUE(Finds(u8"αθηνα", u8"Αθήνα"));
+    // Marks after an unaccented letter are passed over inside the needle too.
+    EXPECT_TRUE(Finds("naive", u8"nai\u0308\u0301ve"));
+}
+
+TEST(Search, PrecomposedAndDecomposedFormsAreAlike) {
+    EXPECT_TRUE(Finds(u8"café", u8"cafe\u0301"));
+    EXPECT_TRUE(Finds(u8"cafe\u0301", u8"CAFÉ"));
+    EXPECT_FALSE(Finds(u8"cafe\u0301", u8"cafe\u0300"));
+    // Marks of different classes typed in either order.
+    EXPECT_TRUE(Finds(u8"ệ", u8"e\u0302\u0323"));
+    EXPECT_TRUE(Finds(u8"ê\u0323", u8"Ệ"));
+    EXPECT_FALSE(Finds(u8"ệ", u8"ê"));
+}
+
+TEST(Search, AccentsArePassedOverOnlyInLatinGreekAndCyrillic) {
+    EXPECT_FALSE(Finds(u8"か", u8"がっこう"));
+    EXPECT_TRUE(Finds(u8"が", u8"がっこう"));
+    EXPECT_FALSE(Finds(u8"하", u8"한국"));
+    EXPECT_TRUE(Finds(u8"한", u8"대한민국"));
+    // Vowel signs are characters of their own there: a search may end before one.
+    EXPECT_TRUE(Finds(u8"कित", u8"किताब"));
+}
+
+TEST(Search, FindsAnAccentedLetterAnywhereInAnOtherwiseAsciiNote) {
+    // The byte scan passes over the needle's first and last bytes only around its rarest one,
+    // and ends with a step that overlaps the one before.
+    EXPECT_TRUE(Finds("eal", u8"Éal"));
+    EXPECT_TRUE(Finds("zae", u8"zaé"));
+    EXPECT_TRUE(Finds("zae", u8"xxxxxxxxxxxxxxxxzaé"));
+    EXPECT_TRUE(Finds("zeaaaaaa", std::string(16, 'x') + u8"zéaaaaaa" + std::string(10, 'x')));
+}
+
+TEST(Search, InvalidBytesAreReplacementCharactersAndStayAsStored) {
+    const DayArray days{{"010126", "caf\xE9 \xC3"}};
+    const std::string line = "01.01.26 caf\xE9 \xC3\r\n\r\n";
+    EXPECT_EQ(SearchNotes("caf", days), line);
+    EXPECT_EQ(SearchNotes("\xE9 \xFF", days), line);
+    EXPECT_EQ(SearchNotes(u8"\uFFFD \uFFFD", days), line);
+    EXPECT_EQ(SearchNotes("cafe", days), "Empty");
+}
+
+TEST(Search, KeptBytesAreSearchedAndListedAsTheirText) {
+    // Kept bytes behind the UTF-8 mark read the same in every code page.
+    const std::string kept = std::string(1, kKeptBytesMark) + kUtf8Mark + u8"Olé";
+    ASSERT_EQ(ShownText(kept), u8"Olé");
+    std::vector<SResultEntry> entries;
+    const DayArray days{{"010126", "x"}, {"020126", kept}};
+    EXPECT_EQ(SearchNotes("OLE", days, 0, &entries), u8"02.01.26 Olé\r\n\r\n");
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].key, "020126");
+    EXPECT_EQ(SearchNotes("\xFF", days), "Empty") << "the mark is no part of the text";
 }
 
 TEST(Search, LooksBeyondEmbeddedZeroBytes) {
@@ -130,25 +217,43 @@ TEST(Search, RepeatedAndAlternatingFirstLetters) {
     EXPECT_EQ(SearchNotes("aaaaa", days), "Empty");
 }
 
-TEST(Search, MatchesANaiveSearchOnRandomNotes) {
-    const char alphabet[] = {'a',  'A', 'b', 'B', '\xC9', '\xE9', '\x8A', '\x9A',
-                             '\0', ' ', '.', '1', '2',    '\r',   '\n'};
-    const char* const keys[] = {"011226", "120126", "1", "", "1a2b3c"};
-    auto randomText = [&alphabet](std::mt19937& rng, size_t maxLength) {
-        std::string s(rng() % (maxLength + 1), ' ');
-        for (char& c : s) {
-            c = alphabet[rng() % sizeof alphabet];
+TEST(Search, MatchesAPlainSearchOnRandomNotes) {
+    // ASCII first; then pieces that fold alike and not, marks in and out of order, bytes that are
+    // not UTF-8.
+    const std::string pieces[] = {
+        "a",        "A",        "e",        "E",        "z",        "l",    "k",
+        "s",        " ",        ".",        "1",        "2",        "\r\n", std::string(1, '\0'),
+        u8"é",      u8"É",      u8"\u0301", u8"\u0323", u8"ê",      u8"ệ",  u8"Ł",
+        u8"ł",      u8"ς",      u8"Σ",      u8"й",      u8"И",      u8"か", u8"が",
+        u8"\u3099", u8"\u212A", "\xE9",     "\xC3",     u8"\u0344", u8"ΐ",  u8"ſ"};
+    const size_t ascii = 14;
+    const size_t count = sizeof pieces / sizeof pieces[0];
+    // Keys that put other characters into the head, and cut ones.
+    const char* const keys[] = {"011226", "120126", "1", "", "1a2b3c", u8"é1226", u8"xé1226"};
+    // Texts of a few ASCII letters (long matches for the sixteen-byte scan), of every piece, and
+    // of ASCII with a rare other piece, which may sit at either end of a note.
+    auto randomText = [&](std::mt19937& rng, size_t maxPieces, int kind) {
+        std::string s;
+        for (size_t n = rng() % (maxPieces + 1); n > 0; --n) {
+            const bool other = kind == 1 || (kind == 2 && rng() % 12 == 0);
+            s += pieces[kind == 0 ? rng() % 5 : (other ? rng() % count : rng() % ascii)];
         }
         return s;
     };
     std::mt19937 rng(4321);
-    for (int round = 0; round < 3000; ++round) {
+    for (int round = 0; round < 6000; ++round) {
+        const int kind = round % 3;
         DayArray days;
         for (size_t i = rng() % 6; i > 0; --i) {
-            // Long notes are searched sixteen bytes at a time, short ones byte by byte.
-            days.push_back({keys[rng() % 5], randomText(rng, round % 2 == 0 ? 14 : 70)});
+            std::string note = randomText(rng, round % 2 == 0 ? 10 : 60, kind);
+            if (rng() % 16 == 0) {
+                note = std::string(1, kKeptBytesMark) + note;
+            }
+            days.push_back({keys[rng() % 7], note});
         }
-        const std::string search = randomText(rng, 1 + rng() % 6);
-        ASSERT_EQ(SearchNotes(search, days), RefSearch(search, days)) << "round " << round;
+        const std::string search = randomText(rng, 1 + rng() % 5, kind);
+        const int order = static_cast<int>(rng() % 4);
+        ASSERT_EQ(SearchNotes(search, days, order), plain::SearchNotes(search, days, order))
+            << "round " << round;
     }
 }
