@@ -181,6 +181,24 @@ int main() {
                         text.LayOutEnd(40);
                     });
                 }));
+    // What the view answers WM_GETTEXTLENGTH with, as a screen reader asks right after a search.
+    size_t units = 0;
+    std::printf("UTF-16 length of the 'e' result\t%.3f\n", MedianMs([&] {
+                    text.Reset(result, measure, 190);
+                    return TimeMs([&] { units = text.Units(); });
+                }));
+    // The same result in Cyrillic letters: two bytes each, each letter measured once.
+    const std::string cyrillic = SearchNotes(u8"е", InCyrillicLetters(corpus.days));
+    STextMeasure cyrillicMeasure = measure;
+    cyrillicMeasure.width = [](const char16_t*, size_t) { return 6; };
+    std::printf("Lay out 'e' result in Cyrillic lines\t%.3f\n", MedianMs([&] {
+                    text.Reset(cyrillic, cyrillicMeasure, 0);
+                    return TimeMs([&] {
+                        text.Relayout(cyrillicMeasure, 190);
+                        text.LayOutAll();
+                    });
+                }));
+    std::printf("# %zu units\n", units);
     // The exports of Save Data... for reading elsewhere.
     const SNotebook notebook{corpus.days, corpus.everyDay};
     size_t exported = 0;

@@ -254,6 +254,9 @@ bool MayBreakBetween(ELineClass before, ELineClass after, bool spaced) {
 SLineBreaks::SLineBreaks() : breaks() {
     for (char32_t c = 0; c < 128; ++c) {
         ascii[c] = LineClassOf(c);
+        const bool blank = ascii[c] == ELineClass::Space;
+        keep[c] = blank ? 0xFF : 0;
+        set[c] = blank ? kSpaced : static_cast<uint8_t>(ascii[c]);
     }
     for (int before = 0; before < kLineClasses; ++before) {
         for (int after = 0; after < kLineClasses; ++after) {

@@ -8,10 +8,12 @@
 
 void CWrappedText::LayOutFromGuess(size_t from, size_t end, std::vector<uint32_t>& starts) {
     starts.push_back(static_cast<uint32_t>(from));
-    if (m_width <= 0 || m_width <= m_widths.Measure().aveWidth || FitsOneLine(from, end)) {
+    if (m_width <= 0 || m_width <= m_chars.Measure().aveWidth || FitsOneLine(from, end)) {
         return; // a box narrower than a character does not wrap
     }
     const size_t units = MeasureUnits(from, end);
+    m_cursorUnit = 0;
+    m_cursorByte = from;
     if (m_lastTab == kNoTab && m_xBefore[units] <= m_width) {
         return;
     }
@@ -26,14 +28,14 @@ void CWrappedText::LayOutFromGuess(size_t from, size_t end, std::vector<uint32_t
             break;
         }
         line = GuessLineEnd(line, units, tabbed, lineWidth);
-        starts.push_back(static_cast<uint32_t>(ByteOfUnit(from, line)));
+        starts.push_back(static_cast<uint32_t>(ByteOfUnit(line, end)));
     }
 }
 
 bool CWrappedText::FitsOneLine(size_t from, size_t end) const {
     // Most paragraphs do, and most are ASCII without tabs.
     const unsigned char* text = reinterpret_cast<const unsigned char*>(m_text.data());
-    const int* widths = m_widths.Measure().ascii;
+    const int* widths = m_chars.Measure().ascii;
     int x = 0;
     size_t at = from;
     while (at < end && x <= m_width && text[at] < 0x80 && text[at] != '\t') {
@@ -45,12 +47,12 @@ bool CWrappedText::FitsOneLine(size_t from, size_t end) const {
 size_t CWrappedText::MeasureUnits(size_t from, size_t end) {
     const unsigned char* text = reinterpret_cast<const unsigned char*>(m_text.data());
     const SLineBreaks& rules = LineBreaks();
-    const int* widths = m_widths.Measure().ascii;
+    const int* widths = m_chars.Measure().ascii;
     const size_t most = end - from; // never more units than bytes
     m_xBefore.resize(most + 1);
     m_soft.resize(most + 1);
-    m_wide.clear();
     m_lastTab = kNoTab;
+    m_oneByteUnits = true;
     m_xBefore[0] = 0;
     SUnitsSoFar sofar;
     for (size_t at = from; at < end;) {
@@ -68,68 +70,69 @@ size_t CWrappedText::MeasureUnits(size_t from, size_t end) {
             }
             const ELineClass cls = rules.ascii[c];
             soft[unit] = rules.May(state, cls) ? kSoft : 0;
-            state = SLineBreaks::After(state, cls);
+            state = rules.AfterAscii(state, c);
             x += widths[c];
             xBefore[unit + 1] = x;
         }
         at = static_cast<size_t>(p - text);
         sofar = SUnitsSoFar{state, x, unit};
         if (at < end) {
-            at = MeasureCharacter(at, end, sofar);
+            at = MeasureCharacters(at, end, sofar);
         }
     }
     return sofar.unit;
 }
 
-size_t CWrappedText::MeasureCharacter(size_t at, size_t end, SUnitsSoFar& sofar) {
-    const size_t next = CharacterEnd(at, end);
-    const ELineClass cls = ClassAt(at);
-    const bool tab = m_text[at] == '\t';
-    m_soft[sofar.unit] = LineBreaks().May(sofar.state, cls) ? kSoft : 0;
-    sofar.state = SLineBreaks::After(sofar.state, cls);
-    int advance = 0;
-    if (tab) {
-        m_soft[sofar.unit] |= kTab;
-        m_lastTab = sofar.unit;
-    } else {
-        advance = m_widths.Advance(m_text.data() + at, next - at, sofar.x);
-    }
-    const size_t units = Utf16Length(m_text.data() + at, next - at);
-    if (units != 1 || next - at != 1) {
-        m_wide.push_back(SWide{static_cast<uint32_t>(sofar.unit), static_cast<uint32_t>(at),
-                               static_cast<uint32_t>(units), static_cast<uint32_t>(next - at)});
-    }
-    // The box's engine gives each unit of a character an equal share of its advance.
-    for (size_t i = 0; i < units; ++i, ++sofar.unit) {
-        m_soft[sofar.unit] = i == 0 ? m_soft[sofar.unit] : 0;
-        m_xBefore[sofar.unit + 1] =
-            sofar.x + advance * static_cast<int>(i + 1) / static_cast<int>(units);
-    }
-    sofar.x += advance;
-    return next;
+size_t CWrappedText::MeasureCharacters(size_t at, size_t end, SUnitsSoFar& sofar) {
+    const char* text = m_text.data();
+    const SLineBreaks& rules = LineBreaks();
+    int x = sofar.x;
+    uint8_t state = sofar.state;
+    size_t unit = sofar.unit;
+    do {
+        const CCharTable::SCharacter c = m_chars.At(text, at, end, x);
+        uint8_t flags = rules.May(state, c.cls) ? kSoft : 0;
+        state = SLineBreaks::After(state, c.cls);
+        int advance = c.advance;
+        if (text[at] == '\t') {
+            // Tabs count from the line's start: measured again for each line.
+            advance = 0;
+            flags |= kTab;
+            m_lastTab = unit;
+        }
+        m_oneByteUnits = m_oneByteUnits && c.units == 1 && c.end - at == 1;
+        // The box's engine gives each unit of a character an equal share of its advance.
+        const int units = static_cast<int>(c.units);
+        for (int i = 0; i < units; ++i, ++unit) {
+            m_soft[unit] = i == 0 ? flags : kInside;
+            m_xBefore[unit + 1] = x + advance * (i + 1) / units;
+        }
+        x += advance;
+        at = c.end;
+    } while (at < end && (static_cast<unsigned char>(text[at]) >= 0x80 || text[at] == '\t' ||
+                          static_cast<unsigned char>(text[at + 1]) >= 0x80));
+    sofar = SUnitsSoFar{state, x, unit};
+    return at;
 }
 
-const CWrappedText::SWide* CWrappedText::WideAt(size_t unit) const {
-    const auto after = std::upper_bound(m_wide.begin(), m_wide.end(), unit,
-                                        [](size_t u, const SWide& wide) { return u < wide.unit; });
-    return after == m_wide.begin() ? nullptr : &*(after - 1);
-}
-
-size_t CWrappedText::ByteOfUnit(size_t from, size_t unit) const {
-    const SWide* wide = WideAt(unit);
-    if (wide == nullptr) {
-        return from + unit;
+size_t CWrappedText::ByteOfUnit(size_t unit, size_t end) {
+    // Lines are asked for in order, each at a character's start.
+    if (m_oneByteUnits) {
+        m_cursorByte += unit - m_cursorUnit;
+        m_cursorUnit = unit;
+        return m_cursorByte;
     }
-    return unit < wide->unit + wide->units
-               ? wide->byte
-               : wide->byte + wide->bytes + unit - wide->unit - wide->units;
+    m_cursorByte +=
+        Utf8OffsetOfUnits(m_text.data() + m_cursorByte, end - m_cursorByte, unit - m_cursorUnit);
+    m_cursorUnit = unit;
+    return m_cursorByte;
 }
 
 void CWrappedText::MeasureLine(size_t line, size_t units) {
     m_lineX.assign(1, 0);
     int x = 0;
     for (size_t i = line; i < units; ++i) {
-        x += m_soft[i] & kTab ? m_widths.TabAdvance(x) : m_xBefore[i + 1] - m_xBefore[i];
+        x += m_soft[i] & kTab ? m_chars.TabAdvance(x) : m_xBefore[i + 1] - m_xBefore[i];
         m_lineX.push_back(x);
     }
 }
@@ -182,10 +185,16 @@ size_t CWrappedText::CountBack(size_t line, size_t units, bool tabbed, int fits)
     size_t unit = line + static_cast<size_t>(std::max(prev, 1L));
     // The box would cut a character of two units (between a letter and its mark, say): the
     // line takes all of it, as the box's line shows its start, unless that ends the paragraph.
-    const SWide* wide = WideAt(unit);
-    if (wide != nullptr && unit > wide->unit && unit < wide->unit + wide->units) {
-        const size_t after = wide->unit + wide->units;
-        unit = after < units || wide->unit == line ? after : wide->unit;
+    if (m_soft[unit] & kInside) {
+        size_t start = unit;
+        while (m_soft[start] & kInside) {
+            --start;
+        }
+        size_t after = unit;
+        while (after < units && (m_soft[after] & kInside)) {
+            ++after;
+        }
+        unit = after < units || start == line ? after : start;
     }
     return unit;
 }

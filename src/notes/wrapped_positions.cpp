@@ -11,9 +11,9 @@ int CWrappedText::XOf(size_t line, size_t offset) {
     const auto [start, end] = Span(line);
     int x = 0;
     for (size_t at = start; at < offset && at < end;) {
-        const size_t next = CharacterEnd(at, end);
-        x += m_widths.Advance(m_text.data() + at, next - at, x);
-        at = next;
+        const CCharTable::SCharacter c = m_chars.At(m_text.data(), at, end, x);
+        x += c.advance;
+        at = c.end;
     }
     return x;
 }
@@ -23,13 +23,12 @@ size_t CWrappedText::OffsetAt(size_t line, int x) {
     int left = 0;
     size_t at = start;
     while (at < end) {
-        const size_t next = CharacterEnd(at, end);
-        const int advance = m_widths.Advance(m_text.data() + at, next - at, left);
-        if (x < left + advance / 2 + advance % 2) {
+        const CCharTable::SCharacter c = m_chars.At(m_text.data(), at, end, left);
+        if (x < left + c.advance / 2 + c.advance % 2) {
             break;
         }
-        left += advance;
-        at = next;
+        left += c.advance;
+        at = c.end;
     }
     return at;
 }

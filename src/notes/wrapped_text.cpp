@@ -1,6 +1,5 @@
 #include "notes/wrapped_text.h"
 
-#include "base/unicode.h"
 #include "base/utf8.h"
 
 #include <algorithm>
@@ -33,6 +32,16 @@ CWrappedText::CWrappedText(size_t partBytes)
 }
 
 void CWrappedText::Reset(std::string text, const STextMeasure& measure, int width) {
+    SetText(std::move(text));
+    Relayout(measure, width);
+}
+
+void CWrappedText::Reset(std::string text, int width) {
+    SetText(std::move(text));
+    Rewrap(width);
+}
+
+void CWrappedText::SetText(std::string text) {
     m_text = std::move(text);
     m_parts.clear();
     for (size_t begin = 0;;) {
@@ -49,11 +58,10 @@ void CWrappedText::Reset(std::string text, const STextMeasure& measure, int widt
     }
     m_unitsBefore.assign(m_parts.size() + 1, 0);
     m_unitsKnown = 1;
-    Relayout(measure, width);
 }
 
 void CWrappedText::Relayout(const STextMeasure& measure, int width) {
-    m_widths.Reset(measure);
+    m_chars.Reset(measure);
     Rewrap(width);
 }
 
@@ -196,30 +204,16 @@ size_t CWrappedText::ExactLineOf(size_t offset) {
 }
 
 size_t CWrappedText::CharacterEnd(size_t at, size_t end) const {
-    const unsigned char* text = reinterpret_cast<const unsigned char*>(m_text.data());
-    // Only bytes past ASCII join a character (the text's end reads as its terminator).
-    if (text[at] < 0x80 && text[at + 1] < 0x80) {
-        return at + 1;
-    }
-    return NextCluster(m_text.data(), end, at);
+    return m_chars.At(m_text.data(), at, end, 0).end;
 }
 
 ELineClass CWrappedText::ClassAt(size_t at) const {
-    const unsigned char c = static_cast<unsigned char>(m_text[at]);
-    if (c < 0x80) {
-        return LineBreaks().ascii[c];
-    }
-    const char32_t code = DecodeUtf8(m_text.data(), m_text.size(), at);
-    // Wine's box takes each half of a surrogate pair for a letter.
-    if (code >= 0x10000 && m_widths.Measure().fromGuess) {
-        return ELineClass::Letter;
-    }
-    return LineClassOf(code);
+    return m_chars.ClassAt(m_text.data(), at, m_text.size());
 }
 
 size_t CWrappedText::LayOutParagraph(size_t from, std::vector<uint32_t>& starts) {
     const size_t end = FindLineBreak(m_text, from);
-    if (m_widths.Measure().fromGuess) {
+    if (m_chars.Measure().fromGuess) {
         LayOutFromGuess(from, end, starts);
     } else {
         LayOutGreedy(from, end, starts);
@@ -228,7 +222,7 @@ size_t CWrappedText::LayOutParagraph(size_t from, std::vector<uint32_t>& starts)
 }
 
 void CWrappedText::LayOutGreedy(size_t from, size_t end, std::vector<uint32_t>& starts) {
-    const bool wraps = m_width > 0 && m_width > m_widths.Measure().aveWidth;
+    const bool wraps = m_width > 0 && m_width > m_chars.Measure().aveWidth;
     for (size_t start = from;;) {
         starts.push_back(static_cast<uint32_t>(start));
         if (!wraps) {
@@ -248,7 +242,7 @@ void CWrappedText::LayOutGreedy(size_t from, size_t end, std::vector<uint32_t>& 
 bool CWrappedText::FillLine(SLineSoFar& line, size_t end) const {
     const unsigned char* text = reinterpret_cast<const unsigned char*>(m_text.data());
     const SLineBreaks& rules = LineBreaks();
-    const int* widths = m_widths.Measure().ascii;
+    const int* widths = m_chars.Measure().ascii;
     const int width = m_width;
     while (line.at < end) {
         // Runs of ASCII with all in registers. A break found at the line's start is its start.
@@ -270,29 +264,42 @@ bool CWrappedText::FillLine(SLineSoFar& line, size_t end) const {
                 full = true;
                 break;
             }
-            state = SLineBreaks::After(state, cls);
+            state = rules.AfterAscii(state, c);
             prior = at;
         }
         line = SLineSoFar{at, prior, lastBreak, x, state};
-        if (full || (at < end && !TakeCharacter(line, end))) {
+        if (full || (at < end && !TakeCharacters(line, end))) {
             return true;
         }
     }
     return false;
 }
 
-bool CWrappedText::TakeCharacter(SLineSoFar& line, size_t end) const {
-    const size_t next = CharacterEnd(line.at, end);
-    const ELineClass cls = ClassAt(line.at);
-    if (LineBreaks().May(line.state, cls)) {
-        line.lastBreak = line.at;
-    }
-    line.x += m_widths.Advance(m_text.data() + line.at, next - line.at, line.x);
-    if (line.x > m_width) {
-        return false;
-    }
-    line.state = SLineBreaks::After(line.state, cls);
-    line.prior = line.at;
-    line.at = next;
+bool CWrappedText::TakeCharacters(SLineSoFar& line, size_t end) const {
+    const char* text = m_text.data();
+    const SLineBreaks& rules = LineBreaks();
+    size_t at = line.at;
+    int x = line.x;
+    uint8_t state = line.state;
+    do {
+        const CCharTable::SCharacter c = m_chars.At(text, at, end, x);
+        if (rules.May(state, c.cls)) {
+            line.lastBreak = at;
+        }
+        x += c.advance;
+        if (x > m_width) {
+            line.at = at;
+            line.x = x;
+            line.state = state;
+            return false;
+        }
+        state = SLineBreaks::After(state, c.cls);
+        line.prior = at;
+        at = c.end;
+    } while (at < end && (static_cast<unsigned char>(text[at]) >= 0x80 || text[at] == '\t' ||
+                          static_cast<unsigned char>(text[at + 1]) >= 0x80));
+    line.at = at;
+    line.x = x;
+    line.state = state;
     return true;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "notes/char_widths.h"
+#include "notes/char_table.h"
 #include "notes/line_breaks.h"
 
 #include <cstddef>
@@ -25,6 +25,8 @@ public:
     static constexpr size_t kPartBytes = 32 * 1024;
     explicit CWrappedText(size_t partBytes = kPartBytes);
     void Reset(std::string text, const STextMeasure& measure, int width);
+    // A new text in the same measure: the widths asked before are kept.
+    void Reset(std::string text, int width);
     // A new measure (a new font): laid out again from the top, every width asked again.
     void Relayout(const STextMeasure& measure, int width);
     // A new width alone: laid out again from the top with the widths known.
@@ -80,6 +82,7 @@ private:
         bool laidOut = false;
         std::vector<uint32_t> starts;
     };
+    void SetText(std::string text);
     size_t PartEnd(size_t part) const;
     size_t PartOfOffset(size_t offset) const;
     void LayOutPart(size_t part);
@@ -102,8 +105,9 @@ private:
     };
     // Takes characters onto the line while they fit; false when the paragraph ends first.
     bool FillLine(SLineSoFar& line, size_t end) const;
-    // The character at line.at, other than ASCII or a tab: false when it does not fit.
-    bool TakeCharacter(SLineSoFar& line, size_t end) const;
+    // The characters from line.at that are not ASCII without marks, tabs among them, while
+    // they fit; false at the first that does not.
+    bool TakeCharacters(SLineSoFar& line, size_t end) const;
 
     // Wine's guess (wine_line_guess.cpp), in the UTF-16 units that box counts in.
     void LayOutFromGuess(size_t from, size_t end, std::vector<uint32_t>& starts);
@@ -113,25 +117,19 @@ private:
         int x = 0;
         size_t unit = 0;
     };
-    // A character of the paragraph other than one ASCII byte and one unit.
-    struct SWide {
-        uint32_t unit;
-        uint32_t byte;
-        uint32_t units;
-        uint32_t bytes;
-    };
     size_t MeasureUnits(size_t from, size_t end);
-    // A character other than ASCII, or a tab; where the next one starts.
-    size_t MeasureCharacter(size_t at, size_t end, SUnitsSoFar& sofar);
-    const SWide* WideAt(size_t unit) const;
-    size_t ByteOfUnit(size_t from, size_t unit) const;
+    // The characters from at that are not ASCII without marks, tabs among them; where the next
+    // ASCII starts.
+    size_t MeasureCharacters(size_t at, size_t end, SUnitsSoFar& sofar);
+    // Where a unit of the paragraph lies, asked for in order.
+    size_t ByteOfUnit(size_t unit, size_t end);
     void MeasureLine(size_t line, size_t units);
     int UnitX(size_t line, size_t unit, bool tabbed) const;
     size_t GuessLineEnd(size_t line, size_t units, bool tabbed, int lineWidth) const;
     size_t CountBack(size_t line, size_t units, bool tabbed, int fits) const;
 
     std::string m_text;
-    CCharWidths m_widths;
+    CCharTable m_chars;
     int m_width = 0;
     size_t m_partBytes;
     std::vector<SPart> m_parts;
@@ -144,13 +142,16 @@ private:
     std::vector<size_t> m_unitsBefore;
     size_t m_unitsKnown = 1;
     // Of the paragraph being laid out from a guess, by UTF-16 unit: the advances before it
-    // (tabs as none), whether a line may start at it and whether it is a tab; and its
-    // characters of more than one byte or unit.
+    // (tabs as none), whether a line may start at it, whether it is a tab, and whether it is
+    // not the first of its character's.
     static constexpr uint8_t kSoft = 1;
     static constexpr uint8_t kTab = 2;
+    static constexpr uint8_t kInside = 4;
     std::vector<int> m_xBefore;
     std::vector<uint8_t> m_soft;
-    std::vector<SWide> m_wide;
+    bool m_oneByteUnits = true; // each unit a byte, as in ASCII
+    size_t m_cursorUnit = 0;    // a unit whose place is known, and that place
+    size_t m_cursorByte = 0;
     static constexpr size_t kNoTab = static_cast<size_t>(-1);
     size_t m_lastTab = kNoTab; // the unit of the last tab
     std::vector<int> m_lineX;  // a line's advances before each unit, where tabs lie ahead
