@@ -304,11 +304,8 @@ void CWindowCommands::ShowRoom(int room) {
 }
 
 void CWindowCommands::OpenResultAtCaret() {
-    DWORD start = 0;
-    DWORD end = 0;
     const HWND notes = ::GetDlgItem(m_w.Wnd(), IDC_NOTES);
-    ::SendMessageA(notes, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
-                   reinterpret_cast<LPARAM>(&end));
+    const size_t start = m_w.noteArea.ResultSelectionStart();
     int year = 0;
     int month = 0;
     int day = 0;

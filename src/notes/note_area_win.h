@@ -34,6 +34,8 @@ public:
     // A long search result is laid out a slice at a time while nothing else waits; true while
     // some remains.
     bool LayOutMoreResults() { return m_results.LayOutMore(); }
+    // Where the selection of shown results starts, in bytes of the result.
+    size_t ResultSelectionStart() const { return m_results.SelectionStart(); }
 
 private:
     std::string GetNotesText() const override;

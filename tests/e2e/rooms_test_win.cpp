@@ -501,6 +501,12 @@ TEST_F(EveryScript, TypedAndPastedTextIsKeptFoundAndStoredOnlyWhereItMustBeOther
         EXPECT_TRUE(m_app.SetText(m_app.Search(), capitals));
         EXPECT_EQ(m_app.NotesText(), line) << capitals;
     }
+    // Enter just inside the second result leads to its day, whatever the first one holds.
+    EXPECT_TRUE(m_app.SetText(m_app.Search(), ""));
+    const WPARAM second = Utf16Length("01.01.26 na\xC3\xAFve \xE2\x82\xAC 5\r\n\r\n") + 1;
+    ::SendMessageW(m_app.Notes(), EM_SETSEL, second, static_cast<LPARAM>(second));
+    ASSERT_TRUE(m_app.Post(m_app.Notes(), WM_KEYDOWN, VK_RETURN, 0));
+    EXPECT_TRUE(WaitUntil([&] { return m_app.NotesText() == note; }));
 }
 
 TEST_F(NoteSearch, LongResultsShowWholeAtOnceLikeTheBoxAndLeadToTheirDays) {
