@@ -28,13 +28,3 @@ const CCodePage& Utf8CodePage();
 
 // A code page of one byte per character, from the character of each byte (0 for none).
 std::unique_ptr<CCodePage> MakeSingleByteCodePage(const char16_t (&characters)[256]);
-
-// The old tables of the system's code page, until the search and the result's layout stop
-// needing them.
-struct SCodePage {
-    unsigned char lower[256]; // lower-case map of the single-byte characters
-    bool lead[256];           // lead bytes of double-byte characters
-    bool doubleByte;          // any lead byte at all
-    char16_t unicode[256];    // the single-byte characters in Unicode; 0 for lead bytes
-};
-const SCodePage& SystemCodePageTables();

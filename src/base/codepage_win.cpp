@@ -9,49 +9,6 @@
 
 namespace {
 
-SCodePage MakeSystemCodePage() {
-    SCodePage cp{};
-    CPINFO info{};
-    const bool haveInfo = GetCPInfo(CP_ACP, &info) != 0;
-    cp.doubleByte = false;
-    for (int b = 0; b < 256; ++b) {
-        cp.lead[b] = false;
-    }
-    if (haveInfo && info.MaxCharSize > 1) {
-        for (int r = 0; r + 1 < MAX_LEADBYTES && info.LeadByte[r] != 0; r += 2) {
-            for (int b = info.LeadByte[r]; b <= info.LeadByte[r + 1]; ++b) {
-                cp.lead[b] = true;
-                cp.doubleByte = true;
-            }
-        }
-    }
-    // The C runtime builds its multibyte case map from the code page's own lower-case mapping;
-    // taking it from the system keeps the search identical on every runtime.
-    for (int b = 0; b < 256; ++b) {
-        char c = static_cast<char>(b);
-        if (b != 0 && !cp.lead[b]) {
-            CharLowerBuffA(&c, 1);
-        }
-        cp.lower[b] = static_cast<unsigned char>(c);
-        wchar_t unit = 0;
-        const char byte = static_cast<char>(b);
-        if (!cp.lead[b] && MultiByteToWideChar(CP_ACP, 0, &byte, 1, &unit, 1) != 1) {
-            unit = 0;
-        }
-        cp.unicode[b] = static_cast<char16_t>(unit);
-    }
-    return cp;
-}
-
-} // namespace
-
-const SCodePage& SystemCodePageTables() {
-    static const SCodePage cp = MakeSystemCodePage();
-    return cp;
-}
-
-namespace {
-
 // A code page of several bytes per character (East Asian double-byte ones among them).
 class CMultiByteCodePage : public CCodePage {
 public:
