@@ -1045,7 +1045,8 @@ private:
                                                 " \xF0\x9F\x8E\x82",
                                                 " \xE6\x97\xA5\xE6\x9C\xAC",
                                                 " e\xCC\x81 \xD7\xA9\xD7\x9C"};
-        return kFlavours[Pick(0, static_cast<int>(sizeof kFlavours / sizeof kFlavours[0]) - 1)];
+        // By the token's number, so that the seeds' random steps stay what they were.
+        return kFlavours[static_cast<size_t>(m_tokens) % (sizeof kFlavours / sizeof kFlavours[0])];
     }
 
     static std::string Shown(std::string text) {
