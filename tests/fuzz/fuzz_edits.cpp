@@ -5,6 +5,8 @@
 // record, picked by the next byte) with a key (length byte, up to 7 bytes) unless it is picked,
 // then a text (length byte, up to 15 bytes); the rest of the input is the notes file.
 #include "fuzz_check.h"
+
+#include "base/utf8.h"
 #include "notes_round_trip.h"
 #include "plain_notes.h"
 
@@ -73,6 +75,9 @@ std::vector<SEdit> ReadEdits(CCursor& in) {
         if (!in.Text(15, edit.day.strNote)) {
             break;
         }
+        // What a window hands over is UTF-8.
+        edit.day.strDate = RepairedUtf8(edit.day.strDate);
+        edit.day.strNote = RepairedUtf8(edit.day.strNote);
         edits.push_back(edit);
     }
     return edits;
