@@ -9,6 +9,8 @@
 
 #include "notes_corpus.h"
 
+#include "base/utf8.h"
+
 #include "notes/note_rooms.h"
 #include "notes/search.h"
 #include "storage/notes_file.h"
@@ -77,15 +79,17 @@ std::string FormatMs(double ms, bool atLeast = false) {
 }
 
 // The first length bytes of a window's text; shorter when it did not answer in time.
+// Asked in Unicode, as screen readers ask; the corpus is ASCII, so units and bytes agree.
 std::string ReadText(HWND window, size_t length, Millis limit) {
-    std::string text(length + 1, '\0');
-    LRESULT copied = 0;
-    if (!Send(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]), limit,
-              &copied)) {
+    std::u16string text(length + 1, u'\0');
+    DWORD_PTR copied = 0;
+    if (limit.count() <= 0 ||
+        !::SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]),
+                               SMTO_NORMAL, static_cast<UINT>(limit.count()), &copied)) {
         return std::string();
     }
     text.resize(static_cast<size_t>(copied));
-    return text;
+    return Utf16ToUtf8(text);
 }
 
 // Pings the main window with WM_NULL every few milliseconds from a thread of its own and keeps
@@ -586,7 +590,7 @@ bool CNotebookRun::MeasureScrolling(const SQuery& query) {
     while (ok && MsSince(start) < kKeyLimit.count()) {
         DWORD from = 0;
         DWORD to = 0;
-        ::SendMessageA(notes, EM_GETSEL, reinterpret_cast<WPARAM>(&from),
+        ::SendMessageW(notes, EM_GETSEL, reinterpret_cast<WPARAM>(&from),
                        reinterpret_cast<LPARAM>(&to));
         if (from == m_shown.size() && to == from) {
             endMs = MsSince(start);
