@@ -1,5 +1,7 @@
 #include "base/utf8.h"
 
+#include "base/bits.h"
+
 #include <cstring>
 
 #if defined(__SSE2__) || defined(_M_X64)
@@ -9,9 +11,6 @@
 #ifdef _WIN32
 #define QUILLET_FINDBYTE_SSE2 1
 #endif
-#endif
-#ifdef _MSC_VER
-#include <intrin.h>
 #endif
 
 namespace {
@@ -27,18 +26,6 @@ bool AsciiBlock(const char* p) {
     return _mm_movemask_epi8(block) == 0;
 }
 
-#endif
-
-#ifdef QUILLET_FINDBYTE_SSE2
-unsigned LowestSetBit(unsigned mask) {
-#ifdef _MSC_VER
-    unsigned long index = 0;
-    _BitScanForward(&index, mask);
-    return index;
-#else
-    return static_cast<unsigned>(__builtin_ctz(mask));
-#endif
-}
 #endif
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "notes/ascii_finder.h"
 
+#include "base/bits.h"
+
 #include "base/utf8.h"
 
 #include <cstring>
@@ -7,9 +9,6 @@
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
 #define QUILLET_PAIRS_SSE2 1
-#endif
-#ifdef _MSC_VER
-#include <intrin.h>
 #endif
 
 namespace {
@@ -28,18 +27,6 @@ int Rarity(unsigned char c) {
     }
     return c >= '0' && c <= '9' ? 20 : 40;
 }
-
-#ifdef QUILLET_PAIRS_SSE2
-unsigned LowestSetBit(unsigned mask) {
-#ifdef _MSC_VER
-    unsigned long index = 0;
-    _BitScanForward(&index, mask);
-    return index;
-#else
-    return static_cast<unsigned>(__builtin_ctz(mask));
-#endif
-}
-#endif
 
 // Whether the first `head` and the last `tail` bytes are ASCII.
 bool EndsAreAscii(const unsigned char* text, size_t size, size_t head, size_t tail) {

@@ -1,5 +1,7 @@
 #include "notes/folded_needle.h"
 
+#include "base/bits.h"
+
 #include "base/unicode.h"
 #include "base/utf8.h"
 
@@ -10,9 +12,6 @@
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
 #define QUILLET_FOLDED_SSE2 1
-#endif
-#ifdef _MSC_VER
-#include <intrin.h>
 #endif
 
 namespace {
@@ -249,16 +248,6 @@ __m128i AnyOf(__m128i x, const unsigned char* bytes, size_t count) {
         any = _mm_or_si128(any, _mm_cmpeq_epi8(x, _mm_set1_epi8(static_cast<char>(bytes[i]))));
     }
     return any;
-}
-
-unsigned LowestSetBit(unsigned mask) {
-#ifdef _MSC_VER
-    unsigned long index = 0;
-    _BitScanForward(&index, mask);
-    return index;
-#else
-    return static_cast<unsigned>(__builtin_ctz(mask));
-#endif
 }
 
 } // namespace
