@@ -7,7 +7,7 @@
 #include "notes/wrapped_text.h"
 #include "storage/export_formats.h"
 #include "storage/notes_file.h"
-#include "storage/save_policy.h"
+#include "saving/save_policy.h"
 
 #include <algorithm>
 #include <chrono>

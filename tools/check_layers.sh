@@ -3,9 +3,10 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/../src"
 declare -A allowed=(
-    [base]="base" [win]="base win" [storage]="base storage"
+    [base]="base" [win]="base win" [storage]="base storage" [sync]="base storage sync"
+    [saving]="base storage sync saving"
     [notes]="base win notes" [render]="base win render" [ui]="base win ui"
-    [app]="base win storage notes render ui app"
+    [app]="base win storage sync saving notes render ui app"
 )
 status=0
 for folder in "${!allowed[@]}"; do

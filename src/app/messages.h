@@ -3,7 +3,7 @@
 // The texts the main window shows about its files: balloons and message boxes. Portable, so
 // that they are tested with the core.
 
-#include "storage/save_policy.h"
+#include "saving/save_policy.h"
 
 #include <string>
 

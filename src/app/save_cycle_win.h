@@ -3,7 +3,7 @@
 #include "base/day_note.h"
 #include "storage/file_system.h"
 #include "storage/folder_watch_win.h"
-#include "storage/save_policy.h"
+#include "saving/save_policy.h"
 #include "storage/settings.h"
 #include "storage/storage.h"
 

@@ -1,5 +1,5 @@
 #include "stored_files.h"
-#include "storage/notes_merge.h"
+#include "sync/notes_merge.h"
 
 #include "storage/notes_file.h"
 #include "test_util.h"

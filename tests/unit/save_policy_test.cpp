@@ -1,10 +1,10 @@
-#include "storage/save_policy.h"
+#include "saving/save_policy.h"
 
 #include "app/messages.h"
 #include "fake_files.h"
-#include "storage/copy_names.h"
+#include "sync/copy_names.h"
 #include "storage/notes_file.h"
-#include "storage/notes_merge.h"
+#include "sync/notes_merge.h"
 
 using namespace testutil;
 

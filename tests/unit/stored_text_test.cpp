@@ -4,7 +4,7 @@
 #include "base/utf8.h"
 #include "storage/archive.h"
 #include "storage/notes_file.h"
-#include "storage/notes_merge.h"
+#include "sync/notes_merge.h"
 #include "test_util.h"
 
 #ifdef _WIN32

@@ -10,9 +10,9 @@
 // longer delays of the sync program.
 
 #include "fake_files.h"
-#include "storage/copy_names.h"
+#include "sync/copy_names.h"
 #include "storage/notes_file.h"
-#include "storage/save_policy.h"
+#include "saving/save_policy.h"
 
 #include <cstdlib>
 #include <map>

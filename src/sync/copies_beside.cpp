@@ -1,10 +1,10 @@
-#include "storage/copies_beside.h"
+#include "sync/copies_beside.h"
 
 #include "base/hash.h"
 #include "base/path.h"
-#include "storage/copy_names.h"
+#include "sync/copy_names.h"
 #include "storage/notes_file.h"
-#include "storage/notes_merge.h"
+#include "sync/notes_merge.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 
 #include "base/time_format.h"
 #include "storage/file_system.h"
-#include "storage/notes_lineage.h"
+#include "sync/notes_lineage.h"
 
 #include <cstdint>
 #include <memory>

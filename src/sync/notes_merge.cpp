@@ -1,4 +1,4 @@
-#include "storage/notes_merge.h"
+#include "sync/notes_merge.h"
 
 #include "base/stored_text.h"
 

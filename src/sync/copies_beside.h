@@ -1,10 +1,10 @@
 #pragma once
 
 #include "base/day_note.h"
-#include "storage/computer_record.h"
+#include "sync/computer_record.h"
 #include "storage/file_system.h"
 #include "storage/kept_aside.h"
-#include "storage/notes_lineage.h"
+#include "sync/notes_lineage.h"
 #include "storage/storage.h"
 
 #include <set>

@@ -1,8 +1,8 @@
-#include "storage/notes_lineage.h"
+#include "sync/notes_lineage.h"
 
 #include "base/hash.h"
 #include "storage/notes_file.h"
-#include "storage/notes_merge.h"
+#include "sync/notes_merge.h"
 
 #include <algorithm>
 #include <string_view>

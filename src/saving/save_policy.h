@@ -2,10 +2,10 @@
 
 #include "base/day_note.h"
 #include "storage/file_system.h"
-#include "storage/computer_record.h"
-#include "storage/copies_beside.h"
+#include "sync/computer_record.h"
+#include "sync/copies_beside.h"
 #include "storage/kept_aside.h"
-#include "storage/notes_lineage.h"
+#include "sync/notes_lineage.h"
 #include "storage/retry_schedule.h"
 #include "storage/settings.h"
 #include "storage/storage.h"

@@ -1,4 +1,4 @@
-#include "storage/computer_record.h"
+#include "sync/computer_record.h"
 
 #include "storage/notes_file.h"
 

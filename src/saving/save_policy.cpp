@@ -1,14 +1,14 @@
-#include "storage/save_policy.h"
+#include "saving/save_policy.h"
 
 #include "base/hash.h"
 #include "base/path.h"
 #include "base/stored_text.h"
 #include "storage/archive.h"
 #include "storage/busy_wait.h"
-#include "storage/copy_names.h"
+#include "sync/copy_names.h"
 #include "storage/history.h"
 #include "storage/notes_file.h"
-#include "storage/notes_merge.h"
+#include "sync/notes_merge.h"
 #include "storage/temp_files.h"
 
 #include <algorithm>

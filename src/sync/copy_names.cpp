@@ -1,4 +1,4 @@
-#include "storage/copy_names.h"
+#include "sync/copy_names.h"
 
 #include <string_view>
 
