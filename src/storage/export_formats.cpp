@@ -121,9 +121,8 @@ bool IsAsciiLetter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-// The note as Markdown text that renders as what it says: only the characters that would start
-// markup where they stand get a backslash, and line breaks stay where they are.
-std::string MarkdownText(const std::string& utf8) {
+// The note with a backslash before each character that would start markup where it stands.
+std::string EscapedMarkdown(const std::string& utf8) {
     std::string out;
     out.reserve(utf8.size() + utf8.size() / 16);
     for (size_t i = 0; i < utf8.size(); ++i) {
@@ -171,6 +170,30 @@ std::string MarkdownText(const std::string& utf8) {
         }
         out += c;
     }
+    return out;
+}
+
+bool IsBlankLine(const std::string& text, size_t from, size_t to) {
+    return text.find_first_not_of(" \t", from) >= to;
+}
+
+// The note as Markdown text that renders as what it says. A line followed by another ends in
+// two blanks, a hard break that Notepad does not show; an empty line parts paragraphs as it is.
+std::string MarkdownText(const std::string& utf8) {
+    const std::string escaped = EscapedMarkdown(utf8);
+    std::string out;
+    out.reserve(escaped.size() + escaped.size() / 16);
+    size_t start = 0;
+    for (size_t end; (end = escaped.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        const size_t next = escaped.find("\r\n", end + 2);
+        out.append(escaped, start, end - start);
+        if (!IsBlankLine(escaped, start, end) &&
+            !IsBlankLine(escaped, end + 2, next == std::string::npos ? escaped.size() : next)) {
+            out += "  ";
+        }
+        out += "\r\n";
+    }
+    out.append(escaped, start, std::string::npos);
     return out;
 }
 

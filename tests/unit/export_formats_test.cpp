@@ -16,7 +16,7 @@ const std::string kEveryScript =
 
 const SNotebook& Sample() {
     static const SNotebook notes{
-        {{"170325", "Call MOM\r\nabout Easter; bring eggs, \\paint\\"},
+        {{"170325", "Call MOM\r\nabout Easter; bring eggs, \\paint\\\r\n\r\nthen lunch"},
          {"050125", "Dentist at 10"},
          {"311299", "  \r\nParty *tonight* - 1. <b>music</b> & [lights]\r\n# not a heading\r\n"
                     "1. no list\r\n> no quote &amp; \\* `no code` a_b <3"},
@@ -106,7 +106,7 @@ for e in cal.walk('VEVENT'):
               "quote &amp; \\* `no code` a_b <3\n"
               "2025-01-05|2025-01-06|20250105-day-note@quillet|Dentist at 10|Dentist at 10\n"
               "2025-03-17|2025-03-18|20250317-day-note@quillet|Call MOM|Call MOM~about Easter; "
-              "bring eggs, \\paint\\\n"
+              "bring eggs, \\paint\\~~then lunch\n"
               "2026-04-01|2026-04-02|20260401-day-note@quillet|" +
                   x.substr(0, 80) + "|" + x + "\n" +
                   "2026-04-02|2026-04-03|20260402-day-note@quillet|" + kEveryScript + "|" +
@@ -119,13 +119,14 @@ for e in cal.walk('VEVENT'):
     ASSERT_TRUE(Shell("cmark " + dir + "notes.md > " + dir + "md.html"));
     EXPECT_EQ(
         Slurp(dir + "md.html"),
-        "<h1>Quillet notes</h1>\n<h2>Every day</h2>\n<p>Buy milk\nWater the plants</p>\n"
+        // Each line of a note a line of its own, an empty line a new paragraph.
+        "<h1>Quillet notes</h1>\n<h2>Every day</h2>\n<p>Buy milk<br />\nWater the plants</p>\n"
         "<h2>Friday, 31 December 1999</h2>\n<p>Party *tonight* - 1. &lt;b&gt;music&lt;/b&gt; "
-        "&amp; [lights]\n# not a heading\n1. no list\n&gt; no quote &amp;amp; \\* `no code` a_b "
-        "&lt;3</p>\n"
+        "&amp; [lights]<br />\n# not a heading<br />\n1. no list<br />\n&gt; no quote &amp;amp; "
+        "\\* `no code` a_b &lt;3</p>\n"
         "<h2>Sunday, 5 January 2025</h2>\n<p>Dentist at 10</p>\n"
-        "<h2>Monday, 17 March 2025</h2>\n<p>Call MOM\nabout Easter; bring eggs, "
-        "\\paint\\</p>\n"
+        "<h2>Monday, 17 March 2025</h2>\n<p>Call MOM<br />\nabout Easter; bring eggs, "
+        "\\paint\\</p>\n<p>then lunch</p>\n"
         "<h2>Wednesday, 1 April 2026</h2>\n<p>" +
             x + "</p>\n<h2>Thursday, 2 April 2026</h2>\n<p>" + kEveryScript + "</p>\n");
 }
