@@ -355,8 +355,11 @@ void CWindowCommands::PressPaintedPart(int index) {
 }
 
 void CWindowCommands::OpenHelp() const {
-    ShellOpen(HelpTarget(ProgramPath(),
-                         [](const std::string& path) { return FileStampOf(path).exists; }));
+    const std::string target =
+        HelpTarget(ProgramPath(), [](const std::string& path) { return FileStampOf(path).exists; });
+    if (!ShellOpen(target)) {
+        MessageBoxUtf8(m_w.Wnd(), HelpNotOpenedText(target), "Quillet", MB_OK | MB_ICONWARNING);
+    }
 }
 
 void CWindowCommands::RunAboutBox() const {

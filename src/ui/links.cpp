@@ -12,3 +12,10 @@ std::string HelpTarget(const std::string& exePath,
     const std::string page = folder + kHelpPageFileName;
     return isFile(page) ? page : kHelpPageUrl;
 }
+
+std::string HelpNotOpenedText(const std::string& target) {
+    const bool page = target.rfind("https://", 0) == 0 || target.rfind("http://", 0) == 0;
+    return std::string("Quillet could not open its help: no program on this computer opens ") +
+           (page ? "web pages" : "pages of the .html kind") +
+           ".\r\n\r\nOpen it yourself: " + target;
+}

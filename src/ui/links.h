@@ -23,4 +23,7 @@ constexpr const char* kHelpPageFileName = "Quillet.html";
 // else the web page.
 std::string HelpTarget(const std::string& exePath,
                        const std::function<bool(const std::string&)>& isFile);
+// What the user reads when the shell could not open the help (no program opens such files):
+// where it is, to open it by hand.
+std::string HelpNotOpenedText(const std::string& target);
 #endif

@@ -110,11 +110,14 @@ std::vector<SRect> MonitorWorkAreas() {
     return areas;
 }
 
-void ShellOpen(const std::string& target, int show) {
+bool ShellOpen(const std::string& target, int show) {
     std::wstring wide;
-    if (Utf8ToWide(target, wide)) {
-        ::ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, show);
+    if (!Utf8ToWide(target, wide)) {
+        return false;
     }
+    const HINSTANCE result =
+        ::ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, show);
+    return reinterpret_cast<INT_PTR>(result) > 32;
 }
 
 std::string ProgramPath() {

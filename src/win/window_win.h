@@ -62,9 +62,9 @@ int WindowDpi(HWND window);
 // The work area of each monitor; none when there is only one.
 std::vector<SRect> MonitorWorkAreas();
 
-// Opens a web address, a "mailto:" address or a file (UTF-8) with the shell's "open" verb; the
-// result is not examined.
-void ShellOpen(const std::string& target, int show = SW_SHOWNORMAL);
+// Opens a web address, a "mailto:" address or a file (UTF-8) with the shell's "open" verb; false
+// when the shell could not (no program for it, among others).
+bool ShellOpen(const std::string& target, int show = SW_SHOWNORMAL);
 
 // The full path of the running program in UTF-8; empty when it cannot be told.
 std::string ProgramPath();

@@ -187,12 +187,24 @@ TEST_F(Help, OpensTheGuideBesideTheProgramAndTheWebPageWithoutIt) {
     ASSERT_TRUE(PressKeys(m_app.Main(), {VK_F1}));
     EXPECT_EQ(shell.TakeOpened(), page);
 
-    const CMovedAside aside(page);
-    ASSERT_TRUE(aside.Moved());
+    {
+        const CMovedAside aside(page);
+        ASSERT_TRUE(aside.Moved());
+        ASSERT_TRUE(PressKeys(m_app.Main(), {VK_F1}));
+        EXPECT_EQ(shell.TakeOpened(), kHelpPageUrl);
+        ASSERT_TRUE(m_app.PostCommand(kCmdHelpTopics));
+        EXPECT_EQ(shell.TakeOpened(), kHelpPageUrl);
+    }
+
+    // With no program for .html files, the user is told where the guide is.
+    CRegistryValue noHandler;
+    ASSERT_TRUE(noHandler.Set(HKEY_LOCAL_MACHINE, L"Software\\Classes\\.html", L"", REG_SZ,
+                              L"Quillet.NoProgram"));
     ASSERT_TRUE(PressKeys(m_app.Main(), {VK_F1}));
-    EXPECT_EQ(shell.TakeOpened(), kHelpPageUrl);
-    ASSERT_TRUE(m_app.PostCommand(kCmdHelpTopics));
-    EXPECT_EQ(shell.TakeOpened(), kHelpPageUrl);
+    const HWND box = m_app.WaitForDialog("Quillet");
+    ASSERT_NE(box, nullptr) << "F1 did nothing";
+    EXPECT_NE(m_app.ReadMessageBox(box).text.find(page), std::string::npos);
+    m_app.Post(box, WM_COMMAND, IDOK, 0);
 }
 
 // Positions of the submenus among the main menu's items, and of items in them.
