@@ -103,11 +103,13 @@ string(APPEND GUIDE "${body}")
 
 configure_file("${TEMPLATE}" "${OUTPUT}" @ONLY)
 
-# The guide as plain text: no markup, links as their words, headings underlined, CRLF line ends
+# The guide as plain text: no markup, links as their words, pictures as their captions, headings
+# underlined, CRLF line ends
 # (Notepad before Windows 10 shows a text without CRs as one line).
 if(TEXT_OUTPUT)
     set(text "${guide}")
-    string(REGEX REPLACE "!\\[[^]]*\\]\\([^)]*\\)" "" text "${text}")
+    # A picture becomes its caption, so that no gap stands where the help page shows it.
+    string(REGEX REPLACE "!\\[([^]]*)\\]\\([^)]*\\)" "[Picture: \\1]" text "${text}")
     string(REGEX REPLACE "\\[([^]]*)\\]\\([^)]*\\)" "\\1" text "${text}")
     string(REGEX REPLACE "<!--[^>]*-->" "" text "${text}")
     string(REPLACE "**" "" text "${text}")
@@ -119,5 +121,7 @@ if(TEXT_OUTPUT)
     set(text "Quillet ${VERSION}: user guide\n========================================\n\n${text}\n")
     string(REPLACE "\r\n" "\n" text "${text}")
     string(REPLACE "\n" "\r\n" text "${text}")
-    file(WRITE "${TEXT_OUTPUT}" "${text}")
+    # The guide names letters of other scripts: a byte-order mark tells Notepad it is UTF-8.
+    string(ASCII 239 187 191 bom)
+    file(WRITE "${TEXT_OUTPUT}" "${bom}${text}")
 endif()

@@ -65,10 +65,15 @@ if(NOT result EQUAL 0)
 endif()
 sign("${setup}")
 
+# The zip unpacks into one folder of its own, as a portable program's zip is expected to.
+set(zip_stage "${WORK_DIR}/zip")
+file(MAKE_DIRECTORY "${zip_stage}/Quillet")
+foreach(name Quillet.exe Quillet.html README.txt LICENSE.txt Quillet.portable)
+    file(COPY_FILE "${stage}/${name}" "${zip_stage}/Quillet/${name}")
+endforeach()
 execute_process(
-    COMMAND "${CMAKE_COMMAND}" -E tar cf "${zip}" --format=zip --
-        Quillet.exe Quillet.html README.txt LICENSE.txt Quillet.portable
-    WORKING_DIRECTORY "${stage}"
+    COMMAND "${CMAKE_COMMAND}" -E tar cf "${zip}" --format=zip -- Quillet
+    WORKING_DIRECTORY "${zip_stage}"
     RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
     message(FATAL_ERROR "Making the zip failed")

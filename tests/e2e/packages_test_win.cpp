@@ -95,7 +95,10 @@ protected:
         // The rest of the unpacked zip stays for a run of the cases alone; ctest unpacks anew.
         RemoveFolderTree(PortableFolder() + "Data");
     }
-    static std::string PortableFolder() { return BesideTests(QUILLET_PORTABLE_DIR) + "\\"; }
+    // The zip unpacks into a folder of its own.
+    static std::string PortableFolder() {
+        return BesideTests(QUILLET_PORTABLE_DIR) + "\\Quillet\\";
+    }
 };
 
 TEST_F(Packages, InstallerReplacesARunningQuilletThroughExitAndItsRemovalKeepsTheNotes) {
@@ -144,16 +147,19 @@ TEST_F(Packages, InstallerReplacesARunningQuilletThroughExitAndItsRemovalKeepsTh
 
 TEST_F(Packages, PortableZipKeepsTheNotesBesideTheProgram) {
     const std::string folder = PortableFolder();
+    ASSERT_EQ(FolderEntries(BesideTests(QUILLET_PORTABLE_DIR) + "\\"),
+              (std::vector<std::string>{"Quillet"}));
     ASSERT_EQ(FolderEntries(folder),
               (std::vector<std::string>{"LICENSE.txt", "Quillet.exe", "Quillet.html",
                                         "Quillet.portable", "README.txt"}));
     EXPECT_EQ(ReadFileBytes(folder + "Quillet.portable"), "");
-    // The user guide, for users: no build command, no picture it cannot show.
+    // The user guide, for users: no build command, a caption where a picture stood.
     const std::string guide = ReadFileBytes(folder + "README.txt");
     EXPECT_NE(guide.find("Two computers, one notebook\r\n"), std::string::npos);
-    for (const char* developers : {"cmake", "apt-get", ".png", "](", "**"}) {
+    for (const char* developers : {"cmake", "apt-get", ".png", "](", "**", "\r\n\r\n\r\n"}) {
         EXPECT_EQ(guide.find(developers), std::string::npos) << developers;
     }
+    EXPECT_NE(guide.find("[Picture: The window folded to its title strip]"), std::string::npos);
     // The help page shows the window where it explains it, from the page itself.
     const std::string page = ReadFileBytes(folder + "Quillet.html");
     EXPECT_NE(page.find("<img src=\"data:image/png;base64,"), std::string::npos);
