@@ -60,7 +60,7 @@ Page custom OptionsPage OptionsPageLeave
 
 !insertmacro MUI_LANGUAGE "English"
 
-; Asks every running Quillet to exit through its Exit command, which saves the notes, and waits
+; Asks the running Quillet of this installation to exit through its Exit command, which saves the notes, and waits
 ; until its process has ended; ending it any other way would lose what was typed since the last
 ; save. Its main window is the dialog that carries the "Quillet.MainWindow" mark and holds the
 ; calendar; a copy that is ending has taken the mark away already.
@@ -71,6 +71,7 @@ Function ${un}CloseQuillet
     Push $2
     Push $3
     Push $4
+    Push $5
 again:
     StrCpy $0 0
 next:
@@ -81,8 +82,16 @@ next:
     System::Call 'user32::GetDlgItem(p r0, i ${CALENDAR_ID}) p .r1'
     StrCmp $1 0 next
     System::Call 'user32::GetWindowThreadProcessId(p r0, *i .r2) i'
-    ; Without a handle of the process (another user's), its window's end is waited for instead.
-    System::Call 'kernel32::OpenProcess(i 0x00100000, i 0, i r2) p .r3'
+    ; Only the copy that runs the installed program: a portable copy beside it keeps running.
+    ; A process whose path cannot be read is no installed copy of this user's.
+    System::Call 'kernel32::OpenProcess(i 0x00101000, i 0, i r2) p .r3'
+    StrCmp $3 0 next
+    System::Call 'kernel32::QueryFullProcessImageNameW(p r3, i 0, w .r5, *i ${NSIS_MAX_STRLEN}) i .r1'
+    ${If} $1 = 0
+    ${OrIf} $5 != "$INSTDIR\Quillet.exe"
+        System::Call 'kernel32::CloseHandle(p r3)'
+        Goto next
+    ${EndIf}
     ; A disabled window is asking the user something (a retry's earlier Exit may be); a second
     ; Exit would only ask again.
     System::Call 'user32::IsWindowEnabled(p r0) i .r1'
@@ -92,13 +101,8 @@ next:
     ${EndIf}
     StrCpy $4 0
 wait:
-    ${If} $3 P<> 0
-        System::Call 'kernel32::WaitForSingleObject(p r3, i 100) i .r1'
-        StrCmp $1 0 ended
-    ${Else}
-        Sleep 100
-        IsWindow $0 0 ended
-    ${EndIf}
+    System::Call 'kernel32::WaitForSingleObject(p r3, i 100) i .r1'
+    StrCmp $1 0 ended
     IntOp $4 $4 + 1
     IntCmp $4 ${CLOSE_WAIT_STEPS} 0 wait
     System::Call 'kernel32::CloseHandle(p r3)'
@@ -111,6 +115,7 @@ ended:
     System::Call 'kernel32::CloseHandle(p r3)'
     Goto again
 done:
+    Pop $5
     Pop $4
     Pop $3
     Pop $2

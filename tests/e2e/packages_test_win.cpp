@@ -134,6 +134,11 @@ TEST_F(Packages, InstallerReplacesARunningQuilletThroughExitAndItsRemovalKeepsTh
     m_app.Kill();
     ASSERT_TRUE(m_app.Start(exe));
     ASSERT_TRUE(m_app.SetNotesText("Typed before the removal"));
+    // A portable copy beside it is no part of the installation: it keeps running, its notes
+    // untouched.
+    CQuilletApp portable;
+    ASSERT_TRUE(portable.Start(PortableFolder() + "Quillet.exe"));
+    ASSERT_TRUE(portable.SetNotesText("Typed on a stick"));
     // The uninstaller goes on from a copy of itself and ends before it.
     ASSERT_TRUE(RunToEnd(uninstall));
     EXPECT_TRUE(WaitUntil([&] {
@@ -143,6 +148,9 @@ TEST_F(Packages, InstallerReplacesARunningQuilletThroughExitAndItsRemovalKeepsTh
     EXPECT_TRUE(m_app.WaitForExit());
     EXPECT_EQ(ReadNotesFile(m_paths.notes).days,
               (DayArray{{KeyOf(Today()), "Typed before the removal"}}));
+    EXPECT_TRUE(portable.IsRunning()) << "the uninstaller closed a portable copy";
+    EXPECT_EQ(portable.NotesText(), "Typed on a stick");
+    portable.Kill();
 }
 
 TEST_F(Packages, PortableZipKeepsTheNotesBesideTheProgram) {
