@@ -129,6 +129,11 @@ void CNoteRooms::RunDueSearch() {
 void CNoteRooms::ReplaceNotes(SNotebook notes, int room) {
     m_notes = std::move(notes);
     m_view.MarkNotedDays();
+    if (room == kRoomSearch) {
+        // The old result's entries would lead to days of the notes just replaced.
+        ShowSearch();
+        return;
+    }
     std::string shown;
     std::string day;
     if (room == kRoomDynamic) {

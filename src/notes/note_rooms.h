@@ -62,7 +62,8 @@ public:
     // box shows no results there.
     std::string ResultDayAt(size_t offset) const;
     // An import: the notes are replaced without committing the edit box, the marks follow, and
-    // the box shows the shown room's new text with the caret at its end.
+    // the box shows the shown room's new text with the caret at its end; in the Search room the
+    // search runs again.
     void ReplaceNotes(SNotebook notes, int room);
     // Notes that took in changes made elsewhere, after the box was committed: the marks follow,
     // and the box takes its room's new text only where that text changed, the caret staying

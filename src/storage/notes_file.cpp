@@ -3,6 +3,7 @@
 #include "base/stored_text.h"
 #include "storage/archive.h"
 #include "storage/file_io.h"
+#include "storage/file_system.h"
 
 #include <algorithm>
 #include <cstring>
@@ -163,18 +164,29 @@ bool SaveNotes(const DayArray& days, const std::string& everyDay, const std::str
     return ReplaceFileContents(path, SerializeNotes(days, everyDay)) == EReplaceResult::Replaced;
 }
 
-bool LoadNotes(DayArray& days, std::string& everyDay, const std::string& path) {
+namespace {
+
+bool ReadNotesFile(DayArray& days, std::string& everyDay, const std::string& path,
+                   ENotesOrigin origin) {
     days.clear();
     CReadFile file;
     if (!file.Open(path)) {
         return false;
     }
-    return ReadNotes(days, everyDay, file);
+    return ReadNotes(days, everyDay, file, origin);
+}
+
+} // namespace
+
+bool LoadNotes(DayArray& days, std::string& everyDay, const std::string& path) {
+    return ReadNotesFile(days, everyDay, path, ENotesOrigin::Any);
 }
 
 bool LoadImport(SNotebook& notes, const std::string& path) {
+    // The notes become the data file: what the start would take for a torn or unreadable one
+    // is refused here, or the next start would show the backup and keep the import aside.
     SNotebook read;
-    if (!LoadNotes(read.days, read.everyDay, path)) {
+    if (!ReadNotesFile(read.days, read.everyDay, path, ENotesOrigin::DataFolder)) {
         return false;
     }
     for (const SDay& day : read.days) {
@@ -183,6 +195,9 @@ bool LoadImport(SNotebook& notes, const std::string& path) {
         }
     }
     MergeDuplicateDays(read.days);
+    if (SerializedNotesSize(read.days, read.everyDay) > kDataFileReadLimit) {
+        return false;
+    }
     notes = std::move(read);
     return true;
 }

@@ -36,6 +36,7 @@ std::shared_ptr<const std::string> CanonicalNotes(SNotebook& notes);
 bool SaveNotes(const DayArray& days, const std::string& everyDay, const std::string& path);
 // Empties days, then reads the file. Records stay in file order, unchecked.
 bool LoadNotes(DayArray& days, std::string& everyDay, const std::string& path);
-// A notes file the user brings in: false, leaving notes alone, when it does not load or a key is
-// not a real date; the notes of one day in several records become one.
+// A notes file the user brings in: false, leaving notes alone, when it does not load, a key is
+// not a real date, or the data file it becomes would not load at the next start (torn, as
+// ParseDataFileNotes tells, or too large); the notes of one day in several records become one.
 bool LoadImport(SNotebook& notes, const std::string& path);

@@ -499,12 +499,19 @@ TEST_F(Backup, ExportWritesTheSavedNotesAndImportBringsThemBackByRoom) {
     EXPECT_EQ(LOWORD(selection), 17) << "the caret is not at the end";
     ASSERT_TRUE(m_app.SendCommand(kCmdSaveAll));
     EXPECT_EQ(ReadFileBytes(m_paths.notes), exportedBytes) << "not the same notes in order";
-    ASSERT_TRUE(WriteFileBytes(exported, exportedBytes));
 
+    // In the search room the imported notes are searched, and a result leads to its day.
+    ASSERT_TRUE(WriteFileBytes(exported, SerializeNotes({{"020426", "Spring again"}}, "")));
     ASSERT_TRUE(m_app.ClickTab(kRoomSearch));
+    ASSERT_TRUE(m_app.SetText(m_app.Search(), "spring"));
+    ASSERT_TRUE(WaitUntil([&] { return m_app.NotesText() == "01.04.26 Spring\r\n\r\n"; }));
     ASSERT_TRUE(ChooseFile(kCmdLoadData, exported));
     Answer(IDOK);
-    EXPECT_EQ(m_app.NotesText(), "") << "an import in the search room empties the box";
+    EXPECT_EQ(m_app.NotesText(), "02.04.26 Spring again\r\n\r\n");
+    ::SendMessageW(m_app.Notes(), EM_SETSEL, 0, 0);
+    ASSERT_TRUE(m_app.Post(m_app.Notes(), WM_KEYDOWN, VK_RETURN, 0));
+    EXPECT_TRUE(WaitUntil([&] { return m_app.NotesText() == "Spring again"; }))
+        << m_app.NotesText();
 }
 
 TEST_F(Backup, TruncatedImportShowsItsMessageAndChangesNothing) {

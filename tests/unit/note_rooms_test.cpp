@@ -84,7 +84,7 @@ TEST_F(NoteRoomsTest, DayChangeStoresThePreviousDayAndShowsTheNewOne) {
     EXPECT_EQ(rooms.Notes().days, (DayArray{{"071226", "seventh, edited"}}));
 }
 
-TEST_F(NoteRoomsTest, ImportReplacesTheNotesWithoutCommittingAndShowsTheSelectedDay) {
+TEST_F(NoteRoomsTest, ImportReplacesTheNotesWithoutCommittingAndShowsTheRoomsNewText) {
     rooms.SwitchRoom(kRoomDynamic);
     view.notes = "typed, never stored";
     view.selectedDay = "011226";
@@ -100,6 +100,14 @@ TEST_F(NoteRoomsTest, ImportReplacesTheNotesWithoutCommittingAndShowsTheSelected
     rooms.CommitNoteArea(kRoomDynamic);
     EXPECT_EQ(GetDayNote("011226", rooms.Notes().days), "first, edited")
         << "the box belongs to the day it shows";
+
+    // In the search room the search runs again: no entry leads to a day of the old notes.
+    view.search = "imp";
+    Click(kRoomSearch);
+    ASSERT_EQ(view.notes, "07.12.26 imported\r\n\r\n");
+    rooms.ReplaceNotes({{{"011226", "first"}, {"021226", "imported again"}}, ""}, kRoomSearch);
+    EXPECT_EQ(view.notes, "02.12.26 imported again\r\n\r\n");
+    EXPECT_EQ(rooms.ResultDayAt(0), "021226");
 }
 
 TEST_F(NoteRoomsTest, DayChangeOutsideTheDynamicRoomIsIgnored) {

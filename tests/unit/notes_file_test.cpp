@@ -221,7 +221,7 @@ TEST(NotesFile, TrailingBytesAreIgnoredButZerosAndEmptyRecordsTearADataFile) {
     const std::string emptyRecord = SerializeNotes({SampleDays()[0], {"", ""}}, "every");
     EXPECT_FALSE(ParseDataFileNotes(emptyRecord, notes));
     days.clear();
-    EXPECT_TRUE(ReadFrom(emptyRecord + std::string(40, '\0'), days, everyDay)) << "an import";
+    EXPECT_TRUE(ReadFrom(emptyRecord + std::string(40, '\0'), days, everyDay)) << "any other file";
 }
 
 TEST(NotesFile, EveryTruncationFails) {
@@ -275,12 +275,24 @@ TEST_F(NotesDiskTest, LoadOfAMissingPathFailsWithAnEmptyArray) {
     EXPECT_TRUE(days.empty());
 }
 
-TEST_F(NotesDiskTest, AnImportWithADayThatDoesNotExistChangesNothingAndOneDayIsOneNote) {
+// What an import takes in is saved as the data file, so a file the start would take for torn is
+// refused like one with a day that does not exist.
+TEST_F(NotesDiskTest, AnImportTheNextStartCouldNotLoadChangesNothingAndOneDayIsOneNote) {
     const std::string path = PathOf("import.dat");
     SNotebook notes{{{"010126", "kept"}}, "kept"};
     for (const char* key : {"310226", "999999", "0101", ""}) {
         testutil::WriteFileBytes(path, SerializeNotes({{"020126", "b"}, {key, "a"}}, "new"));
         EXPECT_FALSE(LoadImport(notes, path)) << key;
+    }
+    const std::string good = SerializeNotes({{"020126", "b"}}, "new");
+    for (const std::string& torn :
+         {SerializeNotes({{"020126", "b"}}, std::string("new\0", 4)),
+          SerializeNotes({{"020126", std::string("b\0", 2)}, {"030126", "c"}}, "new"),
+          SerializeNotes({{"020126", "b"}, {"", ""}}, "new"), good + std::string(40, '\0')}) {
+        SNotebook read;
+        EXPECT_FALSE(ParseDataFileNotes(torn, read)) << Hex(torn);
+        testutil::WriteFileBytes(path, torn);
+        EXPECT_FALSE(LoadImport(notes, path)) << Hex(torn);
     }
     EXPECT_EQ(notes.days, (DayArray{{"010126", "kept"}}));
     EXPECT_EQ(notes.everyDay, "kept");
@@ -293,6 +305,8 @@ TEST_F(NotesDiskTest, AnImportWithADayThatDoesNotExistChangesNothingAndOneDayIsO
                                                   "new"));
     ASSERT_TRUE(LoadImport(notes, path));
     EXPECT_EQ(notes.days, (DayArray{{"050126", "first\r\nsecond"}, {"040126", "other"}}));
+    SNotebook saved;
+    EXPECT_TRUE(ParseDataFileNotes(SerializeNotes(notes.days, notes.everyDay), saved));
 }
 
 TEST_F(NotesDiskTest, LoadOfATruncatedFileFails) {
