@@ -5,10 +5,12 @@
 #include "storage/app_data_win.h"
 #include "storage/busy_wait.h"
 #include "storage/file_io.h"
+#include "storage/file_system.h"
 
 #include <commctrl.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -32,6 +34,25 @@ protected:
 private:
     const SDataPaths& m_paths;
 };
+
+// What this computer keeps of its own for the data folder (records of versions, recovery files,
+// later the window's size) goes to a folder of that data folder's, so that an installed and a
+// portable copy never take in each other's. The installed copy, nearly always the only one that
+// ran before, takes over what earlier versions left in the shared root.
+SDataPaths WithLocalFolder(SDataPaths paths, bool defaultFolder) {
+    const std::string localAppData = LocalAppDataFolder();
+    if (localAppData.empty()) {
+        return paths;
+    }
+    const std::string root = GetDataPath(localAppData, kStorageFolderName);
+    CreateFolder(root);
+    paths.local = LocalFolderFor(root, DataFolderIdentity(paths.folder));
+    if (defaultFolder) {
+        CDiskFileSystem files;
+        AdoptRootLocalFiles(files, root, paths.local);
+    }
+    return paths;
+}
 
 class CQuilletApp {
 public:
@@ -57,7 +78,7 @@ public:
             return false;
         }
         // A copy in another session, or of another user, may work on the same data folder.
-        const SDataPaths paths = SDataPaths::InFolder(folder);
+        SDataPaths paths = SDataPaths::InFolder(folder);
         CreateFolder(paths.folder);
         CFolderLock lock;
         CSystemClock clock;
@@ -71,6 +92,7 @@ public:
             MessageBoxUtf8(nullptr, text, "Quillet", MB_OK | MB_ICONINFORMATION);
             return false;
         }
+        paths = WithLocalFolder(std::move(paths), !portable);
         INITCOMMONCONTROLSEX controls{};
         controls.dwSize = sizeof controls;
         controls.dwICC = ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_STANDARD_CLASSES;

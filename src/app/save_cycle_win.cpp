@@ -3,7 +3,6 @@
 #include "app/messages.h"
 #include "base/ids.h"
 #include "base/utf8_win.h"
-#include "storage/app_data_win.h"
 #include "win/window_win.h"
 
 namespace {
@@ -12,18 +11,10 @@ namespace {
 constexpr unsigned kFolderSettleMs = 500;
 constexpr unsigned kFolderRetryMs = 1000;
 
-SDataPaths WithLocalFolder(SDataPaths paths) {
-    const std::string local = LocalAppDataFolder();
-    if (!local.empty()) {
-        paths.local = GetDataPath(local, kStorageFolderName);
-    }
-    return paths;
-}
-
 } // namespace
 
 CSaveCycle::CSaveCycle(const SDataPaths& paths, SSettings& settings, ISaveCycleOwner& owner)
-    : m_policy(WithLocalFolder(paths), m_files, m_clock), m_settings(settings), m_owner(owner) {}
+    : m_policy(paths, m_files, m_clock), m_settings(settings), m_owner(owner) {}
 
 bool CSaveCycle::Load(SNotebook& notes, bool& firstRun) {
     for (;;) {

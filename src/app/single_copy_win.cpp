@@ -1,7 +1,7 @@
 #include "app/single_copy_win.h"
 
 #include "base/hash.h"
-#include "base/utf8_win.h"
+#include "storage/app_data_win.h"
 
 #include <sddl.h>
 
@@ -16,29 +16,8 @@ constexpr DWORD kEndingWaitMs = 15000;
 // A copy that is starting marks its window within this time.
 constexpr DWORD kStartingWaitMs = 5000;
 
-// The folder's path as Windows compares paths: case folded, one separator.
-std::string FoldedPath(const std::string& folder) {
-    std::wstring wide;
-    if (!Utf8ToWide(folder, wide)) {
-        return folder;
-    }
-    for (wchar_t& c : wide) {
-        if (c == L'/') {
-            c = L'\\';
-        }
-    }
-    while (wide.size() > 3 && wide.back() == L'\\') {
-        wide.pop_back();
-    }
-    if (!wide.empty()) {
-        ::CharUpperBuffW(wide.data(), static_cast<DWORD>(wide.size()));
-    }
-    std::string folded;
-    return WideToUtf8(wide, folded) ? folded : folder;
-}
-
 ULONG_PTR MarkOf(const std::string& folder) {
-    const ULONG_PTR mark = static_cast<ULONG_PTR>(HashBytes(FoldedPath(folder)));
+    const ULONG_PTR mark = static_cast<ULONG_PTR>(HashBytes(DataFolderIdentity(folder)));
     return mark != 0 ? mark : 1;
 }
 
@@ -105,7 +84,7 @@ BOOL CALLBACK FindMarked(HWND window, LPARAM param) {
 CSingleCopy::CSingleCopy(const std::string& folder) : m_mark(MarkOf(folder)) {
     char name[64];
     std::snprintf(name, sizeof name, "Local\\Quillet.SingleCopy.%016llx",
-                  static_cast<unsigned long long>(HashBytes(FoldedPath(folder))));
+                  static_cast<unsigned long long>(HashBytes(DataFolderIdentity(folder))));
     // Owned for the life of the process: a second start waits on it while this one ends.
     m_mutex = ::CreateMutexA(nullptr, TRUE, name);
     const DWORD error = ::GetLastError();

@@ -43,3 +43,15 @@ std::string ProgramFolder() {
     }
     return folder;
 }
+
+std::string DataFolderIdentity(const std::string& folder) {
+    std::wstring wide;
+    std::string folded;
+    if (!Utf8ToWide(folder, wide)) {
+        return FolderIdentity(folder);
+    }
+    if (!wide.empty()) {
+        ::CharUpperBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+    }
+    return FolderIdentity(WideToUtf8(wide, folded) ? folded : folder);
+}

@@ -15,3 +15,6 @@ std::string DocumentsFolder();
 // The folder of the running program's file, with its separator at the end, in UTF-8; empty when
 // it cannot be told.
 std::string ProgramFolder();
+
+// The identity of a data folder (see FolderIdentity), its case folded as Windows compares paths.
+std::string DataFolderIdentity(const std::string& folder);

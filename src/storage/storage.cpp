@@ -1,5 +1,10 @@
 #include "storage/storage.h"
 
+#include "storage/file_system.h"
+
+#include <cstdint>
+#include <cstdio>
+
 const char* const kStorageFolderName = "Quillet\\";
 const char* const kSettingsFileName = "qlt_info.dat";
 const char* const kNotesFileName = "qlt_notes.dat";
@@ -61,4 +66,84 @@ SNotebook DefaultNotes(QTime now) {
     notes.days.push_back(SDay{FormatTime(now, kDayKeyPattern), "My first note..."});
     notes.everyDay = "Every day area...";
     return notes;
+}
+
+std::string FolderIdentity(const std::string& caseFolded) {
+    std::string identity = caseFolded;
+    for (char& c : identity) {
+        if (c == '/') {
+            c = '\\';
+        }
+    }
+    while (identity.size() > 3 && identity.back() == '\\') {
+        identity.pop_back();
+    }
+    return identity;
+}
+
+namespace {
+
+// FNV-1a, written out here: the name it gives must never change.
+uint32_t StableHash(const std::string& bytes) {
+    uint32_t hash = 2166136261u;
+    for (const char c : bytes) {
+        hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+    }
+    return hash;
+}
+
+// A name of the path, short and in small letters where they are ASCII; never cut inside a
+// character.
+std::string ReadablePart(std::string name) {
+    constexpr size_t kLongest = 24;
+    if (name.size() > kLongest) {
+        size_t cut = kLongest;
+        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) {
+            --cut;
+        }
+        name.resize(cut);
+    }
+    for (char& c : name) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return name;
+}
+
+} // namespace
+
+std::string LocalFolderFor(const std::string& localRoot, const std::string& identity) {
+    // The drive ("C:") and the prefix of long paths ("\\?\") are no names a folder may take.
+    std::vector<std::string> names;
+    for (size_t at = 0; at <= identity.size();) {
+        size_t end = identity.find('\\', at);
+        if (end == std::string::npos) {
+            end = identity.size();
+        }
+        const std::string name = identity.substr(at, end - at);
+        if (!name.empty() && name.find_first_of(":?") == std::string::npos) {
+            names.push_back(name);
+        }
+        at = end + 1;
+    }
+    std::string folder;
+    for (size_t i = names.size() > 2 ? names.size() - 2 : 0; i < names.size(); ++i) {
+        folder += ReadablePart(names[i]) + '-';
+    }
+    char hash[9];
+    std::snprintf(hash, sizeof hash, "%08x", static_cast<unsigned>(StableHash(identity)));
+    const char separator = localRoot.empty() ? '\\' : localRoot.back();
+    return localRoot + folder + hash + separator;
+}
+
+void AdoptRootLocalFiles(IFileSystem& files, const std::string& localRoot,
+                         const std::string& local) {
+    const std::vector<std::string> names = files.List(localRoot);
+    if (names.empty() || !files.MakeFolder(local)) {
+        return;
+    }
+    for (const std::string& name : names) {
+        files.Move(localRoot + name, local + name);
+    }
 }

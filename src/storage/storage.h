@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+class IFileSystem;
+
 // The storage folder's name in the application-data folder, and its files.
 extern const char* const kStorageFolderName; // "Quillet\"
 extern const char* const kSettingsFileName;  // "qlt_info.dat"
@@ -35,8 +37,9 @@ struct SDataPaths {
     std::string notesBackup;
     // Held open while a copy of the program works on the folder.
     std::string lock;
-    // A folder of this computer's own (with its separator at the end) for notes that the data
-    // folder cannot take; empty when there is none.
+    // This computer's own folder for this data folder (with its separator at the end), which
+    // no sync program copies and no copy with another data folder reads: the record of
+    // versions, notes that the data folder cannot take. Empty when there is none.
     std::string local;
 
     static SDataPaths In(const std::string& appData, char separator = '\\');
@@ -49,6 +52,22 @@ struct SDataPaths {
 // folder. Either folder may end in a separator. Empty when the one taken is no full path.
 std::string ChooseDataFolder(const std::string& programFolder, bool portableMarker,
                              const std::string& appData);
+
+// A data folder as Windows tells folders apart, from its path with the case of its letters
+// already folded as the system folds them: one kind of separator, none at the end. Copies whose
+// folders have one identity share one running copy and one folder of this computer's own.
+std::string FolderIdentity(const std::string& caseFolded);
+
+// The folder of this computer's own for the data folder of an identity, in the local root (both
+// end in their separator): the data folder's last two names, readable, and a hash of the
+// identity. Files kept there are found by later versions only while this name stays the same.
+std::string LocalFolderFor(const std::string& localRoot, const std::string& identity);
+
+// Earlier versions kept this computer's files (recovery files, the record of versions) in the
+// local root for whichever copy ran. They are moved into local; one that cannot be moved now
+// stays for the next start.
+void AdoptRootLocalFiles(IFileSystem& files, const std::string& localRoot,
+                         const std::string& local);
 
 // The window's place at the moment of a load or save, for the stored position.
 struct SWindowPlace {

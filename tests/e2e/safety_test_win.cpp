@@ -2,7 +2,10 @@
 // Ctrl+S, saves nobody asked for, a tray icon that comes back, and DLLs taken from the system only.
 #include "quillet_test_win.h"
 
+#include "base/utf8_win.h"
+
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <set>
 
@@ -144,12 +147,34 @@ TEST_F(SecondCopy, BringsTheRunningWindowForwardAndEndsWithoutTouchingAFileOrThe
     EXPECT_TRUE(m_app.IsRunning());
 }
 
+// The folder of this computer's own that the copy of a data folder keeps, its path folded as
+// Windows compares paths.
+std::string LocalFolderOfCopy(const std::string& dataFolder) {
+    wchar_t local[MAX_PATH] = {};
+    std::wstring folded;
+    std::string root;
+    std::string identity;
+    if (FAILED(
+            ::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local)) ||
+        !WideToUtf8(local, root) || !Utf8ToWide(dataFolder, folded)) {
+        return std::string();
+    }
+    ::CharUpperBuffW(folded.data(), static_cast<DWORD>(folded.size()));
+    WideToUtf8(folded, identity);
+    return LocalFolderFor(root + "\\Quillet\\", FolderIdentity(identity));
+}
+
 // One copy per data folder: a portable copy keeps a folder of its own and runs beside the
-// installed one, and a second start of the portable folder wakes the portable window.
+// installed one, and a second start of the portable folder wakes the portable window. What it
+// keeps on this computer when its folder takes nothing at log-off comes back to it alone.
 TEST_F(SecondCopy, APortableCopyRunsBesideTheInstalledOneWithItsOwnNotes) {
     ASSERT_TRUE(Launch());
     const std::string folder = BesideTests("portable-beside") + "\\";
+    const std::string data = folder + "Data\\";
+    const std::string local = LocalFolderOfCopy(data);
+    ASSERT_FALSE(local.empty());
     RemoveFolderTree(folder);
+    RemoveFolderTree(local);
     ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), nullptr));
     ASSERT_TRUE(::CopyFileA(QuilletExePath().c_str(), (folder + "Quillet.exe").c_str(), FALSE));
     ASSERT_TRUE(WriteFileBytes(folder + "Quillet.portable", ""));
@@ -163,12 +188,36 @@ TEST_F(SecondCopy, APortableCopyRunsBesideTheInstalledOneWithItsOwnNotes) {
     EXPECT_TRUE(again.WaitForExit());
     ASSERT_TRUE(portable.PostCommand(kCmdExit));
     ASSERT_TRUE(portable.WaitForExit());
-    EXPECT_EQ(ReadNotesFile(SDataPaths::InFolder(folder + "Data\\").notes).days,
+    EXPECT_EQ(ReadNotesFile(SDataPaths::InFolder(data).notes).days,
               (DayArray{{KeyOf(Today()), "On the stick"}}));
     EXPECT_TRUE(m_app.IsRunning());
     ASSERT_TRUE(ExitQuillet());
     EXPECT_EQ(ReadNotesFile(m_paths.notes).days, (DayArray{{KeyOf(Today()), "Installed"}}));
+
+    // Log-off while Data\ takes nothing: the notes wait on this computer for this copy alone.
+    ASSERT_TRUE(portable.Start(folder + "Quillet.exe"));
+    ASSERT_TRUE(portable.SendCommand(kCmdSaveAll));
+    ASSERT_TRUE(m_immutable.Apply(data));
+    ASSERT_TRUE(portable.SetNotesText("Typed before the stick was pulled"));
+    DWORD_PTR mayEnd = FALSE;
+    ASSERT_TRUE(::SendMessageTimeoutW(portable.Main(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF,
+                                      SMTO_ABORTIFHUNG, 15000, &mayEnd));
+    ASSERT_TRUE(portable.Post(portable.Main(), WM_ENDSESSION, TRUE, 0));
+    ASSERT_TRUE(portable.WaitForExit());
+    const std::string recovery = EntryStartingWith(local, "qlt_notes.recovered-");
+    EXPECT_FALSE(recovery.empty()) << "no recovery file in " << local;
+    ASSERT_TRUE(Launch());
+    EXPECT_EQ(m_app.NotesText(), "Installed");
+    ASSERT_TRUE(ExitQuillet());
+    EXPECT_EQ(EntryStartingWith(local, "qlt_notes.recovered-"), recovery)
+        << "the installed copy took it";
+    ASSERT_TRUE(m_immutable.Release());
+    ASSERT_TRUE(portable.Start(folder + "Quillet.exe"));
+    EXPECT_EQ(portable.NotesText(), "Typed before the stick was pulled");
+    ASSERT_TRUE(portable.PostCommand(kCmdExit));
+    ASSERT_TRUE(portable.WaitForExit());
     RemoveFolderTree(folder);
+    RemoveFolderTree(local);
 }
 
 using AutoSave = QuilletTest;
