@@ -92,6 +92,7 @@ public:
             MessageBoxUtf8(nullptr, text, "Quillet", MB_OK | MB_ICONINFORMATION);
             return false;
         }
+        paths.portable = portable;
         paths = WithLocalFolder(std::move(paths), !portable);
         INITCOMMONCONTROLSEX controls{};
         controls.dwSize = sizeof controls;

@@ -1,6 +1,7 @@
 #include "app/messages.h"
 
 #include "base/path.h"
+#include "base/utf8.h"
 
 const char* const kStartNoticeTitle = "Quillet could not read all its files";
 const char* const kExitFailureCaption = "Unsuccessful saving data";
@@ -85,4 +86,30 @@ std::string UnexpectedErrorText(bool loaded, bool saved, const std::string& reco
             : !recoveredPath.empty()
                 ? "Your notes could not be saved in place; they are in " + recoveredPath + "."
                 : "Your latest changes could not be saved.");
+}
+
+std::string TrayTipText(const SDataPaths& paths) {
+    if (!paths.portable) {
+        return "Quillet";
+    }
+    // The program's folder: the data folder's parent. A tip holds 127 characters; a long path
+    // keeps its end, which names the place.
+    std::string folder = FolderOf(paths.folder.substr(0, paths.folder.size() - 1));
+    if (folder.size() > 3 && (folder.back() == '\\' || folder.back() == '/')) {
+        folder.pop_back();
+    }
+    const std::string head = "Quillet (portable) - ";
+    constexpr size_t kTipUnits = 127;
+    const size_t room = kTipUnits - head.size();
+    if (Utf16Length(folder) > room) {
+        size_t at = folder.size();
+        for (size_t prior; at > 0; at = prior) {
+            prior = PriorUtf8(folder.data(), at);
+            if (Utf16Length(folder.data() + prior, folder.size() - prior) > room - 3) {
+                break;
+            }
+        }
+        folder = "..." + folder.substr(at);
+    }
+    return head + folder;
 }

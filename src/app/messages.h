@@ -20,5 +20,8 @@ std::string StartNoticeText(const SStartNotice& notice);
 std::string MergeNoticeText(const SMergeNotice& notice);
 // A file that another program held past the start's wait.
 std::string BusyAtStartText(const std::string& path);
+// The tip of the icon in the notification area: a portable copy names itself and its folder,
+// so that it is told from an installed copy running beside it.
+std::string TrayTipText(const SDataPaths& paths);
 // The unexpected error's box, by what became of the notes.
 std::string UnexpectedErrorText(bool loaded, bool saved, const std::string& recoveredPath);

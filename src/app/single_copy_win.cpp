@@ -154,3 +154,21 @@ HWND CSingleCopy::FindMainWindow(ULONG_PTR mark) {
     ::EnumWindows(&FindMarked, reinterpret_cast<LPARAM>(&find));
     return find.found;
 }
+
+std::vector<HWND> CSingleCopy::OtherMainWindows(HWND self) {
+    struct SOthers {
+        HWND self;
+        std::vector<HWND> found;
+    } others{self, {}};
+    ::EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+            SOthers& o = *reinterpret_cast<SOthers*>(param);
+            if (window != o.self && ::GetPropA(window, kMainWindowProperty) != nullptr &&
+                IsThisProgramOfThisUser(window)) {
+                o.found.push_back(window);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&others));
+    return others.found;
+}

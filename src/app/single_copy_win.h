@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // One copy of the program per data folder: two copies would each write their notes over the
 // other's, while copies with folders of their own (an installed one and a portable one) run
@@ -25,6 +26,8 @@ public:
     static void MarkMainWindow(HWND window, const std::string& folder);
     static void UnmarkMainWindow(HWND window);
     static UINT WakeMessage();
+    // The main windows of the other copies running for this user (other data folders).
+    static std::vector<HWND> OtherMainWindows(HWND self);
 
 private:
     static HWND FindMainWindow(ULONG_PTR mark);

@@ -25,6 +25,7 @@ bool CWindowLife::Load() {
 void CWindowLife::FinishShowing() {
     const HWND wnd = m_w.Wnd();
     m_look.CreateTips();
+    m_w.tray.SetTip(TrayTipText(m_w.saves.Paths()));
     m_w.tray.Add(wnd, m_bFirstRun);
     // Showing the window places it above its hidden owner, which some systems take as leaving
     // the topmost band, and so may a new icon in the notification area: a stored "Always top"

@@ -1,5 +1,6 @@
 #include "app/window_look_win.h"
 
+#include "app/single_copy_win.h"
 #include "base/ids.h"
 #include "render/clock_format.h"
 #include "render/themes.h"
@@ -54,6 +55,18 @@ void CWindowLook::ApplyAll() {
     const SRect& window = place.window;
     m_w.settings.ptPos =
         PlaceWindow(settings.ptPos, window, place.desktop, place.workAreas, place.titleHeight);
+    // Another copy's window where this one would stand: this one opens beside it.
+    std::vector<SPoint> taken;
+    for (const HWND other : CSingleCopy::OtherMainWindows(m_w.Wnd())) {
+        RECT rect{};
+        ::GetWindowRect(other, &rect);
+        taken.push_back(SPoint{rect.left, rect.top});
+    }
+    if (!taken.empty()) {
+        const SPoint beside = AwayFromCorners(settings.ptPos, taken, place.titleHeight);
+        m_w.settings.ptPos =
+            PlaceWindow(beside, window, place.desktop, place.workAreas, place.titleHeight);
+    }
     ::MoveWindow(m_w.Wnd(), settings.ptPos.x, settings.ptPos.y, window.Width(), window.Height(),
                  TRUE);
     // The menu's radio marks came with the menu.

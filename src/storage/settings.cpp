@@ -175,3 +175,17 @@ bool ReadSettings(SSettings& s, IArchiveReader& stream) {
         return true;
     });
 }
+
+SPoint AwayFromCorners(SPoint corner, const std::vector<SPoint>& taken, int step) {
+    for (size_t tries = 0; tries <= taken.size(); ++tries) {
+        const bool onOne = std::any_of(taken.begin(), taken.end(), [&](const SPoint& p) {
+            return p.x == corner.x && p.y == corner.y;
+        });
+        if (!onOne) {
+            break;
+        }
+        corner.x += step;
+        corner.y += step;
+    }
+    return corner;
+}

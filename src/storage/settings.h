@@ -55,6 +55,10 @@ void SetDefaultSettings(SSettings& settings, const SRect& window, const SRect& d
 SPoint PlaceWindow(SPoint corner, const SRect& window, const SRect& desktop,
                    const std::vector<SRect>& workAreas = {}, int titleHeight = 0);
 
+// A corner moved down and right by step as long as it is one of the taken corners, so that a
+// window opens beside another copy's rather than exactly on top of it.
+SPoint AwayFromCorners(SPoint corner, const std::vector<SPoint>& taken, int step);
+
 // Takes the window's current top-left corner into ptPos, placed as PlaceWindow does; leaves
 // ptPos alone while the window's left or right edge is 0.
 void RefreshStoredPosition(SSettings& settings, const SRect& window, const SRect& desktop,
@@ -63,4 +67,3 @@ void RefreshStoredPosition(SSettings& settings, const SRect& window, const SRect
 // The file's bytes for a record, and the reader over any stream.
 std::string SerializeSettings(const SSettings& settings);
 bool ReadSettings(SSettings& settings, IArchiveReader& stream);
-

@@ -41,6 +41,8 @@ struct SDataPaths {
     // no sync program copies and no copy with another data folder reads: the record of
     // versions, notes that the data folder cannot take. Empty when there is none.
     std::string local;
+    // The copy keeps its data beside the program (a portable copy), not in the user's profile.
+    bool portable = false;
 
     static SDataPaths In(const std::string& appData, char separator = '\\');
     // The files in a storage folder given with its separator at the end.

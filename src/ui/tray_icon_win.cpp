@@ -33,7 +33,7 @@ void CTrayIcon::Add(HWND owner, bool showBalloon) {
     m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     m_nid.uCallbackMessage = kTrayNotifyMessage;
     m_nid.hIcon = icon;
-    lstrcpynW(m_nid.szTip, L"Quillet", ARRAYSIZE(m_nid.szTip));
+    lstrcpynW(m_nid.szTip, WideOf(m_tip).c_str(), ARRAYSIZE(m_nid.szTip));
     if (showBalloon) {
         m_nid.uFlags |= NIF_INFO;
         lstrcpynW(m_nid.szInfo,

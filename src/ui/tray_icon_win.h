@@ -13,6 +13,8 @@ class CTrayIcon {
 public:
     // The program's icon at the small size, in the notification area of the owner's desktop.
     void Add(HWND owner, bool showBalloon);
+    // The tip the icon shows from the next Add on; "Quillet" until set.
+    void SetTip(const std::string& tip) { m_tip = tip; }
     void Remove();
     // Removes the icon from a thread of its own: the notification area may answer late (under
     // Wine it waits for a window manager when its own window goes). The caller ends the process
@@ -33,6 +35,7 @@ public:
     void OnRetryTimer();
 
 private:
+    std::string m_tip = "Quillet";
     HANDLE m_removing = nullptr;
     void ShowBalloon(const std::string& title, const std::string& text, DWORD icon);
     void ShowBalloon(const wchar_t* title, const wchar_t* text, DWORD icon);

@@ -181,6 +181,11 @@ TEST_F(SecondCopy, APortableCopyRunsBesideTheInstalledOneWithItsOwnNotes) {
     CQuilletApp portable;
     ASSERT_TRUE(portable.Start(folder + "Quillet.exe")) << "the portable copy did not come up";
     EXPECT_NE(portable.Main(), m_app.Main());
+    // Both would open in the middle of the screen: the second opens beside the first.
+    const SRect installedRect = WindowRectOf(m_app.Main());
+    const SRect portableRect = WindowRectOf(portable.Main());
+    EXPECT_GT(portableRect.left, installedRect.left);
+    EXPECT_GT(portableRect.top, installedRect.top);
     ASSERT_TRUE(portable.SetNotesText("On the stick"));
     ASSERT_TRUE(m_app.SetNotesText("Installed"));
     CQuilletApp again;

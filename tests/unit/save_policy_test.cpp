@@ -1,6 +1,7 @@
 #include "saving/save_policy.h"
 
 #include "app/messages.h"
+#include "base/utf8.h"
 #include "fake_files.h"
 #include "sync/copy_names.h"
 #include "storage/notes_file.h"
@@ -670,3 +671,20 @@ TEST_F(StorageTest, RecoveryFilesAndConflictCopiesAreMergedAndMovedAside) {
 }
 
 } // namespace
+
+// A portable copy's tip names it and its folder, within what a tip holds; an installed copy's
+// stays as it was.
+TEST(TrayTip, APortableCopyNamesItselfAndItsFolder) {
+    SDataPaths paths = SDataPaths::InFolder("C:\\Users\\ann\\AppData\\Roaming\\Quillet\\");
+    EXPECT_EQ(TrayTipText(paths), "Quillet");
+    paths = SDataPaths::InFolder("E:\\Tools\\Quillet\\Data\\");
+    paths.portable = true;
+    EXPECT_EQ(TrayTipText(paths), "Quillet (portable) - E:\\Tools\\Quillet");
+    const std::string deep = "E:\\" + std::string(150, 'x') + "\\\xD0\x9F\\";
+    paths = SDataPaths::InFolder(deep + "Data\\");
+    paths.portable = true;
+    const std::string tip = TrayTipText(paths);
+    EXPECT_EQ(tip.rfind("Quillet (portable) - ...x", 0), 0u) << tip;
+    EXPECT_EQ(Utf16Length(tip), 127u);
+    EXPECT_EQ(tip.substr(tip.size() - 3), "\\\xD0\x9F");
+}

@@ -304,6 +304,11 @@ TEST(SettingsPosition, WithSeveralMonitorsATitleBarOnAnyWorkAreaStaysElseTheNear
               CentreOnDesktop(window, kDesktop));
 }
 
+TEST(SettingsPosition, AWindowOpensBesideAnotherCopysNotOnIt) {
+    EXPECT_EQ(AwayFromCorners({100, 100}, {{50, 50}}, 22), (SPoint{100, 100}));
+    EXPECT_EQ(AwayFromCorners({100, 100}, {{100, 100}, {122, 122}}, 22), (SPoint{144, 144}));
+}
+
 TEST(SettingsPosition, CentringTruncatesTowardZero) {
     // (-1921 + 0) / 2 is -960 when truncated; flooring would give -961.
     EXPECT_EQ(CentreOnDesktop(SRect{10, 10, 311, 211}, SRect{-1921, -1081, 0, 0}),
