@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Fails when a source folder includes a header from a folder it must not depend on.
+# Fails when a source folder includes a header from a folder it must not depend on, or when two
+# files (a header and its source count as one) include each other.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/../src"
 declare -A allowed=(
@@ -17,4 +18,13 @@ for folder in "${!allowed[@]}"; do
         fi
     done < <(grep -oE '#include "[a-z_]+/' -r "$folder" | sed -E 's|#include "([a-z_]+)/|\1|')
 done
+# Each edge as "includer included", both without the extension.
+circles=$(grep -oE '^#include "[a-z_]+/[a-z_0-9]+\.h"' -r --include='*.h' --include='*.cpp' . |
+    sed -E 's|^\./([^.]+)\.[a-z]+:#include "([^.]+)\.h"|\1 \2|' | awk '$1 != $2' | sort -u |
+    awk '{ edge[$1 " " $2] = 1 } END { for (e in edge) { split(e, p, " ");
+        if ((p[2] " " p[1]) in edge && p[1] < p[2]) print p[1] " and " p[2] } }')
+if [ -n "$circles" ]; then
+    echo "include circle: $circles" >&2
+    status=1
+fi
 exit $status

@@ -56,7 +56,7 @@ SDataPaths WithLocalFolder(SDataPaths paths, bool defaultFolder) {
 
 class CQuilletApp {
 public:
-    bool InitInstance() {
+    void Run() {
         // Without a full path the files would land in whatever folder is current.
         const std::string programFolder = ProgramFolder();
         const bool portable =
@@ -71,11 +71,11 @@ public:
                                : "Quillet cannot find the application-data folder of this "
                                  "user, so it has nowhere to keep the notes. Nothing was saved.",
                            "Quillet", MB_OK | MB_ICONERROR);
-            return false;
+            return;
         }
         CSingleCopy single(folder);
         if (!single.TakeOver()) {
-            return false;
+            return;
         }
         // A copy in another session, or of another user, may work on the same data folder.
         SDataPaths paths = SDataPaths::InFolder(folder);
@@ -90,7 +90,7 @@ public:
                 "\r\n\r\nOnly one copy at a time can keep the notes there. Close the other "
                 "copy first.";
             MessageBoxUtf8(nullptr, text, "Quillet", MB_OK | MB_ICONINFORMATION);
-            return false;
+            return;
         }
         paths.portable = portable;
         paths = WithLocalFolder(std::move(paths), !portable);
@@ -100,7 +100,6 @@ public:
         ::InitCommonControlsEx(&controls);
         CParent parent(paths);
         parent.DoModal();
-        return false;
     }
 };
 
@@ -117,6 +116,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     }
     CQuilletApp app;
-    app.InitInstance();
+    app.Run();
     return 0;
 }

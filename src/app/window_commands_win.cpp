@@ -22,7 +22,7 @@
 bool CWindowCommands::Run(UINT id, UINT notifyCode, bool& handled) {
     SSettings& settings = m_w.settings;
     handled = true;
-    switch (RouteCommand(id, notifyCode, false)) {
+    switch (RouteCommand(id, notifyCode)) {
     case ECommandRoute::Platform:
         if (id == IDC_NOTES && notifyCode == EN_CHANGE) {
             // A few seconds after typing stops, what was typed is saved.

@@ -32,10 +32,6 @@ bool DateOfDayKey(std::string_view key, int& year, int& month, int& day) {
     return day >= 1 && day <= DaysInMonth(year, month);
 }
 
-std::string SortKey(const SDay& day) {
-    return std::string(CSortKey(day.strDate).View());
-}
-
 bool IsBlankNote(const std::string& text) {
     for (const char c : text) {
         if (c != ' ' && c != '\r' && c != '\n') {

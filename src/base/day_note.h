@@ -68,9 +68,6 @@ private:
     size_t m_size = 0;
 };
 
-// yymmdd of the key, at most six bytes, compared byte-wise.
-std::string SortKey(const SDay& day);
-
 // Only blanks, carriage returns and line feeds, or nothing.
 bool IsBlankNote(const std::string& text);
 

@@ -242,24 +242,6 @@ uint64_t CDataArchive::ReadStringLength(uint64_t& charSize) {
     return length;
 }
 
-void CDataArchive::SkipString() {
-    uint64_t charSize = 1;
-    uint64_t rest = ReadStringLength(charSize) * charSize;
-    unsigned char scratch[kBufferSize];
-    while (rest != 0) {
-        const size_t window = static_cast<size_t>(m_inEnd - m_in);
-        if (window != 0) {
-            const size_t n = rest < window ? static_cast<size_t>(rest) : window;
-            m_in += n;
-            rest -= n;
-        } else {
-            const size_t n = rest < kBufferSize ? static_cast<size_t>(rest) : kBufferSize;
-            ReadBytes(scratch, n);
-            rest -= n;
-        }
-    }
-}
-
 std::string CDataArchive::ReadStringSlow() {
     uint64_t charSize = 1;
     const uint64_t length = ReadStringLength(charSize);

@@ -130,9 +130,6 @@ public:
         return ReadStringSlow();
     }
 
-    // Reads past a counted string without keeping its text.
-    void SkipString();
-
     // Flushes pending output and detaches from the stream. Later operations throw.
     void Close();
 

@@ -1,23 +1,12 @@
 #pragma once
 
 #include "storage/archive.h"
+#include "storage/file_error.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
-
-// Why a file operation failed, as far as a user can act on it.
-enum class EFileError {
-    None,
-    Missing,  // nothing at the path
-    Busy,     // another program holds the file and shares nothing (a sharing or lock violation)
-    DiskFull, // no room left on the disk, or the user's quota is used up
-    Denied,   // read-only, or not allowed
-    NoFolder, // the folder of the path is not there
-    TooLarge, // larger than any file the program reads whole
-    Other,
-};
 
 // What tells whether a file changed since it was last seen: its size and last write time.
 struct SFileStamp {
@@ -115,7 +104,6 @@ bool IsTempFileOf(const std::string& entry, const std::string& name);
 
 // Moves a file to a name that nothing has yet; fails rather than replace one.
 EFileError MoveToNewName(const std::string& from, const std::string& to);
-
 
 // True only when nothing is at the path; a file that exists but cannot be opened is not missing.
 bool FileIsMissing(const std::string& path);

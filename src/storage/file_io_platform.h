@@ -2,7 +2,7 @@
 
 // What each platform's file code gives the portable sequences in file_io.cpp.
 
-#include "storage/file_io.h"
+#include "storage/file_error.h"
 
 #include <cstddef>
 #include <cstdint>

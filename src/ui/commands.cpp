@@ -33,12 +33,8 @@ const SCommandRange kCommands[] = {
 
 } // namespace
 
-SCommandTable CommandTable() {
-    return SCommandTable{kCommands, sizeof kCommands / sizeof kCommands[0]};
-}
-
-ECommandRoute RouteCommand(unsigned id, unsigned notifyCode, bool hasHandlerInfo) {
-    if (notifyCode != 0 || hasHandlerInfo) {
+ECommandRoute RouteCommand(unsigned id, unsigned notifyCode) {
+    if (notifyCode != 0) {
         return ECommandRoute::Platform;
     }
     for (const SCommandRange& row : kCommands) {

@@ -37,11 +37,5 @@ struct SCommandRange {
     ECommandRoute route;
 };
 
-// The rows in the order the dispatcher tests them; the first that holds the id decides.
-struct SCommandTable {
-    const SCommandRange* rows;
-    size_t count;
-};
-SCommandTable CommandTable();
-
-ECommandRoute RouteCommand(unsigned id, unsigned notifyCode, bool hasHandlerInfo);
+// A notification (notifyCode not 0) is the platform's; a command the rows do not hold is absorbed.
+ECommandRoute RouteCommand(unsigned id, unsigned notifyCode);

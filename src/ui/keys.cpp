@@ -58,7 +58,7 @@ bool KeyRowHolds(const SKeyRow& row, const SKeyPress& press) {
 }
 
 EKeyRoute RouteKey(const SKeyPress& press) {
-    for (const SKeyRow& row : kKeys) {
+    for (const SKeyRow& row : KeyTable()) {
         if (KeyRowHolds(row, press)) {
             return row.route;
         }
@@ -67,7 +67,7 @@ EKeyRoute RouteKey(const SKeyPress& press) {
 }
 
 const char* ShortcutOf(EKeyRoute route) {
-    for (const SKeyRow& row : kKeys) {
+    for (const SKeyRow& row : KeyTable()) {
         if (row.route == route && row.shortcut != nullptr) {
             return row.shortcut;
         }

@@ -49,9 +49,12 @@ struct SKeyRow {
     const char* shortcut; // as a screen reader tells it; null for a row it does not tell
 };
 
+// The rows in the order they are tried: the first that holds a key takes it.
 struct SKeyTable {
     const SKeyRow* rows;
     size_t count;
+    const SKeyRow* begin() const { return rows; }
+    const SKeyRow* end() const { return rows + count; }
 };
 SKeyTable KeyTable();
 

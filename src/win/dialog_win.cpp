@@ -2,8 +2,6 @@
 
 #include "win/subclass_win.h"
 
-#include <windowsx.h>
-
 #include <utility>
 
 HWND CDialog::s_appMainWnd = nullptr;
@@ -101,26 +99,20 @@ bool CDialog::OnCmdMsg(UINT id, UINT notifyCode, HWND control) {
     return false;
 }
 
-namespace {
-
-const wchar_t* const kDialogProperty = L"Quillet.CDialog";
-
-} // namespace
-
 INT_PTR CALLBACK CDialog::DialogProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     CDialog* self;
     if (msg == WM_INITDIALOG) {
         self = reinterpret_cast<CDialog*>(lParam);
         self->m_hWnd = wnd;
-        ::SetPropW(wnd, kDialogProperty, self);
+        self->Bind(wnd);
     } else {
-        self = static_cast<CDialog*>(::GetPropW(wnd, kDialogProperty));
+        self = dynamic_cast<CDialog*>(FromHandle(wnd));
     }
     if (self == nullptr) {
         return FALSE;
     }
     if (msg == WM_NCDESTROY) {
-        ::RemovePropW(wnd, kDialogProperty);
+        Unbind(wnd);
     }
     try {
         return self->Dispatch(msg, wParam, lParam);
@@ -140,22 +132,6 @@ template <class Step> bool CDialog::Guarded(Step step) {
     }
 }
 
-void CDialog::HandleUnexpectedError(HWND window) noexcept {
-    for (HWND at = window; at != nullptr;) {
-        CDialog* dialog = static_cast<CDialog*>(::GetPropW(at, kDialogProperty));
-        try {
-            if (dialog != nullptr && dialog->OnUnexpectedError()) {
-                return;
-            }
-        } catch (...) {
-            break;
-        }
-        at = (::GetWindowLongW(at, GWL_STYLE) & WS_CHILD) ? ::GetParent(at)
-                                                          : ::GetWindow(at, GW_OWNER);
-    }
-    ::ExitProcess(3);
-}
-
 INT_PTR CDialog::Handled(bool handled, LRESULT result) {
     if (!handled) {
         return FALSE;
@@ -165,8 +141,6 @@ INT_PTR CDialog::Handled(bool handled, LRESULT result) {
 }
 
 INT_PTR CDialog::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
-    const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-    const UINT flags = static_cast<UINT>(wParam);
     switch (msg) {
     case WM_INITDIALOG:
         return OnInitDialog();
@@ -178,57 +152,9 @@ INT_PTR CDialog::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
         const bool handled = OnNotify(reinterpret_cast<NMHDR*>(lParam), result);
         return Handled(handled, result);
     }
-    case WM_PAINT:
-        return Handled(OnPaint());
-    case WM_ERASEBKGND:
-        return Handled(OnEraseBkgnd(reinterpret_cast<HDC>(wParam)), 1);
-    case WM_TIMER:
-        return Handled(OnTimer(wParam));
-    case WM_SYSCOMMAND:
-        return Handled(OnSysCommand(static_cast<UINT>(wParam), lParam));
-    case WM_LBUTTONDOWN:
-        return Handled(OnLButtonDown(flags, point));
-    case WM_LBUTTONUP:
-        return Handled(OnLButtonUp(flags, point));
-    case WM_LBUTTONDBLCLK:
-        return Handled(OnLButtonDblClk(flags, point));
-    case WM_MOUSEMOVE:
-        return Handled(OnMouseMove(flags, point));
     case WM_QUERYDRAGICON:
         // The icon is the return value itself, not a message result.
         return reinterpret_cast<INT_PTR>(OnQueryDragIcon());
-    case WM_HELP:
-        return Handled(OnHelp(reinterpret_cast<HELPINFO*>(lParam)), TRUE);
-    case WM_ENDSESSION:
-        return Handled(OnEndSession(wParam != FALSE));
-    case WM_HOTKEY:
-        return Handled(OnHotKey(static_cast<int>(wParam)));
-    case WM_ACTIVATE:
-        return Handled(OnActivate(LOWORD(wParam)));
-    case WM_SETFOCUS:
-        return Handled(OnSetFocus());
-    case WM_ENABLE:
-        return Handled(OnEnable(wParam != FALSE));
-    case WM_POWERBROADCAST:
-        return Handled(OnPowerBroadcast(wParam));
-    case WM_SYSCOLORCHANGE:
-        return Handled(OnSysColorChange());
-    case WM_SETTINGCHANGE:
-        return Handled(OnSettingChange(wParam));
-    case WM_DISPLAYCHANGE:
-        return Handled(OnDisplayChange());
-    case WM_DPICHANGED:
-        return Handled(OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam)));
-    case WM_GETOBJECT: {
-        LRESULT result = 0;
-        const bool handled = OnGetObject(wParam, lParam, result);
-        return Handled(handled, result);
-    }
-    case WM_QUERYENDSESSION: {
-        LRESULT result = 0;
-        const bool handled = OnQueryEndSession(result);
-        return Handled(handled, result);
-    }
     case WM_WINDOWPOSCHANGING:
         // A dialog that ended while it started never shows.
         if (!m_running) {
@@ -247,7 +173,7 @@ INT_PTR CDialog::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     default: {
         LRESULT result = 0;
-        const bool handled = OnMessage(msg, wParam, lParam, result);
+        const bool handled = Route(msg, wParam, lParam, result);
         return Handled(handled, result);
     }
     }

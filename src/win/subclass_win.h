@@ -1,10 +1,10 @@
 #pragma once
 
-#include "win/window_win.h"
+#include "win/routed_wnd_win.h"
 
 // A control of a dialog whose messages reach this object first: bound by SubclassDlgItem, it
 // answers the messages it handles and leaves the rest to the control's own procedure.
-class CSubclassWnd : public CWnd {
+class CSubclassWnd : public CRoutedWnd {
 public:
     ~CSubclassWnd() override;
 
@@ -27,36 +27,12 @@ public:
 
 protected:
     virtual void PreSubclassWindow() {}
-    // Sees every message first; true when it answered it with result.
-    virtual bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-        (void)msg;
-        (void)wParam;
-        (void)lParam;
-        (void)result;
-        return false;
-    }
     // The control's own procedure.
     LRESULT DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam) const {
         return ::CallWindowProcW(m_oldProc, m_hWnd, msg, wParam, lParam);
     }
 
-    // Each handler returns true when it handled the message; otherwise the control's own
-    // procedure runs.
-    virtual bool OnMouseMove(UINT flags, POINT point) { return Ignore(flags, point); }
-    virtual bool OnLButtonUp(UINT flags, POINT point) { return Ignore(flags, point); }
-    virtual bool OnTimer(UINT_PTR id) {
-        (void)id;
-        return false;
-    }
-    virtual bool OnSetCursor(HWND window, UINT hitTest, UINT message) {
-        (void)window;
-        (void)hitTest;
-        (void)message;
-        return false;
-    }
-
 private:
-    static bool Ignore(UINT, POINT) { return false; }
     static LRESULT CALLBACK SubclassProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT Dispatch(UINT msg, WPARAM wParam, LPARAM lParam);
     void Unsubclass();

@@ -52,12 +52,12 @@ void CheckStore(const DayArray& days, const std::string& everyDay) {
         std::vector<std::string> sortKeys;
         sortKeys.reserve(sorted.size());
         for (const SDay& day : sorted) {
-            sortKeys.push_back(SortKey(day));
+            sortKeys.push_back(std::string(CSortKey(day.strDate).View()));
         }
         for (const SDay& probe : probes) {
             // The insert rule only keeps the order when no other key has the same sort key
             // (keys from a file may be longer than six bytes).
-            const std::string probeKey = SortKey(probe);
+            const std::string probeKey = std::string(CSortKey(probe.strDate).View());
             bool sharesSortKey = false;
             for (size_t i = 0; i < sorted.size() && !sharesSortKey; ++i) {
                 sharesSortKey = sortKeys[i] == probeKey && sorted[i].strDate != probe.strDate;

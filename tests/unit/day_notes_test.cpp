@@ -22,6 +22,10 @@ std::string Keys(const DayArray& days) {
     return out;
 }
 
+std::string SortKeyOf(const std::string& key) {
+    return std::string(CSortKey(key).View());
+}
+
 template <size_t N> const char* Pick(std::mt19937& rng, const char* const (&items)[N]) {
     return items[rng() % N];
 }
@@ -81,13 +85,13 @@ TEST(DayKey, DateTextInEachOrderAndForShortKeys) {
 
     const SDay shortKey{"1234", "x"};
     EXPECT_EQ(FormatDayDate(shortKey, 0, "."), "12.34.");
-    EXPECT_EQ(SortKey(shortKey), "3412");
+    EXPECT_EQ(SortKeyOf(shortKey.strDate), "3412");
     EXPECT_EQ(FormatDayDate(SDay{"1", ""}, 0, "."), "1..");
-    EXPECT_EQ(SortKey(SDay{"07122", ""}), "21207");
-    EXPECT_EQ(SortKey(SDay{"", ""}), "");
+    EXPECT_EQ(SortKeyOf("07122"), "21207");
+    EXPECT_EQ(SortKeyOf(""), "");
     // Only the first six characters take part.
-    EXPECT_EQ(SortKey(SDay{"07122699", ""}), "261207");
-    EXPECT_EQ(SortKey(SDay{"311299", ""}), "991231");
+    EXPECT_EQ(SortKeyOf("07122699"), "261207");
+    EXPECT_EQ(SortKeyOf("311299"), "991231");
 }
 
 TEST(DayNotes, BlankMeansOnlySpacesAndLineBreaks) {

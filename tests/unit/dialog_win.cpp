@@ -83,7 +83,7 @@ protected:
     BOOL OnInitDialog() override {
         const HWND foreign = ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr,
                                                nullptr, nullptr, nullptr);
-        ::SetPropA(foreign, "Quillet.CSubclassWnd", reinterpret_cast<HANDLE>(16));
+        ::SetPropA(foreign, "Quillet.CRoutedWnd", reinterpret_cast<HANDLE>(16));
         const HDC dc = ::GetDC(foreign);
         SendMessage(WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
                     reinterpret_cast<LPARAM>(foreign));

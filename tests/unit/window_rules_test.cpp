@@ -156,14 +156,13 @@ TEST(Keys, EveryRowIsReachedByItsKeysAndNoKeyByTwo) {
 
 TEST(Commands, EveryPlainCommandWithoutACaseIsAbsorbed) {
     for (unsigned id : {1u, 2u, 0u, 319u, 335u, 350u, 352u, 369u, 393u, 395u, 9999u}) {
-        EXPECT_EQ(RouteCommand(id, 0, false), ECommandRoute::Absorb) << id;
+        EXPECT_EQ(RouteCommand(id, 0), ECommandRoute::Absorb) << id;
     }
 }
 
 TEST(Commands, NotificationsAndQueriesGoToThePlatform) {
-    EXPECT_EQ(RouteCommand(1014, 0x300, false), ECommandRoute::Platform);
-    EXPECT_EQ(RouteCommand(356, 1, false), ECommandRoute::Platform);
-    EXPECT_EQ(RouteCommand(353, 0, true), ECommandRoute::Platform);
+    EXPECT_EQ(RouteCommand(1014, 0x300), ECommandRoute::Platform);
+    EXPECT_EQ(RouteCommand(356, 1), ECommandRoute::Platform);
 }
 
 TEST(Commands, HelpOpensTheGuideBesideTheProgramWhenItIsThere) {
@@ -194,7 +193,7 @@ std::vector<std::pair<EMenu, SMenuEntry>> AllItems() {
 
 TEST(Commands, EveryMenuItemReachesAHandler) {
     for (const auto& item : AllItems()) {
-        const ECommandRoute route = RouteCommand(item.second.id, 0, false);
+        const ECommandRoute route = RouteCommand(item.second.id, 0);
         EXPECT_NE(route, ECommandRoute::Absorb) << item.second.id;
         EXPECT_NE(route, ECommandRoute::Platform) << item.second.id;
     }
@@ -218,9 +217,9 @@ TEST(Commands, EachRadioRangeCoversExactlyItsItems) {
             }
             if (id >= group->first && id <= group->last) {
                 EXPECT_EQ(id, next++);
-                inside.push_back(RouteCommand(id, 0, false));
+                inside.push_back(RouteCommand(id, 0));
             } else {
-                outside.push_back(RouteCommand(id, 0, false));
+                outside.push_back(RouteCommand(id, 0));
             }
         }
         EXPECT_FALSE(inside.empty());
