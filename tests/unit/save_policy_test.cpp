@@ -524,8 +524,9 @@ TEST_F(StorageTest, AChangeMadeOnTheOtherComputerIsNeverUndone) {
     EXPECT_EQ(copy.notes.days[2].strNote,
               "changed there\r\n----- also saved elsewhere, 07.12.2026 14:06 -----\r\nnew there");
 
-    // Put back as it was before a save of ours that another program's write followed at once:
-    // the text put back was changed here too.
+    // Put back as it was before a save of ours that another program's write followed at once,
+    // holding that save's line: it was made from that save, whatever the clocks say, so the text
+    // put back here wins.
     notes = copy.notes;
     ASSERT_TRUE(again.SaveMain(settings, notes, kAtCreation, 1000).saved);
     const std::string first = notes.days[0].strNote;
@@ -538,9 +539,25 @@ TEST_F(StorageTest, AChangeMadeOnTheOtherComputerIsNeverUndone) {
     files.Put(paths.notes, SerializeNotes(there.days, there.everyDay), clock.Now() + 1);
     const SSaveReport putBack = again.SaveMain(settings, notes, kAtCreation, 1000);
     ASSERT_TRUE(putBack.notesChanged);
-    EXPECT_EQ(PiecesOfText(putBack.merged.days[0].strNote),
-              (std::vector<std::string>{"one, shortened", first}));
+    EXPECT_EQ(putBack.merged.days[0].strNote, first);
     EXPECT_EQ(putBack.merged.days.back().strNote, "five there");
+
+    // A text outside the code page is stored behind a mark: what it was before a save of ours
+    // is the text, not its stored form, or a day changed here alone would keep both texts.
+    notes = putBack.merged;
+    const std::string nihon = "\xE6\x97\xA5\xE6\x9C\xAC";
+    for (const std::string& text : {nihon, nihon + ", here"}) {
+        clock.ms += 10000;
+        notes.days[0].strNote = text;
+        ASSERT_TRUE(again.SaveMain(settings, notes, kAtCreation, 1000).saved);
+    }
+    there = notes;
+    there.days[0].strNote = nihon;
+    there.days.push_back({"061226", "six there"});
+    files.Put(paths.notes, SerializeNotes(there.days, there.everyDay), clock.Now());
+    const SDiskLook script = again.LookAtFolder(notes);
+    EXPECT_EQ(script.notes.days[0].strNote, nihon + ", here");
+    EXPECT_EQ(script.notes.days.back().strNote, "six there");
 }
 
 // What a power cut leaves of another program's write is damage, never an empty notebook, and
@@ -590,14 +607,16 @@ TEST_F(StorageTest, ATornNotesFileFallsBackToTheBackupAndNeverReplacesIt) {
     EXPECT_FALSE(policy.WriteWaiting());
     EXPECT_EQ(merged.merged.days,
               (DayArray{{"011226", "one"}, {"021226", "two, there"}, {"031226", "three"}}));
-    // One that stays torn is written over once the writer had its time.
+    // One that stays torn is written over once the writer had its time, with this computer's
+    // last write: the backup is older than what was typed here.
     files.Put(paths.notes, std::string(300, '\0'));
     Load();
+    EXPECT_EQ(notes, merged.merged);
     clock.ms += (kHalfWrittenGraceSeconds - 1) * 1000;
     EXPECT_TRUE(automaticSave().waiting);
     clock.ms += 1000;
     EXPECT_TRUE(automaticSave().saved);
-    EXPECT_EQ(files.Get(paths.notes), good);
+    EXPECT_EQ(files.Get(paths.notes), SerializeNotes(merged.merged.days, merged.merged.everyDay));
 }
 
 // A save that merged what another program was writing and then could not replace the file
@@ -668,6 +687,54 @@ TEST_F(StorageTest, RecoveryFilesAndConflictCopiesAreMergedAndMovedAside) {
     CSavePolicy next{paths, files, clock};
     EXPECT_TRUE(next.Load(settings, notes, kAtCreation).notesFromElsewhere);
     EXPECT_EQ(notes.days.back().strNote, "six");
+}
+
+// What this computer wrote last comes back when a sync program copies another version over it
+// while the program is closed, and a recovery file is merged against the version it was made
+// from: neither undoes what the other computer did, whatever the files' times.
+TEST_F(StorageTest, ThisComputersLastWriteAndRecoveryFilesComeBackBesideTheOtherComputersDays) {
+    const std::string before = SerializeNotes({{"011226", "one"}}, "every");
+    files.Put(paths.notes, before, clock.Now() - 60);
+    Load();
+    FinishStart();
+    notes.days[0].strNote = "one, typed here";
+    ASSERT_TRUE(SaveMain().saved);
+    auto startAgain = [&] {
+        CSavePolicy next{paths, files, clock};
+        next.Load(settings, notes, kAtCreation);
+        while (next.FinishStartStep()) {
+        }
+        return next.SaveMain(settings, notes, kAtCreation, 1000).saved;
+    };
+    // Newest wins: the other computer's version, made from the one before, replaces ours.
+    clock.ms += 30000;
+    SaveElsewhere({{"011226", "one"}, {"021226", "two, there"}}, "every");
+    ASSERT_TRUE(startAgain());
+    EXPECT_EQ(notes.days, (DayArray{{"011226", "one, typed here"}, {"021226", "two, there"}}));
+    // Changed on both sides: both texts.
+    clock.ms += 30000;
+    SaveElsewhere({{"011226", "one, there"}, {"021226", "two, there"}}, "every");
+    ASSERT_TRUE(startAgain());
+    EXPECT_EQ(PiecesOfText(notes.days[0].strNote),
+              (std::vector<std::string>{"one, typed here", "one, there"}));
+
+    // The session's end could not save: a recovery file. The other computer's version, saved
+    // before it from the same version, arrives after it with its own older time.
+    CSavePolicy last{paths, files, clock};
+    last.Load(settings, notes, kAtCreation);
+    const SNotebook made = notes;
+    notes.days[1].strNote = "two, typed here";
+    files.HoldUntil(paths.notes, clock.ms + 600000);
+    ASSERT_FALSE(last.SaveMain(settings, notes, kAtCreation, 0).saved);
+    ASSERT_FALSE(last.WriteRecovery(notes).empty());
+    files.HoldUntil(paths.notes, 0);
+    SNotebook there = made;
+    there.days.push_back({"031226", "three, there"});
+    files.Put(paths.notes, SerializeNotes(there.days, there.everyDay), clock.Now() - 30);
+    clock.ms += 60000;
+    ASSERT_TRUE(startAgain());
+    EXPECT_EQ(notes.days[1].strNote, "two, typed here");
+    EXPECT_EQ(notes.days.back().strNote, "three, there");
 }
 
 } // namespace

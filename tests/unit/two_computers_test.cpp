@@ -124,6 +124,11 @@ struct SToken {
     // A text kept from both sides may hold a line twice; an edit that took one of them leaves a
     // merge free to take the other with the piece it stands in.
     bool oneOfTwoTaken = false;
+    std::set<std::string> beforeAdd; // the adder's tokens of the day before it added this one
+    // Removed on the other computer than the one that added it, the day going back to what it
+    // was before: a file shows that as it shows the other computer never having had the token,
+    // and the adder's last write comes back in when it may be lost.
+    bool addUndone = false;
 };
 
 class CSimulation {
@@ -135,10 +140,14 @@ public:
         int lagMs = 5000;
     };
 
-    CSimulation(uint32_t seed, SRates rates) : m_rates(rates), m_random(seed) {
+    CSimulation(uint32_t seed, SRates rates)
+        : m_rates(rates), m_random(seed), m_more(seed ^ 0x5bd1e995u) {
+        // Computers without time sync: seconds, half a minute or ten minutes apart.
+        static const int64_t kSkews[] = {0, 30000, -30000, 600000, -600000};
+        const int64_t skew = kSkews[More(0, 4)];
         for (int i = 0; i < 2; ++i) {
             SComputer& c = m_pc[i];
-            c.clock.skewMs = i == 0 ? 0 : Pick(-1500, 1500);
+            c.clock.skewMs = i == 0 ? 0 : Pick(-1500, 1500) + skew;
             c.files = std::make_unique<CFakeFiles>(c.clock);
             c.paths = SDataPaths::In("/data", '/');
             c.paths.local = "/local/Quillet/";
@@ -188,6 +197,7 @@ private:
         SNotebook notes;
         bool running = false;
         uint64_t saveDue = 0; // 0: none
+        uint64_t savedMs = 0; // when it last wrote the notes file
         uint64_t lookDue = 0;
         std::map<int, std::string> undo; // a day's text before this computer's last edit
         // What its edits since the last save did to the tokens, with their states before.
@@ -201,6 +211,8 @@ private:
     };
 
     int Pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(m_random); }
+    // For what the model gained later, so that the seeds' first steps stay what they were.
+    int More(int low, int high) { return std::uniform_int_distribution<int>(low, high)(m_more); }
     bool Chance(int percent) { return Pick(0, 99) < percent; }
     uint64_t Now() const { return m_pc[0].clock.ms; }
     void Advance(uint64_t ms) {
@@ -432,6 +444,7 @@ private:
         }
         c.unsaved.clear(); // every edit so far was in what it wrote
         c.synced = c.notes;
+        c.savedMs = Now();
         if (c.policy->NotesUnsaved(c.notes)) {
             c.saveDue = Now() + kAutoSaveDelayMs;
         }
@@ -564,7 +577,8 @@ private:
                 m_transfers.erase(m_transfers.begin() + static_cast<long>(t));
                 // A copy checked just before a save and written just after it: only a program
                 // that is running sees it, and it only happens around its saves.
-                Deliver(transfer, users && m_pc[transfer.to].running && Chance(1));
+                const SComputer& to = m_pc[transfer.to];
+                Deliver(transfer, users && to.running && Now() <= to.savedMs + 1500 && Chance(10));
                 t = 0;
                 continue;
             }
@@ -837,11 +851,12 @@ private:
         for (const std::string& t : edit.added) {
             remember(t);
             SToken& token = m_tokenState[t];
-            token = SToken{day, true, i, log.size() - 1, {}, false};
+            token = SToken{day, true, i, log.size() - 1, {}, false, false, before, false};
         }
         for (const std::string& t : edit.removed) {
             remember(t);
             SToken& token = m_tokenState[t];
+            token.addUndone = token.by != i && token.alive && after == token.beforeAdd;
             token.alive = false;
             token.lostToKill = false;
             token.by = i;
@@ -869,8 +884,9 @@ private:
     }
 
     // Where the users' texts are within reach: the running programs, the notes files, the
-    // copies and recovery files that a start or a look takes in, the sync program's work.
-    // aside: the files nobody looks at (backups, kept-aside copies).
+    // copies and recovery files that a start or a look takes in, the computer's last write that
+    // its next start merges back, the sync program's work. aside: the files nobody looks at
+    // (backups, kept-aside copies).
     void Reachable(std::set<std::string>& reach, std::set<std::string>& aside) {
         for (const SComputer& c : m_pc) {
             if (c.running) {
@@ -882,7 +898,8 @@ private:
             for (const std::string& folder : {c.paths.folder, c.paths.local}) {
                 for (const std::string& name : c.files->Names(folder)) {
                     const bool taken =
-                        Synced(name) && (folder == c.paths.folder || IsRecoveryName(name));
+                        (Synced(name) && (folder == c.paths.folder || IsRecoveryName(name))) ||
+                        (folder == c.paths.local && name == "qlt_notes.last");
                     AddTokens(c.files->Get(folder + name), taken ? reach : aside);
                 }
             }
@@ -914,7 +931,7 @@ private:
     // had not seen: then both texts are kept.
     bool MayComeBack(const std::string& name, const SToken& token) const {
         const std::vector<SEdit>& log = m_edits.at(token.day);
-        if (token.lostToKill) {
+        if (token.lostToKill || token.addUndone) {
             return true;
         }
         const auto filed = m_filedAt.find(name);
@@ -1060,6 +1077,7 @@ private:
     bool m_tracing = std::getenv("QUILLET_SIM_TRACE") != nullptr;
     std::vector<std::string> m_trace;
     std::mt19937 m_random;
+    std::mt19937 m_more;
     SComputer m_pc[2];
     int m_active = 0;
     std::vector<STransfer> m_transfers;
