@@ -250,10 +250,15 @@ void CSavePolicy::ApplyNotes(SNotebook& notes, SNotebook readNotes, std::string 
         unnamed->base = std::make_shared<const std::string>(std::move(notesBytes));
         unnamed->fileIsBase = true;
     } else {
+        // The backup holds the notes as read, in the file's order, before the order repair.
+        if (fromMain && !IsDaysSorted(notes.days, true)) {
+            start.notesBackup =
+                std::make_shared<const std::string>(SerializeNotes(notes.days, notes.everyDay));
+        }
         unnamed->base = CanonicalNotes(notes);
         unnamed->fileHash = fromMain ? HashBytes(notesBytes) : 0;
     }
-    if (fromMain) {
+    if (fromMain && !start.notesBackup) {
         start.notesBackup = unnamed->base;
     }
     m_unnamed = std::move(unnamed);

@@ -144,6 +144,18 @@ TEST_F(StorageTest, GoodMainFilesRefreshTheirBackupsOnceTheStartIsFinished) {
     EXPECT_EQ(files.Get(paths.notesBackup + ".unreadable-" + kStamp), "damaged backup");
     EXPECT_EQ(files.Get(paths.folder + "history/qlt_notes-2026-12-07.dat"), files.Get(paths.notes));
     EXPECT_EQ(StartNoticeText(policy.TakeStartNotice()), "");
+
+    // Another program wrote the days out of order, one twice: the backup is the notes as read,
+    // one note a day in the file's order, though the notes are put in date order.
+    const DayArray read{{"031226", "three"}, {"011226", "one"}, {"021226", "two"}};
+    files.Put(paths.notes,
+              SerializeNotes(
+                  {{"031226", "three"}, {"011226", "one"}, {"021226", "two"}, {"031226", "three"}},
+                  "every"));
+    Load();
+    EXPECT_EQ(notes.days, (DayArray{{"011226", "one"}, {"021226", "two"}, {"031226", "three"}}));
+    FinishStart();
+    EXPECT_EQ(files.Get(paths.notesBackup), SerializeNotes(read, "every"));
 }
 
 TEST_F(StorageTest, DamagedMainFileFallsBackToItsBackupIsKeptAsideOnceAndTheUserIsTold) {
