@@ -138,6 +138,19 @@ TEST_F(OtherPrograms, NotesSavedOnAnotherComputerShowAndAreMergedWithTyping) {
     EXPECT_TRUE(std::regex_match(merged, pieces, kept) && pieces[1] != pieces[2]) << merged;
     EXPECT_EQ(m_app.NotesText(), merged);
     EXPECT_EQ(ReadNotesFile(m_paths.notes).days.size(), 2u);
+
+    // Closed, the file is replaced by the laptop's older version and a day more ("newest
+    // wins"): the next start has this computer's last text beside the laptop's new day.
+    ASSERT_TRUE(ExitQuillet());
+    const SDate third = OtherDayThisMonth({other.day});
+    DayArray later = laptop;
+    later.push_back({KeyOf(third), "Third from the laptop"});
+    SortDays(later, true);
+    ASSERT_TRUE(WriteFileBytes(m_paths.notes, SerializeNotes(later, "Every day")));
+    ASSERT_TRUE(Launch());
+    EXPECT_EQ(m_app.NotesText(), merged);
+    ASSERT_TRUE(m_app.SelectDay(third));
+    EXPECT_EQ(m_app.NotesText(), "Third from the laptop");
 }
 
 // The guard against a stale copy landing just after our write does not outlast it.

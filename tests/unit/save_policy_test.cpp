@@ -570,6 +570,24 @@ TEST_F(StorageTest, AChangeMadeOnTheOtherComputerIsNeverUndone) {
     const SDiskLook script = again.LookAtFolder(notes);
     EXPECT_EQ(script.notes.days[0].strNote, nihon + ", here");
     EXPECT_EQ(script.notes.days.back().strNote, "six there");
+
+    // A version that lacks what a write of ours brought was made before it when this computer
+    // first saw it within the race window after that write; later, what it lacks was deleted.
+    notes = script.notes;
+    ASSERT_TRUE(again.SaveMain(settings, notes, kAtCreation, 1000).saved);
+    for (const QTime late : {kRaceWindowSeconds, kRaceWindowSeconds + 1}) {
+        const SNotebook made = notes;
+        const std::string day = late == kRaceWindowSeconds ? "081226" : "091226";
+        notes.days.push_back({day, "typed just now"});
+        ASSERT_TRUE(again.SaveMain(settings, notes, kAtCreation, 1000).saved);
+        clock.ms += late * 1000;
+        files.Put(paths.notes, SerializeNotes(made.days, made.everyDay));
+        const SDiskLook look = again.LookAtFolder(notes);
+        ASSERT_TRUE(look.adopt);
+        EXPECT_EQ(look.notes.days.back().strDate == day, late == kRaceWindowSeconds) << late;
+        notes = look.notes;
+        ASSERT_TRUE(again.SaveMain(settings, notes, kAtCreation, 1000).saved);
+    }
 }
 
 // What a power cut leaves of another program's write is damage, never an empty notebook, and
