@@ -377,8 +377,10 @@ bool CSavePolicy::FinishStartStep() {
         if (start.notesBackup) {
             KeepDailyCopy(m_files, m_paths, *start.notesBackup, m_clock.Now());
         }
-        if (start.shared) {
-            m_record.Write(m_lineage); // what the start read from elsewhere, for later sessions
+        // What the start read from elsewhere, for later sessions; not when the notes hold this
+        // computer's last write beside it: its texts were never the notes here alone.
+        if (start.shared && !start.lastWriteMerged) {
+            m_record.Write(m_lineage);
         }
         start.settingsBackup.clear();
         start.notesBackup.reset();

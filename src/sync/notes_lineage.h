@@ -18,8 +18,10 @@
 // A program that read the notes file just before a save of ours and wrote its copy just after
 // brings back what that save replaced: a version from elsewhere first seen here this soon after
 // a write of ours, and holding none of its lines, is taken as such a copy. Both times are this
-// computer's: the other computer's clock may be minutes off.
-constexpr QTime kRaceWindowSeconds = 3;
+// computer's: the other computer's clock may be minutes off. A sync program may take seconds to
+// bring a copy it read, and a change made there after seeing our write takes longer: its trip
+// both ways, and the other user's typing and save.
+constexpr QTime kRaceWindowSeconds = 8;
 // File times of one writer this close may be one save seen twice.
 constexpr QTime kFileTimeSlackSeconds = 2;
 

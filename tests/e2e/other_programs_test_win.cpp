@@ -163,8 +163,8 @@ TEST_F(OtherPrograms, ADaySavedHereAndThenDeletedOnAnotherComputerStaysDeleted) 
     ASSERT_TRUE(m_app.SendCommand(kCmdSaveAll));
     ASSERT_NE(ReadFileBytes(m_paths.notes).find("dentist 3pm"), std::string::npos);
 
-    // File times count in seconds: the other write lands well after ours.
-    ::Sleep(3500);
+    // Seen here past the seconds a sync program may take to bring a copy read before our save.
+    ::Sleep(9000);
     const std::string laptop = "Morning note, seen on the laptop";
     ASSERT_TRUE(
         WriteFileBytes(m_paths.notes, SerializeNotes({{KeyOf(Today()), laptop}}, "Every day")));
