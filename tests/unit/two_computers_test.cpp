@@ -1109,6 +1109,11 @@ const uint32_t kFoundSeeds[] = {
     2915367602, 774553834,  2710938419, 247592081,  2275400533, 1761778540, 2431568747,
     2100794488, 1891267234, 67887965,   1081792191, 3752711330, 1781405536};
 
+// Seeds that once failed in the harsh form, run in it in every run.
+const uint32_t kFoundHarshSeeds[] = {745919861,  4105067038, 4252993563, 2098840035,
+                                     1843006265, 719240341,  4166667767, 245637628,
+                                     2477875263, 2647383237, 2471588027, 2627756241};
+
 TEST(TwoComputers, NothingIsUndoneTornOrLeftBehind) {
     const int steps = FromEnvironment("QUILLET_SIM_STEPS", 2000);
     const int seeds = FromEnvironment("QUILLET_SIM_SEEDS", 60);
@@ -1119,11 +1124,17 @@ TEST(TwoComputers, NothingIsUndoneTornOrLeftBehind) {
     for (int s = 1; s <= seeds && std::getenv("QUILLET_SIM_SEED") == nullptr; ++s) {
         all.push_back(static_cast<uint32_t>(s) * 2654435761u);
     }
+    const bool harsh = std::getenv("QUILLET_SIM_HARSH") != nullptr;
+    const size_t normal = harsh ? 0 : all.size();
+    if (std::getenv("QUILLET_SIM_SEED") == nullptr) {
+        all.insert(all.end(), std::begin(kFoundHarshSeeds), std::end(kFoundHarshSeeds));
+    }
     long total = 0;
     int conflicts = 0;
-    for (uint32_t seed : all) {
+    for (size_t i = 0; i < all.size(); ++i) {
+        const uint32_t seed = all[i];
         CSimulation::SRates rates;
-        if (std::getenv("QUILLET_SIM_HARSH") != nullptr) {
+        if (i >= normal) {
             rates = CSimulation::SRates{20, 2, 8000};
         }
         CSimulation sim(seed, rates);
@@ -1132,8 +1143,8 @@ TEST(TwoComputers, NothingIsUndoneTornOrLeftBehind) {
         total += steps;
         conflicts += sim.Conflicts();
     }
-    std::printf("[ two computers ] %ld steps over %zu seeds, %d conflict copies\n", total,
-                all.size(), conflicts);
+    std::printf("[ two computers ] %ld steps over %zu seeds (%zu harsh), %d conflict copies\n",
+                total, all.size(), all.size() - normal, conflicts);
 }
 
 } // namespace
