@@ -357,6 +357,12 @@ TEST_F(StorageTest, NotesSavedElsewhereAreMergedIntoTheSaveNeverOverwritten) {
         }
     }
     EXPECT_EQ(GetDayNoteIn(files.Get(paths.notes), "150127"), "theirs 5");
+
+    // A torn write that slips in before the replace is kept aside, not lost under ours.
+    notes.days[0].strNote = "one, once more";
+    files.beforeReplace = [&] { files.Put(paths.notes, std::string(64, '\0')); };
+    ASSERT_TRUE(SaveMain().saved);
+    EXPECT_EQ(files.Get(paths.notes + ".unreadable-" + kStamp), std::string(64, '\0'));
 }
 
 TEST_F(StorageTest, AChangedNotesFileIsLoadedWhenNothingWaitsToBeSaved) {
@@ -717,6 +723,20 @@ TEST_F(StorageTest, RecoveryFilesAndConflictCopiesAreMergedAndMovedAside) {
     CSavePolicy next{paths, files, clock};
     EXPECT_TRUE(next.Load(settings, notes, kAtCreation).notesFromElsewhere);
     EXPECT_EQ(notes.days.back().strNote, "six");
+
+    // Two copies of successive versions from there: the later one's text stands alone.
+    ASSERT_TRUE(next.SaveMain(settings, notes, kAtCreation, 1000).saved);
+    SNotebook there = notes;
+    for (const std::string text : {"six, there", "six, there again"}) {
+        clock.ms += 10000;
+        there.days.back().strNote = text;
+        files.Put(paths.folder + "qlt_notes.sync-conflict-20261209-10101" +
+                      std::to_string(text.size() % 10) + "-ABCDEFG.dat",
+                  SerializeNotes(there.days, there.everyDay));
+    }
+    const SDiskLook two = next.LookAtFolder(notes);
+    ASSERT_TRUE(two.adopt);
+    EXPECT_EQ(two.notes.days.back().strNote, "six, there again");
 }
 
 // What this computer wrote last comes back when a sync program copies another version over it
@@ -747,6 +767,22 @@ TEST_F(StorageTest, ThisComputersLastWriteAndRecoveryFilesComeBackBesideTheOther
     ASSERT_TRUE(startAgain());
     EXPECT_EQ(PiecesOfText(notes.days[0].strNote),
               (std::vector<std::string>{"one, typed here", "one, there"}));
+
+    // A version made from the one a start read lands a moment after the start, before any
+    // look: it shows, merged against what the start read, as a change made there alone.
+    for (const QTime after : {QTime(0), QTime(1), QTime(6)}) {
+        const SNotebook read = notes;
+        CSavePolicy fresh{paths, files, clock};
+        fresh.Load(settings, notes, kAtCreation);
+        clock.ms += after * 1000 + 500;
+        SNotebook there = read;
+        there.days[0].strNote += ", there " + std::to_string(after);
+        files.Put(paths.notes, SerializeNotes(there.days, there.everyDay));
+        const SDiskLook look = fresh.LookAtFolder(notes);
+        EXPECT_EQ(look.change, EDiskChange::Reloaded) << after;
+        EXPECT_EQ(look.notes, there) << after;
+        notes = look.notes;
+    }
 
     // The session's end could not save: a recovery file. The other computer's version, saved
     // before it from the same version, arrives after it with its own older time.
