@@ -7,7 +7,8 @@
 // QUILLET_SIM_STEPS=n runs n steps per seed (a longer run); QUILLET_SIM_SEEDS=n that many seeds;
 // QUILLET_SIM_SEED=n that seed alone, with QUILLET_SIM_TRACE what happened before a fault;
 // QUILLET_SIM_HARSH a user who turns from computer to computer more often, more kills and
-// longer delays of the sync program.
+// longer delays of the sync program; QUILLET_SIM_NEWEST_WINS a sync program that, while the
+// losing computer's program is closed, keeps the newer version alone instead of a conflict copy.
 
 #include "fake_files.h"
 #include "sync/copy_names.h"
@@ -633,16 +634,21 @@ private:
             const QTime timeB = m_pc[1].files->Stamp(m_pc[1].paths.folder + name).writeTime;
             const int loser = timeA > timeB ? 1 : 0;
             if (name == "qlt_notes.dat") {
-                ++m_conflicts;
                 SComputer& c = m_pc[loser];
                 const std::string copy = ConflictName(loser);
+                // Some sync programs keep the newest alone: while the loser's program is closed,
+                // its version is then only in what that computer keeps of its last write.
+                const bool newestWins = m_newestWins && !c.running && More(0, 99) < 30;
                 Trace([&] {
-                    return "sync conflict: pc" + std::to_string(loser) + " keeps its own as " +
-                           copy;
+                    return "sync conflict: pc" + std::to_string(loser) +
+                           (newestWins ? " loses its own" : " keeps its own as " + copy);
                 });
-                c.files->Put(c.paths.folder + copy, loser == 0 ? *a : *b,
-                             loser == 0 ? timeA : timeB);
-                m_copyWriter[copy] = loser;
+                if (!newestWins) {
+                    ++m_conflicts;
+                    c.files->Put(c.paths.folder + copy, loser == 0 ? *a : *b,
+                                 loser == 0 ? timeA : timeB);
+                    m_copyWriter[copy] = loser;
+                }
                 // The order of the two versions is lost: what either holds may come back
                 // beside the other's, even where one side had removed it.
                 std::set<std::string> filed;
@@ -1075,6 +1081,7 @@ private:
 
     SRates m_rates;
     bool m_tracing = std::getenv("QUILLET_SIM_TRACE") != nullptr;
+    bool m_newestWins = std::getenv("QUILLET_SIM_NEWEST_WINS") != nullptr;
     std::vector<std::string> m_trace;
     std::mt19937 m_random;
     std::mt19937 m_more;
