@@ -801,6 +801,18 @@ TEST_F(StorageTest, ThisComputersLastWriteAndRecoveryFilesComeBackBesideTheOther
     ASSERT_TRUE(startAgain());
     EXPECT_EQ(notes.days[1].strNote, "two, typed here");
     EXPECT_EQ(notes.days.back().strNote, "three, there");
+
+    // A start that reads an older version this computer wrote goes on from its last one.
+    const std::string older = files.Get(paths.notes);
+    CSavePolicy writer{paths, files, clock};
+    writer.Load(settings, notes, kAtCreation);
+    notes.days[0].strNote = "one, last here";
+    ASSERT_TRUE(writer.SaveMain(settings, notes, kAtCreation, 1000).saved);
+    clock.ms += 30000;
+    files.Put(paths.notes, older);
+    ASSERT_TRUE(startAgain());
+    EXPECT_EQ(notes.days[0].strNote, "one, last here");
+    EXPECT_EQ(notes.days.back().strNote, "three, there");
 }
 
 } // namespace
