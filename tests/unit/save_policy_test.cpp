@@ -674,6 +674,18 @@ TEST_F(StorageTest, ASaveThatMergedAndFailedAdoptsNothingAndTheNextOneLosesNoDay
     ASSERT_TRUE(report.notesChanged);
     EXPECT_EQ(report.merged.days,
               (DayArray{{"011226", "one, mine"}, {"021226", "two"}, {"031226", "three"}}));
+
+    // A failed replace that left another program's bytes where it puts the old file aside
+    // leaves them there for the next start, which settles them.
+    notes = report.merged;
+    notes.days[0].strNote = "one, mine again";
+    const std::string aside = paths.notes + ".replaced.tmp";
+    files.beforeReplace = [&] {
+        files.Put(aside, "another program's");
+        files.HoldUntil(paths.notes, clock.ms + 600000);
+    };
+    EXPECT_FALSE(SaveMain().saved);
+    EXPECT_EQ(files.Get(aside), "another program's");
 }
 
 // Notes an ended session could not save, and copies a sync program made beside the notes,
