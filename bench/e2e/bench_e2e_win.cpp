@@ -259,12 +259,12 @@ struct SRow {
 void PrintTable(const std::string& title, const std::vector<SRow>& rows) {
     std::printf("\n%s\n", title.c_str());
     std::printf("%-50s %11s %11s %11s  %-38s %s\n", "case", "first lines", "stall", "time",
-                "target", "met");
+                "target", "");
     std::printf("%s\n", std::string(132, '-').c_str());
     for (const SRow& row : rows) {
         std::printf("%-50s %11s %11s %11s  %-38s %s\n", row.name.c_str(), row.first.c_str(),
                     row.stall.c_str(), row.time.c_str(), row.target.c_str(),
-                    row.met < 0 ? "-" : (row.met ? "yes" : "MISSED"));
+                    row.met < 0 ? "-" : (row.met ? "met" : "NOT MET"));
     }
     std::fflush(stdout);
 }
@@ -300,11 +300,13 @@ private:
     bool MeasureQuery(const SQuery& query);
     bool ClearSearchBox();
     bool MeasureScrolling(const SQuery& query);
+    SRow MemoryRow(const std::string& label, double bytes) const;
 
     int m_years;
     bool m_quick = false;
     const DayArray& m_days;
     size_t m_fileSize;
+    double m_minimalBytes = 0;
     CQuilletApp m_app;
     std::unique_ptr<CStallMeter> m_stall;
     std::string m_shown; // what the notes box holds now
@@ -333,8 +335,7 @@ bool CNotebookRun::Run() {
     }
     if (ok) {
         const SMemory memory = PrivateMemory(m_app.Main());
-        m_rows.push_back({MemoryLabel(memory, "Quillet after searches"), "-", "-",
-                          FormatMb(memory.bytes), "", -1});
+        m_rows.push_back(MemoryRow(MemoryLabel(memory, "Quillet after searches"), memory.bytes));
     }
     m_stall.reset();
     MeasureExit();
@@ -409,21 +410,33 @@ bool CNotebookRun::MeasureStarts() {
     const double minimalMs = *std::min_element(startMs[0].begin(), startMs[0].end());
     const double quilletMs = *std::min_element(startMs[1].begin(), startMs[1].end());
     const double ratio = quilletMs / minimalMs;
+    // A small notebook costs next to nothing to read: the window's own start is what remains.
+    const double bound = m_years <= 1 ? 1.1 : 1.15;
     char target[64];
-    std::snprintf(target, sizeof target, "<= 1.3x minimal (now %.2fx)", ratio);
+    std::snprintf(target, sizeof target, "<= %.2fx minimal (now %.2fx)", bound, ratio);
     m_rows.push_back(
         {"start to first paint: minimal (min/7)", "-", "-", FormatMs(minimalMs), "", -1});
     m_rows.push_back({"start to first paint: Quillet (min/7)", "-", "-", FormatMs(quilletMs),
-                      target, ratio <= 1.3});
+                      target, ratio <= bound});
 
     const double minimalBytes = Median(privateBytes[0]);
     const double quilletBytes = Median(privateBytes[1]);
-    const double above = (quilletBytes - minimalBytes) / static_cast<double>(m_fileSize);
-    std::snprintf(target, sizeof target, "above minimal <= 3x file (now %.2fx)", above);
+    m_minimalBytes = minimalBytes;
     m_rows.push_back({MemoryLabel(kind, "minimal"), "-", "-", FormatMb(minimalBytes), "", -1});
-    m_rows.push_back({MemoryLabel(kind, "Quillet"), "-", "-", FormatMb(quilletBytes), target,
-                      minimalBytes > 0 && above <= 3});
+    m_rows.push_back(MemoryRow(MemoryLabel(kind, "Quillet"), quilletBytes));
     return true;
+}
+
+// Memory above the minimal program's, against the file. A notebook of a year or so is far smaller
+// than what any window of the process takes: there it is only shown.
+SRow CNotebookRun::MemoryRow(const std::string& label, double bytes) const {
+    const double above = (bytes - m_minimalBytes) / static_cast<double>(m_fileSize);
+    const bool targeted = m_years >= 10;
+    char target[64];
+    std::snprintf(target, sizeof target, "above minimal%s (now %.2fx file)",
+                  targeted ? " <= 2x file" : "", above);
+    return {label,           "-",    "-",
+            FormatMb(bytes), target, targeted ? (m_minimalBytes > 0 && above <= 2) : -1};
 }
 
 // Clicks two other days of the shown month in turn, in room A.
@@ -455,10 +468,13 @@ bool CNotebookRun::MeasureDayChanges() {
         }
     }
     const double median = Median(ms);
+    const double worst = *std::max_element(ms.begin(), ms.end());
     const bool target = m_years >= 100;
     m_rows.push_back({"day change, room A (median/6, worst stall)", "-", FormatMs(stallMs),
                       FormatMs(median), target ? "<= 10 ms, stall <= 16 ms" : "stall <= 16 ms",
                       (!target || median <= 10) && stallMs <= 16});
+    m_rows.push_back({"day change, room A (worst of 6)", "-", "-", FormatMs(worst),
+                      target ? "<= 10 ms" : "", target ? worst <= 10 : -1});
     return true;
 }
 

@@ -87,18 +87,26 @@ void CNoteArea::SetNotesText(const std::string& text, ECaret caret) {
 
 void CNoteArea::ReplaceNotesText(const std::wstring& text, LRESULT firstLine) {
     // Replacing all of the text leaves the caret at its end, in view, in one step. Under Wine
-    // each update of the box's scroll bar costs about a millisecond, and setting the text, then
-    // the caret, made three of them.
-    m_bFilling = true;
-    m_editNotes.SetSel(0, -1);
-    m_editNotes.SendMessage(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
-    m_bFilling = false;
-    m_editNotes.SendMessage(EM_EMPTYUNDOBUFFER);
-    m_editNotes.SendMessage(EM_SETMODIFY, FALSE);
-    if (firstLine == 0) {
-        return; // as a new text: from the top, scrolled as far as the caret needs
+    // each update of the box's scroll bar is drawn at once and costs about a millisecond: the box
+    // and its bar are drawn once instead, when the window paints.
+    {
+        const CUndrawn undrawn(m_editNotes.GetSafeHwnd());
+        m_bFilling = true;
+        m_editNotes.SetSel(0, -1);
+        m_editNotes.SendMessage(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+        m_bFilling = false;
+        m_editNotes.SendMessage(EM_EMPTYUNDOBUFFER);
+        m_editNotes.SendMessage(EM_SETMODIFY, FALSE);
+        // From a scrolled view the end may rest higher than a new text shows it: at the bottom.
+        if (firstLine != 0) {
+            ScrollToEnd();
+        }
     }
-    // From a scrolled view the end may rest higher than a new text shows it: at the bottom.
+    ::RedrawWindow(m_editNotes.GetSafeHwnd(), nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+}
+
+void CNoteArea::ScrollToEnd() {
     RECT format{};
     m_editNotes.SendMessage(EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
     const LRESULT shown = std::max<LRESULT>((format.bottom - format.top) / m_lineHeight, 1);

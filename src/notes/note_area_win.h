@@ -47,6 +47,8 @@ private:
     std::string GetSelDayKey() const override;
     void RedrawWindow() override;
     void ReplaceNotesText(const std::wstring& text, LRESULT firstLine);
+    // Scrolled so that the last line rests at the bottom of the box.
+    void ScrollToEnd();
 
     CMonthCalCtrl& m_calendar;
     CNoteRooms m_rooms;

@@ -2,16 +2,17 @@
 
 #include "base/day_note.h"
 #include "storage/file_system.h"
-#include "sync/computer_record.h"
-#include "sync/copies_beside.h"
 #include "storage/kept_aside.h"
-#include "sync/notes_lineage.h"
 #include "storage/retry_schedule.h"
 #include "storage/settings.h"
 #include "storage/storage.h"
+#include "sync/computer_record.h"
+#include "sync/copies_beside.h"
+#include "sync/notes_lineage.h"
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <unordered_map>
@@ -30,6 +31,9 @@ constexpr unsigned kAutoSaveDelayMs = 3000;
 // after it was first seen so, and try again this often. A save the user asks for writes at once.
 constexpr QTime kHalfWrittenGraceSeconds = 30;
 constexpr unsigned kHalfWrittenRetryMs = 5000;
+// A notes file that changed but does not load is looked at this often before it counts as
+// unreadable (a sync client may be half way through writing it).
+constexpr int kUnloadableLooks = 10;
 
 enum class EDataFile { None, Settings, Notes, SettingsBackup, NotesBackup };
 
@@ -120,6 +124,9 @@ public:
     void TakeSettingsAsSaved(SSettings settings, const SWindowPlace& place);
 
     bool NotesUnsaved(const SNotebook& notes) const;
+    // Settings or notes unsaved, or a notes file that changed since it was last read or
+    // written: a save merges it, so that no session ends with a file that lacks what this
+    // computer wrote last.
     bool HasUnsavedChanges(SSettings settings, const SNotebook& notes,
                            const SWindowPlace& place) const;
 
@@ -148,18 +155,70 @@ public:
 private:
     struct SPendingStart;
     struct SUnnamedStart;
+    // A version of the notes file that another program wrote, as read.
+    struct SFileVersion {
+        SNotebook notes;
+        std::shared_ptr<const std::string> canonical;
+        SFileStamp stamp;
+        uint64_t fileHash = 0;
+    };
+    // What notes from elsewhere are: the notes file's new version, a sync program's conflict
+    // copy, a recovery file of a session that could not save, or this computer's own last write
+    // that the notes file lost.
+    enum class ECameIn { NotesFile, ConflictCopy, Recovery, LastWrite };
 
+    // The start (start_up.cpp).
     // Names the start's version against this computer's record, which takes hashing it: at 100
     // years longer than a frame, so the window shows first and this runs when first needed.
     void StartLineage();
+    void NameStart();
+    // The start read a version written elsewhere: it is what both computers last had.
+    void KeepStartShared(bool beforeWrite);
     const std::shared_ptr<const std::string>& Base() const;
+    // The notes file's stamp as last read or written.
+    const SFileStamp& KnownStamp() const;
     void ReadWithBackup(const std::string& main, const std::string& backup,
                         const std::function<bool(const std::string&)>& parse, SLoadedFrom& from,
                         std::string& loadedBytes, std::string& busyPath);
     EFileError ReadPatiently(const std::string& path, std::string& bytes, unsigned waitMs);
+    void SettleStartFiles();
+    void ApplySettings(SSettings& settings, const SWindowPlace& place, SPendingStart& start,
+                       SStartReport& report);
+    // The notes the start read, named against what this computer knows.
+    void ApplyNotes(SNotebook& notes, SNotebook readNotes, std::string notesBytes,
+                    SFileStamp notesStamp, SPendingStart& start);
+    // This computer's last write, when the notes the start read were not made from it.
+    bool MergeLastWrite(SNotebook& notes, const SFileStamp& notesStamp);
+    // The last write the start found, though the record has let it go since; else null.
+    std::shared_ptr<const std::string> StartLastWrite() const;
+    void WriteBackup(const std::string& path, const std::string& bytes);
+    // Save All wrote both backups: the start's are older.
+    void BackupsWritten();
+
+    // Notes from elsewhere (came_in.cpp).
+    // The one place where notes from elsewhere are merged into mine, against what they were
+    // made from; false when there is nothing to merge.
+    bool MergeCameIn(ECameIn kind, const SNotebook& theirs, QTime theirTime, uint64_t hash,
+                     SNotebook& mine);
+    bool BaseOf(ECameIn kind, const SNotebook& theirs, QTime theirTime, uint64_t hash,
+                const SNotebook& mine, SNotebook& base);
+    // The copies, oldest first, merged into notes; the number taken in.
+    size_t MergeCopies(const std::vector<CCopiesBeside::SCopy>& copies, SNotebook& notes,
+                       bool& changed);
+    // A version written elsewhere is taken in, and kept as what both computers last had;
+    // complete: the notes here hold nothing it lacks.
+    void TakeIn(const SFileVersion& version, bool complete);
+    // The notes file's stamp differs from the one known: when that was first seen counts.
+    void SeenChange();
+    // A look found the notes file changed.
+    EDiskChange LookAtChangedFile(const SNotebook& notes, const SFileStamp& stamp, SDiskLook& look);
+
+    // Saving (save_policy.cpp).
     // Reads a notes file that changed, waiting while it is held or does not load yet (being
     // written); Other when it still does not load.
     EFileError ReadChangedNotes(std::string& bytes, SNotebook& notes, unsigned waitMs);
+    // The notes file, when it changed since last read or written and loads: in version.
+    EFileError ReadIfChanged(unsigned busyWaitMs, std::optional<SFileVersion>& version);
     // Keeps an unreadable file's bytes aside before it is written over.
     EFileError KeepAside(const std::string& path, std::string& keptAs);
     EFileError WriteDataFile(const std::string& path, const std::string& bytes, unsigned busyWaitMs,
@@ -169,12 +228,15 @@ private:
                                 std::string& bytes);
     EFileError SaveNotesFile(const SNotebook& notes, unsigned busyWaitMs, SSaveReport& report,
                              std::string& bytes, bool automatic = false);
+    // Writes notes, and again while writes of other programs slip in before the replace.
+    EFileError WriteNotes(SNotebook notes, bool changed, std::optional<SFileVersion> theirs,
+                          unsigned busyWaitMs, SSaveReport& report, std::string& bytes);
+    // What a replace put aside, when it is not the version believed there.
+    std::optional<SFileVersion> ReadSlipped(const std::string& replaced,
+                                            const SFileStamp& believedStamp, uint64_t believedHash);
     // Puts back what a failed replace left beside the notes file, or drops it when known.
     void SettleReplaced(const std::string& replaced, uint64_t believedHash);
-    void WriteBackup(const std::string& path, const std::string& bytes);
-    // A version written elsewhere is taken in, and kept as what both computers last had.
-    void TakeInForeign(std::shared_ptr<const std::string> canonical, SFileStamp stamp,
-                       uint64_t fileHash);
+    void RecordWrite(const std::string& bytes, const SFileStamp& written);
     SSaveReport Finish(SSaveReport report);
     // The notes file does not load: from now on it counts as possibly half written.
     void SeenUnloadable();
@@ -194,6 +256,11 @@ private:
     CNotesLineage m_lineage;
     CComputerRecord m_record;
     CCopiesBeside m_copies;
+    // The start read the main notes file (else a backup in its place), written then.
+    bool m_startFromMain = false;
+    QTime m_startNotesTime = 0;
+    // When a change of the notes file was first seen, by this computer's clock; 0 for none.
+    QTime m_changeSeenAt = 0;
     int m_nUnloadableLooks = 0;
     QTime m_unloadableSince = 0; // 0: the notes file loaded, or was written, when last seen
     bool m_bWaiting = false;

@@ -10,8 +10,10 @@ namespace {
 // the texts of a long time of everyday changes.
 constexpr size_t kWrittenKept = 32;
 constexpr size_t kTextsKept = 2048;
+constexpr size_t kRecoveriesKept = 8;
 const char kRecordName[] = "qlt_notes.written";
 const char kSharedName[] = "qlt_notes.shared";
+const char kLastWriteName[] = "qlt_notes.last";
 
 } // namespace
 
@@ -19,13 +21,19 @@ void CComputerRecord::Read() {
     m_written.clear();
     m_texts.clear();
     m_foreign.clear();
+    m_lastHash = 0;
+    m_lastTicks = 0;
+    m_recoveries.clear();
     std::string bytes;
     if (m_folder.empty() ||
         m_files.Read(m_folder + kRecordName, bytes, 1u << 20) != EFileError::None) {
         return;
     }
     // "v" and a hash per version written here; "t", a hash of a text of a day and the time it
-    // stopped being the file's; "f", one that came from elsewhere and the time it was there.
+    // stopped being the file's; "f", one that came from elsewhere and the time it was there;
+    // "l", the last version written here and the notes file's stamp after it; "r", a recovery
+    // file's version and the version it was made from. A reader that knows only "v" lines
+    // takes the others for texts it never meets.
     auto hex = [&](size_t at) {
         uint64_t value = 0;
         for (size_t i = 0; i < 16; ++i) {
@@ -39,8 +47,16 @@ void CComputerRecord::Read() {
             m_written.push_back(hex(at + 1));
             at += 18;
         } else if (at + 34 <= bytes.size()) {
-            (bytes[at] == 'f' ? m_foreign : m_texts)[hex(at + 1)] =
-                static_cast<QTime>(hex(at + 17));
+            const uint64_t first = hex(at + 1);
+            const uint64_t second = hex(at + 17);
+            if (bytes[at] == 'l') {
+                m_lastHash = first;
+                m_lastTicks = static_cast<int64_t>(second);
+            } else if (bytes[at] == 'r') {
+                m_recoveries.emplace_back(first, second);
+            } else {
+                (bytes[at] == 'f' ? m_foreign : m_texts)[first] = static_cast<QTime>(second);
+            }
             at += 34;
         } else {
             break;
@@ -77,7 +93,8 @@ void CComputerRecord::KeepShared(const std::string& canonical) {
     }
 }
 
-void CComputerRecord::NoteWritten(uint64_t canonicalHash, const CNotesLineage& lineage) {
+void CComputerRecord::NoteWritten(const std::string& canonical, uint64_t canonicalHash,
+                                  SFileStamp fileStamp, const CNotesLineage& lineage) {
     if (m_folder.empty()) {
         return;
     }
@@ -85,7 +102,64 @@ void CComputerRecord::NoteWritten(uint64_t canonicalHash, const CNotesLineage& l
     if (m_written.size() > kWrittenKept) {
         m_written.erase(m_written.begin());
     }
+    // The record names the bytes only once they are there.
+    const bool kept = m_files.MakeFolder(m_folder) &&
+                      m_files.Replace(m_folder + kLastWriteName, canonical) == EFileError::None;
+    m_lastHash = kept ? canonicalHash : 0;
+    m_lastTicks = kept ? fileStamp.writeTicks : 0;
     Write(lineage);
+}
+
+bool CComputerRecord::FileIsLastWrite(const SFileStamp& fileStamp) const {
+    return m_lastHash != 0 && fileStamp.exists && fileStamp.writeTicks == m_lastTicks;
+}
+
+std::shared_ptr<const std::string> CComputerRecord::ReadLastWrite(QTime& writeTime) const {
+    std::string bytes;
+    SNotebook notes;
+    const std::string path = m_folder + kLastWriteName;
+    if (m_folder.empty() || m_lastHash == 0 ||
+        m_files.Read(path, bytes, kDataFileReadLimit) != EFileError::None ||
+        !ParseDataFileNotes(bytes, notes)) {
+        return nullptr;
+    }
+    writeTime = m_files.Stamp(path).writeTime;
+    return CanonicalNotes(notes);
+}
+
+bool CComputerRecord::SharedAfterLastWrite() const {
+    // Both files are this computer's, stamped by its own clock.
+    const SFileStamp shared = m_files.Stamp(m_folder + kSharedName);
+    const SFileStamp last = m_files.Stamp(m_folder + kLastWriteName);
+    return shared.exists && (!last.exists || shared.writeTicks > last.writeTicks);
+}
+
+void CComputerRecord::ForgetLastWrite() {
+    if (m_lastHash != 0) {
+        m_files.Remove(m_folder + kLastWriteName);
+        m_lastHash = 0;
+    }
+}
+
+void CComputerRecord::NoteRecovery(uint64_t recoveryHash, uint64_t baseHash,
+                                   const CNotesLineage& lineage) {
+    if (m_folder.empty()) {
+        return;
+    }
+    m_recoveries.emplace_back(recoveryHash, baseHash);
+    if (m_recoveries.size() > kRecoveriesKept) {
+        m_recoveries.erase(m_recoveries.begin());
+    }
+    Write(lineage);
+}
+
+uint64_t CComputerRecord::RecoveryBase(uint64_t recoveryHash) const {
+    for (auto it = m_recoveries.rbegin(); it != m_recoveries.rend(); ++it) {
+        if (it->first == recoveryHash) {
+            return it->second;
+        }
+    }
+    return 0;
 }
 
 void CComputerRecord::Write(const CNotesLineage& lineage) {
@@ -104,6 +178,18 @@ void CComputerRecord::Write(const CNotesLineage& lineage) {
         hex(hash);
         bytes += '\n';
     }
+    auto pair = [&](char kind, uint64_t first, uint64_t second) {
+        bytes += kind;
+        hex(first);
+        hex(second);
+        bytes += '\n';
+    };
+    if (m_lastHash != 0) {
+        pair('l', m_lastHash, static_cast<uint64_t>(m_lastTicks));
+    }
+    for (const auto& recovery : m_recoveries) {
+        pair('r', recovery.first, recovery.second);
+    }
     // The latest texts, when there are more than are kept.
     const QTime now = m_clock.Now();
     auto texts = [&](char kind, const std::unordered_map<uint64_t, QTime>& times, bool held) {
@@ -114,10 +200,7 @@ void CComputerRecord::Write(const CNotesLineage& lineage) {
         std::sort(latest.rbegin(), latest.rend());
         latest.resize(std::min(latest.size(), kTextsKept));
         for (const auto& text : latest) {
-            bytes += kind;
-            hex(text.second);
-            hex(static_cast<uint64_t>(text.first));
-            bytes += '\n';
+            pair(kind, text.second, static_cast<uint64_t>(text.first));
         }
     };
     const CNotesLineage::STextTimes times = lineage.TextTimes();

@@ -52,6 +52,12 @@ std::vector<CCopiesBeside::SCopy> CCopiesBeside::Find(bool atStart, bool& busy) 
     if (m_paths.local != m_paths.folder) {
         look(m_paths.local, false);
     }
+    // Oldest first, so that later copies are merged over earlier ones; a sync program gives a
+    // copy its writer's time, which only orders copies of one writer.
+    std::sort(copies.begin(), copies.end(), [](const SCopy& a, const SCopy& b) {
+        return a.stamp.writeTime != b.stamp.writeTime ? a.stamp.writeTime < b.stamp.writeTime
+                                                      : a.path < b.path;
+    });
     return copies;
 }
 
@@ -62,74 +68,14 @@ void CCopiesBeside::MarkContested() {
     }
 }
 
-size_t CCopiesBeside::Merge(std::vector<SCopy>& copies, SNotebook& notes,
-                            const SNotebook* mainAtStart, QTime mainWriteTime, bool& changed) {
-    changed = false;
-    if (copies.empty()) {
-        return 0; // and the file's version is not hashed for nothing
+void CCopiesBeside::Taken(const SCopy& copy) {
+    m_lineage.TakeCopy(copy.notes, m_clock.Now());
+    m_merged.push_back(copy.path);
+    if (copy.recovery) {
+        m_notice.recovered = true;
+    } else {
+        m_notice.conflictCopies.push_back(NameOf(copy.path));
     }
-    // Oldest first, so that later copies are merged over earlier ones.
-    std::sort(copies.begin(), copies.end(), [](const SCopy& a, const SCopy& b) {
-        return a.stamp.writeTime != b.stamp.writeTime ? a.stamp.writeTime < b.stamp.writeTime
-                                                      : a.path < b.path;
-    });
-    size_t taken = 0;
-    const uint64_t current = m_lineage.Base() ? HashBytes(*m_lineage.Base()) : 0;
-    for (SCopy& copy : copies) {
-        if (!copy.recovery && copy.hash == current) {
-            // The file's own version, filed as the loser of a conflict: the file is about to
-            // take the version that won, and until then the copy is what keeps this one.
-            m_lineage.MarkContested(copy.hash);
-            continue;
-        }
-        ++taken;
-        SNotebook base;
-        bool merge = true;
-        if (copy.recovery) {
-            // Written at the end of a session from notes made from the notes file: when that
-            // file has not been written since, the recovery file's days win wherever they
-            // differ; otherwise both texts stay where both differ.
-            if (mainAtStart != nullptr && mainWriteTime <= copy.stamp.writeTime) {
-                base = *mainAtStart;
-            }
-        } else if (m_lineage.Knows(copy.hash) || m_record.WroteHere(copy.hash)) {
-            // A version written here, filed as the loser: the version that won, made beside it,
-            // is in the file or on its way.
-            m_lineage.MarkContested(copy.hash);
-            if (!m_lineage.Knows(copy.hash)) {
-                m_lineage.MarkStartContested();
-            }
-            // Once a change of this run took the winner in, it was merged beside the loser
-            // already; a start read the winner alone, or a backup older than the copy, or a
-            // winner that holds what this computer wrote before the copy.
-            merge = m_lineage.AtStart() && (!m_lineage.CurrentIsOurs() || !m_startFromMain ||
-                                            m_record.WroteAfter(copy.hash, current));
-            if (merge) {
-                base = m_lineage.BaseByKnownTexts(notes, m_startNotesTime, &copy.notes);
-            }
-        } else {
-            m_lineage.MarkContested(copy.hash);
-            merge = m_lineage.BaseForCopy(copy.hash, copy.notes, copy.stamp.writeTime, base);
-        }
-        if (merge) {
-            const SNotebook held = m_lineage.Current();
-            SNotebook merged =
-                MergeNotebooks(base, notes, copy.notes, m_clock.Now(), copy.stamp.writeTime, &held,
-                               m_lineage.Stamp().writeTime);
-            if (!(merged == notes)) {
-                notes = std::move(merged);
-                changed = true;
-            }
-        }
-        m_lineage.TakeCopy(copy.notes, m_clock.Now());
-        m_merged.push_back(copy.path);
-        if (copy.recovery) {
-            m_notice.recovered = true;
-        } else {
-            m_notice.conflictCopies.push_back(NameOf(copy.path));
-        }
-    }
-    return taken;
 }
 
 void CCopiesBeside::MoveMerged() {
@@ -162,6 +108,11 @@ std::string CCopiesBeside::WriteRecovery(const SNotebook& notes) {
         if (m_files.WriteNew(path, bytes) == EFileError::None) {
             m_recovered = path;
             m_recoveredHash = HashBytes(bytes);
+            // What the notes were made from, for the start that merges them back.
+            const std::shared_ptr<const std::string>& base = m_lineage.Base();
+            if (base) {
+                m_record.NoteRecovery(m_recoveredHash, HashBytes(*base), m_lineage);
+            }
             return path;
         }
     }

@@ -23,7 +23,8 @@ struct SMergeNotice {
 
 // Copies of the notes left beside the notes file: conflict copies of sync programs, and
 // recovery files of sessions that could not save where the notes belong. What they hold that
-// the notes lack is merged in; once the merged notes are written they go aside.
+// the notes lack is merged in (by the saving policy); once the merged notes are written they go
+// aside.
 class CCopiesBeside {
 public:
     struct SCopy {
@@ -35,27 +36,20 @@ public:
     };
 
     CCopiesBeside(const SDataPaths& paths, IFileSystem& files, IClock& clock,
-                  CNotesLineage& lineage, const CComputerRecord& record, CKeptAside& kept)
+                  CNotesLineage& lineage, CComputerRecord& record, CKeptAside& kept)
         : m_paths(paths), m_files(files), m_clock(clock), m_lineage(lineage), m_record(record),
           m_kept(kept) {}
 
     // A start: nothing is merged yet.
     void Reset();
-    // The start read the main file, or a backup in its place.
-    // notesTime: when the file the start's notes came from was written.
-    void StartedFrom(bool main, QTime notesTime) {
-        m_startFromMain = main;
-        m_startNotesTime = notesTime;
-    }
-    // The copies that load and were not taken in yet; recovery files only at start. busy: one
-    // was held by another program.
+    // The copies that load and were not taken in yet, oldest first; recovery files only at
+    // start. busy: one was held by another program.
     std::vector<SCopy> Find(bool atStart, bool& busy);
     // A copy of a version of ours tells that the notes file holds, or will, one made beside it.
     void MarkContested();
-    // Merges the copies into notes, oldest first; the number taken in, changed when the notes
-    // did. At start: the notes read from the main file (else null) and its time.
-    size_t Merge(std::vector<SCopy>& copies, SNotebook& notes, const SNotebook* mainAtStart,
-                 QTime mainWriteTime, bool& changed);
+    // The copy's notes are in the notes now: it goes aside after the next save, and the user
+    // hears of it.
+    void Taken(const SCopy& copy);
     // Once merged notes were written: the copies go aside.
     void MoveMerged();
     SMergeNotice TakeNotice() { return std::exchange(m_notice, SMergeNotice()); }
@@ -69,10 +63,8 @@ private:
     IFileSystem& m_files;
     IClock& m_clock;
     CNotesLineage& m_lineage;
-    const CComputerRecord& m_record;
+    CComputerRecord& m_record;
     CKeptAside& m_kept;
-    bool m_startFromMain = false;
-    QTime m_startNotesTime = 0;
     // Copies merged into the notes, moved aside after the next save of the notes; copies that
     // did not load, by name and stamp, so that they are read again only when they change.
     std::vector<std::string> m_merged;

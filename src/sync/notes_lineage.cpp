@@ -1,6 +1,7 @@
 #include "sync/notes_lineage.h"
 
 #include "base/hash.h"
+#include "base/stored_text.h"
 #include "storage/notes_file.h"
 #include "sync/notes_merge.h"
 
@@ -93,8 +94,10 @@ private:
 
 using DayTexts = std::unordered_map<std::string_view, std::string_view>;
 
-// The every-day note and each day's first non-blank text.
-DayTexts TextsOf(const std::string& bytes) {
+// The every-day note and each day's first non-blank text, as texts (not as stored): a text
+// outside the code page is stored behind a mark that no notebook's text holds. Texts that need
+// decoding live in store.
+DayTexts TextsOf(const std::string& bytes, std::deque<std::string>& store) {
     DayTexts texts;
     CRecordReader reader(bytes);
     std::string_view every;
@@ -102,16 +105,23 @@ DayTexts TextsOf(const std::string& bytes) {
     if (!reader.Counted(every) || !reader.Count(count)) {
         return texts;
     }
+    auto text = [&](std::string_view stored) -> std::string_view {
+        if (std::all_of(stored.begin(), stored.end(),
+                        [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+            return stored;
+        }
+        return store.emplace_back(TextFromStored(std::string(stored)));
+    };
     texts.reserve(count > 0 ? static_cast<size_t>(std::min(count, 1 << 20)) + 1 : 1);
-    texts.emplace(kEveryDayKey, every);
+    texts.emplace(kEveryDayKey, text(every));
     for (int32_t i = 0; i < count; ++i) {
         std::string_view key;
-        std::string_view text;
-        if (!reader.Counted(key) || !reader.Counted(text)) {
+        std::string_view note;
+        if (!reader.Counted(key) || !reader.Counted(note)) {
             break;
         }
-        if (!IsBlankNote(std::string(text))) {
-            texts.emplace(key, text);
+        if (!IsBlankNote(std::string(note))) {
+            texts.emplace(key, text(note));
         }
     }
     return texts;
@@ -127,6 +137,80 @@ uint64_t TextKey(std::string_view day, std::string_view text) {
 bool ParseCanonical(const std::string& bytes, SNotebook& notes) {
     CMemoryReader reader(bytes);
     return ReadNotes(notes.days, notes.everyDay, reader);
+}
+
+uint64_t LineKey(std::string_view day, std::string_view line) {
+    return TextKey(day, line) ^ 0x9e3779b97f4a7c15ull;
+}
+
+// Calls f for each line of a text that someone typed: not blank, no line that parts the texts
+// of two places.
+template <typename F> void ForEachTypedLine(std::string_view text, F f) {
+    for (size_t at = 0; at < text.size();) {
+        const size_t end = std::min(text.find("\r\n", at), text.size());
+        const std::string_view line = text.substr(at, end - at);
+        if (line.find_first_not_of(" \r\n") != std::string_view::npos &&
+            line.compare(0, sizeof kPieceLineHead - 1, kPieceLineHead) != 0) {
+            f(line);
+        }
+        at = end + 2;
+    }
+}
+
+bool HasLine(std::string_view text, std::string_view line) {
+    for (size_t at = text.find(line); at != std::string_view::npos; at = text.find(line, at + 1)) {
+        const size_t end = at + line.size();
+        if ((at == 0 || text.compare(at - 2, 2, "\r\n") == 0) &&
+            (end == text.size() || text.compare(end, 2, "\r\n") == 0)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The text without the given lines, the rest as it was.
+std::string WithoutLines(std::string_view text, const std::unordered_set<std::string_view>& lines) {
+    std::string kept;
+    for (size_t at = 0; at < text.size();) {
+        const size_t end = std::min(text.find("\r\n", at), text.size());
+        const std::string_view line = text.substr(at, end - at);
+        if (lines.count(line) == 0) {
+            kept.append(at == 0 || kept.empty() ? "" : "\r\n").append(line);
+        }
+        at = end + 2;
+    }
+    return kept;
+}
+
+std::string_view TextIn(const DayTexts& texts, std::string_view day) {
+    const auto it = texts.find(day);
+    return it == texts.end() ? std::string_view() : it->second;
+}
+
+// The every-day note and the texts of the given days, as they are in notes.
+DayTexts TextsOfDays(const SNotebook& notes, const DayTexts& days) {
+    DayTexts texts;
+    if (days.count(kEveryDayKey) != 0) {
+        texts.emplace(kEveryDayKey, notes.everyDay);
+    }
+    for (const SDay& day : notes.days) {
+        if (days.count(day.strDate) != 0 && !IsBlankNote(day.strNote)) {
+            texts.emplace(day.strDate, day.strNote);
+        }
+    }
+    return texts;
+}
+
+DayTexts TextsOfNotes(const SNotebook& notes) {
+    DayTexts texts;
+    texts.reserve(notes.days.size() + 1);
+    texts.emplace(kEveryDayKey, notes.everyDay);
+    for (const SDay& day : notes.days) {
+        if (!IsBlankNote(day.strNote)) {
+            texts.emplace(day.strDate, day.strNote);
+        }
+    }
+    return texts;
 }
 
 } // namespace
@@ -152,6 +236,7 @@ void CNotesLineage::Start(std::shared_ptr<const std::string> canonical, uint64_t
     m_steps.clear();
     m_stepBytes = 0;
     m_copyTexts.clear();
+    m_foreignLines.clear();
 }
 
 void CNotesLineage::Record(bool ours, std::shared_ptr<const std::string> canonical,
@@ -161,8 +246,9 @@ void CNotesLineage::Record(bool ours, std::shared_ptr<const std::string> canonic
     step.fileTime = stamp.writeTime;
     step.hash = canonicalHash;
     if (m_base) {
-        const DayTexts old = TextsOf(*m_base);
-        const DayTexts now = TextsOf(*canonical);
+        std::deque<std::string> store;
+        const DayTexts old = TextsOf(*m_base, store);
+        const DayTexts now = TextsOf(*canonical, store);
         for (const auto& entry : old) {
             const auto it = now.find(entry.first);
             if (it == now.end() || it->second != entry.second) {
@@ -172,6 +258,11 @@ void CNotesLineage::Record(bool ours, std::shared_ptr<const std::string> canonic
         for (const auto& entry : now) {
             if (old.count(entry.first) == 0) {
                 step.before.emplace_back(std::string(entry.first), std::string());
+            }
+        }
+        if (!ours) {
+            for (const auto& day : step.before) {
+                NoteForeignLines(day.first, TextIn(now, day.first));
             }
         }
     }
@@ -254,55 +345,185 @@ size_t CNotesLineage::AfterLastForeign(size_t at) const {
     return 0;
 }
 
-SNotebook CNotesLineage::BaseForChange(QTime writeTime, const SNotebook& theirs,
+SNotebook CNotesLineage::BaseForChange(QTime writeTime, QTime seenAt, const SNotebook& theirs,
                                        const SNotebook& mine) const {
-    size_t from = m_steps.size();
-    for (size_t i = 0; i < m_steps.size(); ++i) {
-        if (m_steps[i].ours && m_steps[i].fileTime + kRaceWindowSeconds >= writeTime) {
-            from = i;
-            break;
-        }
-    }
-    // A version of ours since the last one from elsewhere was filed as a conflict: the version
-    // in the file now was made beside it, from what both had last.
+    // Made from the last write of ours whose own lines it holds, or that it came well after;
+    // else from the last version from elsewhere. Its file time tells nothing: the other
+    // computer's clock may be minutes off.
     const size_t sync = AfterLastForeign(m_steps.size());
+    const size_t seen = SeenUpTo(theirs, sync);
+    size_t from = sync;
+    while (from < m_steps.size() && m_steps[from].fileTime + kRaceWindowSeconds < seenAt) {
+        ++from;
+    }
+    from = std::max(from, seen);
+    // A version of ours since the last one from elsewhere was filed as a conflict: the version
+    // in the file now was made beside it, however late it came, and beside those before it
+    // unless it holds their lines.
     bool contested = sync == 0 && m_startContested;
     for (size_t i = sync; i < m_steps.size(); ++i) {
-        contested = contested || m_steps[i].contested;
+        if (m_steps[i].contested) {
+            from = std::min(from, std::min(seen, i));
+            contested = true;
+        }
     }
-    // The start's version is ours, written after theirs: theirs was not made from it.
-    const bool beforeOurStart = from == 0 && m_startFromFile && !m_startShared &&
-                                m_startTime + kRaceWindowSeconds >= writeTime;
-    if (contested || beforeOurStart) {
-        if (sync == 0) {
-            SNotebook shared;
-            if (SharedBeforeSteps(shared)) {
-                TakeKnownTexts(theirs, writeTime, shared);
-                return shared;
-            }
+    SNotebook base;
+    if (from == 0 && m_startFromFile && !m_startShared &&
+        (m_startContested || m_startTime + kRaceWindowSeconds >= seenAt)) {
+        // The start's version is one of ours: day by day, what theirs shows of it.
+        SNotebook shared;
+        if (!SharedBeforeSteps(shared)) {
             return BaseByKnownTexts(theirs, writeTime);
         }
-        from = std::min(from, sync);
+        base = BaseForOwn(theirs, VersionBefore(0), shared, m_startContested);
+    } else {
+        base = VersionBefore(from);
     }
-    SNotebook base = VersionBefore(from);
     ForgetChangedBack(from, mine, base);
     // Where conflicts were filed, a version may come back merged with a copy older than what
-    // this side went on to: a text of a day this run had before is no change made there.
-    const bool filed = m_startContested || std::any_of(m_steps.begin(), m_steps.end(),
-                                                       [](const SStep& s) { return s.contested; });
+    // this side went on to: a text of a day this side had before is no change made there.
+    const bool filed = contested || m_startContested ||
+                       std::any_of(m_steps.begin(), m_steps.end(),
+                                   [](const SStep& step) { return step.contested; });
     if (filed) {
-        TakeKnownTexts(theirs, writeTime, base);
+        TakeKnownTexts(theirs, base);
     }
     return base;
 }
 
-void CNotesLineage::TakeKnownTexts(const SNotebook& theirs, QTime theirTime,
-                                   SNotebook& base) const {
-    const std::unordered_map<uint64_t, QTime> had = TextTimes().replaced;
-    // Theirs was written while this side still had the text: it is older, no change there.
+size_t CNotesLineage::SeenUpTo(const SNotebook& theirs, size_t from) const {
+    if (from >= m_steps.size() || !m_base) {
+        return std::max(from, m_steps.size());
+    }
+    // Each step's texts after it, back from the file's version.
+    std::deque<std::string> store;
+    const DayTexts now = TextsOf(*m_base, store);
+    DayTexts texts = ChangedDaysNow(now);
+    std::vector<std::vector<std::string_view>> after(m_steps.size());
+    for (size_t k = m_steps.size(); k > 0; --k) {
+        for (const auto& day : m_steps[k - 1].before) {
+            after[k - 1].push_back(texts[day.first]);
+            texts[day.first] = day.second;
+        }
+    }
+    const DayTexts theirTexts = TextsOfDays(theirs, texts);
+    // Forward, with the lines each day held before: a line a write of ours brought that no
+    // earlier text of the day held, nor one from elsewhere, is its own.
+    std::unordered_map<std::string_view, std::unordered_set<std::string_view>> held;
+    size_t seen = from;
+    for (size_t k = 0; k < m_steps.size(); ++k) {
+        const SStep& step = m_steps[k];
+        for (size_t d = 0; d < step.before.size(); ++d) {
+            const std::string& day = step.before[d].first;
+            std::unordered_set<std::string_view>& lines = held[day];
+            ForEachTypedLine(step.before[d].second, [&](std::string_view l) { lines.insert(l); });
+            if (k < from || !step.ours || seen > k) {
+                continue;
+            }
+            const std::string_view their = TextIn(theirTexts, day);
+            ForEachTypedLine(after[k][d], [&](std::string_view l) {
+                if (seen <= k && lines.count(l) == 0 &&
+                    m_foreignLines.count(LineKey(day, l)) == 0 && HasLine(their, l)) {
+                    seen = k + 1;
+                }
+            });
+        }
+    }
+    return seen;
+}
+
+SNotebook CNotesLineage::BaseForOwn(const SNotebook& file, const SNotebook& own,
+                                    const SNotebook& before, bool madeBeside) const {
+    const DayTexts fileTexts = TextsOfNotes(file);
+    const DayTexts ownTexts = TextsOfNotes(own);
+    const DayTexts was = TextsOfNotes(before);
+    auto had = [&](std::string_view day, std::string_view text) {
+        const uint64_t key = TextKey(day, text);
+        return m_priorTexts.count(key) != 0 || m_copyTexts.count(key) != 0;
+    };
+    // The lines ours brought to each day; whether the file holds any of them anywhere, so that
+    // it was made from ours, or from an earlier version of ours.
+    std::unordered_map<std::string_view, std::vector<std::string_view>> brought;
+    bool held = false;
+    for (const auto& day : ownTexts) {
+        const std::string_view s = TextIn(was, day.first);
+        const std::string_view f = TextIn(fileTexts, day.first);
+        ForEachTypedLine(day.second, [&](std::string_view l) {
+            if (!HasLine(s, l)) {
+                brought[day.first].push_back(l);
+                held = held || HasLine(f, l);
+            }
+        });
+    }
+    auto baseText = [&](std::string_view day) {
+        const std::string_view f = TextIn(fileTexts, day);
+        const std::string_view w = TextIn(ownTexts, day);
+        const std::string_view s = TextIn(was, day);
+        const auto lines = brought.find(day);
+        if (f == w) {
+            return std::string(w);
+        }
+        if (!held || madeBeside) {
+            // Never had ours: a text this side had before is older there.
+            return std::string(lines != brought.end() && had(day, f) ? f : s);
+        }
+        if (lines == brought.end()) {
+            return std::string(w); // ours only took lines out here
+        }
+        if (!IsBlankNote(std::string(f)) && had(day, f)) {
+            return std::string(f); // made from an earlier version of ours
+        }
+        // Made from ours, or from an earlier text of ours that held just the lines it holds.
+        std::unordered_set<std::string_view> missing;
+        for (std::string_view l : lines->second) {
+            if (!HasLine(f, l)) {
+                missing.insert(l);
+            }
+        }
+        const std::string kept = WithoutLines(w, missing);
+        return kept != w && kept != s && had(day, kept) ? kept : std::string(w);
+    };
+    SNotebook base;
+    std::vector<std::string_view> days;
+    for (const DayTexts* in : {&fileTexts, &ownTexts}) {
+        for (const auto& day : *in) {
+            days.push_back(day.first);
+        }
+    }
+    std::sort(days.begin(), days.end());
+    days.erase(std::unique(days.begin(), days.end()), days.end());
+    for (std::string_view day : days) {
+        std::string b = baseText(day);
+        if (day == kEveryDayKey) {
+            base.everyDay = std::move(b);
+        } else if (!IsBlankNote(b)) {
+            base.days.push_back(SDay{std::string(day), std::move(b)});
+        }
+    }
+    std::sort(base.days.begin(), base.days.end(), [](const SDay& a, const SDay& b) {
+        return CSortKey(a.strDate).Compare(CSortKey(b.strDate)) < 0;
+    });
+    return base;
+}
+
+void CNotesLineage::NoteForeignLines(std::string_view day, std::string_view text) {
+    if (m_foreignLines.size() > kMaxCopyTexts) {
+        m_foreignLines.clear();
+    }
+    ForEachTypedLine(text, [&](std::string_view l) { m_foreignLines.insert(LineKey(day, l)); });
+}
+
+void CNotesLineage::TakeKnownTexts(const SNotebook& theirs, SNotebook& base) const {
+    // Texts of earlier sessions and of copies: theirs holds one this side had, so theirs is
+    // older there. Which came first nobody's clock can tell.
+    std::unordered_set<uint64_t> had;
+    for (const auto* texts : {&m_priorTexts, &m_copyTexts}) {
+        for (const auto& text : *texts) {
+            had.insert(text.first);
+        }
+    }
     auto stale = [&](const std::string& day, const std::string& text) {
-        const auto it = had.find(TextKey(day, text));
-        return it != had.end() && theirTime + kRaceWindowSeconds < it->second;
+        return had.count(TextKey(day, text)) != 0;
     };
     if (!IsBlankNote(theirs.everyDay) && stale(kEveryDayKey, theirs.everyDay)) {
         base.everyDay = theirs.everyDay;
@@ -356,16 +577,16 @@ bool CNotesLineage::SharedBeforeSteps(SNotebook& shared) const {
 
 SNotebook CNotesLineage::BaseByKnownTexts(const SNotebook& theirs, QTime theirTime,
                                           const SNotebook* oursGiven) const {
-    const DayTexts now = m_base ? TextsOf(*m_base) : DayTexts();
+    std::deque<std::string> store;
+    const DayTexts now = m_base ? TextsOf(*m_base, store) : DayTexts();
     const std::string oursBytes =
         oursGiven != nullptr ? SerializeNotes(oursGiven->days, oursGiven->everyDay) : std::string();
-    const DayTexts oursTexts = oursGiven != nullptr ? TextsOf(oursBytes) : now;
+    const DayTexts oursTexts = oursGiven != nullptr ? TextsOf(oursBytes, store) : now;
     const auto key = TextKey;
-    // Until when this side had each text: a version of theirs written before then that holds
-    // it is older than the change here, not a change there; a text that came back here later
-    // (undone) counts from its last time. Set beside a version of ours other than the file's,
-    // the file's version is theirs: only earlier sessions tell what this side had. Since when
-    // the other side had each text: it came in a version written there.
+    // The texts this side had: a version of theirs that holds one is older than the change
+    // here, not a change there. Set beside a version of ours other than the file's, the file's
+    // version is theirs: only earlier sessions tell what this side had. Since when the other
+    // side had each text: it came in a version written there.
     const STextTimes times =
         oursGiven != nullptr ? STextTimes{m_priorTexts, m_priorForeign} : TextTimes();
     const std::unordered_map<uint64_t, QTime>& known = times.replaced;
@@ -378,30 +599,25 @@ SNotebook CNotesLineage::BaseByKnownTexts(const SNotebook& theirs, QTime theirTi
     // where this side's text came from there before theirs was written, they changed it (or
     // deleted it); where it did not, nobody can tell what they started from: no base, and both
     // texts stay.
+    // Writes of ours that theirs shows nothing of changed their days here too.
     const std::unordered_map<std::string_view, QTime> changedHere =
-        oursGiven != nullptr ? std::unordered_map<std::string_view, QTime>() : ChangedHere(0);
-    auto changedAfter = [&](const std::string& day, QTime time) {
-        const auto it = changedHere.find(day);
-        return it != changedHere.end() && it->second + kRaceWindowSeconds >= time;
-    };
+        oursGiven != nullptr ? std::unordered_map<std::string_view, QTime>()
+                             : ChangedHere(SeenUpTo(theirs, 0));
     auto baseText = [&](const std::string& day, std::string_view theirText) {
         const std::string_view ours = text(oursTexts, day);
-        const uint64_t theirKey = key(day, theirText);
-        const auto had = known.find(theirKey);
-        if (theirText == ours ||
-            (had != known.end() && theirTime + kRaceWindowSeconds < had->second)) {
+        if (theirText == ours || known.count(key(day, theirText)) != 0) {
             return std::string(theirText);
         }
+        // Their text is newer than ours, which came from there: they changed it, unless this
+        // side changed it too (and put it back). Both times are file times of their writes.
         const auto wrote = foreign.find(key(day, ours));
-        // A text this side changed after theirs was written, and then put back, was changed
-        // here too: both stay.
         const bool theirsToo = wrote != foreign.end() &&
-                               wrote->second + kRaceWindowSeconds < theirTime &&
-                               (oursGiven != nullptr || !changedAfter(day, theirTime));
+                               wrote->second + kFileTimeSlackSeconds < theirTime &&
+                               changedHere.count(day) == 0;
         return theirsToo ? std::string(ours) : std::string();
     };
     const std::string theirBytes = SerializeNotes(theirs.days, theirs.everyDay);
-    const DayTexts theirTexts = TextsOf(theirBytes);
+    const DayTexts theirTexts = TextsOf(theirBytes, store);
     SNotebook base;
     std::vector<std::string> days;
     for (const DayTexts* in : {&oursTexts, &theirTexts}) {
@@ -467,6 +683,14 @@ void CNotesLineage::TakeCopy(const SNotebook& copy, QTime now) {
     for (const SDay& day : copy.days) {
         m_copyTexts[TextKey(day.strDate, day.strNote)] = now;
     }
+    // Only the days it holds otherwise than the file: a copy is a whole notebook.
+    std::deque<std::string> store;
+    const DayTexts file = m_base ? TextsOf(*m_base, store) : DayTexts();
+    for (const auto& day : TextsOfNotes(copy)) {
+        if (TextIn(file, day.first) != day.second) {
+            NoteForeignLines(day.first, day.second);
+        }
+    }
 }
 
 std::unordered_map<std::string_view, std::string_view>
@@ -506,7 +730,8 @@ CNotesLineage::STextTimes CNotesLineage::TextTimes() const {
     }
     // Back from the file's version: each changed day's text after each step, and until when
     // the file held it.
-    const DayTexts now = m_base ? TextsOf(*m_base) : DayTexts();
+    std::deque<std::string> store;
+    const DayTexts now = m_base ? TextsOf(*m_base, store) : DayTexts();
     std::unordered_map<std::string_view, std::string_view> texts = ChangedDaysNow(now);
     std::unordered_map<std::string_view, QTime> until;
     for (const auto& day : texts) {
@@ -538,7 +763,8 @@ CNotesLineage::STextTimes CNotesLineage::TextTimes() const {
     if (m_startShared) {
         // Every text of the version the start read, keyed once.
         if (m_startKeys.empty() && m_startBytes) {
-            for (const auto& day : TextsOf(*m_startBytes)) {
+            std::deque<std::string> store;
+            for (const auto& day : TextsOf(*m_startBytes, store)) {
                 m_startKeys.push_back(TextKey(day.first, day.second));
             }
         }

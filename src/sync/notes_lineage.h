@@ -8,23 +8,28 @@
 #include <deque>
 #include <functional>
 #include <memory>
-#include <unordered_map>
-#include <unordered_set>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
 // A program that read the notes file just before a save of ours and wrote its copy just after
-// brings back what that save replaced. A write of another program whose file time is this close
-// to a write of ours is taken as such a copy.
-constexpr QTime kRaceWindowSeconds = 2;
+// brings back what that save replaced: a version from elsewhere first seen here this soon after
+// a write of ours, and holding none of its lines, is taken as such a copy. Both times are this
+// computer's: the other computer's clock may be minutes off. A sync program may take seconds to
+// bring a copy it read, and a change made there after seeing our write takes longer: its trip
+// both ways, and the other user's typing and save.
+constexpr QTime kRaceWindowSeconds = 8;
+// File times of one writer this close may be one save seen twice.
+constexpr QTime kFileTimeSlackSeconds = 2;
 
 // What the notes file held as this copy of the program last read or wrote it, and how it came
 // to hold that: the recent versions, ours and those taken in from elsewhere, each with the texts
 // of the days it changed as they were before. A change from elsewhere is merged against the
-// version it was made from, as far as that can be told: the last one known, unless it arrived in
-// the moments after a write of ours or the sync program filed our version as a conflict.
+// version it was made from: the last write of ours whose own new lines it holds, or that was
+// written well before the change was seen; else the last version both computers had.
 class CNotesLineage {
 public:
     // What a start read: canonical bytes, the file's stamp and the hash of its bytes;
@@ -49,12 +54,21 @@ public:
     // Whether the canonical bytes are a version this run knew.
     bool Knows(uint64_t canonicalHash) const;
 
-    // What a version another program wrote at writeTime was made from, to be merged with mine.
-    SNotebook BaseForChange(QTime writeTime, const SNotebook& theirs, const SNotebook& mine) const;
+    // What a version another program wrote at writeTime (its clock), first seen here at seenAt
+    // (this computer's clock), was made from, to be merged with mine.
+    SNotebook BaseForChange(QTime writeTime, QTime seenAt, const SNotebook& theirs,
+                            const SNotebook& mine) const;
     // What a copy that a sync program filed as a conflict is merged against; false for a
     // version of ours, which the notes went on from.
     bool BaseForCopy(uint64_t canonicalHash, const SNotebook& copy, QTime copyTime,
                      SNotebook& base) const;
+    // What the notes file was made from, day by day, when a version of ours (own) was made from
+    // `before` and the file may or may not have been made from it: a day whose file text holds
+    // lines own brought was made from it (unless madeBeside: a sync program filed own as a
+    // conflict), one that holds none from `before`, one whose text this side had before is
+    // older there.
+    SNotebook BaseForOwn(const SNotebook& file, const SNotebook& own, const SNotebook& before,
+                         bool madeBeside = false) const;
     // What this computer knows of the texts of days, as TextKey hashes: until when it had each
     // (replaced), and since when the other computer had each that came from there (foreign).
     struct STextTimes {
@@ -62,10 +76,11 @@ public:
         std::unordered_map<uint64_t, QTime> foreign;
     };
     STextTimes TextTimes() const;
-    // A copy's notes were merged in: its texts count as known to this run.
+    // A copy's notes were merged in: its texts count as known to this run, its lines as lines
+    // that came from elsewhere.
     void TakeCopy(const SNotebook& copy, QTime now);
     // A base for notes made beside ours from a version nobody can name: a day whose text in
-    // them this run has known is taken as unchanged there; a text never seen here is a change
+    // them this side had is taken as unchanged there; a text never seen here is a change
     // made there, so both stay where both differ; a day they lack may be one they never saw,
     // and stays.
     // ours: the side to set them beside, when not the file's version.
@@ -98,24 +113,30 @@ private:
         std::vector<std::pair<std::string, std::string>> before;
         size_t bytes = 0;
     };
+    using DayTextsView = std::unordered_map<std::string_view, std::string_view>;
 
     // What both computers had before this session's steps, as far as known.
     bool SharedBeforeSteps(SNotebook& shared) const;
+    // The step after the last write of ours, from step `from` on, whose own new lines theirs
+    // holds; `from` when it holds none.
+    size_t SeenUpTo(const SNotebook& theirs, size_t from) const;
     // A day that writes of ours from step `from` on changed, and that mine has again as the base
     // has it, was changed here too: the base forgets its text, so that both stay.
     void ForgetChangedBack(size_t from, const SNotebook& mine, SNotebook& base) const;
     // The days that writes of ours from step `from` on changed, each with the file time of the
     // last such write.
     std::unordered_map<std::string_view, QTime> ChangedHere(size_t from) const;
-    // The base's text of each day whose text in theirs this run has had becomes that text.
-    void TakeKnownTexts(const SNotebook& theirs, QTime theirTime, SNotebook& base) const;
-    using DayTextsView = std::unordered_map<std::string_view, std::string_view>;
+    // The base's text of each day whose text in theirs this side had in an earlier session or
+    // a copy becomes that text: theirs is older there.
+    void TakeKnownTexts(const SNotebook& theirs, SNotebook& base) const;
     // The days any step changed, with their texts in `now` ("" for none).
     DayTextsView ChangedDaysNow(const DayTextsView& now) const;
     // The version before step `from` (Size() for the version now).
     SNotebook VersionBefore(size_t from) const;
     // Where the last version from elsewhere before step `at` stands: the step after it, or 0.
     size_t AfterLastForeign(size_t at) const;
+    // Lines of texts that came from elsewhere are no sign of a write of ours.
+    void NoteForeignLines(std::string_view day, std::string_view text);
     void Trim();
 
     std::shared_ptr<const std::string> m_base;
@@ -130,6 +151,7 @@ private:
     mutable std::vector<uint64_t> m_startKeys;
     std::deque<SStep> m_steps;
     std::unordered_map<uint64_t, QTime> m_copyTexts; // text hash -> when taken in
+    std::unordered_set<uint64_t> m_foreignLines;     // LineKey of lines from elsewhere
     std::unordered_map<uint64_t, QTime> m_priorTexts;
     std::unordered_map<uint64_t, QTime> m_priorForeign;
     // Read only when a merge needs it: a start does not wait for it.

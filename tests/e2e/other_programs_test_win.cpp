@@ -138,6 +138,19 @@ TEST_F(OtherPrograms, NotesSavedOnAnotherComputerShowAndAreMergedWithTyping) {
     EXPECT_TRUE(std::regex_match(merged, pieces, kept) && pieces[1] != pieces[2]) << merged;
     EXPECT_EQ(m_app.NotesText(), merged);
     EXPECT_EQ(ReadNotesFile(m_paths.notes).days.size(), 2u);
+
+    // Closed, the file is replaced by the laptop's older version and a day more ("newest
+    // wins"): the next start has this computer's last text beside the laptop's new day.
+    ASSERT_TRUE(ExitQuillet());
+    const SDate third = OtherDayThisMonth({other.day});
+    DayArray later = laptop;
+    later.push_back({KeyOf(third), "Third from the laptop"});
+    SortDays(later, true);
+    ASSERT_TRUE(WriteFileBytes(m_paths.notes, SerializeNotes(later, "Every day")));
+    ASSERT_TRUE(Launch());
+    EXPECT_EQ(m_app.NotesText(), merged);
+    ASSERT_TRUE(m_app.SelectDay(third));
+    EXPECT_EQ(m_app.NotesText(), "Third from the laptop");
 }
 
 // The guard against a stale copy landing just after our write does not outlast it.
@@ -150,8 +163,8 @@ TEST_F(OtherPrograms, ADaySavedHereAndThenDeletedOnAnotherComputerStaysDeleted) 
     ASSERT_TRUE(m_app.SendCommand(kCmdSaveAll));
     ASSERT_NE(ReadFileBytes(m_paths.notes).find("dentist 3pm"), std::string::npos);
 
-    // File times count in seconds: the other write lands well after ours.
-    ::Sleep(3500);
+    // Seen here past the seconds a sync program may take to bring a copy read before our save.
+    ::Sleep(9000);
     const std::string laptop = "Morning note, seen on the laptop";
     ASSERT_TRUE(
         WriteFileBytes(m_paths.notes, SerializeNotes({{KeyOf(Today()), laptop}}, "Every day")));

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace e2e {
 namespace {
@@ -93,6 +94,28 @@ TEST_F(DaySelection, TypedNoteIsStoredOnSelectingAnotherDayAndItsDayTurnsBold) {
     ASSERT_TRUE(m_app.SelectDay(noted)); // shown scrolled to its end
     ASSERT_TRUE(m_app.SelectDay(next));
     const LRESULT fromScrolled = firstShown();
+    // The scroll bar shows the new note's place, as the box draws it afresh.
+    const auto barPixels = [&] {
+        RECT client{};
+        ::GetClientRect(m_app.Notes(), &client);
+        const RECT bar{client.right, 0, client.right + ::GetSystemMetrics(SM_CXVSCROLL),
+                       client.bottom};
+        std::vector<COLORREF> last;
+        std::vector<COLORREF> now;
+        WaitUntil(
+            [&] {
+                last = now;
+                ::Sleep(50);
+                now = CScreenShot(m_app.Notes(), bar).Pixels();
+                return now == last;
+            },
+            Millis(3000));
+        return now;
+    };
+    const std::vector<COLORREF> shownBar = barPixels();
+    ::RedrawWindow(m_app.Notes(), nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
+    EXPECT_EQ(shownBar, barPixels());
     ASSERT_TRUE(m_app.SelectDay(Today()));
     ASSERT_EQ(firstShown(), 0);
     ASSERT_TRUE(m_app.SelectDay(next));

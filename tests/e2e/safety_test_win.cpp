@@ -147,23 +147,6 @@ TEST_F(SecondCopy, BringsTheRunningWindowForwardAndEndsWithoutTouchingAFileOrThe
     EXPECT_TRUE(m_app.IsRunning());
 }
 
-// The folder of this computer's own that the copy of a data folder keeps, its path folded as
-// Windows compares paths.
-std::string LocalFolderOfCopy(const std::string& dataFolder) {
-    wchar_t local[MAX_PATH] = {};
-    std::wstring folded;
-    std::string root;
-    std::string identity;
-    if (FAILED(
-            ::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local)) ||
-        !WideToUtf8(local, root) || !Utf8ToWide(dataFolder, folded)) {
-        return std::string();
-    }
-    ::CharUpperBuffW(folded.data(), static_cast<DWORD>(folded.size()));
-    WideToUtf8(folded, identity);
-    return LocalFolderFor(root + "\\Quillet\\", FolderIdentity(identity));
-}
-
 // One copy per data folder: a portable copy keeps a folder of its own and runs beside the
 // installed one, and a second start of the portable folder wakes the portable window. What it
 // keeps on this computer when its folder takes nothing at log-off comes back to it alone.

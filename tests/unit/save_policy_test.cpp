@@ -144,6 +144,18 @@ TEST_F(StorageTest, GoodMainFilesRefreshTheirBackupsOnceTheStartIsFinished) {
     EXPECT_EQ(files.Get(paths.notesBackup + ".unreadable-" + kStamp), "damaged backup");
     EXPECT_EQ(files.Get(paths.folder + "history/qlt_notes-2026-12-07.dat"), files.Get(paths.notes));
     EXPECT_EQ(StartNoticeText(policy.TakeStartNotice()), "");
+
+    // Another program wrote the days out of order, one twice: the backup is the notes as read,
+    // one note a day in the file's order, though the notes are put in date order.
+    const DayArray read{{"031226", "three"}, {"011226", "one"}, {"021226", "two"}};
+    files.Put(paths.notes,
+              SerializeNotes(
+                  {{"031226", "three"}, {"011226", "one"}, {"021226", "two"}, {"031226", "three"}},
+                  "every"));
+    Load();
+    EXPECT_EQ(notes.days, (DayArray{{"011226", "one"}, {"021226", "two"}, {"031226", "three"}}));
+    FinishStart();
+    EXPECT_EQ(files.Get(paths.notesBackup), SerializeNotes(read, "every"));
 }
 
 TEST_F(StorageTest, DamagedMainFileFallsBackToItsBackupIsKeptAsideOnceAndTheUserIsTold) {
@@ -345,6 +357,12 @@ TEST_F(StorageTest, NotesSavedElsewhereAreMergedIntoTheSaveNeverOverwritten) {
         }
     }
     EXPECT_EQ(GetDayNoteIn(files.Get(paths.notes), "150127"), "theirs 5");
+
+    // A torn write that slips in before the replace is kept aside, not lost under ours.
+    notes.days[0].strNote = "one, once more";
+    files.beforeReplace = [&] { files.Put(paths.notes, std::string(64, '\0')); };
+    ASSERT_TRUE(SaveMain().saved);
+    EXPECT_EQ(files.Get(paths.notes + ".unreadable-" + kStamp), std::string(64, '\0'));
 }
 
 TEST_F(StorageTest, AChangedNotesFileIsLoadedWhenNothingWaitsToBeSaved) {
@@ -524,8 +542,9 @@ TEST_F(StorageTest, AChangeMadeOnTheOtherComputerIsNeverUndone) {
     EXPECT_EQ(copy.notes.days[2].strNote,
               "changed there\r\n----- also saved elsewhere, 07.12.2026 14:06 -----\r\nnew there");
 
-    // Put back as it was before a save of ours that another program's write followed at once:
-    // the text put back was changed here too.
+    // Put back as it was before a save of ours that another program's write followed at once,
+    // holding that save's line: it was made from that save, whatever the clocks say, so the text
+    // put back here wins.
     notes = copy.notes;
     ASSERT_TRUE(again.SaveMain(settings, notes, kAtCreation, 1000).saved);
     const std::string first = notes.days[0].strNote;
@@ -538,9 +557,43 @@ TEST_F(StorageTest, AChangeMadeOnTheOtherComputerIsNeverUndone) {
     files.Put(paths.notes, SerializeNotes(there.days, there.everyDay), clock.Now() + 1);
     const SSaveReport putBack = again.SaveMain(settings, notes, kAtCreation, 1000);
     ASSERT_TRUE(putBack.notesChanged);
-    EXPECT_EQ(PiecesOfText(putBack.merged.days[0].strNote),
-              (std::vector<std::string>{"one, shortened", first}));
+    EXPECT_EQ(putBack.merged.days[0].strNote, first);
     EXPECT_EQ(putBack.merged.days.back().strNote, "five there");
+
+    // A text outside the code page is stored behind a mark: what it was before a save of ours
+    // is the text, not its stored form, or a day changed here alone would keep both texts.
+    notes = putBack.merged;
+    const std::string nihon = "\xE6\x97\xA5\xE6\x9C\xAC";
+    for (const std::string& text : {nihon, nihon + ", here"}) {
+        clock.ms += 10000;
+        notes.days[0].strNote = text;
+        ASSERT_TRUE(again.SaveMain(settings, notes, kAtCreation, 1000).saved);
+    }
+    there = notes;
+    there.days[0].strNote = nihon;
+    there.days.push_back({"061226", "six there"});
+    files.Put(paths.notes, SerializeNotes(there.days, there.everyDay), clock.Now());
+    const SDiskLook script = again.LookAtFolder(notes);
+    EXPECT_EQ(script.notes.days[0].strNote, nihon + ", here");
+    EXPECT_EQ(script.notes.days.back().strNote, "six there");
+
+    // A version that lacks what a write of ours brought was made before it when this computer
+    // first saw it within the race window after that write; later, what it lacks was deleted.
+    notes = script.notes;
+    ASSERT_TRUE(again.SaveMain(settings, notes, kAtCreation, 1000).saved);
+    for (const QTime late : {kRaceWindowSeconds, kRaceWindowSeconds + 1}) {
+        const SNotebook made = notes;
+        const std::string day = late == kRaceWindowSeconds ? "081226" : "091226";
+        notes.days.push_back({day, "typed just now"});
+        ASSERT_TRUE(again.SaveMain(settings, notes, kAtCreation, 1000).saved);
+        clock.ms += late * 1000;
+        files.Put(paths.notes, SerializeNotes(made.days, made.everyDay));
+        const SDiskLook look = again.LookAtFolder(notes);
+        ASSERT_TRUE(look.adopt);
+        EXPECT_EQ(look.notes.days.back().strDate == day, late == kRaceWindowSeconds) << late;
+        notes = look.notes;
+        ASSERT_TRUE(again.SaveMain(settings, notes, kAtCreation, 1000).saved);
+    }
 }
 
 // What a power cut leaves of another program's write is damage, never an empty notebook, and
@@ -590,14 +643,16 @@ TEST_F(StorageTest, ATornNotesFileFallsBackToTheBackupAndNeverReplacesIt) {
     EXPECT_FALSE(policy.WriteWaiting());
     EXPECT_EQ(merged.merged.days,
               (DayArray{{"011226", "one"}, {"021226", "two, there"}, {"031226", "three"}}));
-    // One that stays torn is written over once the writer had its time.
+    // One that stays torn is written over once the writer had its time, with this computer's
+    // last write: the backup is older than what was typed here.
     files.Put(paths.notes, std::string(300, '\0'));
     Load();
+    EXPECT_EQ(notes, merged.merged);
     clock.ms += (kHalfWrittenGraceSeconds - 1) * 1000;
     EXPECT_TRUE(automaticSave().waiting);
     clock.ms += 1000;
     EXPECT_TRUE(automaticSave().saved);
-    EXPECT_EQ(files.Get(paths.notes), good);
+    EXPECT_EQ(files.Get(paths.notes), SerializeNotes(merged.merged.days, merged.merged.everyDay));
 }
 
 // A save that merged what another program was writing and then could not replace the file
@@ -619,6 +674,18 @@ TEST_F(StorageTest, ASaveThatMergedAndFailedAdoptsNothingAndTheNextOneLosesNoDay
     ASSERT_TRUE(report.notesChanged);
     EXPECT_EQ(report.merged.days,
               (DayArray{{"011226", "one, mine"}, {"021226", "two"}, {"031226", "three"}}));
+
+    // A failed replace that left another program's bytes where it puts the old file aside
+    // leaves them there for the next start, which settles them.
+    notes = report.merged;
+    notes.days[0].strNote = "one, mine again";
+    const std::string aside = paths.notes + ".replaced.tmp";
+    files.beforeReplace = [&] {
+        files.Put(aside, "another program's");
+        files.HoldUntil(paths.notes, clock.ms + 600000);
+    };
+    EXPECT_FALSE(SaveMain().saved);
+    EXPECT_EQ(files.Get(aside), "another program's");
 }
 
 // Notes an ended session could not save, and copies a sync program made beside the notes,
@@ -668,6 +735,96 @@ TEST_F(StorageTest, RecoveryFilesAndConflictCopiesAreMergedAndMovedAside) {
     CSavePolicy next{paths, files, clock};
     EXPECT_TRUE(next.Load(settings, notes, kAtCreation).notesFromElsewhere);
     EXPECT_EQ(notes.days.back().strNote, "six");
+
+    // Two copies of successive versions from there: the later one's text stands alone.
+    ASSERT_TRUE(next.SaveMain(settings, notes, kAtCreation, 1000).saved);
+    SNotebook there = notes;
+    for (const std::string text : {"six, there", "six, there again"}) {
+        clock.ms += 10000;
+        there.days.back().strNote = text;
+        files.Put(paths.folder + "qlt_notes.sync-conflict-20261209-10101" +
+                      std::to_string(text.size() % 10) + "-ABCDEFG.dat",
+                  SerializeNotes(there.days, there.everyDay));
+    }
+    const SDiskLook two = next.LookAtFolder(notes);
+    ASSERT_TRUE(two.adopt);
+    EXPECT_EQ(two.notes.days.back().strNote, "six, there again");
+}
+
+// What this computer wrote last comes back when a sync program copies another version over it
+// while the program is closed, and a recovery file is merged against the version it was made
+// from: neither undoes what the other computer did, whatever the files' times.
+TEST_F(StorageTest, ThisComputersLastWriteAndRecoveryFilesComeBackBesideTheOtherComputersDays) {
+    const std::string before = SerializeNotes({{"011226", "one"}}, "every");
+    files.Put(paths.notes, before, clock.Now() - 60);
+    Load();
+    FinishStart();
+    notes.days[0].strNote = "one, typed here";
+    ASSERT_TRUE(SaveMain().saved);
+    auto startAgain = [&] {
+        CSavePolicy next{paths, files, clock};
+        next.Load(settings, notes, kAtCreation);
+        while (next.FinishStartStep()) {
+        }
+        return next.SaveMain(settings, notes, kAtCreation, 1000).saved;
+    };
+    // Newest wins: the other computer's version, made from the one before, replaces ours.
+    clock.ms += 30000;
+    SaveElsewhere({{"011226", "one"}, {"021226", "two, there"}}, "every");
+    ASSERT_TRUE(startAgain());
+    EXPECT_EQ(notes.days, (DayArray{{"011226", "one, typed here"}, {"021226", "two, there"}}));
+    // Changed on both sides: both texts.
+    clock.ms += 30000;
+    SaveElsewhere({{"011226", "one, there"}, {"021226", "two, there"}}, "every");
+    ASSERT_TRUE(startAgain());
+    EXPECT_EQ(PiecesOfText(notes.days[0].strNote),
+              (std::vector<std::string>{"one, typed here", "one, there"}));
+
+    // A version made from the one a start read lands a moment after the start, before any
+    // look: it shows, merged against what the start read, as a change made there alone.
+    for (const QTime after : {QTime(0), QTime(1), QTime(6)}) {
+        const SNotebook read = notes;
+        CSavePolicy fresh{paths, files, clock};
+        fresh.Load(settings, notes, kAtCreation);
+        clock.ms += after * 1000 + 500;
+        SNotebook there = read;
+        there.days[0].strNote += ", there " + std::to_string(after);
+        files.Put(paths.notes, SerializeNotes(there.days, there.everyDay));
+        const SDiskLook look = fresh.LookAtFolder(notes);
+        EXPECT_EQ(look.change, EDiskChange::Reloaded) << after;
+        EXPECT_EQ(look.notes, there) << after;
+        notes = look.notes;
+    }
+
+    // The session's end could not save: a recovery file. The other computer's version, saved
+    // before it from the same version, arrives after it with its own older time.
+    CSavePolicy last{paths, files, clock};
+    last.Load(settings, notes, kAtCreation);
+    const SNotebook made = notes;
+    notes.days[1].strNote = "two, typed here";
+    files.HoldUntil(paths.notes, clock.ms + 600000);
+    ASSERT_FALSE(last.SaveMain(settings, notes, kAtCreation, 0).saved);
+    ASSERT_FALSE(last.WriteRecovery(notes).empty());
+    files.HoldUntil(paths.notes, 0);
+    SNotebook there = made;
+    there.days.push_back({"031226", "three, there"});
+    files.Put(paths.notes, SerializeNotes(there.days, there.everyDay), clock.Now() - 30);
+    clock.ms += 60000;
+    ASSERT_TRUE(startAgain());
+    EXPECT_EQ(notes.days[1].strNote, "two, typed here");
+    EXPECT_EQ(notes.days.back().strNote, "three, there");
+
+    // A start that reads an older version this computer wrote goes on from its last one.
+    const std::string older = files.Get(paths.notes);
+    CSavePolicy writer{paths, files, clock};
+    writer.Load(settings, notes, kAtCreation);
+    notes.days[0].strNote = "one, last here";
+    ASSERT_TRUE(writer.SaveMain(settings, notes, kAtCreation, 1000).saved);
+    clock.ms += 30000;
+    files.Put(paths.notes, older);
+    ASSERT_TRUE(startAgain());
+    EXPECT_EQ(notes.days[0].strNote, "one, last here");
+    EXPECT_EQ(notes.days.back().strNote, "three, there");
 }
 
 } // namespace
