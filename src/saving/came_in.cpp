@@ -71,6 +71,11 @@ bool CSavePolicy::BaseOf(ECameIn kind, const SNotebook& theirs, QTime theirTime,
     if (!m_lineage.Knows(hash)) {
         m_lineage.MarkStartContested();
     }
+    // A later write of ours went on from it: the file, or the last write merged at the start,
+    // holds what it has, and what was deleted since stays deleted.
+    if (m_lineage.AtStart() && m_record.WroteSince(hash)) {
+        return false;
+    }
     // Once a change of this run took the winner in, it was merged beside the loser already; a
     // start read the winner alone, or a backup older than the copy, or a winner that holds what
     // this computer wrote before the copy.

@@ -76,6 +76,11 @@ bool CComputerRecord::WroteAfter(uint64_t later, uint64_t earlier) const {
     return l != m_written.rend() && l < last(earlier);
 }
 
+bool CComputerRecord::WroteSince(uint64_t canonicalHash) const {
+    const auto at = std::find(m_written.rbegin(), m_written.rend(), canonicalHash);
+    return at != m_written.rend() && at != m_written.rbegin();
+}
+
 std::shared_ptr<const std::string> CComputerRecord::ReadShared() const {
     std::string bytes;
     SNotebook notes;

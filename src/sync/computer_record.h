@@ -26,6 +26,8 @@ public:
     bool WroteHere(uint64_t canonicalHash) const;
     // Whether this computer last wrote the one version after it last wrote the other.
     bool WroteAfter(uint64_t later, uint64_t earlier) const;
+    // Whether a version was written here, and another one after it.
+    bool WroteSince(uint64_t canonicalHash) const;
     std::unordered_map<uint64_t, QTime> TakeTexts() { return std::move(m_texts); }
     std::unordered_map<uint64_t, QTime> TakeForeign() { return std::move(m_foreign); }
     // The canonical bytes of the last version taken in from elsewhere; null when unknown.

@@ -749,6 +749,23 @@ TEST_F(StorageTest, RecoveryFilesAndConflictCopiesAreMergedAndMovedAside) {
     const SDiskLook two = next.LookAtFolder(notes);
     ASSERT_TRUE(two.adopt);
     EXPECT_EQ(two.notes.days.back().strNote, "six, there again");
+
+    // A version of ours filed as a conflict after we wrote another over it: nothing it holds
+    // comes back at the next start, not even what was deleted since.
+    notes = two.notes;
+    notes.days.push_back({"081226", "deleted soon"});
+    ASSERT_TRUE(next.SaveMain(settings, notes, kAtCreation, 1000).saved);
+    const std::string filed = files.Get(paths.notes);
+    notes.days.pop_back();
+    ASSERT_TRUE(next.SaveMain(settings, notes, kAtCreation, 1000).saved);
+    clock.ms += 10000;
+    notes.days.push_back({"091226", "nine there"});
+    files.Put(paths.notes, SerializeNotes(notes.days, notes.everyDay));
+    files.Put(paths.folder + "qlt_notes (PC's conflicted copy 2026-12-07).dat", filed);
+    CSavePolicy last{paths, files, clock};
+    last.Load(settings, notes, kAtCreation);
+    EXPECT_EQ(notes.days.back().strNote, "nine there");
+    EXPECT_EQ(notes.days[notes.days.size() - 2].strDate, "061226");
 }
 
 // What this computer wrote last comes back when a sync program copies another version over it
