@@ -145,6 +145,7 @@ bool CQuilletDlg::OnLButtonDown(UINT flags, POINT point) {
         m_commands.ShowMainMenu(false);
         return true;
     }
+    EndSizing(); // one whose release went elsewhere
     const int room = RoomTabAt(m_layout, at, m_settings.nRoom);
     if (room >= 0) {
         m_commands.ShowRoom(room);
@@ -155,7 +156,12 @@ bool CQuilletDlg::OnLButtonDown(UINT flags, POINT point) {
 
 bool CQuilletDlg::OnLButtonUp(UINT flags, POINT point) {
     (void)flags;
-    (void)point;
+    if (m_sizing.Active()) {
+        ::ClientToScreen(m_hWnd, &point);
+        m_sizing.Move(m_hWnd, point); // to where the button went up, moved there or not
+        EndSizing();
+        return true;
+    }
     m_drag.End();
     return false;
 }
@@ -170,7 +176,11 @@ bool CQuilletDlg::OnLButtonDblClk(UINT flags, POINT point) {
 
 bool CQuilletDlg::OnMouseMove(UINT flags, POINT point) {
     (void)flags;
-    (void)point;
+    if (m_sizing.Active()) {
+        ::ClientToScreen(m_hWnd, &point);
+        m_sizing.Move(m_hWnd, point);
+        return true;
+    }
     m_drag.Move(m_hWnd, m_settings.bLockMoving,
                 SIZE{m_layout.rcClient.Width(), m_layout.rcClient.Height()});
     return false;
@@ -267,6 +277,36 @@ bool CQuilletDlg::OnQueryEndSession(LRESULT& result) {
     m_saves.SaveForSessionEnd();
     result = TRUE;
     return true;
+}
+
+bool CQuilletDlg::OnNcHitTest(POINT point, LRESULT& result) {
+    result = m_look.SizingHitTest(point);
+    return result != 0;
+}
+
+bool CQuilletDlg::OnNcLButtonDown(UINT hitTest, POINT point) {
+    const SPoint least = m_look.LeastSize();
+    if (!m_sizing.Begin(m_hWnd, hitTest, point, SIZE{least.x, least.y})) {
+        return false;
+    }
+    m_look.BeginSizing();
+    return true;
+}
+
+bool CQuilletDlg::OnSize(UINT type, int width, int height) {
+    (void)width;
+    (void)height;
+    if (type == SIZE_RESTORED) {
+        m_look.FollowSize();
+    }
+    return false;
+}
+
+void CQuilletDlg::EndSizing() {
+    if (m_sizing.Active()) {
+        m_sizing.End();
+        m_look.EndSizing();
+    }
 }
 
 bool CQuilletDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {

@@ -48,9 +48,15 @@ protected:
     bool OnDpiChanged(int dpi, const RECT& suggested) override;
     bool OnGetObject(WPARAM flags, LPARAM objectId, LRESULT& result) override;
     bool OnQueryEndSession(LRESULT& result) override;
+    bool OnNcHitTest(POINT point, LRESULT& result) override;
+    bool OnNcLButtonDown(UINT hitTest, POINT point) override;
+    bool OnSize(UINT type, int width, int height) override;
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
+    // A size the user gave the window by the mouse is taken when the button goes up.
+    void EndSizing();
+
     HICON m_hIcon = nullptr;
     SSettings m_settings;
     SLayout m_layout;
@@ -60,6 +66,7 @@ private:
     CPopupMenu m_menu;
     CTrayIcon m_tray;
     CWindowDrag m_drag;
+    CWindowSizing m_sizing;
     CSaveCycle m_saves;
     SMainWindow m_parts{*this,     m_settings, m_layout, m_calendar, m_noteArea,
                         m_painter, m_menu,     m_tray,   m_saves};

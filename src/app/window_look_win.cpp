@@ -5,6 +5,8 @@
 #include "render/clock_format.h"
 #include "render/themes.h"
 #include "render/window_region_win.h"
+#include "storage/file_system.h"
+#include "storage/window_size.h"
 #include "ui/painted_parts.h"
 #include "win/convert_win.h"
 
@@ -32,6 +34,8 @@ void CWindowLook::LayOutTemplate() {
         ComputeLayout(m_w.window.GetClientRect(), m_w.noteArea.NotesHomeRect(), WindowDpi(wnd));
     m_baseClient = m_w.layout.rcClient;
     m_baseNotesHome = m_w.layout.rcNotesHome;
+    CDiskFileSystem files;
+    m_chosenSize = ReadWindowSize(files, m_w.saves.Paths().local);
     m_w.noteArea.PlaceSearchBox();
     m_timeShown = CurrentTime();
 }
@@ -77,6 +81,7 @@ void CWindowLook::ApplyAll() {
     ApplyMondayFirst();
     ApplyWeekNumbers();
     ApplyFonts();
+    FitChosenSize();
     m_w.noteArea.Rooms().RestoreRoom(m_w.settings.nRoom);
     m_w.window.RedrawNow();
 }
@@ -173,6 +178,7 @@ void CWindowLook::KeepOnAMonitor() {
         ::SetWindowPos(m_w.Wnd(), nullptr, to.x, to.y, 0, 0,
                        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    FitChosenSize(); // a smaller monitor may no longer hold it
 }
 
 void CWindowLook::ScaleTo(int dpi, const RECT& suggested) {
@@ -181,12 +187,103 @@ void CWindowLook::ScaleTo(int dpi, const RECT& suggested) {
     m_baseNotesHome = RescaleRect(m_baseNotesHome, old, dpi);
     m_w.calendar.ScaleBase(old, dpi);
     m_calendarGrowth = SPoint{};
+    m_bResizing = true;
     ::SetWindowPos(m_w.Wnd(), nullptr, suggested.left, suggested.top, m_baseClient.Width(),
                    m_baseClient.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+    m_bResizing = false;
     m_w.layout = ComputeLayout(m_w.window.GetClientRect(), m_baseNotesHome, dpi);
     m_w.calendar.Place(m_calendarGrowth);
     m_w.painter.CreateTabFonts(dpi);
-    ApplyFonts(); // fits the calendar, and places everything
+    ApplyFonts();
+    FitWindow(); // the chosen size at the new DPI, and everything placed
+}
+
+LRESULT CWindowLook::SizingHitTest(POINT screen) const {
+    if (m_w.settings.nFullView == 0) {
+        return 0;
+    }
+    ::ScreenToClient(m_w.Wnd(), &screen);
+    switch (::SizingEdgeAt(m_w.layout, SPoint{screen.x, screen.y})) {
+    case ESizingEdge::Corner:
+        return HTBOTTOMRIGHT;
+    case ESizingEdge::Right:
+        return HTRIGHT;
+    case ESizingEdge::Bottom:
+        return HTBOTTOM;
+    case ESizingEdge::None:
+        break;
+    }
+    return 0;
+}
+
+void CWindowLook::BeginSizing() {
+    const SRect client = m_w.window.GetClientRect();
+    m_sizeAtBegin = SPoint{client.Width(), client.Height()};
+}
+
+void CWindowLook::FollowSize() {
+    const SRect client = m_w.window.GetClientRect();
+    if (m_bResizing || m_baseClient.Width() == 0 ||
+        (client.Width() == m_w.layout.rcClient.Width() &&
+         client.Height() == m_w.layout.rcClient.Height())) {
+        return;
+    }
+    LayOutInClient();
+}
+
+void CWindowLook::EndSizing() {
+    const SRect client = m_w.window.GetClientRect();
+    const SPoint size{client.Width(), client.Height()};
+    if (size == m_sizeAtBegin) {
+        return; // a press on the edge that sized nothing
+    }
+    m_chosenSize = LogicalSize(size, m_w.layout.dpi);
+    // Not kept, the size is lost only for the next start: nothing to trouble the user with.
+    CDiskFileSystem files;
+    KeepWindowSize(files, m_w.saves.Paths().local, m_chosenSize);
+}
+
+SPoint CWindowLook::LeastSize() const {
+    return SPoint{m_baseClient.Width() + m_calendarGrowth.x,
+                  m_baseClient.Height() + m_calendarGrowth.y};
+}
+
+SPoint CWindowLook::WantedSize() const {
+    const SPoint least = LeastSize();
+    if (m_chosenSize == SPoint{}) {
+        return least; // no monitor to ask
+    }
+    const SRect work = WorkAreaOf(m_w.Wnd());
+    return ChosenWindowSize(m_chosenSize, least, SPoint{work.Width(), work.Height()},
+                            m_w.layout.dpi);
+}
+
+void CWindowLook::FitWindow() {
+    const SPoint size = WantedSize();
+    const SRect client = m_w.window.GetClientRect();
+    if (size.x != client.Width() || size.y != client.Height()) {
+        m_bResizing = true;
+        ::SetWindowPos(m_w.Wnd(), nullptr, 0, 0, size.x, size.y,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        m_bResizing = false;
+    }
+    LayOutInClient();
+}
+
+void CWindowLook::FitChosenSize() {
+    const SPoint size = WantedSize();
+    const SRect client = m_w.window.GetClientRect();
+    if (size.x != client.Width() || size.y != client.Height()) {
+        FitWindow();
+    }
+}
+
+void CWindowLook::LayOutInClient() {
+    const SRect client = m_w.window.GetClientRect();
+    const SPoint least = LeastSize();
+    const SPoint extra{client.Width() - least.x, client.Height() - least.y};
+    m_w.layout = ComputeLayout(
+        client, NotesHomeBelowCalendar(m_baseNotesHome, m_calendarGrowth, extra), m_w.layout.dpi);
     PlaceByLayout();
 }
 
@@ -196,12 +293,8 @@ void CWindowLook::FitCalendar() {
         return;
     }
     m_calendarGrowth = growth;
-    const SRect notesHome = NotesHomeBelowCalendar(m_baseNotesHome, growth);
-    ::SetWindowPos(m_w.Wnd(), nullptr, 0, 0, m_baseClient.Width() + growth.x,
-                   m_baseClient.Height() + growth.y, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    m_w.layout = ComputeLayout(m_w.window.GetClientRect(), notesHome, m_w.layout.dpi);
     m_w.calendar.Place(growth);
-    PlaceByLayout();
+    FitWindow();
 }
 
 void CWindowLook::PlaceByLayout() {
@@ -251,8 +344,14 @@ void CWindowLook::OnClockTick() {
 
 void CWindowLook::Paint() const {
     const SSettings& settings = m_w.settings;
-    // High contrast draws no gradient.
-    m_w.painter.Paint(m_w.Wnd(), SPaintScene{m_w.layout, settings.nRoom,
-                                             m_bHighContrast ? -1 : settings.nGradient, ClockText(),
-                                             settings.lfTitle.lfHeight});
+    const SRect& client = m_w.layout.rcClient;
+    const SPoint least = LeastSize();
+    // Only a window the user made larger shows the grip: the least one stays as it always was,
+    // and the shape with all corners rounded leaves no corner to draw it in.
+    const bool grip =
+        settings.nShape != 2 && (client.Width() > least.x || client.Height() > least.y);
+    SPaintScene scene{m_w.layout, settings.nRoom, m_bHighContrast ? -1 : settings.nGradient,
+                      ClockText(), settings.lfTitle.lfHeight};
+    scene.sizeGrip = grip;
+    m_w.painter.Paint(m_w.Wnd(), scene);
 }

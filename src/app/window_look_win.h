@@ -43,6 +43,18 @@ public:
     // place and everything in it the new pixels.
     void ScaleTo(int dpi, const RECT& suggested);
 
+    // The user makes the window larger from its right and lower edges, never smaller than its
+    // parts need; the note area takes the room. Folded to the title strip, it keeps its size.
+    // The hit-test code of a sizing edge under a screen point; 0 where none is.
+    LRESULT SizingHitTest(POINT screen) const;
+    // The least window for the calendar's growth.
+    SPoint LeastSize() const;
+    void BeginSizing();
+    // The window's size changed: the parts follow it, unless the change is the look's own.
+    void FollowSize();
+    // A size the user gave the window is kept for the next start, on this computer only.
+    void EndSizing();
+
     // The tips' tools where the layout has them (shown), or nowhere; off while a menu or a
     // dialog of ours is over the window.
     void ShowTips(bool shown);
@@ -60,6 +72,15 @@ private:
     // grows from its place in the template, the window with it, and the note area moves down;
     // it shrinks back as far as the template's place.
     void FitCalendar();
+    // The size the window takes: the one the user chose, as far as it fits its monitor.
+    SPoint WantedSize() const;
+    // The window takes its wanted size and the parts their places in it.
+    void FitWindow();
+    // The same, only when the wanted size is not the window's.
+    void FitChosenSize();
+    // The parts take their places in the window's client area: the note area has what the
+    // window has beyond its least size.
+    void LayOutInClient();
     // Lays out what hangs on the layout after it changed.
     void PlaceByLayout();
     void PlaceToolTips(bool shown);
@@ -71,6 +92,11 @@ private:
     SRect m_baseNotesHome;
     SRect m_baseClient;
     SPoint m_calendarGrowth;
+    // The size the user gave the window in 96-DPI pixels (zero: none), kept on this computer.
+    SPoint m_chosenSize;
+    SPoint m_sizeAtBegin;
+    // The look sizes the window itself: its own size changes need no following.
+    bool m_bResizing = false;
     CToolTipCtrl m_toolTip;
     QTime m_timeShown = 0;
 };

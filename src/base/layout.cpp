@@ -1,5 +1,6 @@
 #include "base/layout.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace {
@@ -8,6 +9,9 @@ constexpr int kTabWidth = 60;
 constexpr int kTabHeight = 15;
 constexpr int kTabGap = 2;
 constexpr int kSearchBoxHeight = 22;
+// The band along the right and lower edges that sizes the window, and the corner's square.
+constexpr int kSizingBand = 4;
+constexpr int kSizeGrip = 12;
 
 } // namespace
 
@@ -26,9 +30,26 @@ SRect RescaleRect(const SRect& rect, int fromDpi, int toDpi) {
     return SRect{edge(rect.left), edge(rect.top), edge(rect.right), edge(rect.bottom)};
 }
 
-SRect NotesHomeBelowCalendar(const SRect& baseHome, SPoint calendarGrowth) {
-    return SRect{baseHome.left, baseHome.top + calendarGrowth.y, baseHome.right + calendarGrowth.x,
-                 baseHome.bottom + calendarGrowth.y};
+SRect NotesHomeBelowCalendar(const SRect& baseHome, SPoint calendarGrowth, SPoint extra) {
+    return SRect{baseHome.left, baseHome.top + calendarGrowth.y,
+                 baseHome.right + calendarGrowth.x + std::max(0, extra.x),
+                 baseHome.bottom + calendarGrowth.y + std::max(0, extra.y)};
+}
+
+SPoint ChosenWindowSize(SPoint chosen, SPoint least, SPoint room, int dpi) {
+    const auto fit = [dpi](int chosenSide, int leastSide, int roomSide) {
+        int side = std::max(ScaleToDpi(chosenSide, dpi), leastSide);
+        if (roomSide > 0) {
+            side = std::max(std::min(side, roomSide), leastSide);
+        }
+        return side;
+    };
+    return SPoint{fit(chosen.x, least.x, room.x), fit(chosen.y, least.y, room.y)};
+}
+
+SPoint LogicalSize(SPoint pixels, int dpi) {
+    const auto side = [dpi](int v) { return static_cast<int>((int64_t(v) * 96 + dpi / 2) / dpi); };
+    return SPoint{side(pixels.x), side(pixels.y)};
 }
 
 SLayout ComputeLayout(const SRect& client, const SRect& notesHome, int dpi) {
@@ -86,6 +107,31 @@ int RoomTabAt(const SLayout& layout, SPoint point, int chosenRoom) {
         }
     }
     return -1;
+}
+
+ESizingEdge SizingEdgeAt(const SLayout& layout, SPoint point) {
+    const SRect& client = layout.rcClient;
+    if (!client.Contains(point)) {
+        return ESizingEdge::None;
+    }
+    if (SizeGripRect(layout).Contains(point)) {
+        return ESizingEdge::Corner;
+    }
+    const int band = ScaleToDpi(kSizingBand, layout.dpi);
+    if (point.x >= client.right - band) {
+        return ESizingEdge::Right;
+    }
+    // The tabs reach down into the band; a press on one stays a press on the tab.
+    if (point.y >= client.bottom - band && RoomTabAt(layout, point, -1) < 0) {
+        return ESizingEdge::Bottom;
+    }
+    return ESizingEdge::None;
+}
+
+SRect SizeGripRect(const SLayout& layout) {
+    const SRect& client = layout.rcClient;
+    const int grip = ScaleToDpi(kSizeGrip, layout.dpi);
+    return SRect{client.right - grip, client.bottom - grip, client.right, client.bottom};
 }
 
 int CalcTitleTextTop(int fontHeight, int titleHeight) {

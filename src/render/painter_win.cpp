@@ -97,6 +97,16 @@ void CWindowPainter::Paint(HWND window, const SPaintScene& scene) const {
 
         DrawRoomTabs(dc, layout, scene.room);
 
+        if (scene.sizeGrip) {
+            const SRect grip = SizeGripRect(layout);
+            for (const POINT at :
+                 {POINT{2, 2}, POINT{5, 2}, POINT{8, 2}, POINT{2, 5}, POINT{5, 5}, POINT{2, 8}}) {
+                const RECT dot{grip.right - px(at.x + 2), grip.bottom - px(at.y + 2),
+                               grip.right - px(at.x), grip.bottom - px(at.y)};
+                ::FillRect(dc, &dot, frameBrush.Get());
+            }
+        }
+
         ::BitBlt(paint.Get(), 0, 0, width, height, dc, 0, 0, SRCCOPY);
         ::SelectObject(dc, oldFont);
         ::SelectObject(dc, oldPen);

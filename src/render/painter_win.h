@@ -15,6 +15,8 @@ struct SPaintScene {
     int gradient;
     std::string header;
     int titleFontHeight;
+    // Dots in the lower-right corner, where the window is sized.
+    bool sizeGrip = false;
 };
 
 // Paints everything on the main window that is not a child control: background, title gradient,

@@ -77,6 +77,15 @@ bool CRoutedWnd::RouteNamed(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& res
     case WM_MOUSEMOVE:
         handled = OnMouseMove(flags, point);
         break;
+    case WM_NCHITTEST:
+        handled = OnNcHitTest(point, result);
+        break;
+    case WM_NCLBUTTONDOWN:
+        handled = OnNcLButtonDown(flags, point);
+        break;
+    case WM_SIZE:
+        handled = OnSize(flags, LOWORD(lParam), HIWORD(lParam));
+        break;
     case WM_SETCURSOR:
         handled = OnSetCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam), HIWORD(lParam));
         break;

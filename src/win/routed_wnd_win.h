@@ -51,6 +51,20 @@ protected:
     virtual bool OnLButtonUp(UINT flags, POINT point) { return Ignore(flags, point); }
     virtual bool OnLButtonDblClk(UINT flags, POINT point) { return Ignore(flags, point); }
     virtual bool OnMouseMove(UINT flags, POINT point) { return Ignore(flags, point); }
+    // point in screen coordinates; sets result to a hit-test code when handled.
+    virtual bool OnNcHitTest(POINT point, LRESULT& result) {
+        (void)point;
+        (void)result;
+        return false;
+    }
+    // hitTest: where the press was, as WM_NCHITTEST told; point in screen coordinates.
+    virtual bool OnNcLButtonDown(UINT hitTest, POINT point) { return Ignore(hitTest, point); }
+    virtual bool OnSize(UINT type, int width, int height) {
+        (void)type;
+        (void)width;
+        (void)height;
+        return false;
+    }
     // Answered without the default, so the class cursor does not come back.
     virtual bool OnSetCursor(HWND window, UINT hitTest, UINT message) {
         (void)window;

@@ -110,6 +110,13 @@ std::vector<SRect> MonitorWorkAreas() {
     return areas;
 }
 
+SRect WorkAreaOf(HWND window) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    const HMONITOR monitor = ::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
+    return monitor != nullptr && ::GetMonitorInfoW(monitor, &info) ? ToSRect(info.rcWork) : SRect{};
+}
+
 bool ShellOpen(const std::string& target, int show) {
     std::wstring wide;
     if (!Utf8ToWide(target, wide)) {

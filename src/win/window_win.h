@@ -61,6 +61,8 @@ SRect DesktopRect();
 int WindowDpi(HWND window);
 // The work area of each monitor; none when there is only one.
 std::vector<SRect> MonitorWorkAreas();
+// The work area of the monitor the window is on, or nearest to; empty when it cannot be told.
+SRect WorkAreaOf(HWND window);
 
 // Opens a web address, a "mailto:" address or a file (UTF-8) with the shell's "open" verb; false
 // when the shell could not (no program for it, among others).

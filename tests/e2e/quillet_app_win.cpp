@@ -453,6 +453,33 @@ bool CQuilletApp::MouseClickTab(int room) const {
     return MouseAt(TabCentre(room), true);
 }
 
+namespace {
+
+// A mouse event at a screen point. Every event carries the position: under Wine a button event
+// without one was seen to land where the cursor had been before the move.
+INPUT MouseEvent(POINT at, DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    // Rounded up: the system truncates when it maps the position back to a pixel.
+    const int width = ::GetSystemMetrics(SM_CXSCREEN);
+    const int height = ::GetSystemMetrics(SM_CYSCREEN);
+    input.mi.dx = (at.x * 65536 + width - 1) / width;
+    input.mi.dy = (at.y * 65536 + height - 1) / height;
+    input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | flags;
+    return input;
+}
+
+// Sent, and waited for until the cursor is there.
+bool MouseEventAt(POINT at, DWORD flags) {
+    INPUT input = MouseEvent(at, flags);
+    return ::SendInput(1, &input, sizeof(INPUT)) == 1 && WaitUntil([&] {
+               POINT cursor{};
+               return ::GetCursorPos(&cursor) && cursor.x == at.x && cursor.y == at.y;
+           });
+}
+
+} // namespace
+
 bool CQuilletApp::MouseAt(POINT client, bool click) const {
     POINT at = client;
     ::ClientToScreen(m_main, &at);
@@ -460,28 +487,26 @@ bool CQuilletApp::MouseAt(POINT client, bool click) const {
     if (!WaitUntil([&] { return ::GetForegroundWindow() == m_main; })) {
         return false;
     }
-    // Every event carries the position: under Wine a button event without one was seen to land
-    // where the cursor had been before the move.
-    auto event = [&](DWORD flags) {
-        INPUT input{};
-        input.type = INPUT_MOUSE;
-        // Rounded up: the system truncates when it maps the position back to a pixel.
-        const int width = ::GetSystemMetrics(SM_CXSCREEN);
-        const int height = ::GetSystemMetrics(SM_CYSCREEN);
-        input.mi.dx = (at.x * 65536 + width - 1) / width;
-        input.mi.dy = (at.y * 65536 + height - 1) / height;
-        input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | flags;
-        return input;
-    };
-    INPUT move = event(0);
-    if (::SendInput(1, &move, sizeof(INPUT)) != 1 || !WaitUntil([&] {
-            POINT cursor{};
-            return ::GetCursorPos(&cursor) && cursor.x == at.x && cursor.y == at.y;
-        })) {
+    INPUT press[2] = {MouseEvent(at, MOUSEEVENTF_LEFTDOWN), MouseEvent(at, MOUSEEVENTF_LEFTUP)};
+    return MouseEventAt(at, 0) && (!click || ::SendInput(2, press, sizeof(INPUT)) == 2);
+}
+
+bool CQuilletApp::MouseDrag(POINT client, SIZE by) const {
+    if (!MouseAt(client, false)) {
         return false;
     }
-    INPUT press[2] = {event(MOUSEEVENTF_LEFTDOWN), event(MOUSEEVENTF_LEFTUP)};
-    return !click || ::SendInput(2, press, sizeof(INPUT)) == 2;
+    POINT at = client;
+    ::ClientToScreen(m_main, &at);
+    if (!MouseEventAt(at, MOUSEEVENTF_LEFTDOWN)) {
+        return false;
+    }
+    constexpr int kSteps = 4;
+    for (int step = 1; step <= kSteps; ++step) {
+        if (!MouseEventAt(POINT{at.x + by.cx * step / kSteps, at.y + by.cy * step / kSteps}, 0)) {
+            return false;
+        }
+    }
+    return MouseEventAt(POINT{at.x + by.cx, at.y + by.cy}, MOUSEEVENTF_LEFTUP);
 }
 
 bool CQuilletApp::ToolTipShown() const {

@@ -125,6 +125,8 @@ public:
     bool MouseClickTab(int room) const;
     // The mouse moved to a client point of the main window, and clicked there if asked.
     bool MouseAt(POINT client, bool click) const;
+    // A left drag with the mouse from a client point of the main window, in steps.
+    bool MouseDrag(POINT client, SIZE by) const;
     // Whether a tooltip of the program shows.
     bool ToolTipShown() const;
     // Ctrl+S as key presses on the keyboard, after bringing the window to the foreground.

@@ -336,6 +336,53 @@ TEST_P(DisplayScale, TheWindowAndItsPartsScaleAndStayInsideIt) {
 
 INSTANTIATE_TEST_SUITE_P(At150And200Percent, DisplayScale, ::testing::Values(144, 192));
 
+// The user makes the window larger from its corner: the note area takes all of the room, the
+// calendar stays, and this computer keeps the size for the next start in 96-DPI pixels, while the
+// settings file stays as it was.
+TEST_F(StartupLoading, ADraggedCornerGivesTheNotesRoomKeptThroughCompactRestartsAndScaling) {
+    ASSERT_TRUE(Launch());
+    ASSERT_TRUE(m_app.SendCommand(kCmdSaveAll));
+    const std::string settings = ReadFileBytes(m_paths.settings);
+    const SRect window = WindowRectOf(m_app.Main());
+    const SRect notes = WindowRectOf(m_app.Notes());
+    const SRect calendar = WindowRectOf(m_app.Calendar());
+    const auto grown = [](const SRect& r) {
+        return SRect{r.left, r.top, r.right + 80, r.bottom + 120};
+    };
+    ASSERT_TRUE(m_app.MouseDrag(POINT{window.Width() - 2, window.Height() - 2}, SIZE{80, 120}));
+    EXPECT_TRUE(WaitUntil([&] { return WindowRectOf(m_app.Main()) == grown(window); }))
+        << WindowRectOf(m_app.Main()).Width() << " x " << WindowRectOf(m_app.Main()).Height();
+    EXPECT_EQ(WindowRectOf(m_app.Notes()), grown(notes));
+    EXPECT_EQ(WindowRectOf(m_app.Calendar()), calendar);
+    // The tabs hang under the grown box, and the search box spans it.
+    ASSERT_TRUE(m_app.MouseClickTab(kRoomSearch));
+    EXPECT_TRUE(WaitUntil([&] { return ::IsWindowVisible(m_app.Search()) != FALSE; }));
+    EXPECT_EQ(WindowRectOf(m_app.Search()).right, grown(notes).right);
+    ASSERT_TRUE(m_app.MouseClickTab(kRoomDynamic));
+    EXPECT_TRUE(WaitUntil([&] { return WindowRectOf(m_app.Notes()) == grown(notes); }));
+
+    ASSERT_TRUE(m_app.SendCommand(351)); // Compact
+    ASSERT_TRUE(m_app.SendCommand(351)); // Full
+    EXPECT_EQ(WindowRectOf(m_app.Main()), grown(window));
+    EXPECT_EQ(WindowRectOf(m_app.Notes()), grown(notes));
+    ASSERT_TRUE(ExitQuillet());
+    EXPECT_EQ(ReadFileBytes(m_paths.settings), settings);
+
+    ASSERT_TRUE(Launch());
+    EXPECT_EQ(WindowRectOf(m_app.Main()), grown(window));
+    EXPECT_EQ(WindowRectOf(m_app.Notes()), grown(notes));
+    ASSERT_TRUE(ExitQuillet());
+
+    CRegistryValue logPixels;
+    ASSERT_TRUE(logPixels.Set(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", REG_DWORD,
+                              std::to_wstring(144)));
+    ASSERT_TRUE(Launch());
+    const SRect scaled = WindowRectOf(m_app.Main());
+    EXPECT_EQ(LogicalSize(SPoint{scaled.Width(), scaled.Height()}, 144),
+              (SPoint{window.Width() + 80, window.Height() + 120}));
+    EXPECT_TRUE(Inside(m_app.Notes(), m_app.Main()));
+}
+
 TEST_F(StartupLoading, AMonitorOfAnotherDpiScalesTheWindowAndItsFonts) {
     ASSERT_TRUE(Launch());
     const SRect before = WindowRectOf(m_app.Main());

@@ -4,6 +4,7 @@
 #include "base/utf8.h"
 #include "fake_files.h"
 #include "storage/notes_file.h"
+#include "storage/window_size.h"
 #include "sync/copy_names.h"
 #include "sync/notes_merge.h"
 
@@ -69,6 +70,20 @@ protected:
     const SDataPaths installed = PathsOf("/APPDATA/QUILLET/");
     const SDataPaths portable = PathsOf("/STICK/DATA/");
 };
+
+// The window's size belongs to one copy on one computer; a file that holds no size gives none.
+TEST_F(LocalFolders, EachCopyKeepsItsOwnWindowSize) {
+    ASSERT_TRUE(KeepWindowSize(files, installed.local, SPoint{295, 401}));
+    EXPECT_EQ(ReadWindowSize(files, installed.local), (SPoint{295, 401}));
+    EXPECT_EQ(ReadWindowSize(files, portable.local), SPoint{});
+    for (const char* damaged : {"", "295", "295 401 7", "-5 401", "0 401", "295  401",
+                                "99999999 401", "295 401\n\n", "295\t401"}) {
+        files.Put(portable.local + kWindowSizeName, damaged);
+        EXPECT_EQ(ReadWindowSize(files, portable.local), SPoint{}) << damaged;
+    }
+    files.Put(portable.local + kWindowSizeName, "300 500");
+    EXPECT_EQ(ReadWindowSize(files, portable.local), (SPoint{300, 500}));
+}
 
 // A portable copy whose folder takes nothing at log-off keeps its notes on this computer, for
 // itself alone.

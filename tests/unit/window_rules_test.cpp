@@ -57,6 +57,56 @@ TEST(Layout, AtTwiceTheDpiEveryMeasureDoubles) {
     EXPECT_EQ(ScaleToDpi(15, 96), 15);
 }
 
+// Every pixel the user adds to the window goes to the note area: the rooms' places grow by it, the
+// tabs hang under them and the search box spans them, wherever the calendar's growth put them.
+TEST(Layout, AWindowMadeLargerGivesEveryExtraPixelToTheNoteArea) {
+    const SRect client{0, 0, 215, 281};
+    const SRect home{6, 185, 209, 263};
+    const auto grownBy = [](const SRect& r, SPoint by) {
+        return SRect{r.left, r.top, r.right + by.x, r.bottom + by.y};
+    };
+    for (const SPoint growth : {SPoint{}, SPoint{21, 9}}) {
+        for (const SPoint extra : {SPoint{80, 120}, SPoint{1, 0}, SPoint{0, 57}}) {
+            const SLayout least =
+                ComputeLayout(grownBy(client, growth), NotesHomeBelowCalendar(home, growth));
+            const SLayout l = ComputeLayout(grownBy(least.rcClient, extra),
+                                            NotesHomeBelowCalendar(home, growth, extra));
+            for (int room = kRoomDynamic; room <= kRoomSearch; ++room) {
+                EXPECT_EQ(RoomNotesRect(l, room), grownBy(RoomNotesRect(least, room), extra));
+                const SRect tab = RoomTabRect(least, room);
+                EXPECT_EQ(RoomTabRect(l, room),
+                          (SRect{tab.left, tab.top + extra.y, tab.right, tab.bottom + extra.y}));
+            }
+            EXPECT_EQ(l.rcSearchBox, grownBy(least.rcSearchBox, SPoint{extra.x, 0}));
+            EXPECT_EQ(l.rcTitle, grownBy(least.rcTitle, SPoint{extra.x, 0}));
+        }
+    }
+}
+
+// The chosen size is kept in 96-DPI pixels: at 150 % it comes back to the same pixels, it never
+// makes the window smaller than it must be, and a monitor too small for it shrinks it.
+TEST(Layout, AChosenWindowSizeScalesAndStaysBetweenTheLeastAndTheMonitor) {
+    const SPoint least{323, 422};
+    EXPECT_EQ(ChosenWindowSize(SPoint{}, least, SPoint{1024, 768}, 144), least);
+    EXPECT_EQ(ChosenWindowSize(SPoint{295, 401}, least, SPoint{}, 144), (SPoint{443, 602}));
+    EXPECT_EQ(LogicalSize(SPoint{443, 602}, 144), (SPoint{295, 401}));
+    EXPECT_EQ(ChosenWindowSize(SPoint{100, 900}, least, SPoint{1024, 768}, 144),
+              (SPoint{323, 768}));
+    EXPECT_EQ(ChosenWindowSize(SPoint{900, 900}, least, SPoint{300, 400}, 144), least);
+    EXPECT_EQ(LogicalSize(least, 96), least);
+}
+
+TEST(Layout, TheWindowSizesFromItsRightAndLowerEdgesButNotFromATab) {
+    const SLayout l = ComputeLayout(SRect{0, 0, 215, 281}, SRect{6, 185, 209, 263});
+    EXPECT_EQ(SizingEdgeAt(l, SPoint{214, 280}), ESizingEdge::Corner);
+    EXPECT_EQ(SizingEdgeAt(l, SPoint{204, 270}), ESizingEdge::Corner);
+    EXPECT_EQ(SizingEdgeAt(l, SPoint{212, 10}), ESizingEdge::Right);
+    EXPECT_EQ(SizingEdgeAt(l, SPoint{100, 280}), ESizingEdge::Bottom);
+    EXPECT_EQ(SizingEdgeAt(l, SPoint{30, 277}), ESizingEdge::None) << "on tab A";
+    EXPECT_EQ(SizingEdgeAt(l, SPoint{100, 200}), ESizingEdge::None);
+    EXPECT_EQ(SizingEdgeAt(l, SPoint{215, 281}), ESizingEdge::None);
+}
+
 TEST(Layout, HeaderTextTopFollowsTheTitleFont) {
     EXPECT_EQ(CalcTitleTextTop(-15, 23), 2);
     EXPECT_EQ(CalcTitleTextTop(-22, 23), 0);
