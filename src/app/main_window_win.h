@@ -14,7 +14,8 @@
 // the parts that show and keep them. The window owns each of them.
 struct SMainWindow {
     CDialog& window;
-    SSettings& settings;
+    // Changed only through CSettingsChanges.
+    const SSettings& settings;
     SLayout& layout;
     CCalendarPart& calendar;
     CNoteArea& noteArea;

@@ -5,7 +5,7 @@
 #include "base/ids.h"
 
 CQuilletDlg::CQuilletDlg(const SDataPaths& paths)
-    : CDialog(IDD_QUILLET_DIALOG, nullptr), m_saves(paths, m_settings, m_life) {
+    : CDialog(IDD_QUILLET_DIALOG, nullptr), m_saves(paths, m_settings) {
     m_hIcon =
         static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_QUILLET),
                                         IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
@@ -32,9 +32,8 @@ BOOL CQuilletDlg::OnInitDialog() {
     }
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
 
-    m_settings.nRadius = kCornerRadius;
-    m_settings.nRoom = kRoomDynamic;
-    m_saves.Attach(m_hWnd);
+    m_changes.Begin();
+    m_saves.Attach(m_hWnd, m_life);
     m_look.LayOutTemplate();
     if (!m_life.Load()) {
         CSingleCopy::UnmarkMainWindow(m_hWnd);
@@ -42,7 +41,7 @@ BOOL CQuilletDlg::OnInitDialog() {
         return FALSE;
     }
     m_commands.BuildMenu();
-    m_look.ApplyAll();
+    m_changes.ApplyAll();
 
     ::SetTimer(m_hWnd, kClockTimerId, 100, nullptr);
     // The window answers first; what is left of the start follows a moment after it shows.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/main_window_win.h"
+#include "app/settings_changes_win.h"
 #include "app/window_commands_win.h"
 #include "app/window_life_win.h"
 #include "app/window_look_win.h"
@@ -71,8 +72,9 @@ private:
     SMainWindow m_parts{*this,     m_settings, m_layout, m_calendar, m_noteArea,
                         m_painter, m_menu,     m_tray,   m_saves};
     CWindowLook m_look{m_parts};
+    CSettingsChanges m_changes{m_settings, m_look, m_noteArea};
     CWindowLife m_life{m_parts, m_look};
-    CWindowCommands m_commands{m_parts, m_look, m_life};
+    CWindowCommands m_commands{m_parts, m_look, m_life, m_changes};
     // What screen readers were given for the client area, once one asked.
     CPaintedAccessible* m_accessible = nullptr;
 };

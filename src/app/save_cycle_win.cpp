@@ -13,12 +13,12 @@ constexpr unsigned kFolderRetryMs = 1000;
 
 } // namespace
 
-CSaveCycle::CSaveCycle(const SDataPaths& paths, SSettings& settings, ISaveCycleOwner& owner)
-    : m_policy(paths, m_files, m_clock), m_settings(settings), m_owner(owner) {}
+CSaveCycle::CSaveCycle(const SDataPaths& paths, SSettings& settings)
+    : m_policy(paths, m_files, m_clock), m_settings(settings) {}
 
 bool CSaveCycle::Load(SNotebook& notes, bool& firstRun) {
     for (;;) {
-        const SStartReport report = m_policy.Load(m_settings, notes, m_owner.WindowPlace());
+        const SStartReport report = m_policy.Load(m_settings, notes, m_owner->WindowPlace());
         if (report.busyPath.empty()) {
             firstRun = report.firstRun;
             if (report.notesFromElsewhere) {
@@ -52,11 +52,11 @@ bool CSaveCycle::FinishStartStep() {
 void CSaveCycle::ShowNotices() {
     const std::string start = StartNoticeText(m_policy.TakeStartNotice());
     if (!start.empty()) {
-        m_owner.TellUser(kStartNoticeTitle, start, true);
+        m_owner->TellUser(kStartNoticeTitle, start, true);
     }
     const std::string merged = MergeNoticeText(m_policy.TakeMergeNotice());
     if (!merged.empty()) {
-        m_owner.TellUser("Quillet", merged, false);
+        m_owner->TellUser("Quillet", merged, false);
     }
 }
 
@@ -65,23 +65,23 @@ void CSaveCycle::OnTyped() const {
 }
 
 SSaveReport CSaveCycle::Save(bool withBackups, unsigned busyWaitMs, bool automatic) {
-    const SNotebook& notes = m_owner.CommittedNotes();
-    const SWindowPlace place = m_owner.WindowPlace();
+    const SNotebook& notes = m_owner->CommittedNotes();
+    const SWindowPlace place = m_owner->WindowPlace();
     SSaveReport report = withBackups
                              ? m_policy.SaveAll(m_settings, notes, place, busyWaitMs)
                              : m_policy.SaveMain(m_settings, notes, place, busyWaitMs, automatic);
     if (report.notesChanged) {
-        m_owner.AdoptNotes(std::move(report.merged));
+        m_owner->AdoptNotes(std::move(report.merged));
     }
     ::KillTimer(m_hWnd, kAutoSaveTimerId);
-    if (report.saved && report.notesChanged && m_policy.NotesUnsaved(m_owner.CommittedNotes())) {
+    if (report.saved && report.notesChanged && m_policy.NotesUnsaved(m_owner->CommittedNotes())) {
         // Another program kept writing while the save went on: what it brought waits.
         ::SetTimer(m_hWnd, kAutoSaveTimerId, kAutoSaveDelayMs, nullptr);
     }
     if (!report.saved) {
         ::SetTimer(m_hWnd, kAutoSaveTimerId, m_policy.RetryDelayMs(), nullptr);
         if (report.tellUser) {
-            m_owner.TellUser("Quillet", SaveFailureText(report), true);
+            m_owner->TellUser("Quillet", SaveFailureText(report), true);
         }
     }
     ShowNotices();
@@ -90,9 +90,9 @@ SSaveReport CSaveCycle::Save(bool withBackups, unsigned busyWaitMs, bool automat
 
 void CSaveCycle::SaveChanges() {
     ::KillTimer(m_hWnd, kAutoSaveTimerId);
-    if (m_policy.IsLoaded() &&
-        (m_policy.WriteWaiting() ||
-         m_policy.HasUnsavedChanges(m_settings, m_owner.CommittedNotes(), m_owner.WindowPlace()))) {
+    if (m_policy.IsLoaded() && (m_policy.WriteWaiting() ||
+                                m_policy.HasUnsavedChanges(m_settings, m_owner->CommittedNotes(),
+                                                           m_owner->WindowPlace()))) {
         Save(false, kQuickBusyWaitMs, true);
     }
 }
@@ -103,9 +103,9 @@ bool CSaveCycle::SaveEverything() {
 
 void CSaveCycle::LookAtFolder() {
     ::KillTimer(m_hWnd, kDataFolderTimerId);
-    SDiskLook look = m_policy.LookAtFolder(m_owner.CommittedNotes());
+    SDiskLook look = m_policy.LookAtFolder(m_owner->CommittedNotes());
     if (look.adopt) {
-        m_owner.AdoptNotes(std::move(look.notes));
+        m_owner->AdoptNotes(std::move(look.notes));
     }
     switch (look.change) {
     case EDiskChange::Merge:
@@ -146,14 +146,14 @@ bool CSaveCycle::AskExitAnyway() const {
 }
 
 void CSaveCycle::SaveForSessionEnd() {
-    if (!m_policy.IsLoaded() ||
-        !m_policy.HasUnsavedChanges(m_settings, m_owner.CommittedNotes(), m_owner.WindowPlace())) {
+    if (!m_policy.IsLoaded() || !m_policy.HasUnsavedChanges(m_settings, m_owner->CommittedNotes(),
+                                                            m_owner->WindowPlace())) {
         return;
     }
     // The system waits for a program that says why; the save is short unless files are held.
     ::ShutdownBlockReasonCreate(m_hWnd, L"Saving your notes");
     if (!Save(false, kSessionEndBusyWaitMs).saved) {
-        m_policy.WriteRecovery(m_owner.CommittedNotes());
+        m_policy.WriteRecovery(m_owner->CommittedNotes());
     }
     ::ShutdownBlockReasonDestroy(m_hWnd);
 }
@@ -167,6 +167,6 @@ bool CSaveCycle::SaveAfterError(std::string& recovered) {
     if (Save(false, kSessionEndBusyWaitMs).saved) {
         return true;
     }
-    recovered = m_policy.WriteRecovery(m_owner.CommittedNotes());
+    recovered = m_policy.WriteRecovery(m_owner->CommittedNotes());
     return false;
 }

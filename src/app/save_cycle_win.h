@@ -32,17 +32,23 @@ protected:
 // recovery file for notes that cannot be saved where they belong.
 class CSaveCycle {
 public:
-    CSaveCycle(const SDataPaths& paths, SSettings& settings, ISaveCycleOwner& owner);
+    // The settings are read in at start, and the window's corner in them follows the window as
+    // they are written; every other change of them is CSettingsChanges'.
+    CSaveCycle(const SDataPaths& paths, SSettings& settings);
     CSaveCycle(const CSaveCycle&) = delete;
     CSaveCycle& operator=(const CSaveCycle&) = delete;
 
-    void Attach(HWND window) { m_hWnd = window; }
+    // Before anything is read: the window and the part that holds what it shows.
+    void Attach(HWND window, ISaveCycleOwner& owner) {
+        m_hWnd = window;
+        m_owner = &owner;
+    }
     // Reads the data files into settings and notes; false when a file stayed busy and the user
     // chose to end. firstRun: no settings could be read.
     bool Load(SNotebook& notes, bool& firstRun);
     bool IsLoaded() const { return m_policy.IsLoaded(); }
     // The settings as the window applied them are no change to save.
-    void TakeSettingsAsSaved() { m_policy.TakeSettingsAsSaved(m_settings, m_owner.WindowPlace()); }
+    void TakeSettingsAsSaved() { m_policy.TakeSettingsAsSaved(m_settings, m_owner->WindowPlace()); }
     // Once the window shows: the folder is watched, and what changed before is looked at.
     void StartWatching();
     // The rest of the start, a step a call while the window is idle; true while steps remain.
@@ -84,6 +90,6 @@ private:
     CSavePolicy m_policy;
     CFolderWatch m_watch;
     SSettings& m_settings;
-    ISaveCycleOwner& m_owner;
+    ISaveCycleOwner* m_owner = nullptr;
     HWND m_hWnd = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "app/window_commands_win.h"
 
+#include "app/settings_changes_win.h"
 #include "app/single_copy_win.h"
 #include "app/window_life_win.h"
 #include "app/window_look_win.h"
@@ -20,7 +21,8 @@
 #include <utility>
 
 bool CWindowCommands::Run(UINT id, UINT notifyCode, bool& handled) {
-    SSettings& settings = m_w.settings;
+    using EFlag = CSettingsChanges::EFlag;
+    const SSettings& settings = m_w.settings;
     handled = true;
     switch (RouteCommand(id, notifyCode)) {
     case ECommandRoute::Platform:
@@ -50,32 +52,28 @@ bool CWindowCommands::Run(UINT id, UINT notifyCode, bool& handled) {
         ChooseRandomColor();
         return true;
     case ECommandRoute::Shape:
-        m_look.ApplyWindowShape(static_cast<int>(id - ID_SHAPE_FIRST));
+        m_changes.ChooseShape(static_cast<int>(id - ID_SHAPE_FIRST));
         ShowChosen(EMenu::Style, settings.nShape);
         return true;
     case ECommandRoute::ClockFormat:
-        settings.nTimeFormat = static_cast<int>(id - ID_TIME_FIRST);
+        m_changes.ChooseClock(static_cast<int>(id - ID_TIME_FIRST));
         ShowChosen(EMenu::Time, settings.nTimeFormat);
         return true;
     case ECommandRoute::Gradient:
-        settings.nGradient = static_cast<int>(id - ID_GRADIENT_FIRST);
+        m_changes.ChooseGradient(static_cast<int>(id - ID_GRADIENT_FIRST));
         ShowChosen(EMenu::Title, settings.nGradient);
         return true;
     case ECommandRoute::LockMoving:
-        settings.bLockMoving = !settings.bLockMoving;
-        m_look.ApplyLockMoving();
+        m_changes.Flip(EFlag::LockMoving);
         return true;
     case ECommandRoute::AlwaysTop:
-        settings.bAlwaysTop = !settings.bAlwaysTop;
-        m_look.ApplyAlwaysTop();
+        m_changes.Flip(EFlag::AlwaysTop);
         return true;
     case ECommandRoute::MondayFirst:
-        settings.bMondayFirst = !settings.bMondayFirst;
-        m_look.ApplyMondayFirst();
+        m_changes.Flip(EFlag::MondayFirst);
         return true;
     case ECommandRoute::WeekNumbers:
-        settings.bWeekNumbers = !settings.bWeekNumbers;
-        m_look.ApplyWeekNumbers();
+        m_changes.Flip(EFlag::WeekNumbers);
         return true;
     case ECommandRoute::HelpPage:
         OpenHelp();
@@ -90,7 +88,7 @@ bool CWindowCommands::Run(UINT id, UINT notifyCode, bool& handled) {
         m_life.CloseAfterExitSave();
         return true;
     case ECommandRoute::FullCompact:
-        m_look.ToggleFullView();
+        m_changes.ToggleFullView();
         return true;
     case ECommandRoute::SaveAll:
         m_w.saves.SaveEverything();
@@ -297,8 +295,7 @@ void CWindowCommands::ShowMenuAt(POINT screenPoint) {
 }
 
 void CWindowCommands::ShowRoom(int room) {
-    m_w.settings.nRoom = room;
-    m_w.noteArea.Rooms().SwitchRoom(room);
+    m_changes.ChooseRoom(room);
     // The tabs follow the menu button among the accessible children.
     ::NotifyWinEvent(EVENT_OBJECT_SELECTION, m_w.Wnd(), OBJID_CLIENT, room + 2);
 }
@@ -335,7 +332,7 @@ void CWindowCommands::OnTrayNotify(LPARAM mouseMessage) {
 
 void CWindowCommands::BringForward() {
     if (m_w.settings.nFullView == 0) {
-        m_look.ToggleFullView();
+        m_changes.ToggleFullView();
     }
     ::ShowWindow(m_w.Wnd(), SW_SHOW);
     ::SetForegroundWindow(m_w.Wnd());
@@ -368,37 +365,27 @@ void CWindowCommands::RunAboutBox() const {
 }
 
 bool CWindowCommands::ChooseCustomClockFormat() {
-    SSettings& settings = m_w.settings;
-    CTimeDlg dialog(settings.strCustomFormat);
+    CTimeDlg dialog(m_w.settings.strCustomFormat);
     if (dialog.DoModal() != IDOK) {
         return false;
     }
-    settings.strCustomFormat = dialog.Pattern();
-    settings.nTimeFormat = kCustomClockFormat;
-    ShowChosen(EMenu::Time, settings.nTimeFormat);
+    m_changes.ChooseCustomClock(dialog.Pattern());
+    ShowChosen(EMenu::Time, m_w.settings.nTimeFormat);
     return true;
 }
 
 void CWindowCommands::ChooseFont(unsigned id) {
-    SSettings& settings = m_w.settings;
-    const HWND wnd = m_w.Wnd();
-    if (id == ID_FONT_TITLE) {
-        if (ChooseStoredFont(wnd, settings.lfTitle)) {
-            m_w.painter.SetTitleFont(settings.lfTitle, m_w.layout.dpi);
-            m_w.window.RedrawNow();
-        }
-    } else if (id == ID_FONT_NOTES) {
-        if (ChooseStoredFont(wnd, settings.lfNotes)) {
-            m_w.noteArea.SetFont(settings.lfNotes, m_w.layout.dpi);
-        }
-    } else if (ChooseStoredFont(wnd, settings.lfCalendar)) {
-        CleanCalendarFont(settings.lfCalendar);
-        m_look.SetCalendarFont();
+    const SSettings& settings = m_w.settings;
+    SLogFont font = id == ID_FONT_TITLE   ? settings.lfTitle
+                    : id == ID_FONT_NOTES ? settings.lfNotes
+                                          : settings.lfCalendar;
+    if (ChooseStoredFont(m_w.Wnd(), font)) {
+        m_changes.ChooseFont(id, font);
     }
 }
 
 void CWindowCommands::ChooseColorTheme(int color) {
-    m_look.ApplyColorTheme(color);
+    m_changes.ChooseTheme(color);
     ShowChosen(EMenu::Color, m_w.settings.nColor);
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+class CSettingsChanges;
 class CWindowLife;
 class CWindowLook;
 
@@ -14,8 +15,8 @@ class CWindowLook;
 // popup menu and the tray icon's clicks, and the parts a screen reader presses.
 class CWindowCommands final : public IPaintedPartsOwner {
 public:
-    CWindowCommands(SMainWindow& w, CWindowLook& look, CWindowLife& life)
-        : m_w(w), m_look(look), m_life(life) {}
+    CWindowCommands(SMainWindow& w, CWindowLook& look, CWindowLife& life, CSettingsChanges& changes)
+        : m_w(w), m_look(look), m_life(life), m_changes(changes) {}
     CWindowCommands(const CWindowCommands&) = delete;
     CWindowCommands& operator=(const CWindowCommands&) = delete;
 
@@ -65,5 +66,6 @@ private:
     SMainWindow& m_w;
     CWindowLook& m_look;
     CWindowLife& m_life;
+    CSettingsChanges& m_changes;
     CNotesExport m_export;
 };

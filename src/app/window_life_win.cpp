@@ -42,7 +42,7 @@ void CWindowLife::CloseAfterExitSave() {
     CSaveCycle& saves = m_w.saves;
     if (!saves.SaveForExit()) {
         // The question comes with the window it is about.
-        m_look.ApplyWindowShape(m_w.settings.nShape);
+        m_look.ApplyWindowShape();
         if (!saves.AskExitAnyway()) {
             CSingleCopy::MarkMainWindow(m_w.Wnd(), saves.Paths().folder);
             m_w.tray.Add(m_w.Wnd(), false);

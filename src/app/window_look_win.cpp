@@ -53,12 +53,11 @@ void CWindowLook::CreateTips() {
     }
 }
 
-void CWindowLook::ApplyAll() {
-    const SSettings& settings = m_w.settings;
+SPoint CWindowLook::StartPlace() const {
     const SWindowPlace place = WindowPlace();
     const SRect& window = place.window;
-    m_w.settings.ptPos =
-        PlaceWindow(settings.ptPos, window, place.desktop, place.workAreas, place.titleHeight);
+    const SPoint stored =
+        PlaceWindow(m_w.settings.ptPos, window, place.desktop, place.workAreas, place.titleHeight);
     // Another copy's window where this one would stand: this one opens beside it.
     std::vector<SPoint> taken;
     for (const HWND other : CSingleCopy::OtherMainWindows(m_w.Wnd())) {
@@ -66,28 +65,35 @@ void CWindowLook::ApplyAll() {
         ::GetWindowRect(other, &rect);
         taken.push_back(SPoint{rect.left, rect.top});
     }
-    if (!taken.empty()) {
-        const SPoint beside = AwayFromCorners(settings.ptPos, taken, place.titleHeight);
-        m_w.settings.ptPos =
-            PlaceWindow(beside, window, place.desktop, place.workAreas, place.titleHeight);
+    if (taken.empty()) {
+        return stored;
     }
+    const SPoint beside = AwayFromCorners(stored, taken, place.titleHeight);
+    return PlaceWindow(beside, window, place.desktop, place.workAreas, place.titleHeight);
+}
+
+void CWindowLook::ApplyAll() {
+    const SSettings& settings = m_w.settings;
+    const SRect window = m_w.window.GetWindowRect();
     ::MoveWindow(m_w.Wnd(), settings.ptPos.x, settings.ptPos.y, window.Width(), window.Height(),
                  TRUE);
     // The menu's radio marks came with the menu.
-    ApplyColorTheme(settings.nColor);
-    ApplyWindowShape(settings.nShape);
+    ApplyColorTheme();
+    ApplyWindowShape();
     ApplyLockMoving();
     ApplyAlwaysTop();
     ApplyMondayFirst();
     ApplyWeekNumbers();
     ApplyFonts();
     FitChosenSize();
-    m_w.noteArea.Rooms().RestoreRoom(m_w.settings.nRoom);
+}
+
+void CWindowLook::Redraw() const {
     m_w.window.RedrawNow();
 }
 
-void CWindowLook::ApplyColorTheme(int color) {
-    m_w.settings.nColor = color;
+void CWindowLook::ApplyColorTheme() {
+    const int color = m_w.settings.nColor;
     HIGHCONTRASTA contrast{};
     contrast.cbSize = sizeof contrast;
     m_bHighContrast = ::SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
@@ -100,9 +106,9 @@ void CWindowLook::ApplyColorTheme(int color) {
     m_w.calendar.SetColors(theme.crBack, theme.crFrame, theme.crText);
 }
 
-void CWindowLook::ApplyWindowShape(int shape) {
+void CWindowLook::ApplyWindowShape() {
     const SSettings& settings = m_w.settings;
-    m_w.settings.nShape = shape;
+    const int shape = settings.nShape;
     SLayout& layout = m_w.layout;
     layout.rcClient = m_w.window.GetClientRect();
     ApplyWindowRegion(m_w.Wnd(),
@@ -115,6 +121,17 @@ void CWindowLook::ApplyFonts() {
     m_w.painter.SetTitleFont(m_w.settings.lfTitle, m_w.layout.dpi);
     m_w.noteArea.SetFont(m_w.settings.lfNotes, m_w.layout.dpi);
     SetCalendarFont();
+}
+
+void CWindowLook::ApplyFont(unsigned id) {
+    if (id == ID_FONT_TITLE) {
+        m_w.painter.SetTitleFont(m_w.settings.lfTitle, m_w.layout.dpi);
+        m_w.window.RedrawNow();
+    } else if (id == ID_FONT_NOTES) {
+        m_w.noteArea.SetFont(m_w.settings.lfNotes, m_w.layout.dpi);
+    } else {
+        SetCalendarFont();
+    }
 }
 
 void CWindowLook::SetCalendarFont() {
@@ -150,12 +167,11 @@ void CWindowLook::ApplyWeekNumbers() {
     FitCalendar();
 }
 
-void CWindowLook::ToggleFullView() {
+void CWindowLook::ApplyFullView() {
     const HWND wnd = m_w.Wnd();
-    const bool toCompact = m_w.settings.nFullView == 1;
-    m_w.settings.nFullView = toCompact ? 0 : 1;
+    const bool toCompact = m_w.settings.nFullView == 0;
     m_w.menu.SetText(EMenu::Main, ID_FULL_COMPACT, toCompact ? "Full" : "Compact");
-    ApplyWindowShape(m_w.settings.nShape);
+    ApplyWindowShape();
     const HWND focus = ::GetFocus();
     if (toCompact && focus != nullptr && ::IsChild(wnd, focus)) {
         ::SetFocus(wnd);
@@ -165,7 +181,7 @@ void CWindowLook::ToggleFullView() {
 }
 
 void CWindowLook::FollowSystemColours() {
-    ApplyColorTheme(m_w.settings.nColor);
+    ApplyColorTheme();
     ::RedrawWindow(m_w.Wnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
@@ -303,7 +319,7 @@ void CWindowLook::PlaceByLayout() {
         m_w.noteArea.Rooms().SwitchRoom(m_w.settings.nRoom); // the shown room: laid out again only
     }
     PlaceToolTips(true);
-    ApplyWindowShape(m_w.settings.nShape);
+    ApplyWindowShape();
     ::RedrawWindow(m_w.Wnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 

@@ -21,12 +21,17 @@ public:
     // The tips over the menu button and the tabs: made once the window shows, as a tip waits for
     // the pointer to rest and the window's first paint does not.
     void CreateTips();
-    // Every stored setting applied to a built menu and the window, the stored room shown, and
-    // all painted again.
+    // Where the stored corner puts the window at start: on a desktop, and beside the window of
+    // another copy of ours that stands there.
+    SPoint StartPlace() const;
+    // Every stored setting applied to a built menu and the window.
     void ApplyAll();
-    void ApplyColorTheme(int color);
-    void ApplyWindowShape(int shape);
+    void Redraw() const;
+    void ApplyColorTheme();
+    void ApplyWindowShape();
     void ApplyFonts();
+    // id: ID_FONT_TITLE, ID_FONT_NOTES or ID_FONT_CALENDAR.
+    void ApplyFont(unsigned id);
     void SetCalendarFont();
     // Each flag has one apply, which start-up and the menu command (after turning the flag over)
     // both call.
@@ -34,7 +39,8 @@ public:
     void ApplyAlwaysTop();
     void ApplyMondayFirst();
     void ApplyWeekNumbers();
-    void ToggleFullView();
+    // Folded to the title strip or back, as the settings say.
+    void ApplyFullView();
     // A high-contrast scheme turned on or off, or its colours changed: followed at once.
     void FollowSystemColours();
     // A monitor taken away may have taken the window with it.

@@ -103,7 +103,7 @@ void CNoteRooms::SwitchRoom(int room) {
     m_nShownRoom = room;
 }
 
-void CNoteRooms::RestoreRoom(int& room) {
+int CNoteRooms::RestoreRoom(int room) {
     if (room == kRoomStatic) {
         SwitchRoom(kRoomStatic);
     } else if (room == kRoomDynamic || room == kRoomSearch) {
@@ -111,6 +111,7 @@ void CNoteRooms::RestoreRoom(int& room) {
         SwitchRoom(kRoomDynamic);
     }
     m_view.RedrawWindow();
+    return room;
 }
 
 void CNoteRooms::OnChangeSearch() {

@@ -51,8 +51,9 @@ public:
     // A selection change of the calendar; ignored outside the Dynamic room.
     void OnSelChangeCalendar(int room);
     void SwitchRoom(int room);
-    // Opens the stored room at start-up; a stored Search room opens as the Dynamic room.
-    void RestoreRoom(int& room);
+    // Opens the stored room at start-up; a stored Search room opens as the Dynamic room. The
+    // room to store from now on.
+    int RestoreRoom(int room);
     // A change of the search box marks the search as due; it runs when RunDueSearch is called,
     // once the input waiting has been handled, so that a burst of keys costs one search.
     void OnChangeSearch();

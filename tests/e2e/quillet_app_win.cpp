@@ -497,7 +497,14 @@ bool CQuilletApp::MouseDrag(POINT client, SIZE by) const {
     }
     POINT at = client;
     ::ClientToScreen(m_main, &at);
-    if (!MouseEventAt(at, MOUSEEVENTF_LEFTDOWN)) {
+    // The press and the release count once the window took and gave back the mouse: a loaded
+    // machine may deliver them late.
+    const auto captured = [this] {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        return ::GetGUIThreadInfo(m_process.dwThreadId, &info) && info.hwndCapture != nullptr;
+    };
+    if (!MouseEventAt(at, MOUSEEVENTF_LEFTDOWN) || !WaitUntil(captured)) {
         return false;
     }
     constexpr int kSteps = 4;
@@ -506,7 +513,8 @@ bool CQuilletApp::MouseDrag(POINT client, SIZE by) const {
             return false;
         }
     }
-    return MouseEventAt(POINT{at.x + by.cx, at.y + by.cy}, MOUSEEVENTF_LEFTUP);
+    return MouseEventAt(POINT{at.x + by.cx, at.y + by.cy}, MOUSEEVENTF_LEFTUP) &&
+           WaitUntil([&] { return !captured(); });
 }
 
 bool CQuilletApp::ToolTipShown() const {

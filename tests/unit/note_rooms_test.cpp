@@ -218,7 +218,7 @@ TEST_F(NoteRoomsTest, NotesChangedElsewhereReachTheBoxOnlyWhereItsTextChanged) {
 
 TEST_F(NoteRoomsTest, RestoreRoomNeverStartsInSearch) {
     int stored = kRoomSearch;
-    rooms.RestoreRoom(stored);
+    stored = rooms.RestoreRoom(stored);
     EXPECT_EQ(stored, kRoomDynamic);
     EXPECT_EQ(view.notes, "seventh");
     view.notes = "seventh, typed";
@@ -228,14 +228,14 @@ TEST_F(NoteRoomsTest, RestoreRoomNeverStartsInSearch) {
 
 TEST_F(NoteRoomsTest, RestoreRoomOpensTheEveryDayNote) {
     int stored = kRoomStatic;
-    rooms.RestoreRoom(stored);
+    stored = rooms.RestoreRoom(stored);
     EXPECT_EQ(stored, kRoomStatic);
     EXPECT_EQ(view.notes, "every day");
 }
 
 TEST_F(NoteRoomsTest, UnknownStoredRoomLeavesTheAreaAloneUntilATabIsClicked) {
     int stored = 5;
-    rooms.RestoreRoom(stored);
+    stored = rooms.RestoreRoom(stored);
     EXPECT_EQ(stored, 5);
     EXPECT_TRUE(view.layouts.empty());
     EXPECT_EQ(view.notes, "");
