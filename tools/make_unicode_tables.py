@@ -205,7 +205,8 @@ const size_t kAstralFoldCount = sizeof kAstralFolds / sizeof kAstralFolds[0];
 
 def main():
     marks = ranges(is_mark)
-    text = f"""// Made by tools/make_unicode_tables.py from Unicode {unicodedata.unidata_version}; do not edit.
+    text = f"""// Unicode's combining marks and how the search folds each character, as tables.
+// Made by tools/make_unicode_tables.py from Unicode {unicodedata.unidata_version}; do not edit.
 #include "base/unicode_tables.h"
 
 {range_table("kCombiningMarks", marks)}

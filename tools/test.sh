@@ -11,8 +11,9 @@ step() { printf '\n==== %s\n' "$*"; }
 step "Installing what is missing"
 tools/setup.sh
 
-step "Folder layering"
+step "Folder layering, and the paths the code map names"
 tools/check_layers.sh
+tools/check_doc_paths.sh
 
 step "Host build and unit tests"
 cmake --preset native

@@ -1,6 +1,5 @@
-#pragma once
-
 // Bit scans the sixteen-byte searches share.
+#pragma once
 
 #ifdef _MSC_VER
 #include <intrin.h>

@@ -1,3 +1,4 @@
+// The code pages every build knows: tables of one byte a character, Windows-1252 and UTF-8.
 #include "base/codepage.h"
 
 #include "base/utf8.h"

@@ -1,3 +1,4 @@
+// The code page a stored text is read and written in, and the ones every build knows.
 #pragma once
 
 #include <cstddef>

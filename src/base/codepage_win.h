@@ -1,3 +1,4 @@
+// Code pages by their Windows number, converted by the system itself.
 #pragma once
 
 #include "base/codepage.h"

@@ -1,3 +1,4 @@
+// Date keys and day notes: checking keys, sorting days, and joining days stored twice.
 #include "base/day_note.h"
 
 #include "base/stored_text.h"

@@ -1,3 +1,4 @@
+// The records of the notes: a day note under its date key, and the notebook that holds them all.
 #pragma once
 
 #include <cstddef>

@@ -1,3 +1,4 @@
+// Points and rectangles in pixels, so that rules about windows can be tested without one.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// A fast hash of bytes, to tell whether they changed without keeping a copy of them.
 #pragma once
 
 #include <cstdint>

@@ -1,7 +1,6 @@
+// Ids that several parts share: resources, controls, commands, messages and timers.
+// The resource script includes this file too, so the resource ids are plain macros.
 #pragma once
-
-// Ids that several parts share: resources, controls, commands, messages and timers. The resource
-// script includes this file too, so the resource ids are plain macros.
 
 // Dialog templates.
 #define IDD_ABOUTBOX 100

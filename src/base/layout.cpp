@@ -1,3 +1,4 @@
+// The main window's pixel arithmetic: DPI scaling, the window's size, the parts' places.
 #include "base/layout.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// The main window's layout as arithmetic: the rooms, DPI scaling, sizes and where each part goes.
 #pragma once
 
 #include "base/geometry.h"

@@ -1,3 +1,4 @@
+// Font descriptions as data: the face field, comparison, the default font and the calendar's.
 #include "base/log_font.h"
 
 #include <cstring>

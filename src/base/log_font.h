@@ -1,3 +1,4 @@
+// A font description as plain data, so that every part can keep fonts without the platform.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// The folder and the name of a path, with either kind of separator.
 #pragma once
 
 #include <string>

@@ -1,3 +1,4 @@
+// The steps between a text and its stored form in the data files.
 #include "base/stored_text.h"
 
 #include "base/utf8.h"

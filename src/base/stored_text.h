@@ -1,15 +1,15 @@
-#pragma once
-
-// How a text is kept in the data files. A text that fits the system's code page is stored in it,
-// byte for byte as the files always held texts; any other text is stored as UTF-8 behind a
-// byte-order mark (EF BB BF), and so is a code-page text whose bytes happen to begin with those
-// three, so that reading is never ambiguous. An older Quillet loads such a string as any other
-// and shows its bytes as its code page reads them.
+// How a text is kept in the data files.
+// A text that fits the system's code page is stored in it, byte for byte as the files always held
+// texts; any other text is stored as UTF-8 behind a byte-order mark (EF BB BF), and so is a
+// code-page text whose bytes happen to begin with those three, so that reading is never
+// ambiguous. An older Quillet loads such a string as any other and shows its bytes as its code
+// page reads them.
 //
 // Inside the program every text is UTF-8, with one exception: stored bytes that no text is
 // stored as (two byte sequences a code page reads alike, UTF-8 that is not valid on a system
 // whose code page is UTF-8) are kept as they were read, behind kKeptBytesMark, a byte UTF-8
 // never holds, and written back unchanged until someone edits the text.
+#pragma once
 
 #include "base/codepage.h"
 

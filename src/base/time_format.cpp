@@ -1,3 +1,4 @@
+// Local time through strftime, the same on every build, refusing patterns a runtime rejects.
 #include "base/time_format.h"
 
 #include "base/utf8.h"

@@ -1,3 +1,4 @@
+// Time as seconds since 1970, and its text in local time by strftime patterns.
 #pragma once
 
 #include <cstdint>

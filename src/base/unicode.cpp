@@ -1,3 +1,4 @@
+// Where the user's characters begin and end, and their folded forms from the generated tables.
 #include "base/unicode.h"
 
 #include "base/unicode_tables.h"

@@ -1,8 +1,8 @@
+// What the program needs of Unicode's character properties.
+// Which characters belong to the one before them, so that a letter and its marks, a surrogate
+// pair or an emoji sequence is one character to the user (never split across lines, by the caret
+// or by a cut); and how the search folds a character.
 #pragma once
-
-// What the program needs of Unicode's character properties: which characters belong to the one
-// before them, so that a letter and its marks, a surrogate pair or an emoji sequence is one
-// character to the user (never split across lines, by the caret or by a cut).
 
 #include <cstddef>
 

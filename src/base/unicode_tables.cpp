@@ -1,3 +1,4 @@
+// Unicode's combining marks and how the search folds each character, as tables.
 // Made by tools/make_unicode_tables.py from Unicode 14.0.0; do not edit.
 #include "base/unicode_tables.h"
 

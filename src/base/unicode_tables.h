@@ -1,6 +1,5 @@
-#pragma once
-
 // Tables of Unicode character properties, made by tools/make_unicode_tables.py.
+#pragma once
 
 #include <cstddef>
 #include <cstdint>

@@ -1,3 +1,4 @@
+// UTF-8 decoding, checks and repair, and counts in UTF-16, sixteen bytes at a time where it pays.
 #include "base/utf8.h"
 
 #include "base/bits.h"

@@ -1,8 +1,7 @@
+// UTF-8, the form every text takes inside the program, and its steps to and from UTF-16.
+// UTF-16 is the form of the windows. Decoding is lenient: a byte that starts no valid sequence
+// stands for itself as U+FFFD, so that any bytes can be shown and walked through.
 #pragma once
-
-// UTF-8, the form every text takes inside the program, and its steps to and from UTF-16, the
-// form of the windows. Decoding is lenient: a byte that starts no valid sequence stands for
-// itself as U+FFFD, so that any bytes can be shown and walked through.
 
 #include <cstddef>
 #include <string>

@@ -1,3 +1,4 @@
+// Paths between UTF-8 and UTF-16 through the system's own converters.
 #include "base/utf8_win.h"
 
 #include <windows.h>

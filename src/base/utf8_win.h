@@ -1,7 +1,6 @@
+// Paths, UTF-8 inside the program, as UTF-16 for the wide calls of the system, and back.
+// Through the wide calls, folder and file names outside the ANSI code page work.
 #pragma once
-
-// Paths are UTF-8 inside the program and UTF-16 at the wide calls of the system, so that folder
-// and file names outside the ANSI code page work.
 
 #include <string>
 

@@ -1,3 +1,4 @@
+// The case-blind ASCII search, anchored on the needle's rarest byte, sixteen bytes at a time.
 #include "notes/ascii_finder.h"
 
 #include "base/bits.h"

@@ -1,3 +1,4 @@
+// A case-blind search for an ASCII needle: the fast path of the note search.
 #pragma once
 
 #include <cstddef>

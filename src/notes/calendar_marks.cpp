@@ -1,3 +1,4 @@
+// The calendar's bold days for its display range, worked out without the control.
 #include "notes/calendar_marks.h"
 
 std::vector<uint32_t> MakeDayStates(int months, const std::string& selectedKey,

@@ -1,3 +1,4 @@
+// Which days the calendar shows in bold, as the states the control takes.
 #pragma once
 
 #include "notes/day_notes.h"

@@ -1,3 +1,4 @@
+// The month calendar's control: its font, colours, first day, week numbers and room.
 #include "notes/calendar_part_win.h"
 
 #include "base/day_note.h"

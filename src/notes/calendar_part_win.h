@@ -1,3 +1,4 @@
+// The month calendar of the main window, with its looks and the room it needs.
 #pragma once
 
 #include "base/geometry.h"

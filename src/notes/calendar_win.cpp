@@ -1,3 +1,4 @@
+// The calendar control's selected day as a date key, and its noted days made bold.
 #include "notes/calendar_win.h"
 
 #include "base/time_format.h"

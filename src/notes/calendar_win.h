@@ -1,3 +1,4 @@
+// What the notes need of the calendar control: the selected day, and the noted days marked.
 #pragma once
 
 #include "base/day_note.h"

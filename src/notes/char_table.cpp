@@ -1,3 +1,4 @@
+// The character table's look-ups: classes and widths beyond ASCII, kept once asked.
 #include "notes/char_table.h"
 
 #include "base/unicode.h"

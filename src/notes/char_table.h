@@ -1,3 +1,4 @@
+// How the result layout measures characters: where each ends, its line-break class, its width.
 #pragma once
 
 #include "notes/line_breaks.h"

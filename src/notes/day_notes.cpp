@@ -1,3 +1,4 @@
+// Finding, storing and dating day notes by their keys.
 #include "notes/day_notes.h"
 
 #include "base/time_format.h"

@@ -1,3 +1,4 @@
+// Day notes by date key: the key of a date, its date as text, and getting and setting notes.
 #pragma once
 
 #include "base/day_note.h"

@@ -1,3 +1,4 @@
+// The comparison of a search text with notes by folded characters, marks in canonical order.
 #include "notes/folded_needle.h"
 
 #include "base/bits.h"

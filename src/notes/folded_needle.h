@@ -1,3 +1,4 @@
+// A search text compared by folded characters: any case, either form, accents as typed.
 #pragma once
 
 #include <cstddef>

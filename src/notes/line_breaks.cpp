@@ -1,3 +1,4 @@
+// Line-break classes by code point, and the table of where a line may end between them.
 #include "notes/line_breaks.h"
 
 #include <algorithm>

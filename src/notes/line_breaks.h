@@ -1,3 +1,4 @@
+// Where a line of the search result may end, by the characters on either side.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// The note area's two edits: notes and results put in, text read back, each room's place.
 #include "notes/note_area_win.h"
 
 #include "base/ids.h"

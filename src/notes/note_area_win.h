@@ -1,3 +1,4 @@
+// The note area of the main window: the notes box, the search box and the notes in memory.
 #pragma once
 
 #include "base/layout.h"

@@ -1,3 +1,4 @@
+// The room rules: what the notes box shows, and when its text goes back into the notes.
 #include "notes/note_rooms.h"
 
 #include "base/stored_text.h"

@@ -1,3 +1,4 @@
+// The notes in memory and the rules of the three rooms between them and the notes box.
 #pragma once
 
 #include "base/layout.h"

@@ -1,3 +1,4 @@
+// The result view's state, and the box's messages for text, selection, lines and scrolling.
 #include "notes/result_view_win.h"
 
 #include "base/utf8.h"

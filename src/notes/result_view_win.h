@@ -1,3 +1,4 @@
+// The notes box while it shows search results, drawn from memory so that any length shows at once.
 #pragma once
 
 #include "notes/wrapped_text.h"

@@ -1,3 +1,4 @@
+// The search over all notes, building the whole result text in one pass.
 #include "notes/search.h"
 
 #include "base/stored_text.h"

@@ -1,3 +1,4 @@
+// The search over all day notes, and the text that lists what it found.
 #pragma once
 
 #include "notes/day_notes.h"

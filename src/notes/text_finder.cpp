@@ -1,3 +1,4 @@
+// The line search: ASCII bytes first, folded characters only around other bytes.
 #include "notes/text_finder.h"
 
 #include "base/utf8.h"

@@ -1,3 +1,4 @@
+// Finds a search text in a result line, its date head and its note, by folded characters.
 #pragma once
 
 #include "notes/ascii_finder.h"

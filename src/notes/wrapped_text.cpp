@@ -1,3 +1,4 @@
+// The wrapped text's layout: parts, paragraphs, lines and their numbers.
 #include "notes/wrapped_text.h"
 
 #include "base/utf8.h"

@@ -1,3 +1,4 @@
+// A text laid out in lines as a word-wrapping edit box lays it out, part by part on demand.
 #pragma once
 
 #include "notes/char_table.h"

@@ -1,3 +1,4 @@
+// The clock's fixed patterns, and the header text made from them.
 #include "render/clock_format.h"
 
 namespace {

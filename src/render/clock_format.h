@@ -1,3 +1,4 @@
+// The clock formats of the title: nine fixed patterns and the user's own.
 #pragma once
 
 #include "base/time_format.h"

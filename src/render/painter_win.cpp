@@ -1,3 +1,4 @@
+// The painter's drawing: background, title gradient, menu button, clock, border and room tabs.
 #include "render/painter_win.h"
 
 #include "win/fonts_win.h"

@@ -1,3 +1,4 @@
+// The painter of everything on the main window that is not a child control.
 #pragma once
 
 #include "base/layout.h"

@@ -1,3 +1,4 @@
+// The colour themes, the high-contrast theme, the title gradients and the window's shapes.
 #include "render/themes.h"
 
 #include "base/layout.h"

@@ -1,3 +1,4 @@
+// Looks as data: colours, the eight themes, title gradients and the window's region.
 #pragma once
 
 #include "base/geometry.h"

@@ -1,3 +1,4 @@
+// Makes the platform's region of a window's shape and hands it to the window.
 #include "render/window_region_win.h"
 
 #include "win/handles_win.h"

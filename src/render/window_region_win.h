@@ -1,3 +1,4 @@
+// Gives the main window the outline of its shape.
 #pragma once
 
 #include "render/themes.h"

@@ -1,3 +1,4 @@
+// The shell's folders and the program's own folder, asked of the system, in UTF-8.
 #include "storage/app_data_win.h"
 
 #include "base/utf8_win.h"

@@ -1,3 +1,4 @@
+// The folders the system knows for the user and the program: where a data folder can be.
 #pragma once
 
 #include <string>

@@ -1,3 +1,4 @@
+// The binary archive's reads and writes: little-endian numbers, flags and counted strings.
 #include "storage/archive.h"
 
 #include "base/stored_text.h"

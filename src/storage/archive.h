@@ -1,3 +1,4 @@
+// The binary archive of the data files, over a file or memory, and its one error type.
 #pragma once
 
 #include <cstddef>

@@ -1,3 +1,4 @@
+// Waiting out a file that another program holds for a moment.
 #include "storage/busy_wait.h"
 
 #include <algorithm>

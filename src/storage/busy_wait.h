@@ -1,3 +1,4 @@
+// Waits for files that other programs hold for a moment, the folder lock among them.
 #pragma once
 
 #include "storage/file_io.h"

@@ -1,3 +1,4 @@
+// The notes written for reading elsewhere, as iCalendar or Markdown, and the names of such files.
 #include "storage/export_formats.h"
 
 #include "base/stored_text.h"

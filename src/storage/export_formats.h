@@ -1,3 +1,4 @@
+// What Save Data writes: the types of file, their names, and the notes as iCalendar or text.
 #pragma once
 
 #include "base/day_note.h"

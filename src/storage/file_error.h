@@ -1,3 +1,4 @@
+// The reasons a file operation fails, shared by every part that reads or writes files.
 #pragma once
 
 // Why a file operation failed, as far as a user can act on it.

@@ -1,3 +1,4 @@
+// The portable file sequences: whole reads, the atomic replace, new files, copies and moves.
 #include "storage/file_io.h"
 
 #include "base/path.h"

@@ -1,3 +1,4 @@
+// Data files on disk: stamps, shared reads, the atomic replace, the folder lock, plain file steps.
 #pragma once
 
 #include "storage/archive.h"

@@ -1,6 +1,5 @@
-#pragma once
-
 // What each platform's file code gives the portable sequences in file_io.cpp.
+#pragma once
 
 #include "storage/file_error.h"
 

@@ -1,3 +1,4 @@
+// The disk's file system and the system clock that the program runs on.
 #include "storage/file_system.h"
 
 #include <chrono>

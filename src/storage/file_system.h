@@ -1,3 +1,4 @@
+// The file system and clock the saving works through, so that tests can give their own.
 #pragma once
 
 #include "base/time_format.h"

@@ -1,3 +1,4 @@
+// The folder watch's thread, which waits on the system's change notification.
 #include "storage/folder_watch_win.h"
 
 #include "base/utf8_win.h"

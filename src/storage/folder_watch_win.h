@@ -1,3 +1,4 @@
+// Tells the main window when files in the data folder change.
 #pragma once
 
 #include <windows.h>

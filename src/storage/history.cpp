@@ -1,3 +1,4 @@
+// The daily copies of the notes file in the history folder, and their pruning.
 #include "storage/history.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// A daily copy of the notes file, the newest fourteen kept in the history folder.
 #pragma once
 
 #include "base/time_format.h"

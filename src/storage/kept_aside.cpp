@@ -1,3 +1,4 @@
+// Naming, keeping and pruning the copies kept aside beside a file.
 #include "storage/kept_aside.h"
 
 #include "base/path.h"

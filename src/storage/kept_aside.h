@@ -1,3 +1,4 @@
+// Bytes that must not be lost but cannot be used, kept beside their file.
 #pragma once
 
 #include "storage/file_system.h"

@@ -1,3 +1,4 @@
+// The notes file's records: writing, reading, the torn-file checks and the canonical bytes.
 #include "storage/notes_file.h"
 
 #include "base/stored_text.h"

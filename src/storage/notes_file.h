@@ -1,3 +1,4 @@
+// The notes file: its bytes from the notes and back, its checks, and its canonical form.
 #pragma once
 
 #include "base/day_note.h"

@@ -1,3 +1,4 @@
+// When a failed save is tried again, and when the user is told of it.
 #include "storage/retry_schedule.h"
 
 #include <algorithm>

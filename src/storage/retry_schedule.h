@@ -1,3 +1,4 @@
+// The retries after a failed save, and when the user hears of the failure.
 #pragma once
 
 #include "storage/file_io.h"

@@ -1,3 +1,4 @@
+// The settings file's bytes and defaults, and where a stored position puts the window.
 #include "storage/settings.h"
 
 #include "storage/archive.h"

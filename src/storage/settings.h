@@ -1,3 +1,4 @@
+// The settings record of the main window, its file, and where the window is placed.
 #pragma once
 
 #include "base/geometry.h"

@@ -1,3 +1,4 @@
+// The data folder: its paths, the portable choice, this computer's local folder, first-run notes.
 #include "storage/storage.h"
 
 #include "storage/file_system.h"

@@ -1,3 +1,4 @@
+// Where the data lives: the data folder, its files' names and paths, and the local folder.
 #pragma once
 
 #include "base/day_note.h"

@@ -1,3 +1,4 @@
+// Settling the temporary files that interrupted saves left beside a data file.
 #include "storage/temp_files.h"
 
 #include "base/path.h"

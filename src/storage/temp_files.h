@@ -1,3 +1,4 @@
+// Clears up after saves that were cut off, keeping whatever complete bytes they got down.
 #pragma once
 
 #include "storage/file_system.h"

@@ -1,3 +1,4 @@
+// The window size file in the local folder: its text, and reading and keeping it.
 #include "storage/window_size.h"
 
 #include "storage/file_system.h"

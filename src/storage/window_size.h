@@ -1,3 +1,4 @@
+// The size the user gave the main window, kept in this computer's local folder.
 #pragma once
 
 #include "base/geometry.h"

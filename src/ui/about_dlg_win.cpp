@@ -1,3 +1,4 @@
+// The About box's links: the home page as the dialog names it, and support by mail.
 #include "ui/about_dlg_win.h"
 
 #include "base/ids.h"

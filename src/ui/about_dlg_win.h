@@ -1,3 +1,4 @@
+// The About box: the program's name and version, with links to its home page and support.
 #pragma once
 
 #include "ui/simple_link_win.h"

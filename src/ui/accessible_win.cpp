@@ -1,3 +1,4 @@
+// The accessible object's answers for the painted parts; the rest go to the system's object.
 #include "ui/accessible_win.h"
 
 #include "win/system_dll_win.h"

@@ -1,3 +1,4 @@
+// What screen readers see of the painted parts of the main window.
 #pragma once
 
 #include "ui/painted_parts.h"

@@ -1,3 +1,4 @@
+// The command table: which ids of the menu and the window go to which route.
 #include "ui/commands.h"
 
 namespace {

@@ -1,3 +1,4 @@
+// The routes of the main window's commands, by table, so they can be tested without a window.
 #pragma once
 
 #include "base/ids.h"

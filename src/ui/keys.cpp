@@ -1,3 +1,4 @@
+// The key table: which keys, with which modifiers and where, the main window takes.
 #include "ui/keys.h"
 
 #include "base/layout.h"

@@ -1,3 +1,4 @@
+// The main window's keys as a table of routes, so they can be tested without a window.
 #pragma once
 
 #include <cstddef>

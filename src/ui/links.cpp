@@ -1,3 +1,4 @@
+// Where Help goes, the guide beside the program or the web page, and what to say if it fails.
 #include "ui/links.h"
 
 #include "base/path.h"

@@ -1,7 +1,7 @@
+// The project's pages and support address, opened through the shell.
 #pragma once
 
-// The project's pages and support address, opened through the shell. Plain macros, so that the
-// resource script shows the same texts.
+// Plain macros, so that the resource script shows the same texts.
 #define QUILLET_HELP_PAGE_URL "https://quillet.app/help/"
 #define QUILLET_HOME_PAGE_URL "https://quillet.app"
 #define QUILLET_CONTACT_PAGE_URL "https://quillet.app/contact/"

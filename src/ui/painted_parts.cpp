@@ -1,3 +1,4 @@
+// The painted parts of the main window with their names, roles and places.
 #include "ui/painted_parts.h"
 
 const char* RoomTabName(int room) {

@@ -1,3 +1,4 @@
+// The painted parts of the main window as screen readers are told of them.
 #pragma once
 
 #include "base/layout.h"

@@ -1,3 +1,4 @@
+// The menu tables: every entry of the popup menu, and its radio groups.
 #include "ui/popup_menu.h"
 
 #include "ui/commands.h"

@@ -1,3 +1,4 @@
+// The popup menu tree as data, walked by the window to build the real menus.
 #pragma once
 
 #include <cstddef>

@@ -1,3 +1,4 @@
+// Builds the real menus from the tables, marks their radio items and shows them.
 #include "ui/popup_menu_win.h"
 
 #include "win/window_win.h"

@@ -1,3 +1,4 @@
+// The popup menu of the main window, built from its tables.
 #pragma once
 
 #include "ui/popup_menu.h"

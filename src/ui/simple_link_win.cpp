@@ -1,3 +1,4 @@
+// The link's behaviour: underline while hovered, hand cursor, tooltip, and opening its target.
 #include "ui/simple_link_win.h"
 
 #include "base/ids.h"

@@ -1,3 +1,4 @@
+// A text link of a dialog that opens its target with the shell.
 #pragma once
 
 #include "win/controls_win.h"

@@ -1,3 +1,4 @@
+// The clock pattern dialog: it starts with the pattern in use and refuses one that shows nothing.
 #include "ui/time_dlg_win.h"
 
 #include "base/ids.h"

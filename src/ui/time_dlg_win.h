@@ -1,3 +1,4 @@
+// The dialog that asks for the user's own clock pattern.
 #pragma once
 
 #include "win/dialog_win.h"

@@ -1,3 +1,4 @@
+// The tray icon's adds and retries, balloons and removal, and its return after Explorer restarts.
 #include "ui/tray_icon_win.h"
 
 #include "base/ids.h"

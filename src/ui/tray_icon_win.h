@@ -1,3 +1,4 @@
+// The program's icon in the notification area, and its balloons.
 #pragma once
 
 #include <windows.h>

@@ -1,3 +1,4 @@
+// Moving and sizing the captionless, frameless window with the mouse.
 #include "ui/window_drag_win.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Moving the captionless main window by mouse, and sizing it from its right and lower edges.
 #pragma once
 
 #include <windows.h>

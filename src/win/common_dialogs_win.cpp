@@ -1,3 +1,4 @@
+// The open, save-as and font dialogs, their DLL loaded only when first needed.
 #include "win/common_dialogs_win.h"
 
 #include "base/utf8_win.h"

@@ -1,3 +1,4 @@
+// The platform's open, save-as and font dialogs, in UTF-8.
 #pragma once
 
 #include <windows.h>

@@ -1,3 +1,4 @@
+// The month calendar and tooltip wrappers' calls: selection, day states, year range and tools.
 #include "win/controls_win.h"
 
 #include "win/convert_win.h"

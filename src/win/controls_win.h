@@ -1,3 +1,4 @@
+// Thin wrappers of the controls the program uses: edit box, month calendar and tooltip.
 #pragma once
 
 #include "win/window_win.h"

@@ -1,3 +1,4 @@
+// Conversions between the portable records and the platform's: rectangles and fonts.
 #pragma once
 
 #include "base/layout.h"

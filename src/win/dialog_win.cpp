@@ -1,3 +1,4 @@
+// The dialog's modal loop, and its dispatch of messages to the handlers.
 #include "win/dialog_win.h"
 
 #include "win/subclass_win.h"

@@ -1,3 +1,4 @@
+// Dialogs of the framework: made from a template, run modally by a loop of their own.
 #pragma once
 
 #include "win/routed_wnd_win.h"

@@ -1,3 +1,4 @@
+// Making the fixed Tahoma fonts, and letting the user choose a stored font.
 #include "win/fonts_win.h"
 
 #include "win/common_dialogs_win.h"

@@ -1,12 +1,10 @@
+// The program's own fonts: fixed Tahoma fonts of the tabs and links, and choosing a stored font.
 #pragma once
 
 #include "base/log_font.h"
 #include "win/handles_win.h"
 
 #include <memory>
-
-// The fonts of the program's own: the fixed Tahoma fonts of the room tabs and the links, and the
-// user's choice of a stored font.
 
 // The fixed Tahoma fonts: 0 normal, 1 italic, 2 weight 600, 3 underlined (all 11 pixels),
 // 4 normal at 8 pixels; any other kind as 0.

@@ -1,3 +1,4 @@
+// Owners of the platform's handles (GDI objects, device contexts, menus), and their counts.
 #pragma once
 
 #include <windows.h>

@@ -1,3 +1,4 @@
+// The routing of messages to named handlers, and where escaped exceptions end up.
 #include "win/routed_wnd_win.h"
 
 #include <windowsx.h>

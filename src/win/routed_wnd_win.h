@@ -1,3 +1,4 @@
+// The base of the framework's windows: each message routed to a handler named after it.
 #pragma once
 
 #include "win/window_win.h"

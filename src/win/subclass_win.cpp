@@ -1,3 +1,4 @@
+// Subclassing a dialog's control, and passing what it leaves to the control's own procedure.
 #include "win/subclass_win.h"
 
 CSubclassWnd::~CSubclassWnd() {

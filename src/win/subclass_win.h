@@ -1,3 +1,4 @@
+// A control of a dialog whose messages reach an object of the program first.
 #pragma once
 
 #include "win/routed_wnd_win.h"

@@ -1,3 +1,4 @@
+// Loading system DLLs from the system folder, and telling whether the program runs on Wine.
 #include "win/system_dll_win.h"
 
 HMODULE LoadSystemDll(const wchar_t* dll) {

@@ -1,3 +1,4 @@
+// System DLLs loaded when first needed, from the system folder only; and a test for Wine.
 #pragma once
 
 #include <windows.h>

@@ -1,3 +1,4 @@
+// Loading the system's text engine, and analysing, drawing and measuring lines with it.
 #include "win/text_engine_win.h"
 
 #include "win/system_dll_win.h"

@@ -1,3 +1,4 @@
+// The system's text engine, to draw and measure lines exactly as an edit box does.
 #pragma once
 
 #include <windows.h>

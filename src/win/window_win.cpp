@@ -1,3 +1,4 @@
+// The window wrapper's calls with text in UTF-8, and the screen, shell and message box helpers.
 #include "win/window_win.h"
 
 #include "base/stored_text.h"

@@ -1,3 +1,4 @@
+// The window handle wrapper, and the few calls about screens, the shell and message boxes.
 #pragma once
 
 #include "base/geometry.h"
