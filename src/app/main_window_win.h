@@ -7,7 +7,6 @@
 #include "render/painter_win.h"
 #include "storage/settings.h"
 #include "ui/popup_menu_win.h"
-#include "ui/tray_icon_win.h"
 #include "win/dialog_win.h"
 
 // What the main window's parts share: the window, what it stores and how it is laid out, and
@@ -21,7 +20,6 @@ struct SMainWindow {
     CNoteArea& noteArea;
     CWindowPainter& painter;
     CPopupMenu& menu;
-    CTrayIcon& tray;
     CSaveCycle& saves;
 
     HWND Wnd() const { return window.GetSafeHwnd(); }

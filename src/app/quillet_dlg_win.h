@@ -69,12 +69,12 @@ private:
     CWindowDrag m_drag;
     CWindowSizing m_sizing;
     CSaveCycle m_saves;
-    SMainWindow m_parts{*this,     m_settings, m_layout, m_calendar, m_noteArea,
-                        m_painter, m_menu,     m_tray,   m_saves};
+    SMainWindow m_parts{*this,      m_settings, m_layout, m_calendar,
+                        m_noteArea, m_painter,  m_menu,   m_saves};
     CWindowLook m_look{m_parts};
     CSettingsChanges m_changes{m_settings, m_look, m_noteArea};
-    CWindowLife m_life{m_parts, m_look};
-    CWindowCommands m_commands{m_parts, m_look, m_life, m_changes};
+    CWindowLife m_life{*this, m_settings, m_noteArea, m_saves, m_tray, m_look};
+    CWindowCommands m_commands{m_parts, m_tray, m_look, m_life, m_changes};
     // What screen readers were given for the client area, once one asked.
     CPaintedAccessible* m_accessible = nullptr;
 };

@@ -222,7 +222,7 @@ LRESULT CWindowCommands::OnWake(WPARAM) {
 }
 
 LRESULT CWindowCommands::OnTaskbarCreated(WPARAM) {
-    m_w.tray.OnTaskbarCreated();
+    m_tray.OnTaskbarCreated();
     return 0;
 }
 
@@ -411,7 +411,7 @@ void CWindowCommands::SaveData() {
             m_w.saves.SaveEverything();
             return m_w.noteArea.Rooms().Notes();
         },
-        m_w.tray);
+        m_tray);
 }
 
 void CWindowCommands::LoadData() {
@@ -421,6 +421,6 @@ void CWindowCommands::LoadData() {
     }
     const size_t count = notes.days.size();
     m_w.noteArea.Rooms().ReplaceNotes(std::move(notes), m_w.settings.nRoom);
-    m_w.tray.ShowInfo("Quillet",
-                      "Imported " + WithThousands(count) + (count == 1 ? " note." : " notes."));
+    m_tray.ShowInfo("Quillet",
+                    "Imported " + WithThousands(count) + (count == 1 ? " note." : " notes."));
 }

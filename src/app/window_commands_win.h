@@ -3,6 +3,7 @@
 #include "app/main_window_win.h"
 #include "app/notes_export_win.h"
 #include "ui/accessible_win.h"
+#include "ui/tray_icon_win.h"
 
 #include <string>
 #include <vector>
@@ -15,8 +16,9 @@ class CWindowLook;
 // popup menu and the tray icon's clicks, and the parts a screen reader presses.
 class CWindowCommands final : public IPaintedPartsOwner {
 public:
-    CWindowCommands(SMainWindow& w, CWindowLook& look, CWindowLife& life, CSettingsChanges& changes)
-        : m_w(w), m_look(look), m_life(life), m_changes(changes) {}
+    CWindowCommands(SMainWindow& w, CTrayIcon& tray, CWindowLook& look, CWindowLife& life,
+                    CSettingsChanges& changes)
+        : m_w(w), m_tray(tray), m_look(look), m_life(life), m_changes(changes) {}
     CWindowCommands(const CWindowCommands&) = delete;
     CWindowCommands& operator=(const CWindowCommands&) = delete;
 
@@ -64,6 +66,7 @@ private:
     void LoadData();
 
     SMainWindow& m_w;
+    CTrayIcon& m_tray;
     CWindowLook& m_look;
     CWindowLife& m_life;
     CSettingsChanges& m_changes;

@@ -1,6 +1,10 @@
 #pragma once
 
-#include "app/main_window_win.h"
+#include "app/save_cycle_win.h"
+#include "notes/note_area_win.h"
+#include "storage/settings.h"
+#include "ui/tray_icon_win.h"
+#include "win/dialog_win.h"
 
 #include <string>
 
@@ -9,7 +13,10 @@ class CWindowLook;
 // The window's start and the ways it ends, and what the save life-cycle asks of the window.
 class CWindowLife final : public ISaveCycleOwner {
 public:
-    CWindowLife(SMainWindow& w, CWindowLook& look) : m_w(w), m_look(look) {}
+    CWindowLife(CDialog& window, const SSettings& settings, CNoteArea& noteArea, CSaveCycle& saves,
+                CTrayIcon& tray, CWindowLook& look)
+        : m_window(window), m_settings(settings), m_noteArea(noteArea), m_saves(saves),
+          m_tray(tray), m_look(look) {}
     CWindowLife(const CWindowLife&) = delete;
     CWindowLife& operator=(const CWindowLife&) = delete;
 
@@ -38,7 +45,13 @@ private:
     void LeaveScreen();
     [[noreturn]] void EndProcess();
 
-    SMainWindow& m_w;
+    HWND Wnd() const { return m_window.GetSafeHwnd(); }
+
+    CDialog& m_window;
+    const SSettings& m_settings;
+    CNoteArea& m_noteArea;
+    CSaveCycle& m_saves;
+    CTrayIcon& m_tray;
     CWindowLook& m_look;
     bool m_bFirstRun = false;
     bool m_bFailing = false;
