@@ -64,13 +64,13 @@ bool IsThisProgramOfThisUser(HWND window) {
            ::lstrcmpiW(nameOf(theirs).c_str(), nameOf(ours).c_str()) == 0;
 }
 
-struct SFind {
+struct SMarkedWindowSearch {
     ULONG_PTR mark;
     HWND found;
 };
 
 BOOL CALLBACK FindMarked(HWND window, LPARAM param) {
-    SFind& find = *reinterpret_cast<SFind*>(param);
+    SMarkedWindowSearch& find = *reinterpret_cast<SMarkedWindowSearch*>(param);
     if (reinterpret_cast<ULONG_PTR>(::GetPropA(window, kMainWindowProperty)) == find.mark &&
         IsThisProgramOfThisUser(window)) {
         find.found = window;
@@ -150,7 +150,7 @@ UINT CSingleCopy::WakeMessage() {
 }
 
 HWND CSingleCopy::FindMainWindow(ULONG_PTR mark) {
-    SFind find{mark, nullptr};
+    SMarkedWindowSearch find{mark, nullptr};
     ::EnumWindows(&FindMarked, reinterpret_cast<LPARAM>(&find));
     return find.found;
 }

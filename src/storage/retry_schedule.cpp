@@ -5,21 +5,21 @@
 #include <cstddef>
 
 bool CRetrySchedule::Failed(EFileError error) {
-    ++m_nFailures;
+    ++m_failures;
     if (error == EFileError::Busy) {
-        ++m_nBusy;
+        ++m_busy;
     }
-    if (m_bTold || (error == EFileError::Busy && m_nBusy < 2)) {
+    if (m_told || (error == EFileError::Busy && m_busy < 2)) {
         return false;
     }
-    m_bTold = true;
+    m_told = true;
     return true;
 }
 
 unsigned CRetrySchedule::DelayMs() const {
     static const unsigned kDelays[] = {5000, 30000, 120000, 300000};
-    if (m_nFailures == 0) {
+    if (m_failures == 0) {
         return 0;
     }
-    return kDelays[std::min<size_t>(static_cast<size_t>(m_nFailures), 4) - 1];
+    return kDelays[std::min<size_t>(static_cast<size_t>(m_failures), 4) - 1];
 }

@@ -8,9 +8,9 @@
 class CRetrySchedule {
 public:
     void Succeeded() {
-        m_nFailures = 0;
-        m_nBusy = 0;
-        m_bTold = false;
+        m_failures = 0;
+        m_busy = 0;
+        m_told = false;
     }
     // True when this failure is the one to tell.
     bool Failed(EFileError error);
@@ -18,7 +18,7 @@ public:
     unsigned DelayMs() const;
 
 private:
-    int m_nFailures = 0;
-    int m_nBusy = 0;
-    bool m_bTold = false;
+    int m_failures = 0;
+    int m_busy = 0;
+    bool m_told = false;
 };

@@ -111,12 +111,12 @@ bool IsOwnCloud(std::string_view text) {
     return Take(text, "_conflict-") && TakeStamp(text) && text == ".dat";
 }
 
-struct SClient {
+struct SSyncClientCopyNames {
     const char* name;
     bool (*matches)(std::string_view rest);
 };
 
-const SClient kClients[] = {
+const SSyncClientCopyNames kClients[] = {
     {"Dropbox", IsDropbox},     {"Nextcloud", IsNextcloud}, {"OneDrive", IsOneDrive},
     {"Syncthing", IsSyncthing}, {"ownCloud", IsOwnCloud},
 };
@@ -128,7 +128,7 @@ const char* ConflictClientOf(const std::string& name) {
     if (!Take(rest, kNotes)) {
         return nullptr;
     }
-    for (const SClient& client : kClients) {
+    for (const SSyncClientCopyNames& client : kClients) {
         if (client.matches(rest)) {
             return client.name;
         }

@@ -54,14 +54,14 @@ std::string StampOf(QTime time) {
     return FormatTime(time, "%Y%m%d%H%M");
 }
 
-struct SPiece {
+struct SStampedPiece {
     std::string text;
     std::string stamp; // of the line before it; empty for a piece that opens its text
 };
 
 // A text cut at its separator lines; pieces of only blanks are no pieces.
-std::vector<SPiece> PiecesOf(const std::string& text) {
-    std::vector<SPiece> pieces;
+std::vector<SStampedPiece> PiecesOf(const std::string& text) {
+    std::vector<SStampedPiece> pieces;
     std::string stamp;
     size_t start = 0;
     auto close = [&](size_t end) {
@@ -70,7 +70,7 @@ std::vector<SPiece> PiecesOf(const std::string& text) {
         }
         std::string piece = text.substr(start, end - start);
         if (!IsBlankNote(piece)) {
-            pieces.push_back(SPiece{std::move(piece), stamp});
+            pieces.push_back(SStampedPiece{std::move(piece), stamp});
         }
     };
     for (size_t at = 0; at <= text.size();) {
@@ -89,9 +89,9 @@ std::vector<SPiece> PiecesOf(const std::string& text) {
     return pieces;
 }
 
-bool HasPiece(const std::vector<SPiece>& pieces, const std::string& text) {
+bool HasPiece(const std::vector<SStampedPiece>& pieces, const std::string& text) {
     return std::any_of(pieces.begin(), pieces.end(),
-                       [&](const SPiece& p) { return p.text == text; });
+                       [&](const SStampedPiece& p) { return p.text == text; });
 }
 
 // The longer text holds the shorter whole, and the shorter only added to the base: keeping the
@@ -103,9 +103,9 @@ bool HoldsAddition(const std::string& longer, const std::string& shorter, const 
 
 std::string MergePieces(const std::string& base, const std::string& mine, const std::string& theirs,
                         QTime mineSaved, QTime theirsSaved) {
-    const std::vector<SPiece> basePieces = PiecesOf(base);
-    const std::vector<SPiece> mineP = PiecesOf(mine);
-    const std::vector<SPiece> theirP = PiecesOf(theirs);
+    const std::vector<SStampedPiece> basePieces = PiecesOf(base);
+    const std::vector<SStampedPiece> mineP = PiecesOf(mine);
+    const std::vector<SStampedPiece> theirP = PiecesOf(theirs);
     struct SKept {
         const std::string* text;
         std::string stamp;   // the earliest line either side gave it
@@ -113,8 +113,8 @@ std::string MergePieces(const std::string& base, const std::string& mine, const 
         bool removed;
     };
     std::vector<SKept> all;
-    auto add = [&](const std::vector<SPiece>& pieces, const std::string& context) {
-        for (const SPiece& piece : pieces) {
+    auto add = [&](const std::vector<SStampedPiece>& pieces, const std::string& context) {
+        for (const SStampedPiece& piece : pieces) {
             auto it = std::find_if(all.begin(), all.end(),
                                    [&](const SKept& k) { return *k.text == piece.text; });
             if (it == all.end()) {
@@ -179,7 +179,7 @@ const std::string& NoteIn(const DayIndex& index, const std::string& key) {
 
 std::vector<std::string> PiecesOfText(const std::string& text) {
     std::vector<std::string> texts;
-    for (SPiece& piece : PiecesOf(text)) {
+    for (SStampedPiece& piece : PiecesOf(text)) {
         texts.push_back(std::move(piece.text));
     }
     return texts;
