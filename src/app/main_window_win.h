@@ -1,3 +1,4 @@
+// The references the main window's look and commands share: window, settings, layout, parts.
 #pragma once
 
 #include "app/save_cycle_win.h"

@@ -1,3 +1,4 @@
+// The texts of the balloons and message boxes about the data files, and how each is put together.
 #include "app/messages.h"
 
 #include "base/path.h"

@@ -1,7 +1,7 @@
+// The texts the main window shows about its files: balloons and message boxes.
 #pragma once
 
-// The texts the main window shows about its files: balloons and message boxes. Portable, so
-// that they are tested with the core.
+// Portable, so that they are tested with the core.
 
 #include "saving/save_policy.h"
 

@@ -1,3 +1,4 @@
+// Save Data... and Load Data...: the file dialogs, the export formats and the import's checks.
 #include "app/notes_export_win.h"
 
 #include "base/path.h"

@@ -1,3 +1,4 @@
+// The part of the main window that exports the notes to files and imports them back.
 #pragma once
 
 #include "base/day_note.h"

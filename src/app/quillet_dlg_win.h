@@ -1,3 +1,4 @@
+// The main window: one borderless dialog that owns its parts and hands each message to one.
 #pragma once
 
 #include "app/main_window_win.h"

@@ -1,3 +1,4 @@
+// The save cycle's timers and events: start-up read, autosave, retries, folder looks, last saves.
 #include "app/save_cycle_win.h"
 
 #include "app/messages.h"

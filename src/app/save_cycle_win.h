@@ -1,3 +1,4 @@
+// When the data files are read and written while the window lives, around the saving policy.
 #pragma once
 
 #include "base/day_note.h"

@@ -1,3 +1,4 @@
+// Each named change of the settings, followed by the look it asks for.
 #include "app/settings_changes_win.h"
 
 #include "base/ids.h"

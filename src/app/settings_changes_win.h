@@ -1,3 +1,4 @@
+// The one part that changes the settings; every other part reads them.
 #pragma once
 
 #include "app/window_look_win.h"

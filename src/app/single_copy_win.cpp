@@ -1,3 +1,4 @@
+// One copy per data folder: the named mutex, the marked main window, waking it or waiting.
 #include "app/single_copy_win.h"
 
 #include "base/hash.h"

@@ -1,3 +1,4 @@
+// One copy of the program per data folder, and finding the other copies' windows.
 #pragma once
 
 #include <windows.h>

@@ -1,3 +1,4 @@
+// What the user asks of the window: commands, keys, tabs, tray clicks, screen-reader presses.
 #include "app/window_commands_win.h"
 
 #include "app/settings_changes_win.h"

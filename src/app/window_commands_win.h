@@ -1,3 +1,4 @@
+// The main window's commands part: the menu, its keys, the tabs, the tray icon's clicks.
 #pragma once
 
 #include "app/main_window_win.h"

@@ -1,3 +1,4 @@
+// The main window's start after the files are read, and each way it ends.
 #include "app/window_life_win.h"
 
 #include "app/messages.h"

@@ -1,3 +1,4 @@
+// The main window's start and end, and what the save cycle asks of the window.
 #pragma once
 
 #include "app/save_cycle_win.h"

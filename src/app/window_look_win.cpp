@@ -1,3 +1,4 @@
+// The settings turned into the window's look, and the layout kept up with fonts, DPI and size.
 #include "app/window_look_win.h"
 
 #include "app/single_copy_win.h"

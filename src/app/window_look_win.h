@@ -1,3 +1,4 @@
+// The main window's look: colours, shape, fonts, flags, folding, sizing, tips and the clock.
 #pragma once
 
 #include "app/main_window_win.h"

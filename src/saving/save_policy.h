@@ -1,3 +1,4 @@
+// The saving policy: where the data files are, when they are read, written, merged and retried.
 #pragma once
 
 #include "base/day_note.h"

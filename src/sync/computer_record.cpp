@@ -1,3 +1,4 @@
+// This computer's records of the notebook in its local folder: read, written, kept small.
 #include "sync/computer_record.h"
 
 #include "storage/notes_file.h"

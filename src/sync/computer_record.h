@@ -1,3 +1,4 @@
+// What this computer keeps of the notebook across sessions: shared version, writes, last write.
 #pragma once
 
 #include "base/time_format.h"

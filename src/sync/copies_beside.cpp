@@ -1,3 +1,4 @@
+// Finding conflict copies and recovery files beside the notes file, and moving them aside.
 #include "sync/copies_beside.h"
 
 #include "base/hash.h"

@@ -1,3 +1,4 @@
+// Copies of the notes left beside the notes file by sync programs and by sessions that failed.
 #pragma once
 
 #include "base/day_note.h"

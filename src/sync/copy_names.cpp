@@ -1,3 +1,4 @@
+// The names sync programs give their conflict copies, and the names of recovery files.
 #include "sync/copy_names.h"
 
 #include <string_view>

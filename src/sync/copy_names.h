@@ -1,3 +1,4 @@
+// Tells a sync program's conflict copy by its name, and names recovery files.
 #pragma once
 
 #include "base/time_format.h"

@@ -1,3 +1,4 @@
+// The recent versions of the notes file and what each change from elsewhere was made from.
 #include "sync/notes_lineage.h"
 
 #include "base/hash.h"

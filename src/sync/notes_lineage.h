@@ -1,3 +1,4 @@
+// The lineage of the notes file: the versions known here, and the base of each change.
 #pragma once
 
 #include "base/day_note.h"

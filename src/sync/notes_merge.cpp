@@ -1,3 +1,4 @@
+// The three-way merge of two notebooks by day, and the order of texts kept from both sides.
 #include "sync/notes_merge.h"
 
 #include "base/stored_text.h"

@@ -1,3 +1,4 @@
+// The three-way merge of notebooks by day against the version both were made from.
 #pragma once
 
 #include "base/day_note.h"
