@@ -153,6 +153,34 @@ TEST_F(OtherPrograms, NotesSavedOnAnotherComputerShowAndAreMergedWithTyping) {
     EXPECT_EQ(m_app.NotesText(), "Third from the laptop");
 }
 
+// Sync programs bring what waited for the computer right after a log-on, often while Quillet
+// starts: a version that lands between the read and the first look at the folder is the other
+// computer's change alone, merged against what the start read.
+TEST_F(OtherPrograms, NotesThatLandJustAfterTheWindowShowsAreTakenIn) {
+    ASSERT_TRUE(SeedNotes({{KeyOf(Today()), "Morning note"}}, "Every day", m_paths.notes));
+    for (const int landsAfterMs : {0, 150, 400, 800}) {
+        const std::string typed = "Typed here before " + std::to_string(landsAfterMs);
+        ASSERT_TRUE(Launch());
+        ASSERT_TRUE(m_app.SetNotesText(typed));
+        ASSERT_TRUE(ExitQuillet());
+
+        ASSERT_TRUE(Launch());
+        ASSERT_EQ(m_app.NotesText(), typed);
+        ::Sleep(static_cast<DWORD>(landsAfterMs));
+        const std::string laptop = typed + "\r\nand a line from the laptop";
+        const std::string beside = m_paths.notes + ".sync-part";
+        ASSERT_TRUE(
+            WriteFileBytes(beside, SerializeNotes({{KeyOf(Today()), laptop}}, "Every day")));
+        ASSERT_TRUE(::MoveFileExA(beside.c_str(), m_paths.notes.c_str(),
+                                  MOVEFILE_REPLACE_EXISTING));
+        EXPECT_TRUE(WaitUntil([&] { return m_app.NotesText() == laptop; }, Millis(5000)))
+            << landsAfterMs << " ms in, shows " << m_app.NotesText();
+        ASSERT_TRUE(ExitQuillet());
+        EXPECT_EQ(ReadNotesFile(m_paths.notes).days, (DayArray{{KeyOf(Today()), laptop}}))
+            << landsAfterMs << " ms in";
+    }
+}
+
 // The guard against a stale copy landing just after our write does not outlast it.
 TEST_F(OtherPrograms, ADaySavedHereAndThenDeletedOnAnotherComputerStaysDeleted) {
     ASSERT_TRUE(SeedNotes({{KeyOf(Today()), "Morning note"}}, "Every day", m_paths.notes));
