@@ -183,13 +183,11 @@ bool LoadNotes(DayArray& days, std::string& everyDay, const std::string& path) {
     return ReadNotesFile(days, everyDay, path, ENotesOrigin::Any);
 }
 
-bool LoadImport(SNotebook& notes, const std::string& path) {
-    // The notes become the data file: what the start would take for a torn or unreadable one
-    // is refused here, or the next start would show the backup and keep the import aside.
-    SNotebook read;
-    if (!ReadNotesFile(read.days, read.everyDay, path, ENotesOrigin::DataFolder)) {
-        return false;
-    }
+namespace {
+
+// The notes become the data file: what the start would take for a torn or unreadable one is
+// refused here, or the next start would show the backup and keep the import aside.
+bool TakeImport(SNotebook read, SNotebook& notes) {
     for (const SDay& day : read.days) {
         if (!IsRealDayKey(day.strDate)) {
             return false;
@@ -201,4 +199,19 @@ bool LoadImport(SNotebook& notes, const std::string& path) {
     }
     notes = std::move(read);
     return true;
+}
+
+} // namespace
+
+bool LoadImport(SNotebook& notes, const std::string& path) {
+    SNotebook read;
+    return ReadNotesFile(read.days, read.everyDay, path, ENotesOrigin::DataFolder) &&
+           TakeImport(std::move(read), notes);
+}
+
+bool ParseImport(const std::string& bytes, SNotebook& notes) {
+    SNotebook read;
+    CMemoryReader reader(bytes);
+    return ReadNotes(read.days, read.everyDay, reader, ENotesOrigin::DataFolder) &&
+           TakeImport(std::move(read), notes);
 }

@@ -41,3 +41,5 @@ bool LoadNotes(DayArray& days, std::string& everyDay, const std::string& path);
 // not a real date, or the data file it becomes would not load at the next start (torn, as
 // ParseDataFileNotes tells, or too large); the notes of one day in several records become one.
 bool LoadImport(SNotebook& notes, const std::string& path);
+// The same, of a file's bytes.
+bool ParseImport(const std::string& bytes, SNotebook& notes);

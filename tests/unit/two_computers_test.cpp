@@ -8,7 +8,8 @@
 // QUILLET_SIM_SEED=n that seed alone, with QUILLET_SIM_TRACE what happened before a fault;
 // QUILLET_SIM_HARSH a user who turns from computer to computer more often, more kills and
 // longer delays of the sync program; QUILLET_SIM_NEWEST_WINS a sync program that, while the
-// losing computer's program is closed, keeps the newer version alone instead of a conflict copy.
+// losing computer's program is closed, keeps the newer version alone instead of a conflict copy;
+// QUILLET_SIM_IMPORTS users who save their notes to a file of their own and load it back.
 
 #include "fake_files.h"
 #include "sync/copy_names.h"
@@ -364,6 +365,9 @@ private:
     }
 
     void Edit(int i) {
+        if (m_imports && More(0, 199) == 0 && UseDataFile(i)) {
+            return;
+        }
         SComputer& c = m_pc[i];
         const int day = Pick(0, kDayCount - 1);
         std::string& text = TextOf(c.notes, day);
@@ -402,6 +406,13 @@ private:
             DropBlankDays(c.notes);
             return;
         }
+        Changed(i, day, before, text);
+        DropBlankDays(c.notes);
+        c.saveDue = Now() + kAutoSaveDelayMs;
+    }
+
+    void Changed(int i, int day, const std::string& before, const std::string& text) {
+        SComputer& c = m_pc[i];
         c.undo[day] = before;
         for (const auto& piece : PieceCounts(text)) {
             int& most = m_userPieces[day][piece.first];
@@ -419,8 +430,38 @@ private:
                 m_tokenState[now.first].oneOfTwoTaken = true;
             }
         }
+    }
+
+    // Save Data and Load Data: a file of the user's own outside the data folder. Loaded, it
+    // replaces every day, an undo of all done since it was saved, on either computer. True when
+    // it was loaded.
+    bool UseDataFile(int i) {
+        SComputer& c = m_pc[i];
+        if (!m_dataFile || More(0, 1) == 0) {
+            SNotebook saved = c.notes;
+            if (More(0, 3) == 0) {
+                // Another program's file may end a note in a zero byte.
+                TextOf(saved, More(0, kDayCount - 1)) += std::string("\r\n") + '\0';
+            }
+            m_dataFile = SerializeNotes(saved.days, saved.everyDay);
+            return false;
+        }
+        SNotebook loaded;
+        if (!ParseImport(*m_dataFile, loaded)) {
+            return false; // refused: the notes stay as they were
+        }
+        Trace([&] { return "pc" + std::to_string(i) + " loads data"; });
+        for (int day = 0; day < kDayCount; ++day) {
+            const std::string before = TextIn(c.notes, day);
+            const std::string text = TextIn(loaded, day);
+            if (text != before) {
+                Changed(i, day, before, text);
+            }
+        }
+        c.notes = std::move(loaded);
         DropBlankDays(c.notes);
         c.saveDue = Now() + kAutoSaveDelayMs;
+        return true;
     }
 
     void Save(int i, unsigned waitMs) {
@@ -1082,6 +1123,7 @@ private:
     SRates m_rates;
     bool m_tracing = std::getenv("QUILLET_SIM_TRACE") != nullptr;
     bool m_newestWins = std::getenv("QUILLET_SIM_NEWEST_WINS") != nullptr;
+    bool m_imports = std::getenv("QUILLET_SIM_IMPORTS") != nullptr;
     std::vector<std::string> m_trace;
     std::mt19937 m_random;
     std::mt19937 m_more;
@@ -1098,6 +1140,7 @@ private:
     int m_tokens = 0;
     std::map<std::string, uint64_t> m_filedAt; // tokens a conflict copy holds, and when filed
     std::map<std::string, int> m_copyWriter;   // the computer whose version a copy holds
+    std::optional<std::string> m_dataFile;       // the user's last Save Data
     int m_copies = 0;
     int m_conflicts = 0;
     int m_step = 0;
