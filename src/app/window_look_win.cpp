@@ -97,12 +97,12 @@ void CWindowLook::ApplyColorTheme() {
     const int color = m_w.settings.nColor;
     HIGHCONTRASTA contrast{};
     contrast.cbSize = sizeof contrast;
-    m_bHighContrast = ::SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
-                      (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
-    const STheme theme = m_bHighContrast ? HighContrastTheme(::GetSysColor(COLOR_WINDOW),
-                                                             ::GetSysColor(COLOR_WINDOWTEXT),
-                                                             ::GetSysColor(COLOR_HIGHLIGHT))
-                                         : ThemeFor(color);
+    m_highContrast = ::SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+                     (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
+    const STheme theme = m_highContrast ? HighContrastTheme(::GetSysColor(COLOR_WINDOW),
+                                                            ::GetSysColor(COLOR_WINDOWTEXT),
+                                                            ::GetSysColor(COLOR_HIGHLIGHT))
+                                        : ThemeFor(color);
     m_w.painter.SetTheme(theme);
     m_w.calendar.SetColors(theme.crBack, theme.crFrame, theme.crText);
 }
@@ -204,10 +204,10 @@ void CWindowLook::ScaleTo(int dpi, const RECT& suggested) {
     m_baseNotesHome = RescaleRect(m_baseNotesHome, old, dpi);
     m_w.calendar.ScaleBase(old, dpi);
     m_calendarGrowth = SPoint{};
-    m_bResizing = true;
+    m_resizing = true;
     ::SetWindowPos(m_w.Wnd(), nullptr, suggested.left, suggested.top, m_baseClient.Width(),
                    m_baseClient.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
-    m_bResizing = false;
+    m_resizing = false;
     m_w.layout = ComputeLayout(m_w.window.GetClientRect(), m_baseNotesHome, dpi);
     m_w.calendar.Place(m_calendarGrowth);
     m_w.painter.CreateTabFonts(dpi);
@@ -240,7 +240,7 @@ void CWindowLook::BeginSizing() {
 
 void CWindowLook::FollowSize() {
     const SRect client = m_w.window.GetClientRect();
-    if (m_bResizing || m_baseClient.Width() == 0 ||
+    if (m_resizing || m_baseClient.Width() == 0 ||
         (client.Width() == m_w.layout.rcClient.Width() &&
          client.Height() == m_w.layout.rcClient.Height())) {
         return;
@@ -279,10 +279,10 @@ void CWindowLook::FitWindow() {
     const SPoint size = WantedSize();
     const SRect client = m_w.window.GetClientRect();
     if (size.x != client.Width() || size.y != client.Height()) {
-        m_bResizing = true;
+        m_resizing = true;
         ::SetWindowPos(m_w.Wnd(), nullptr, 0, 0, size.x, size.y,
                        SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-        m_bResizing = false;
+        m_resizing = false;
     }
     LayOutInClient();
 }
@@ -367,7 +367,7 @@ void CWindowLook::Paint() const {
     // and the shape with all corners rounded leaves no corner to draw it in.
     const bool grip =
         settings.nShape != 2 && (client.Width() > least.x || client.Height() > least.y);
-    SPaintScene scene{m_w.layout, settings.nRoom, m_bHighContrast ? -1 : settings.nGradient,
+    SPaintScene scene{m_w.layout, settings.nRoom, m_highContrast ? -1 : settings.nGradient,
                       ClockText(), settings.lfTitle.lfHeight};
     scene.sizeGrip = grip;
     m_w.painter.Paint(m_w.Wnd(), scene);

@@ -94,7 +94,7 @@ private:
 
     SMainWindow& m_w;
     // A high-contrast scheme is on: the system's colours replace the stored theme's.
-    bool m_bHighContrast = false;
+    bool m_highContrast = false;
     // The template's places at the window's DPI, and how much the calendar outgrew its own.
     SRect m_baseNotesHome;
     SRect m_baseClient;
@@ -103,7 +103,7 @@ private:
     SPoint m_chosenSize;
     SPoint m_sizeAtBegin;
     // The look sizes the window itself: its own size changes need no following.
-    bool m_bResizing = false;
+    bool m_resizing = false;
     CToolTipCtrl m_toolTip;
     QTime m_timeShown = 0;
 };

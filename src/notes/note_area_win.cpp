@@ -92,10 +92,10 @@ void CNoteArea::ReplaceNotesText(const std::wstring& text, LRESULT firstLine) {
     // and its bar are drawn once instead, when the window paints.
     {
         const CUndrawn undrawn(m_editNotes.GetSafeHwnd());
-        m_bFilling = true;
+        m_filling = true;
         m_editNotes.SetSel(0, -1);
         m_editNotes.SendMessage(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
-        m_bFilling = false;
+        m_filling = false;
         m_editNotes.SendMessage(EM_EMPTYUNDOBUFFER);
         m_editNotes.SendMessage(EM_SETMODIFY, FALSE);
         // From a scrolled view the end may rest higher than a new text shows it: at the bottom.

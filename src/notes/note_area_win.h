@@ -30,7 +30,7 @@ public:
     void FocusNotes() const { m_editNotes.SetFocus(); }
     void MarkNotedDays() override;
     // While a note is put in the box: its change is no typing.
-    bool Filling() const { return m_bFilling; }
+    bool Filling() const { return m_filling; }
 
     // A long search result is laid out a slice at a time while nothing else waits; true while
     // some remains.
@@ -60,5 +60,5 @@ private:
     CFontHandle m_fontNotes;
     CResultView m_results;
     int m_lineHeight = 0;
-    bool m_bFilling = false;
+    bool m_filling = false;
 };

@@ -151,10 +151,10 @@ EDiskChange CSavePolicy::LookAtChangedFile(const SNotebook& notes, const SFileSt
         SeenUnloadable();
     }
     if (error == EFileError::Busy ||
-        (!loads && error == EFileError::None && ++m_nUnloadableLooks < kUnloadableLooks)) {
+        (!loads && error == EFileError::None && ++m_unloadableLooks < kUnloadableLooks)) {
         return EDiskChange::TryLater;
     }
-    m_nUnloadableLooks = 0;
+    m_unloadableLooks = 0;
     if (!loads) {
         // Torn for good: kept aside and written anew from the notes here.
         m_lineage.TakeStamp(stamp);

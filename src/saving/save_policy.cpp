@@ -18,7 +18,7 @@ bool CSavePolicy::HasUnsavedChanges(SSettings settings, const SNotebook& notes,
     RefreshStoredPosition(settings, place.window, place.desktop, place.workAreas,
                           place.titleHeight);
     return HashBytes(SerializeSettings(settings)) != m_settingsHash || NotesUnsaved(notes) ||
-           (m_bLoaded && m_files.Stamp(m_paths.notes) != KnownStamp());
+           (m_loaded && m_files.Stamp(m_paths.notes) != KnownStamp());
 }
 
 EFileError CSavePolicy::KeepAside(const std::string& path, std::string& keptAs) {
@@ -206,7 +206,7 @@ EFileError CSavePolicy::WriteNotes(SNotebook notes, bool changed,
             break;
         }
     }
-    m_nUnloadableLooks = 0;
+    m_unloadableLooks = 0;
     m_unloadableSince = 0;
     m_copies.MoveMerged();
     return EFileError::None;
@@ -256,7 +256,7 @@ bool CSavePolicy::LeaveHalfWritten() const {
 }
 
 SSaveReport CSavePolicy::Finish(SSaveReport report) {
-    m_bWaiting = report.waiting;
+    m_waiting = report.waiting;
     if (report.waiting) {
         return report;
     }
@@ -328,7 +328,7 @@ SSaveReport CSavePolicy::SaveAll(SSettings& settings, const SNotebook& notes,
 
 SDiskLook CSavePolicy::LookAtFolder(const SNotebook& notes) {
     SDiskLook look;
-    if (!m_bLoaded) {
+    if (!m_loaded) {
         return look;
     }
     StartLineage();

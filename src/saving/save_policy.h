@@ -111,7 +111,7 @@ public:
     // notes come out in date order, with recovery files and sync conflict copies merged in. A file
     // that another program holds is waited for.
     SStartReport Load(SSettings& settings, SNotebook& notes, const SWindowPlace& place);
-    bool IsLoaded() const { return m_bLoaded; }
+    bool IsLoaded() const { return m_loaded; }
     const SDataPaths& Paths() const { return m_paths; }
     // What the start left for when the window shows and is idle: unreadable files kept aside,
     // the backups of the main files that loaded, the day's history copy. One step a call; true
@@ -140,10 +140,10 @@ public:
                         unsigned busyWaitMs);
     // After a failed save, when to try again: 5 s, 30 s, 2 min, then every 5 min; 0 when the
     // last save worked.
-    unsigned RetryDelayMs() const { return m_bWaiting ? kHalfWrittenRetryMs : m_retry.DelayMs(); }
+    unsigned RetryDelayMs() const { return m_waiting ? kHalfWrittenRetryMs : m_retry.DelayMs(); }
     // The last save left a half-written notes file to its writer: one is owed even when the
     // notes are as saved.
-    bool WriteWaiting() const { return m_bWaiting; }
+    bool WriteWaiting() const { return m_waiting; }
 
     // A change in the data folder: a notes file that another program changed, copies that sync
     // programs left.
@@ -154,8 +154,10 @@ public:
     std::string WriteRecovery(const SNotebook& notes);
 
 private:
-    struct SPendingStart;
-    struct SUnnamedStart;
+    // What is left of the start once the window shows: backups, the version both computers had.
+    struct SStartStepsLeft;
+    // The version the start read, until it is named against this computer's record.
+    struct SStartVersionToName;
     // A version of the notes file that another program wrote, as read.
     struct SFileVersion {
         SNotebook notes;
@@ -183,11 +185,11 @@ private:
                         std::string& loadedBytes, std::string& busyPath);
     EFileError ReadPatiently(const std::string& path, std::string& bytes, unsigned waitMs);
     void SettleStartFiles();
-    void ApplySettings(SSettings& settings, const SWindowPlace& place, SPendingStart& start,
+    void ApplySettings(SSettings& settings, const SWindowPlace& place, SStartStepsLeft& start,
                        SStartReport& report);
     // The notes the start read, named against what this computer knows.
     void ApplyNotes(SNotebook& notes, SNotebook readNotes, std::string notesBytes,
-                    SFileStamp notesStamp, SPendingStart& start);
+                    SFileStamp notesStamp, SStartStepsLeft& start);
     // This computer's last write, when the notes the start read were not made from it.
     bool MergeLastWrite(SNotebook& notes, const SFileStamp& notesStamp);
     // The last write the start found, though the record has let it go since; else null.
@@ -248,7 +250,7 @@ private:
     IFileSystem& m_files;
     IClock& m_clock;
     CKeptAside m_kept;
-    bool m_bLoaded = false;
+    bool m_loaded = false;
 
     // Files that are there but do not load: their bytes are kept before a write over them.
     std::set<std::string> m_unreadable;
@@ -262,11 +264,11 @@ private:
     QTime m_startNotesTime = 0;
     // When a change of the notes file was first seen, by this computer's clock; 0 for none.
     QTime m_changeSeenAt = 0;
-    int m_nUnloadableLooks = 0;
+    int m_unloadableLooks = 0;
     QTime m_unloadableSince = 0; // 0: the notes file loaded, or was written, when last seen
-    bool m_bWaiting = false;
+    bool m_waiting = false;
     CRetrySchedule m_retry;
 
-    std::unique_ptr<SPendingStart> m_start;
-    std::unique_ptr<SUnnamedStart> m_unnamed;
+    std::unique_ptr<SStartStepsLeft> m_start;
+    std::unique_ptr<SStartVersionToName> m_versionToName;
 };

@@ -57,7 +57,7 @@ bool SStartNotice::Empty() const {
     return true;
 }
 
-struct CSavePolicy::SPendingStart {
+struct CSavePolicy::SStartStepsLeft {
     SStartNotice notice;
     std::string settingsBackup;
     std::shared_ptr<const std::string> notesBackup;
@@ -72,7 +72,7 @@ struct CSavePolicy::SPendingStart {
     int step = 0;
 };
 
-struct CSavePolicy::SUnnamedStart {
+struct CSavePolicy::SStartVersionToName {
     std::shared_ptr<const std::string> base; // canonical bytes
     SFileStamp stamp;
     bool fromMain = false;
@@ -145,16 +145,16 @@ void CSavePolicy::SettleStartFiles() {
 
 SStartReport CSavePolicy::Load(SSettings& settings, SNotebook& notes, const SWindowPlace& place) {
     SStartReport report;
-    m_bLoaded = false;
+    m_loaded = false;
     m_start.reset();
-    m_unnamed.reset();
+    m_versionToName.reset();
     m_unreadable.clear();
     m_copies.Reset();
     SettleStartFiles();
 
     // Everything is read before anything is applied or written: a file that stays busy ends the
     // load with nothing changed.
-    auto start = std::make_unique<SPendingStart>();
+    auto start = std::make_unique<SStartStepsLeft>();
     start->notice.paths = m_paths;
     SSettings readSettings = settings;
     SNotebook readNotes;
@@ -200,19 +200,19 @@ SStartReport CSavePolicy::Load(SSettings& settings, SNotebook& notes, const SWin
             MergeCopies(copies, notes, changed) != 0 || report.notesFromElsewhere;
     }
     m_changeSeenAt = 0;
-    m_nUnloadableLooks = 0;
+    m_unloadableLooks = 0;
     m_unloadableSince = 0;
-    m_bWaiting = false;
+    m_waiting = false;
     if (m_start->notice.notes.mainUnreadable) {
         SeenUnloadable();
     }
     m_retry.Succeeded();
-    m_bLoaded = true;
+    m_loaded = true;
     return report;
 }
 
 void CSavePolicy::ApplySettings(SSettings& settings, const SWindowPlace& place,
-                                SPendingStart& start, SStartReport& report) {
+                                SStartStepsLeft& start, SStartReport& report) {
     const SLoadedFrom& from = start.notice.settings;
     if (from.source == ESource::Defaults) {
         m_files.MakeFolder(m_paths.folder);
@@ -234,7 +234,7 @@ void CSavePolicy::ApplySettings(SSettings& settings, const SWindowPlace& place,
 }
 
 void CSavePolicy::ApplyNotes(SNotebook& notes, SNotebook readNotes, std::string notesBytes,
-                             SFileStamp notesStamp, SPendingStart& start) {
+                             SFileStamp notesStamp, SStartStepsLeft& start) {
     const SLoadedFrom& from = start.notice.notes;
     const bool fromMain = from.source == ESource::Main;
     if (from.source == ESource::Defaults) {
@@ -243,7 +243,7 @@ void CSavePolicy::ApplyNotes(SNotebook& notes, SNotebook readNotes, std::string 
     } else {
         notes = std::move(readNotes);
     }
-    auto unnamed = std::make_unique<SUnnamedStart>();
+    auto unnamed = std::make_unique<SStartVersionToName>();
     unnamed->stamp = notesStamp;
     unnamed->fromMain = fromMain;
     if (fromMain && IsDaysSorted(notes.days, true) && IsCanonical(notesBytes, notes)) {
@@ -261,7 +261,7 @@ void CSavePolicy::ApplyNotes(SNotebook& notes, SNotebook readNotes, std::string 
     if (fromMain && !start.notesBackup) {
         start.notesBackup = unnamed->base;
     }
-    m_unnamed = std::move(unnamed);
+    m_versionToName = std::move(unnamed);
     const SFileStamp readStamp = fromMain ? notesStamp : m_files.Stamp(m_paths.notesBackup);
     m_startFromMain = fromMain;
     m_startNotesTime = readStamp.exists ? readStamp.writeTime : 0;
@@ -279,7 +279,7 @@ bool CSavePolicy::MergeLastWrite(SNotebook& notes, const SFileStamp& notesStamp)
     QTime writeTime = 0;
     const std::shared_ptr<const std::string> last = m_record.ReadLastWrite(writeTime);
     m_start->lastWrite = last;
-    if (!last || *last == *m_unnamed->base) {
+    if (!last || *last == *m_versionToName->base) {
         return false;
     }
     SNotebook lastNotes;
@@ -312,10 +312,10 @@ void CSavePolicy::KeepStartShared(bool beforeWrite) {
 }
 
 void CSavePolicy::NameStart() {
-    if (!m_unnamed) {
+    if (!m_versionToName) {
         return;
     }
-    const std::unique_ptr<SUnnamedStart> start = std::move(m_unnamed);
+    const std::unique_ptr<SStartVersionToName> start = std::move(m_versionToName);
     const uint64_t baseHash = HashBytes(*start->base);
     const bool writtenHere = m_record.WroteHere(baseHash);
     if (start->fromMain && !writtenHere && m_start) {
@@ -339,11 +339,11 @@ std::shared_ptr<const std::string> CSavePolicy::StartLastWrite() const {
 }
 
 const std::shared_ptr<const std::string>& CSavePolicy::Base() const {
-    return m_unnamed ? m_unnamed->base : m_lineage.Base();
+    return m_versionToName ? m_versionToName->base : m_lineage.Base();
 }
 
 const SFileStamp& CSavePolicy::KnownStamp() const {
-    return m_unnamed ? m_unnamed->stamp : m_lineage.Stamp();
+    return m_versionToName ? m_versionToName->stamp : m_lineage.Stamp();
 }
 
 bool CSavePolicy::FinishStartStep() {
@@ -351,7 +351,7 @@ bool CSavePolicy::FinishStartStep() {
     if (!m_start) {
         return false;
     }
-    SPendingStart& start = *m_start;
+    SStartStepsLeft& start = *m_start;
     switch (start.step++) {
     case 0:
         // Unreadable main files are kept aside at once, so the user can be told where they are.

@@ -5,10 +5,10 @@
 #include "base/time_format.h"
 
 CTimeDlg::CTimeDlg(std::string pattern, HWND owner)
-    : CDialog(IDD_TIME_FORMAT, owner), m_strPattern(std::move(pattern)) {}
+    : CDialog(IDD_TIME_FORMAT, owner), m_pattern(std::move(pattern)) {}
 
 BOOL CTimeDlg::OnInitDialog() {
-    ::SetDlgItemTextW(m_hWnd, IDC_TIME_PATTERN, WideOf(m_strPattern).c_str());
+    ::SetDlgItemTextW(m_hWnd, IDC_TIME_PATTERN, WideOf(m_pattern).c_str());
     return TRUE;
 }
 
@@ -25,6 +25,6 @@ void CTimeDlg::OnOK() {
         edit.SendMessage(EM_SETSEL, 0, -1);
         return;
     }
-    m_strPattern = pattern;
+    m_pattern = pattern;
     EndDialog(IDOK);
 }

@@ -12,12 +12,12 @@ public:
     // Starts with the pattern in use.
     explicit CTimeDlg(std::string pattern, HWND owner = nullptr);
 
-    const std::string& Pattern() const { return m_strPattern; }
+    const std::string& Pattern() const { return m_pattern; }
 
 protected:
     BOOL OnInitDialog() override;
     void OnOK() override;
 
 private:
-    std::string m_strPattern;
+    std::string m_pattern;
 };

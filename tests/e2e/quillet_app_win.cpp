@@ -523,7 +523,15 @@ bool CQuilletApp::ToolTipShown() const {
 
 bool PressKeys(HWND window, std::initializer_list<WORD> chord) {
     ::SetForegroundWindow(window);
-    if (!WaitUntil([&] { return ::GetForegroundWindow() == window; })) {
+    // Foreground for the system is not yet active for the program: a loaded machine delivers the
+    // activation late, and a menu opened before it closes at once.
+    const DWORD thread = ::GetWindowThreadProcessId(window, nullptr);
+    if (!WaitUntil([&] {
+            GUITHREADINFO info{};
+            info.cbSize = sizeof info;
+            return ::GetForegroundWindow() == window && ::GetGUIThreadInfo(thread, &info) &&
+                   info.hwndActive == window;
+        })) {
         return false;
     }
     // Down in the given order, up in the reverse one.
