@@ -83,7 +83,11 @@ void EndGracefully(e2e::CQuilletApp& app, bool quillet) {
 
 bool SeedNotebook(const std::string& notes) {
     const SDataPaths paths = e2e::QuilletPaths();
-    if (!e2e::RemoveFolderTree(paths.folder) || !CreateFolder(paths.folder)) {
+    // This computer's records of the last notebook, its last write among them, would be merged
+    // into this one as changes made here.
+    if (!e2e::RemoveFolderTree(paths.folder) ||
+        !e2e::RemoveFolderTree(e2e::LocalFolderOfCopy(paths.folder)) ||
+        !CreateFolder(paths.folder)) {
         return false;
     }
     RECT desktop{};

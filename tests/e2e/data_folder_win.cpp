@@ -79,6 +79,22 @@ std::string AppDataFolder() {
     return path;
 }
 
+// Its path folded as Windows compares paths.
+std::string LocalFolderOfCopy(const std::string& dataFolder) {
+    wchar_t local[MAX_PATH] = {};
+    std::wstring folded;
+    std::string root;
+    std::string identity;
+    if (FAILED(
+            ::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local)) ||
+        !WideToUtf8(local, root) || !Utf8ToWide(dataFolder, folded)) {
+        return std::string();
+    }
+    ::CharUpperBuffW(folded.data(), static_cast<DWORD>(folded.size()));
+    WideToUtf8(folded, identity);
+    return LocalFolderFor(root + "\\Quillet\\", FolderIdentity(identity));
+}
+
 SDataPaths QuilletPaths() {
     return SDataPaths::In(AppDataFolder());
 }

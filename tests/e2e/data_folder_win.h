@@ -28,6 +28,8 @@ bool CanOpenForWriting(const std::string& path);
 
 // Removes a folder with everything in it, immutable files included.
 bool RemoveFolderTree(const std::string& folder);
+// The folder of this computer's own that the copy of a data folder keeps.
+std::string LocalFolderOfCopy(const std::string& dataFolder);
 
 // Names of the entries of a folder, sorted, without the lock file of a running Quillet.
 std::vector<std::string> FolderEntries(const std::string& folder);

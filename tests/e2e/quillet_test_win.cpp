@@ -62,22 +62,6 @@ SRect DesktopRect() {
     return WindowRectOf(::GetDesktopWindow());
 }
 
-// Its path folded as Windows compares paths.
-std::string LocalFolderOfCopy(const std::string& dataFolder) {
-    wchar_t local[MAX_PATH] = {};
-    std::wstring folded;
-    std::string root;
-    std::string identity;
-    if (FAILED(
-            ::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local)) ||
-        !WideToUtf8(local, root) || !Utf8ToWide(dataFolder, folded)) {
-        return std::string();
-    }
-    ::CharUpperBuffW(folded.data(), static_cast<DWORD>(folded.size()));
-    WideToUtf8(folded, identity);
-    return LocalFolderFor(root + "\\Quillet\\", FolderIdentity(identity));
-}
-
 void QuilletTest::SetUp() {
     m_paths = QuilletPaths();
     ASSERT_TRUE(RemoveFolderTree(m_paths.folder)) << "cannot clear " << m_paths.folder;

@@ -39,8 +39,6 @@ std::string BesideTests(const std::string& name);
 std::string QuilletExePath();
 SRect WindowRectOf(HWND window);
 SRect DesktopRect();
-// The folder of this computer's own that the copy of a data folder keeps.
-std::string LocalFolderOfCopy(const std::string& dataFolder);
 
 class QuilletTest : public ::testing::Test {
 protected:
