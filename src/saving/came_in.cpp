@@ -162,14 +162,9 @@ EDiskChange CSavePolicy::LookAtChangedFile(const SNotebook& notes, const SFileSt
         m_unreadable.insert(m_paths.notes);
         return EDiskChange::Merge;
     }
-    theirs.fileHash = HashBytes(bytes);
-    if (theirs.fileHash == m_lineage.FileHash()) {
-        m_lineage.TakeStamp(stamp);
-        m_changeSeenAt = 0;
+    if (!NameVersion(bytes, stamp, theirs)) {
         return EDiskChange::None;
     }
-    theirs.stamp = stamp;
-    theirs.canonical = CanonicalNotes(theirs.notes);
     look.notes = notes;
     MergeCameIn(ECameIn::NotesFile, theirs.notes, stamp.writeTime, 0, look.notes);
     look.adopt = true;

@@ -114,16 +114,24 @@ EFileError CSavePolicy::ReadIfChanged(unsigned busyWaitMs, std::optional<SFileVe
         return EFileError::None;
     }
     m_unloadableSince = 0;
-    read.fileHash = HashBytes(bytes);
-    if (read.fileHash == m_lineage.FileHash()) {
+    if (NameVersion(bytes, stamp, read)) {
+        version = std::move(read);
+    }
+    return EFileError::None;
+}
+
+bool CSavePolicy::NameVersion(const std::string& bytes, const SFileStamp& stamp,
+                              SFileVersion& version) {
+    version.fileHash = HashBytes(bytes);
+    if (version.fileHash == m_lineage.FileHash()) {
+        // The same bytes, touched: nothing came in.
         m_lineage.TakeStamp(stamp);
         m_changeSeenAt = 0;
-        return EFileError::None;
+        return false;
     }
-    read.stamp = stamp;
-    read.canonical = CanonicalNotes(read.notes);
-    version = std::move(read);
-    return EFileError::None;
+    version.stamp = stamp;
+    version.canonical = CanonicalNotes(version.notes);
+    return true;
 }
 
 EFileError CSavePolicy::SaveNotesFile(const SNotebook& mine, unsigned busyWaitMs,

@@ -222,6 +222,9 @@ private:
     EFileError ReadChangedNotes(std::string& bytes, SNotebook& notes, unsigned waitMs);
     // The notes file, when it changed since last read or written and loads: in version.
     EFileError ReadIfChanged(unsigned busyWaitMs, std::optional<SFileVersion>& version);
+    // The notes file's bytes, read with their notes into version: true when they are a version
+    // not known here (version named); false when they are the known one, only touched.
+    bool NameVersion(const std::string& bytes, const SFileStamp& stamp, SFileVersion& version);
     // Keeps an unreadable file's bytes aside before it is written over.
     EFileError KeepAside(const std::string& path, std::string& keptAs);
     EFileError WriteDataFile(const std::string& path, const std::string& bytes, unsigned busyWaitMs,

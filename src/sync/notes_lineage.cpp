@@ -202,6 +202,32 @@ DayTexts TextsOfDays(const SNotebook& notes, const DayTexts& days) {
     return texts;
 }
 
+// A notebook of the days either side has, each with the text textOf gives it; blank ones none.
+template <class TextOf>
+SNotebook NotebookOfDays(const DayTexts& one, const DayTexts& other, TextOf textOf) {
+    std::vector<std::string_view> days;
+    for (const DayTexts* in : {&one, &other}) {
+        for (const auto& day : *in) {
+            days.push_back(day.first);
+        }
+    }
+    std::sort(days.begin(), days.end());
+    days.erase(std::unique(days.begin(), days.end()), days.end());
+    SNotebook notes;
+    for (std::string_view day : days) {
+        std::string text = textOf(day);
+        if (day == kEveryDayKey) {
+            notes.everyDay = std::move(text);
+        } else if (!IsBlankNote(text)) {
+            notes.days.push_back(SDay{std::string(day), std::move(text)});
+        }
+    }
+    std::sort(notes.days.begin(), notes.days.end(), [](const SDay& a, const SDay& b) {
+        return CSortKey(a.strDate).Compare(CSortKey(b.strDate)) < 0;
+    });
+    return notes;
+}
+
 DayTexts TextsOfNotes(const SNotebook& notes) {
     DayTexts texts;
     texts.reserve(notes.days.size() + 1);
@@ -484,27 +510,7 @@ SNotebook CNotesLineage::BaseForOwn(const SNotebook& file, const SNotebook& own,
         const std::string kept = WithoutLines(w, missing);
         return kept != w && kept != s && had(day, kept) ? kept : std::string(w);
     };
-    SNotebook base;
-    std::vector<std::string_view> days;
-    for (const DayTexts* in : {&fileTexts, &ownTexts}) {
-        for (const auto& day : *in) {
-            days.push_back(day.first);
-        }
-    }
-    std::sort(days.begin(), days.end());
-    days.erase(std::unique(days.begin(), days.end()), days.end());
-    for (std::string_view day : days) {
-        std::string b = baseText(day);
-        if (day == kEveryDayKey) {
-            base.everyDay = std::move(b);
-        } else if (!IsBlankNote(b)) {
-            base.days.push_back(SDay{std::string(day), std::move(b)});
-        }
-    }
-    std::sort(base.days.begin(), base.days.end(), [](const SDay& a, const SDay& b) {
-        return CSortKey(a.strDate).Compare(CSortKey(b.strDate)) < 0;
-    });
-    return base;
+    return NotebookOfDays(fileTexts, ownTexts, baseText);
 }
 
 void CNotesLineage::NoteForeignLines(std::string_view day, std::string_view text) {
@@ -592,10 +598,6 @@ SNotebook CNotesLineage::BaseByKnownTexts(const SNotebook& theirs, QTime theirTi
         oursGiven != nullptr ? STextTimes{m_priorTexts, m_priorForeign} : TextTimes();
     const std::unordered_map<uint64_t, QTime>& known = times.replaced;
     const std::unordered_map<uint64_t, QTime>& foreign = times.foreign;
-    auto text = [](const DayTexts& in, const std::string& day) {
-        const auto it = in.find(day);
-        return it == in.end() ? std::string_view() : it->second;
-    };
     // A day whose text there is an older one of this side's is unchanged there. Otherwise,
     // where this side's text came from there before theirs was written, they changed it (or
     // deleted it); where it did not, nobody can tell what they started from: no base, and both
@@ -604,8 +606,8 @@ SNotebook CNotesLineage::BaseByKnownTexts(const SNotebook& theirs, QTime theirTi
     const std::unordered_map<std::string_view, QTime> changedHere =
         oursGiven != nullptr ? std::unordered_map<std::string_view, QTime>()
                              : ChangedHere(SeenUpTo(theirs, 0));
-    auto baseText = [&](const std::string& day, std::string_view theirText) {
-        const std::string_view ours = text(oursTexts, day);
+    auto baseText = [&](std::string_view day, std::string_view theirText) {
+        const std::string_view ours = TextIn(oursTexts, day);
         if (theirText == ours || known.count(key(day, theirText)) != 0) {
             return std::string(theirText);
         }
@@ -619,27 +621,9 @@ SNotebook CNotesLineage::BaseByKnownTexts(const SNotebook& theirs, QTime theirTi
     };
     const std::string theirBytes = SerializeNotes(theirs.days, theirs.everyDay);
     const DayTexts theirTexts = TextsOf(theirBytes, store);
-    SNotebook base;
-    std::vector<std::string> days;
-    for (const DayTexts* in : {&oursTexts, &theirTexts}) {
-        for (const auto& day : *in) {
-            days.emplace_back(day.first);
-        }
-    }
-    std::sort(days.begin(), days.end());
-    days.erase(std::unique(days.begin(), days.end()), days.end());
-    for (const std::string& day : days) {
-        std::string b = baseText(day, text(theirTexts, day));
-        if (day == kEveryDayKey) {
-            base.everyDay = std::move(b);
-        } else if (!IsBlankNote(b)) {
-            base.days.push_back(SDay{day, std::move(b)});
-        }
-    }
-    std::sort(base.days.begin(), base.days.end(), [](const SDay& a, const SDay& b) {
-        return CSortKey(a.strDate).Compare(CSortKey(b.strDate)) < 0;
+    return NotebookOfDays(oursTexts, theirTexts, [&](std::string_view day) {
+        return baseText(day, TextIn(theirTexts, day));
     });
-    return base;
 }
 
 std::unordered_map<std::string_view, QTime> CNotesLineage::ChangedHere(size_t from) const {
