@@ -279,6 +279,9 @@ TEST_F(NoteRooms, KeysShowTheRoomsTheSearchAndTheMenuWithItsFirstItemSelected) {
     EXPECT_TRUE(WaitUntil([&] { return FocusedWindow(m_app.Main()) == m_app.Search(); }));
     EXPECT_EQ(m_app.NotesText(), results);
 
+    // The previous case left the pointer on a tab, where this window's menu opens: an item under
+    // it would be selected, or its submenu opened, instead of the first item alone.
+    ::SetCursorPos(::GetSystemMetrics(SM_CXSCREEN) - 1, ::GetSystemMetrics(SM_CYSCREEN) - 1);
     for (const bool shiftF10 : {false, true}) {
         SCOPED_TRACE(shiftF10 ? "Shift+F10" : "the context-menu key");
         ASSERT_TRUE(shiftF10 ? PressKeys(m_app.Main(), {VK_SHIFT, VK_F10})
