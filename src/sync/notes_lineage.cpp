@@ -395,7 +395,7 @@ SNotebook CNotesLineage::BaseForChange(QTime writeTime, QTime seenAt, const SNot
         }
     }
     SNotebook base;
-    if (from == 0 && m_startFromFile && !m_startShared &&
+    if (from == 0 && (m_startFromFile || m_startContested) && !m_startShared &&
         (m_startContested || m_startTime + kRaceWindowSeconds >= seenAt)) {
         // The start's version is one of ours: day by day, what theirs shows of it.
         SNotebook shared;
