@@ -102,6 +102,62 @@ bool HoldsAddition(const std::string& longer, const std::string& shorter, const 
            (IsBlankNote(base) || shorter.find(base) != std::string::npos);
 }
 
+std::unordered_map<std::string_view, int> LineCounts(std::string_view text) {
+    std::unordered_map<std::string_view, int> counts;
+    for (size_t at = 0; at <= text.size();) {
+        const size_t end = std::min(text.find("\r\n", at), text.size());
+        ++counts[text.substr(at, end - at)];
+        at = end + 2;
+    }
+    return counts;
+}
+
+// The one side only took lines out of the base, and the other took each of them out too: the
+// other's text is what both did.
+bool OnlyRemovedWhatOtherRemoved(const std::string& removing, const std::string& other,
+                                 const std::string& base) {
+    const auto baseLines = LineCounts(base);
+    const auto kept = LineCounts(removing);
+    const auto otherLines = LineCounts(other);
+    for (const auto& line : kept) {
+        const auto it = baseLines.find(line.first);
+        if (it == baseLines.end() || it->second < line.second) {
+            return false; // added a line
+        }
+    }
+    for (const auto& line : baseLines) {
+        const auto k = kept.find(line.first);
+        const int left = k == kept.end() ? 0 : k->second;
+        const auto o = otherLines.find(line.first);
+        if (left < line.second && o != otherLines.end() && o->second > left) {
+            return false; // the other kept a line this side took out
+        }
+    }
+    return true;
+}
+
+// Whether the kept pieces lack a line that both texts hold (separator lines aside).
+template <typename Kept>
+bool DropsLineOfBoth(const std::vector<Kept>& kept, const std::string& mine,
+                     const std::string& theirs) {
+    std::unordered_map<std::string_view, int> left;
+    for (const Kept& k : kept) {
+        for (const auto& line : LineCounts(*k.text)) {
+            left[line.first] += line.second;
+        }
+    }
+    const auto theirLines = LineCounts(theirs);
+    std::string stamp;
+    for (const auto& line : LineCounts(mine)) {
+        const auto it = theirLines.find(line.first);
+        if (it != theirLines.end() && !line.first.empty() && !StampOfLine(line.first, stamp) &&
+            left[line.first] < std::min(line.second, it->second)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 std::string MergePieces(const std::string& base, const std::string& mine, const std::string& theirs,
                         QTime mineSaved, QTime theirsSaved) {
     const std::vector<SStampedPiece> basePieces = PiecesOf(base);
@@ -138,8 +194,10 @@ std::string MergePieces(const std::string& base, const std::string& mine, const 
             kept.push_back(k);
         }
     }
-    if (kept.empty()) {
-        kept = all; // each side removed what the other kept: both stay
+    // Each side removed what the other kept, or took a piece apart that the other left: both
+    // stay rather than lose a line both sides still have.
+    if (kept.empty() || DropsLineOfBoth(kept, mine, theirs)) {
+        kept = all;
     }
     // A piece with a line keeps its time; one without goes first, as it opened its text.
     std::sort(kept.begin(), kept.end(), [](const SKept& a, const SKept& b) {
@@ -209,6 +267,12 @@ std::string MergeText(const std::string& base, const std::string& mine, const st
     if (IsKeptBytes(base) || IsKeptBytes(mine) || IsKeptBytes(theirs)) {
         return MergeText(ShownText(base), ShownText(mine), ShownText(theirs), mineSaved,
                          theirsSaved);
+    }
+    if (OnlyRemovedWhatOtherRemoved(theirs, mine, base)) {
+        return mine;
+    }
+    if (OnlyRemovedWhatOtherRemoved(mine, theirs, base)) {
+        return theirs;
     }
     if (HoldsAddition(mine, theirs, base)) {
         return mine;

@@ -59,6 +59,11 @@ TEST(NotesMerge, EachDayTakesTheSideThatChangedItAndKeepsBothWhenBothDid) {
         {"mine went on from an older copy", "a, b", "a, c", "a", "a, c" + line + "a"},
         {"a line deleted here, more added there", "a\r\nb", "a", "a\r\nb\r\nc",
          "a" + line + "a\r\nb\r\nc"},
+        {"a line taken out of a piece twice kept, its copy taken out there",
+         "a" + line + "b\r\nc" + line + "b", "a" + line + "b" + line + "b", "a" + line + "b\r\nc",
+         "a" + line + "b" + line + "b\r\nc"},
+        {"theirs took out only what mine took out too", "a\r\nb\r\nc", "c\r\nd", "a\r\nc",
+         "c\r\nd"},
     };
     for (const SCase& c : cases) {
         SCOPED_TRACE(c.name);
