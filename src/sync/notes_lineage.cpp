@@ -169,6 +169,20 @@ bool HasLine(std::string_view text, std::string_view line) {
     return false;
 }
 
+// Whether `to` holds a line parting pieces that `text` holds and `from` does not.
+bool HoldsNewPieceLine(std::string_view text, std::string_view from, std::string_view to) {
+    for (size_t at = 0; at < text.size();) {
+        const size_t end = std::min(text.find("\r\n", at), text.size());
+        const std::string_view line = text.substr(at, end - at);
+        if (line.compare(0, sizeof kPieceLineHead - 1, kPieceLineHead) == 0 &&
+            !HasLine(from, line) && HasLine(to, line)) {
+            return true;
+        }
+        at = end + 2;
+    }
+    return false;
+}
+
 // The text without the given lines, the rest as it was.
 std::string WithoutLines(std::string_view text, const std::unordered_set<std::string_view>& lines) {
     std::string kept;
@@ -385,12 +399,12 @@ SNotebook CNotesLineage::BaseForChange(QTime writeTime, QTime seenAt, const SNot
     }
     from = std::max(from, seen);
     // A version of ours since the last one from elsewhere was filed as a conflict: the version
-    // in the file now was made beside it, however late it came, and beside those before it
-    // unless it holds their lines.
+    // in the file now was made beside it, however late it came, unless it holds its lines (the
+    // other computer merged the copy in).
     bool contested = sync == 0 && m_startContested;
     for (size_t i = sync; i < m_steps.size(); ++i) {
         if (m_steps[i].contested) {
-            from = std::min(from, std::min(seen, i));
+            from = seen > i ? from : std::min(from, seen);
             contested = true;
         }
     }
@@ -481,6 +495,8 @@ SNotebook CNotesLineage::BaseForOwn(const SNotebook& file, const SNotebook& own,
                 held = held || HasLine(f, l);
             }
         });
+        // A line that parts pieces ours put together, kept there: the file has our text.
+        held = held || HoldsNewPieceLine(day.second, s, f);
     }
     auto baseText = [&](std::string_view day) {
         const std::string_view f = TextIn(fileTexts, day);
@@ -527,6 +543,14 @@ void CNotesLineage::TakeKnownTexts(const SNotebook& theirs, SNotebook& base) con
     for (const auto* texts : {&m_priorTexts, &m_copyTexts}) {
         for (const auto& text : *texts) {
             had.insert(text.first);
+        }
+    }
+    // And the texts the file held in this run before its last version.
+    for (const SStep& step : m_steps) {
+        for (const auto& day : step.before) {
+            if (!day.second.empty()) {
+                had.insert(TextKey(day.first, day.second));
+            }
         }
     }
     auto stale = [&](const std::string& day, const std::string& text) {
