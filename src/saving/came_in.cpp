@@ -5,7 +5,26 @@
 
 #include "base/hash.h"
 #include "storage/notes_file.h"
+#include "storage/storage.h"
 #include "sync/notes_merge.h"
+
+namespace {
+
+// Without a version both computers had, what each first run made: its texts are no sign that
+// the other computer saw ours.
+SNotebook FirstRunTexts(const SNotebook& ours) {
+    const SNotebook first = DefaultNotes(0);
+    SNotebook texts;
+    texts.everyDay = first.everyDay;
+    for (const SDay& day : ours.days) {
+        if (day.strNote.compare(0, first.days[0].strNote.size(), first.days[0].strNote) == 0) {
+            texts.days.push_back({day.strDate, first.days[0].strNote});
+        }
+    }
+    return texts;
+}
+
+} // namespace
 
 bool CSavePolicy::MergeCameIn(ECameIn kind, const SNotebook& theirs, QTime theirTime, uint64_t hash,
                               SNotebook& mine) {
@@ -33,13 +52,14 @@ bool CSavePolicy::BaseOf(ECameIn kind, const SNotebook& theirs, QTime theirTime,
     case ECameIn::LastWrite:
         // Made from the last version taken in before it, when that is known; the notes file
         // may have been made from it, or from what it was made from.
-        // Without it, every line of the last write counts as one it brought.
+        // Without it, every line of the last write but those of the first run counts as one it
+        // brought.
         if (m_lineage.CurrentIsOurs()) {
             base = mine; // an older version of ours: ours went on from it
         } else {
             const auto bytes = m_record.SharedAfterLastWrite() ? nullptr : m_record.ReadShared();
             if (!bytes || !ParseDataFileNotes(*bytes, shared)) {
-                shared = SNotebook();
+                shared = FirstRunTexts(theirs);
             }
             base = m_lineage.BaseForOwn(mine, theirs, shared);
         }

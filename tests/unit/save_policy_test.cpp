@@ -768,6 +768,24 @@ TEST_F(StorageTest, RecoveryFilesAndConflictCopiesAreMergedAndMovedAside) {
     EXPECT_EQ(notes.days[notes.days.size() - 2].strDate, "061226");
 }
 
+// Two computers that began apart, each with the first run's notes: the other computer's version
+// holds the first run's texts as ours does, which tells nothing of having seen ours.
+TEST_F(StorageTest, ALastWriteComesBackBesideAVersionThatSharesOnlyTheFirstRunsTexts) {
+    Load();
+    FinishStart();
+    const SNotebook first = notes;
+    notes.days.push_back({"301226", "typed here"});
+    ASSERT_TRUE(SaveMain().saved);
+    SNotebook there = first;
+    there.days.push_back({"311226", "typed there"});
+    clock.ms += 60000;
+    SaveElsewhere(there.days, there.everyDay);
+    CSavePolicy next{paths, files, clock};
+    next.Load(settings, notes, kAtCreation);
+    EXPECT_EQ(notes.days.size(), 3u);
+    EXPECT_EQ(notes.days[1].strNote, "typed here");
+}
+
 // What this computer wrote last comes back when a sync program copies another version over it
 // while the program is closed, and a recovery file is merged against the version it was made
 // from: neither undoes what the other computer did, whatever the files' times.
