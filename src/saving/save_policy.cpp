@@ -143,11 +143,15 @@ EFileError CSavePolicy::SaveNotesFile(const SNotebook& mine, unsigned busyWaitMs
     if (ReadIfChanged(busyWaitMs, theirs) == EFileError::Busy) {
         return EFileError::Busy;
     }
-    SNotebook notes = mine;
-    bool changed = false;
+    // The notes are copied only to merge: at 100 years a copy leaves megabytes of small blocks
+    // that the heap keeps once they are freed.
+    std::optional<SNotebook> merged;
     if (theirs) {
-        MergeCameIn(ECameIn::NotesFile, theirs->notes, theirs->stamp.writeTime, 0, notes);
-        changed = !(notes == mine);
+        merged = mine;
+        MergeCameIn(ECameIn::NotesFile, theirs->notes, theirs->stamp.writeTime, 0, *merged);
+        if (*merged == mine) {
+            merged.reset();
+        }
     }
     // A write over it would make a version of these notes, older than what its writer brings,
     // look like the next one to the sync program.
@@ -155,10 +159,10 @@ EFileError CSavePolicy::SaveNotesFile(const SNotebook& mine, unsigned busyWaitMs
         report.waiting = true;
         return EFileError::None;
     }
-    return WriteNotes(std::move(notes), changed, std::move(theirs), busyWaitMs, report, bytes);
+    return WriteNotes(mine, std::move(merged), std::move(theirs), busyWaitMs, report, bytes);
 }
 
-EFileError CSavePolicy::WriteNotes(SNotebook notes, bool changed,
+EFileError CSavePolicy::WriteNotes(const SNotebook& mine, std::optional<SNotebook> merged,
                                    std::optional<SFileVersion> theirs, unsigned busyWaitMs,
                                    SSaveReport& report, std::string& bytes) {
     // A write another program makes between the look and the replace is what the replace puts
@@ -167,8 +171,9 @@ EFileError CSavePolicy::WriteNotes(SNotebook notes, bool changed,
     const std::string replaced = m_paths.notes + ".replaced.tmp";
     KeepStartShared(true);
     for (int round = 0;; ++round) {
+        const SNotebook& notes = merged ? *merged : mine;
         bytes = SerializeNotes(notes.days, notes.everyDay);
-        if (changed) {
+        if (merged) {
             report.notesChanged = true;
             report.merged = notes;
         }
@@ -196,21 +201,21 @@ EFileError CSavePolicy::WriteNotes(SNotebook notes, bool changed,
             TakeIn(*theirs, false);
             theirs.reset();
         }
-        SNotebook again = notes;
+        std::optional<SNotebook> again;
         if (slipped) {
             // Made from what the replace put aside, as far as the lines it holds tell.
-            MergeCameIn(ECameIn::NotesFile, slipped->notes, slipped->stamp.writeTime, 0, again);
+            again = notes;
+            MergeCameIn(ECameIn::NotesFile, slipped->notes, slipped->stamp.writeTime, 0, *again);
             TakeIn(*slipped, false);
         }
         RecordWrite(bytes, written);
-        if (!slipped || again == notes) {
+        if (!again || *again == notes) {
             break;
         }
-        notes = std::move(again);
-        changed = true;
+        merged = std::move(again);
         if (round == 3) {
             report.notesChanged = true;
-            report.merged = notes; // the rest waits in memory
+            report.merged = *merged; // the rest waits in memory
             break;
         }
     }

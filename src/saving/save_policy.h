@@ -234,9 +234,11 @@ private:
                                 std::string& bytes);
     EFileError SaveNotesFile(const SNotebook& notes, unsigned busyWaitMs, SSaveReport& report,
                              std::string& bytes, bool automatic = false);
-    // Writes notes, and again while writes of other programs slip in before the replace.
-    EFileError WriteNotes(SNotebook notes, bool changed, std::optional<SFileVersion> theirs,
-                          unsigned busyWaitMs, SSaveReport& report, std::string& bytes);
+    // Writes the notes (merged, when something came in that mine lack), and again while writes
+    // of other programs slip in before the replace.
+    EFileError WriteNotes(const SNotebook& mine, std::optional<SNotebook> merged,
+                          std::optional<SFileVersion> theirs, unsigned busyWaitMs,
+                          SSaveReport& report, std::string& bytes);
     // What a replace put aside, when it is not the version believed there.
     std::optional<SFileVersion> ReadSlipped(const std::string& replaced,
                                             const SFileStamp& believedStamp, uint64_t believedHash);

@@ -312,6 +312,10 @@ void CNotesLineage::Record(bool ours, std::shared_ptr<const std::string> canonic
     }
     m_stepBytes += step.bytes;
     m_steps.push_back(std::move(step));
+    // Once the file moves on, the start's version is known by its keys alone: its bytes would
+    // be a second notebook held for the whole session.
+    KeyStart();
+    m_startBytes.reset();
     m_base = std::move(canonical);
     m_stamp = stamp;
     m_fileHash = fileHash;
@@ -770,18 +774,21 @@ CNotesLineage::STextTimes CNotesLineage::TextTimes() const {
         }
     }
     if (m_startShared) {
-        // Every text of the version the start read, keyed once.
-        if (m_startKeys.empty() && m_startBytes) {
-            std::deque<std::string> store;
-            for (const auto& day : TextsOf(*m_startBytes, store)) {
-                m_startKeys.push_back(TextKey(day.first, day.second));
-            }
-        }
+        KeyStart();
         for (uint64_t k : m_startKeys) {
             wrote(k, m_startTime);
         }
     }
     return times;
+}
+
+void CNotesLineage::KeyStart() const {
+    if (m_startKeys.empty() && m_startBytes) {
+        std::deque<std::string> store;
+        for (const auto& day : TextsOf(*m_startBytes, store)) {
+            m_startKeys.push_back(TextKey(day.first, day.second));
+        }
+    }
 }
 
 void CNotesLineage::MarkContested(uint64_t canonicalHash) {

@@ -138,6 +138,8 @@ private:
     size_t AfterLastForeign(size_t at) const;
     // Lines of texts that came from elsewhere are no sign of a write of ours.
     void NoteForeignLines(std::string_view day, std::string_view text);
+    // Keys every text of the start's version, once, when it is one both computers had.
+    void KeyStart() const;
     void Trim();
 
     std::shared_ptr<const std::string> m_base;
@@ -148,7 +150,8 @@ private:
     QTime m_startTime = 0;
     bool m_startFromFile = false;
     bool m_startShared = false;
-    std::shared_ptr<const std::string> m_startBytes; // the start's version, when shared
+    // The start's version, when shared, until the file moves on; then its keys alone.
+    std::shared_ptr<const std::string> m_startBytes;
     mutable std::vector<uint64_t> m_startKeys;
     std::deque<SStep> m_steps;
     std::unordered_map<uint64_t, QTime> m_copyTexts; // text hash -> when taken in

@@ -786,6 +786,20 @@ TEST_F(StorageTest, ALastWriteComesBackBesideAVersionThatSharesOnlyTheFirstRunsT
     EXPECT_EQ(notes.days[1].strNote, "typed here");
 }
 
+// A text the start read from there and then changed there only is no conflict, though a save
+// of ours came before the start was finished.
+TEST_F(StorageTest, ACopyChangingATextTheStartReadFromThereTakesItsText) {
+    files.Put(paths.notes, SerializeNotes({{"011226", "from there"}}, "every"), clock.Now() - 60);
+    Load();
+    notes.days.push_back({"021226", "typed"});
+    ASSERT_TRUE(SaveMain().saved);
+    clock.ms += 10000;
+    files.Put(paths.folder + "qlt_notes.sync-conflict-20261209-101010-ABCDEFG.dat",
+              SerializeNotes({{"011226", "changed there"}}, "every"));
+    const SDiskLook look = policy.LookAtFolder(notes);
+    EXPECT_EQ(look.notes.days, (DayArray{{"011226", "changed there"}, {"021226", "typed"}}));
+}
+
 // What this computer wrote last comes back when a sync program copies another version over it
 // while the program is closed, and a recovery file is merged against the version it was made
 // from: neither undoes what the other computer did, whatever the files' times.
