@@ -169,20 +169,6 @@ bool HasLine(std::string_view text, std::string_view line) {
     return false;
 }
 
-// Whether `to` holds a line parting pieces that `text` holds and `from` does not.
-bool HoldsNewPieceLine(std::string_view text, std::string_view from, std::string_view to) {
-    for (size_t at = 0; at < text.size();) {
-        const size_t end = std::min(text.find("\r\n", at), text.size());
-        const std::string_view line = text.substr(at, end - at);
-        if (line.compare(0, sizeof kPieceLineHead - 1, kPieceLineHead) == 0 &&
-            !HasLine(from, line) && HasLine(to, line)) {
-            return true;
-        }
-        at = end + 2;
-    }
-    return false;
-}
-
 // The text without the given lines, the rest as it was.
 std::string WithoutLines(std::string_view text, const std::unordered_set<std::string_view>& lines) {
     std::string kept;
@@ -499,8 +485,6 @@ SNotebook CNotesLineage::BaseForOwn(const SNotebook& file, const SNotebook& own,
                 held = held || HasLine(f, l);
             }
         });
-        // A line that parts pieces ours put together, kept there: the file has our text.
-        held = held || HoldsNewPieceLine(day.second, s, f);
     }
     auto baseText = [&](std::string_view day) {
         const std::string_view f = TextIn(fileTexts, day);
