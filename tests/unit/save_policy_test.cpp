@@ -768,6 +768,26 @@ TEST_F(StorageTest, RecoveryFilesAndConflictCopiesAreMergedAndMovedAside) {
     EXPECT_EQ(notes.days[notes.days.size() - 2].strDate, "061226");
 }
 
+// A sync program filed an earlier version of ours as a conflict, and the other computer merged
+// that copy: its version shows our earlier text of the day, which is no change made there.
+TEST_F(StorageTest, AVersionMergedWithAnOlderCopyOfOursDoesNotUndoWhatWeWroteSince) {
+    files.Put(paths.notes, SerializeNotes({{"011226", "a"}}, "every"), clock.Now() - 60);
+    Load();
+    FinishStart();
+    notes.days[0].strNote = "a\r\nb";
+    ASSERT_TRUE(SaveMain().saved);
+    const std::string filed = files.Get(paths.notes);
+    clock.ms += 5000;
+    notes.days[0].strNote = "a\r\nb\r\nc";
+    ASSERT_TRUE(SaveMain().saved);
+    clock.ms += 60000;
+    files.Put(paths.folder + "qlt_notes (PC's conflicted copy 2026-12-07).dat", filed);
+    SaveElsewhere({{"011226", "a\r\nb"}, {"021226", "two, there"}}, "every");
+    const SDiskLook look = policy.LookAtFolder(notes);
+    ASSERT_TRUE(look.adopt);
+    EXPECT_EQ(look.notes.days, (DayArray{{"011226", "a\r\nb\r\nc"}, {"021226", "two, there"}}));
+}
+
 // Two computers that began apart, each with the first run's notes: the other computer's version
 // holds the first run's texts as ours does, which tells nothing of having seen ours.
 TEST_F(StorageTest, ALastWriteComesBackBesideAVersionThatSharesOnlyTheFirstRunsTexts) {
