@@ -102,8 +102,10 @@ bool HoldsAddition(const std::string& longer, const std::string& shorter, const 
            (IsBlankNote(base) || shorter.find(base) != std::string::npos);
 }
 
-std::unordered_map<std::string_view, int> LineCounts(std::string_view text) {
-    std::unordered_map<std::string_view, int> counts;
+using LineCounts = std::unordered_map<std::string_view, int>;
+
+LineCounts CountLines(std::string_view text) {
+    LineCounts counts;
     for (size_t at = 0; at <= text.size();) {
         const size_t end = std::min(text.find("\r\n", at), text.size());
         ++counts[text.substr(at, end - at)];
@@ -112,13 +114,17 @@ std::unordered_map<std::string_view, int> LineCounts(std::string_view text) {
     return counts;
 }
 
+// The lines of the three texts of a merge, each counted once.
+struct SMergeLines {
+    LineCounts base;
+    LineCounts mine;
+    LineCounts theirs;
+};
+
 // The one side only took lines out of the base, and the other took each of them out too: the
 // other's text is what both did.
-bool OnlyRemovedWhatOtherRemoved(const std::string& removing, const std::string& other,
-                                 const std::string& base) {
-    const auto baseLines = LineCounts(base);
-    const auto kept = LineCounts(removing);
-    const auto otherLines = LineCounts(other);
+bool OnlyRemovedWhatOtherRemoved(const LineCounts& kept, const LineCounts& otherLines,
+                                 const LineCounts& baseLines) {
     for (const auto& line : kept) {
         const auto it = baseLines.find(line.first);
         if (it == baseLines.end() || it->second < line.second) {
@@ -138,19 +144,17 @@ bool OnlyRemovedWhatOtherRemoved(const std::string& removing, const std::string&
 
 // Whether the kept pieces lack a line that both texts hold (separator lines aside).
 template <typename Kept>
-bool DropsLineOfBoth(const std::vector<Kept>& kept, const std::string& mine,
-                     const std::string& theirs) {
-    std::unordered_map<std::string_view, int> left;
+bool DropsLineOfBoth(const std::vector<Kept>& kept, const SMergeLines& lines) {
+    LineCounts left;
     for (const Kept& k : kept) {
-        for (const auto& line : LineCounts(*k.text)) {
+        for (const auto& line : CountLines(*k.text)) {
             left[line.first] += line.second;
         }
     }
-    const auto theirLines = LineCounts(theirs);
     std::string stamp;
-    for (const auto& line : LineCounts(mine)) {
-        const auto it = theirLines.find(line.first);
-        if (it != theirLines.end() && !line.first.empty() && !StampOfLine(line.first, stamp) &&
+    for (const auto& line : lines.mine) {
+        const auto it = lines.theirs.find(line.first);
+        if (it != lines.theirs.end() && !line.first.empty() && !StampOfLine(line.first, stamp) &&
             left[line.first] < std::min(line.second, it->second)) {
             return true;
         }
@@ -159,7 +163,7 @@ bool DropsLineOfBoth(const std::vector<Kept>& kept, const std::string& mine,
 }
 
 std::string MergePieces(const std::string& base, const std::string& mine, const std::string& theirs,
-                        QTime mineSaved, QTime theirsSaved) {
+                        QTime mineSaved, QTime theirsSaved, const SMergeLines& lines) {
     const std::vector<SStampedPiece> basePieces = PiecesOf(base);
     const std::vector<SStampedPiece> mineP = PiecesOf(mine);
     const std::vector<SStampedPiece> theirP = PiecesOf(theirs);
@@ -196,7 +200,7 @@ std::string MergePieces(const std::string& base, const std::string& mine, const 
     }
     // Each side removed what the other kept, or took a piece apart that the other left: both
     // stay rather than lose a line both sides still have.
-    if (kept.empty() || DropsLineOfBoth(kept, mine, theirs)) {
+    if (kept.empty() || DropsLineOfBoth(kept, lines)) {
         kept = all;
     }
     // A piece with a line keeps its time; one without goes first, as it opened its text.
@@ -268,10 +272,11 @@ std::string MergeText(const std::string& base, const std::string& mine, const st
         return MergeText(ShownText(base), ShownText(mine), ShownText(theirs), mineSaved,
                          theirsSaved);
     }
-    if (OnlyRemovedWhatOtherRemoved(theirs, mine, base)) {
+    const SMergeLines lines{CountLines(base), CountLines(mine), CountLines(theirs)};
+    if (OnlyRemovedWhatOtherRemoved(lines.theirs, lines.mine, lines.base)) {
         return mine;
     }
-    if (OnlyRemovedWhatOtherRemoved(mine, theirs, base)) {
+    if (OnlyRemovedWhatOtherRemoved(lines.mine, lines.theirs, lines.base)) {
         return theirs;
     }
     if (HoldsAddition(mine, theirs, base)) {
@@ -280,7 +285,7 @@ std::string MergeText(const std::string& base, const std::string& mine, const st
     if (HoldsAddition(theirs, mine, base)) {
         return theirs;
     }
-    return MergePieces(base, mine, theirs, mineSaved, theirsSaved);
+    return MergePieces(base, mine, theirs, mineSaved, theirsSaved, lines);
 }
 
 SNotebook MergeNotebooks(const SNotebook& base, const SNotebook& mine, const SNotebook& theirs,

@@ -361,7 +361,7 @@ private:
                         : 0;
         c.lookDue = Now() + 500;
         Received(i);
-        Synced(i);
+        TookOrWrote(i);
         // Shown from a backup while the notes file was half written: older texts show until
         // the file is whole and taken in. Known once the start's steps are done.
         c.fromBackup = true;
@@ -489,7 +489,7 @@ private:
             return;
         }
         c.unsaved.clear(); // every edit so far was in what it wrote
-        Synced(i);
+        TookOrWrote(i);
         c.savedMs = Now();
         if (c.policy->NotesUnsaved(c.notes)) {
             c.saveDue = Now() + kAutoSaveDelayMs;
@@ -513,7 +513,7 @@ private:
             c.notes = std::move(look.notes);
             Received(i);
             if (look.change == EDiskChange::Reloaded) {
-                Synced(i);
+                TookOrWrote(i);
             }
         }
         if (look.change == EDiskChange::Merge) {
@@ -920,7 +920,7 @@ private:
     }
 
     // The notes as last written or taken in, and the days' token sets each computer has held.
-    void Synced(int i) {
+    void TookOrWrote(int i) {
         SComputer& c = m_pc[i];
         c.synced = c.notes;
         for (int d = 0; d < kDayCount; ++d) {
