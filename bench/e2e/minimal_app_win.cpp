@@ -1,18 +1,21 @@
-// The least a notes program does before its first paint: read the notes file and show a window.
-// The end-to-end benchmark starts it beside Quillet as the baseline of start-up time and memory;
-// its dialog has a control 1000, so the harness finds it as it finds Quillet's main window.
+// The least a notes program does before its first paint: read the notes file and show a month
+// calendar and an edit box. The end-to-end benchmark starts it beside Quillet as the baseline of
+// start-up time and memory; its calendar is control 1000, so the harness finds it as it finds
+// Quillet's main window.
 #include "data_folder_win.h"
 
 #include "storage/notes_file.h"
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <string>
 
 namespace {
 
 constexpr int kDialogId = 1;
-constexpr int kTextId = 1000;
+constexpr int kTextId = 1001;
 
 INT_PTR CALLBACK DialogProc(HWND dialog, UINT msg, WPARAM, LPARAM) {
     if (msg == WM_CLOSE) {
@@ -32,6 +35,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     DayArray days;
     std::string everyDay;
     const bool loaded = LoadNotes(days, everyDay, e2e::QuilletPaths().notes);
+    INITCOMMONCONTROLSEX controls{};
+    controls.dwSize = sizeof controls;
+    controls.dwICC = ICC_DATE_CLASSES;
+    ::InitCommonControlsEx(&controls);
     HWND dialog =
         ::CreateDialogParamA(instance, MAKEINTRESOURCEA(kDialogId), nullptr, DialogProc, 0);
     if (dialog == nullptr) {
