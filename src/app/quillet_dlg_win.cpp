@@ -5,11 +5,7 @@
 #include "base/ids.h"
 
 CQuilletDlg::CQuilletDlg(const SDataPaths& paths)
-    : CDialog(IDD_QUILLET_DIALOG, nullptr), m_saves(paths, m_settings) {
-    m_hIcon =
-        static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_QUILLET),
-                                        IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
-}
+    : CDialog(IDD_QUILLET_DIALOG, nullptr), m_saves(paths, m_settings) {}
 
 CQuilletDlg::~CQuilletDlg() {
     if (m_accessible != nullptr) {
@@ -30,7 +26,6 @@ BOOL CQuilletDlg::OnInitDialog() {
         ::AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
         ::AppendMenuW(systemMenu, MF_STRING, kSysCommandAbout, about);
     }
-    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
 
     m_changes.Begin();
     m_saves.Attach(m_hWnd, m_life);
@@ -122,6 +117,12 @@ bool CQuilletDlg::OnTimer(UINT_PTR id) {
     } else if (m_saves.OnTimer(id)) {
     } else if (id == kShownTimerId) {
         ::KillTimer(m_hWnd, kShownTimerId);
+        // Seen only in the task switcher; set before the first paint it delayed that by a
+        // millisecond.
+        m_hIcon = static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr),
+                                                  MAKEINTRESOURCEA(IDI_QUILLET), IMAGE_ICON, 0, 0,
+                                                  LR_DEFAULTSIZE | LR_SHARED));
+        SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
         m_life.FinishShowing();
     }
     return false;

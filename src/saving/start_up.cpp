@@ -126,11 +126,19 @@ void CSavePolicy::ReadWithBackup(const std::string& main, const std::string& bac
 }
 
 void CSavePolicy::SettleStartFiles() {
+    // The four files share a folder: listed once, as each listing is a round trip under Wine.
+    std::string listed;
+    std::vector<std::string> entries;
     for (const std::string* path :
          {&m_paths.settings, &m_paths.notes, &m_paths.settingsBackup, &m_paths.notesBackup}) {
         const bool isSettings = path == &m_paths.settings || path == &m_paths.settingsBackup;
+        const std::string folder = FolderOf(*path);
+        if (folder != listed) {
+            entries = m_files.List(folder);
+            listed = folder;
+        }
         SettleTempFilesOf(
-            m_files, *path,
+            m_files, *path, entries,
             [&](const std::string& bytes) {
                 SSettings s;
                 SNotebook n;

@@ -7,12 +7,13 @@
 #include <vector>
 
 void SettleTempFilesOf(IFileSystem& files, const std::string& path,
+                       const std::vector<std::string>& folderEntries,
                        const std::function<bool(const std::string&)>& loads,
                        const std::function<EFileError(const std::string&)>& keepAside) {
     const std::string folder = FolderOf(path);
     const std::string name = NameOf(path);
     std::vector<std::string> temps;
-    for (const std::string& entry : files.List(folder)) {
+    for (const std::string& entry : folderEntries) {
         if (IsTempFileOf(entry, name)) {
             temps.push_back(folder + entry);
         }
