@@ -249,6 +249,7 @@ void CNotesLineage::Start(std::shared_ptr<const std::string> canonical, uint64_t
                           std::function<std::shared_ptr<const std::string>()> shared) {
     m_startHash = canonical ? canonicalHash : 0;
     m_startContested = false;
+    m_ownCopyFiled = false;
     m_startTime = stamp.writeTime;
     m_startFromFile = fileHash != 0; // else from a backup, or the first run's notes
     m_startShared = !writtenHere;
@@ -413,7 +414,7 @@ SNotebook CNotesLineage::BaseForChange(QTime writeTime, QTime seenAt, const SNot
     ForgetChangedBack(from, mine, base);
     // Where conflicts were filed, a version may come back merged with a copy older than what
     // this side went on to: a text of a day this side had before is no change made there.
-    const bool filed = contested || m_startContested ||
+    const bool filed = contested || m_startContested || m_ownCopyFiled ||
                        std::any_of(m_steps.begin(), m_steps.end(),
                                    [](const SStep& step) { return step.contested; });
     if (filed) {

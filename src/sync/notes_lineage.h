@@ -95,8 +95,8 @@ public:
     // A version of an earlier session was filed as a conflict: the start's version is one of
     // ours beside which another was made.
     void MarkStartContested() {
-        if (m_steps.empty() && !m_startShared) {
-            m_startContested = true;
+        if (m_steps.empty()) {
+            (m_startShared ? m_ownCopyFiled : m_startContested) = true;
         }
     }
     // A sync program filed a version of ours as a conflict copy: the version in the file will be
@@ -147,6 +147,9 @@ private:
     uint64_t m_fileHash = 0;
     uint64_t m_startHash = 0;
     bool m_startContested = false;
+    // A version of ours from an earlier session was filed as a conflict beside a start from
+    // the other computer's version.
+    bool m_ownCopyFiled = false;
     QTime m_startTime = 0;
     bool m_startFromFile = false;
     bool m_startShared = false;
