@@ -276,6 +276,11 @@ void CSavePolicy::ApplyNotes(SNotebook& notes, SNotebook readNotes, std::string 
     if (from.mainUnreadable) {
         m_unreadable.insert(m_paths.notes);
     }
+    // A backup may be older than the version last taken in from elsewhere: what is written from
+    // now on is no descendant of it, and a deletion there must not look like one made here.
+    if (from.source == ESource::Backup) {
+        m_record.ForgetShared();
+    }
 }
 
 bool CSavePolicy::MergeLastWrite(SNotebook& notes, const SFileStamp& notesStamp) {

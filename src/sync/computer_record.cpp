@@ -99,6 +99,12 @@ void CComputerRecord::KeepShared(const std::string& canonical) {
     }
 }
 
+void CComputerRecord::ForgetShared() {
+    if (!m_folder.empty()) {
+        m_files.Remove(m_folder + kSharedName);
+    }
+}
+
 void CComputerRecord::NoteWritten(const std::string& canonical, uint64_t canonicalHash,
                                   SFileStamp fileStamp, const CNotesLineage& lineage) {
     if (m_folder.empty()) {

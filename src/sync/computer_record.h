@@ -36,6 +36,8 @@ public:
 
     // A version written elsewhere was taken in: both computers had it.
     void KeepShared(const std::string& canonical);
+    // The notes go on from a version that need not hold the one taken in last (a backup).
+    void ForgetShared();
     // A version of ours was written, and the notes file's stamp after it; what the lineage
     // knows is kept for later sessions, and so are the bytes: a sync program that copies
     // another version over them while the program is closed does not take them away.

@@ -401,8 +401,10 @@ SNotebook CNotesLineage::BaseForChange(QTime writeTime, QTime seenAt, const SNot
     }
     SNotebook base;
     if (from == 0 && (m_startFromFile || m_startContested) && !m_startShared &&
-        (m_startContested || m_startTime + kRaceWindowSeconds >= seenAt)) {
-        // The start's version is one of ours: day by day, what theirs shows of it.
+        (m_startContested || contested || m_startTime + kRaceWindowSeconds >= seenAt)) {
+        // The start's version is one of ours: day by day, what theirs shows of it. A version
+        // made beside a filed one of this run may have come from anywhere before it: its time
+        // tells nothing of whether it saw the start's.
         SNotebook shared;
         if (!SharedBeforeSteps(shared)) {
             return BaseByKnownTexts(theirs, writeTime);
