@@ -38,8 +38,11 @@ void CCalendarPart::SetMondayFirst(bool mondayFirst) const {
 
 void CCalendarPart::SetWeekNumbers(bool weekNumbers) const {
     const HWND control = m_control.GetSafeHwnd();
-    LONG_PTR style = ::GetWindowLongPtrA(control, GWL_STYLE);
-    style = weekNumbers ? (style | MCS_WEEKNUMBERS) : (style & ~MCS_WEEKNUMBERS);
+    const LONG_PTR was = ::GetWindowLongPtrA(control, GWL_STYLE);
+    const LONG_PTR style = weekNumbers ? (was | MCS_WEEKNUMBERS) : (was & ~MCS_WEEKNUMBERS);
+    if (style == was) {
+        return; // as at most starts: nothing to draw again
+    }
     ::SetWindowLongPtrA(control, GWL_STYLE, style);
     // The column the week numbers took is drawn again.
     ::InvalidateRect(control, nullptr, TRUE);
