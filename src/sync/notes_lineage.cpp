@@ -489,6 +489,13 @@ SNotebook CNotesLineage::BaseForOwn(const SNotebook& file, const SNotebook& own,
             }
         });
     }
+    // A version is one whole notebook: a day on which it shows an older text of ours dates
+    // all of it from before ours, so a day ours brought lines to may not have had them yet.
+    const bool earlier =
+        held && std::any_of(fileTexts.begin(), fileTexts.end(), [&](const auto& day) {
+            return day.second != TextIn(ownTexts, day.first) &&
+                   !IsBlankNote(std::string(day.second)) && had(day.first, day.second);
+        });
     auto baseText = [&](std::string_view day) {
         const std::string_view f = TextIn(fileTexts, day);
         const std::string_view w = TextIn(ownTexts, day);
@@ -515,7 +522,8 @@ SNotebook CNotesLineage::BaseForOwn(const SNotebook& file, const SNotebook& own,
             }
         }
         const std::string kept = WithoutLines(w, missing);
-        return kept != w && kept != s && had(day, kept) ? kept : std::string(w);
+        return kept != w && (kept == s ? earlier && f == s : had(day, kept)) ? kept
+                                                                             : std::string(w);
     };
     return NotebookOfDays(fileTexts, ownTexts, baseText);
 }
@@ -621,10 +629,31 @@ SNotebook CNotesLineage::BaseByKnownTexts(const SNotebook& theirs, QTime theirTi
     const std::unordered_map<std::string_view, QTime> changedHere =
         oursGiven != nullptr ? std::unordered_map<std::string_view, QTime>()
                              : ChangedHere(SeenUpTo(theirs, 0));
+    // The last version they sent: a text that they had written before it and write again
+    // after it is a change there (a line taken out and put back), made from what that version
+    // held. All three times are of their clock.
+    SNotebook sent;
+    const size_t sync = AfterLastForeign(m_steps.size());
+    if (oursGiven == nullptr && sync > 0) {
+        sent = VersionBefore(sync);
+    } else if (oursGiven == nullptr && !SharedBeforeSteps(sent)) {
+        sent = SNotebook();
+    }
+    const DayTexts sentTexts = TextsOfNotes(sent);
     auto baseText = [&](std::string_view day, std::string_view theirText) {
         const std::string_view ours = TextIn(oursTexts, day);
-        if (theirText == ours || known.count(key(day, theirText)) != 0) {
+        if (theirText == ours) {
             return std::string(theirText);
+        }
+        if (known.count(key(day, theirText)) != 0) {
+            const std::string_view was = TextIn(sentTexts, day);
+            const auto since = foreign.find(key(day, was));
+            const auto first = foreign.find(key(day, theirText));
+            const bool again = was != theirText && since != foreign.end() &&
+                               first != foreign.end() &&
+                               first->second + kFileTimeSlackSeconds < since->second &&
+                               since->second + kFileTimeSlackSeconds < theirTime;
+            return std::string(again ? was : theirText);
         }
         // Their text is newer than ours, which came from there: they changed it, unless this
         // side changed it too (and put it back). Both times are file times of their writes.
