@@ -279,7 +279,10 @@ void CSavePolicy::ApplyNotes(SNotebook& notes, SNotebook readNotes, std::string 
     // A backup may be older than the version last taken in from elsewhere: what is written from
     // now on is no descendant of it, and a deletion there must not look like one made here.
     if (from.source == ESource::Backup) {
-        m_record.ForgetShared();
+        const auto shared = m_record.ReadShared();
+        if (!shared || *shared != *m_versionToName->base) {
+            m_record.ForgetShared();
+        }
     }
 }
 
