@@ -228,6 +228,17 @@ SNotebook NotebookOfDays(const DayTexts& one, const DayTexts& other, TextOf text
     return notes;
 }
 
+// A text the other computer had written before `was` and writes again after it is a change
+// there (a line taken out and put back), not an older text. All three times are of its clock.
+bool WrittenAgain(const std::unordered_map<uint64_t, QTime>& foreign, uint64_t text, uint64_t was,
+                  QTime theirTime) {
+    const auto first = foreign.find(text);
+    const auto since = foreign.find(was);
+    return text != was && first != foreign.end() && since != foreign.end() &&
+           first->second + kFileTimeSlackSeconds < since->second &&
+           since->second + kFileTimeSlackSeconds < theirTime;
+}
+
 DayTexts TextsOfNotes(const SNotebook& notes) {
     DayTexts texts;
     texts.reserve(notes.days.size() + 1);
@@ -420,7 +431,7 @@ SNotebook CNotesLineage::BaseForChange(QTime writeTime, QTime seenAt, const SNot
                        std::any_of(m_steps.begin(), m_steps.end(),
                                    [](const SStep& step) { return step.contested; });
     if (filed) {
-        TakeKnownTexts(theirs, base);
+        TakeKnownTexts(theirs, writeTime, base);
     }
     return base;
 }
@@ -535,9 +546,11 @@ void CNotesLineage::NoteForeignLines(std::string_view day, std::string_view text
     ForEachTypedLine(text, [&](std::string_view l) { m_foreignLines.insert(LineKey(day, l)); });
 }
 
-void CNotesLineage::TakeKnownTexts(const SNotebook& theirs, SNotebook& base) const {
+void CNotesLineage::TakeKnownTexts(const SNotebook& theirs, QTime theirTime,
+                                   SNotebook& base) const {
     // Texts of earlier sessions and of copies: theirs holds one this side had, so theirs is
-    // older there. Which came first nobody's clock can tell.
+    // older there. Which came first the two clocks cannot tell; the other computer's own times
+    // can tell only a text it wrote again.
     std::unordered_set<uint64_t> had;
     for (const auto* texts : {&m_priorTexts, &m_copyTexts}) {
         for (const auto& text : *texts) {
@@ -552,10 +565,13 @@ void CNotesLineage::TakeKnownTexts(const SNotebook& theirs, SNotebook& base) con
             }
         }
     }
-    auto stale = [&](const std::string& day, const std::string& text) {
-        return had.count(TextKey(day, text)) != 0;
+    const STextTimes times = TextTimes();
+    auto stale = [&](const std::string& day, const std::string& text, const std::string& was) {
+        const uint64_t key = TextKey(day, text);
+        return had.count(key) != 0 &&
+               !WrittenAgain(times.foreign, key, TextKey(day, was), theirTime);
     };
-    if (!IsBlankNote(theirs.everyDay) && stale(kEveryDayKey, theirs.everyDay)) {
+    if (!IsBlankNote(theirs.everyDay) && stale(kEveryDayKey, theirs.everyDay, base.everyDay)) {
         base.everyDay = theirs.everyDay;
     }
     std::unordered_map<std::string, std::string*> inBase;
@@ -564,10 +580,11 @@ void CNotesLineage::TakeKnownTexts(const SNotebook& theirs, SNotebook& base) con
     }
     DayArray added;
     for (const SDay& day : theirs.days) {
-        if (IsBlankNote(day.strNote) || !stale(day.strDate, day.strNote)) {
+        const auto it = inBase.find(day.strDate);
+        if (IsBlankNote(day.strNote) ||
+            !stale(day.strDate, day.strNote, it != inBase.end() ? *it->second : std::string())) {
             continue;
         }
-        const auto it = inBase.find(day.strDate);
         if (it != inBase.end()) {
             *it->second = day.strNote;
         } else {
@@ -629,9 +646,7 @@ SNotebook CNotesLineage::BaseByKnownTexts(const SNotebook& theirs, QTime theirTi
     const std::unordered_map<std::string_view, QTime> changedHere =
         oursGiven != nullptr ? std::unordered_map<std::string_view, QTime>()
                              : ChangedHere(SeenUpTo(theirs, 0));
-    // The last version they sent: a text that they had written before it and write again
-    // after it is a change there (a line taken out and put back), made from what that version
-    // held. All three times are of their clock.
+    // The last version they sent: a text written again since is merged against it.
     SNotebook sent;
     const size_t sync = AfterLastForeign(m_steps.size());
     if (oursGiven == nullptr && sync > 0) {
@@ -647,13 +662,9 @@ SNotebook CNotesLineage::BaseByKnownTexts(const SNotebook& theirs, QTime theirTi
         }
         if (known.count(key(day, theirText)) != 0) {
             const std::string_view was = TextIn(sentTexts, day);
-            const auto since = foreign.find(key(day, was));
-            const auto first = foreign.find(key(day, theirText));
-            const bool again = was != theirText && since != foreign.end() &&
-                               first != foreign.end() &&
-                               first->second + kFileTimeSlackSeconds < since->second &&
-                               since->second + kFileTimeSlackSeconds < theirTime;
-            return std::string(again ? was : theirText);
+            return std::string(WrittenAgain(foreign, key(day, theirText), key(day, was), theirTime)
+                                   ? was
+                                   : theirText);
         }
         // Their text is newer than ours, which came from there: they changed it, unless this
         // side changed it too (and put it back). Both times are file times of their writes.

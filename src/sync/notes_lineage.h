@@ -128,8 +128,9 @@ private:
     // last such write.
     std::unordered_map<std::string_view, QTime> ChangedHere(size_t from) const;
     // The base's text of each day whose text in theirs this side had in an earlier session or
-    // a copy becomes that text: theirs is older there.
-    void TakeKnownTexts(const SNotebook& theirs, SNotebook& base) const;
+    // a copy becomes that text: theirs is older there, unless written there again since the
+    // base's text (theirTime: theirs's file time, by their clock).
+    void TakeKnownTexts(const SNotebook& theirs, QTime theirTime, SNotebook& base) const;
     // The days any step changed, with their texts in `now` ("" for none).
     DayTextsView ChangedDaysNow(const DayTextsView& now) const;
     // The version before step `from` (Size() for the version now).
