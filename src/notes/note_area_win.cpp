@@ -70,7 +70,8 @@ void CNoteArea::SetNotesText(const std::string& text, ECaret caret) {
                             reinterpret_cast<LPARAM>(&selEnd));
     const LRESULT firstLine = m_editNotes.SendMessage(EM_GETFIRSTVISIBLELINE);
     const std::wstring wide = WideOf(text);
-    if (caret == ECaret::End && m_lineHeight > 0) {
+    // A window not yet on screen draws nothing: the plain way in is the cheapest (the start).
+    if (caret == ECaret::End && m_lineHeight > 0 && ::IsWindowVisible(m_editNotes.GetSafeHwnd())) {
         ReplaceNotesText(wide, firstLine);
         return;
     }
