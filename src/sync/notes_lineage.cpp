@@ -7,6 +7,7 @@
 #include "sync/notes_merge.h"
 
 #include <algorithm>
+#include <optional>
 #include <string_view>
 #include <unordered_map>
 
@@ -565,11 +566,16 @@ void CNotesLineage::TakeKnownTexts(const SNotebook& theirs, QTime theirTime,
             }
         }
     }
-    const STextTimes times = TextTimes();
+    std::optional<STextTimes> times; // worked out once a text this side had turns up
     auto stale = [&](const std::string& day, const std::string& text, const std::string& was) {
         const uint64_t key = TextKey(day, text);
-        return had.count(key) != 0 &&
-               !WrittenAgain(times.foreign, key, TextKey(day, was), theirTime);
+        if (had.count(key) == 0) {
+            return false;
+        }
+        if (!times) {
+            times = TextTimes();
+        }
+        return !WrittenAgain(times->foreign, key, TextKey(day, was), theirTime);
     };
     if (!IsBlankNote(theirs.everyDay) && stale(kEveryDayKey, theirs.everyDay, base.everyDay)) {
         base.everyDay = theirs.everyDay;
@@ -646,22 +652,30 @@ SNotebook CNotesLineage::BaseByKnownTexts(const SNotebook& theirs, QTime theirTi
     const std::unordered_map<std::string_view, QTime> changedHere =
         oursGiven != nullptr ? std::unordered_map<std::string_view, QTime>()
                              : ChangedHere(SeenUpTo(theirs, 0));
-    // The last version they sent: a text written again since is merged against it.
-    SNotebook sent;
-    const size_t sync = AfterLastForeign(m_steps.size());
-    if (oursGiven == nullptr && sync > 0) {
-        sent = VersionBefore(sync);
-    } else if (oursGiven == nullptr && !SharedBeforeSteps(sent)) {
-        sent = SNotebook();
-    }
-    const DayTexts sentTexts = TextsOfNotes(sent);
+    // The last version they sent: a text written again since is merged against it. Built (or
+    // read from the record) only once a text of theirs turns out to be one this side had.
+    std::optional<SNotebook> sent;
+    DayTexts sentTexts;
+    auto sentText = [&](std::string_view day) {
+        if (!sent) {
+            sent.emplace();
+            const size_t sync = AfterLastForeign(m_steps.size());
+            if (oursGiven == nullptr && sync > 0) {
+                *sent = VersionBefore(sync);
+            } else if (oursGiven == nullptr && !SharedBeforeSteps(*sent)) {
+                *sent = SNotebook();
+            }
+            sentTexts = TextsOfNotes(*sent);
+        }
+        return TextIn(sentTexts, day);
+    };
     auto baseText = [&](std::string_view day, std::string_view theirText) {
         const std::string_view ours = TextIn(oursTexts, day);
         if (theirText == ours) {
             return std::string(theirText);
         }
         if (known.count(key(day, theirText)) != 0) {
-            const std::string_view was = TextIn(sentTexts, day);
+            const std::string_view was = sentText(day);
             return std::string(WrittenAgain(foreign, key(day, theirText), key(day, was), theirTime)
                                    ? was
                                    : theirText);
