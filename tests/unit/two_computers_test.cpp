@@ -678,12 +678,14 @@ private:
             const QTime timeA = m_pc[0].files->Stamp(m_pc[0].paths.folder + name).writeTime;
             const QTime timeB = m_pc[1].files->Stamp(m_pc[1].paths.folder + name).writeTime;
             const int loser = timeA > timeB ? 1 : 0;
+            bool newestWins = false;
             if (name == "qlt_notes.dat") {
                 SComputer& c = m_pc[loser];
                 const std::string copy = ConflictName(loser);
                 // Some sync programs keep the newest alone: while the loser's program is closed,
-                // its version is then only in what that computer keeps of its last write.
-                const bool newestWins = m_newestWins && !c.running && More(0, 99) < 30;
+                // its version is then only in what that computer keeps of its last write. They
+                // copy the newer one over it there and then, before that program can start.
+                newestWins = m_newestWins && !c.running && More(0, 99) < 30;
                 Trace([&] {
                     return "sync conflict: pc" + std::to_string(loser) +
                            (newestWins ? " loses its own" : " keeps its own as " + copy);
@@ -704,6 +706,12 @@ private:
                 }
             }
             Plan(loser, name, loser == 0 ? b : a, loser == 0 ? a : b, users);
+            if (newestWins) {
+                STransfer t = m_transfers.back();
+                m_transfers.pop_back();
+                t.torn = false;
+                Deliver(t, false);
+            }
         }
     }
 
