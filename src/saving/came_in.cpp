@@ -50,19 +50,21 @@ bool CSavePolicy::BaseOf(ECameIn kind, const SNotebook& theirs, QTime theirTime,
             theirTime, m_changeSeenAt != 0 ? m_changeSeenAt : m_clock.Now(), theirs, mine);
         return true;
     case ECameIn::LastWrite:
-        // Made from the last version taken in before it, when that is known; the notes file
-        // may have been made from it, or from what it was made from.
-        // Without it, every line of the last write but those of the first run counts as one it
-        // brought.
+        // The notes file may have been made from it, or from an earlier write of ours: from the
+        // last one whose own lines it holds, as this computer's record of its writes tells, or
+        // from the version taken in before them. Without either, every line of the last write
+        // but those of the first run counts as one it brought.
         if (m_lineage.CurrentIsOurs()) {
             base = mine; // an older version of ours: ours went on from it
-        } else {
+            return true;
+        }
+        if (!CNotesLineage::LastOwnSeen(StartLastWrite(), m_record.ReadOwnSteps(), mine, shared)) {
             const auto bytes = m_record.SharedAfterLastWrite() ? nullptr : m_record.ReadShared();
             if (!bytes || !ParseDataFileNotes(*bytes, shared)) {
                 shared = FirstRunTexts(theirs);
             }
-            base = m_lineage.BaseForOwn(mine, theirs, shared);
         }
+        base = m_lineage.BaseForOwn(mine, theirs, shared);
         return true;
     case ECameIn::Recovery:
         // Made from the version the notes file held then, as this computer recorded it.

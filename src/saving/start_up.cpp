@@ -348,6 +348,9 @@ void CSavePolicy::NameStart() {
                     [this, sharedBefore]() -> std::shared_ptr<const std::string> {
                         return sharedBefore ? m_record.ReadShared() : nullptr;
                     });
+    if (writtenHere && m_record.LastWriteHash() == baseHash) {
+        m_lineage.ContinueOwnSteps(m_record.ReadOwnSteps());
+    }
 }
 
 std::shared_ptr<const std::string> CSavePolicy::StartLastWrite() const {

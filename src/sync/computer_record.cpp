@@ -15,6 +15,7 @@ constexpr size_t kRecoveriesKept = 8;
 const char kRecordName[] = "qlt_notes.written";
 const char kSharedName[] = "qlt_notes.shared";
 const char kLastWriteName[] = "qlt_notes.last";
+const char kOwnStepsName[] = "qlt_notes.steps";
 
 } // namespace
 
@@ -119,7 +120,20 @@ void CComputerRecord::NoteWritten(const std::string& canonical, uint64_t canonic
                       m_files.Replace(m_folder + kLastWriteName, canonical) == EFileError::None;
     m_lastHash = kept ? canonicalHash : 0;
     m_lastTicks = kept ? fileStamp.writeTicks : 0;
+    const std::string steps = kept ? lineage.OwnSteps() : std::string();
+    if (steps.empty() || m_files.Replace(m_folder + kOwnStepsName, steps) != EFileError::None) {
+        m_files.Remove(m_folder + kOwnStepsName);
+    }
     Write(lineage);
+}
+
+std::string CComputerRecord::ReadOwnSteps() const {
+    std::string bytes;
+    if (m_folder.empty() ||
+        m_files.Read(m_folder + kOwnStepsName, bytes, 4u << 20) != EFileError::None) {
+        bytes.clear();
+    }
+    return bytes;
 }
 
 bool CComputerRecord::FileIsLastWrite(const SFileStamp& fileStamp) const {

@@ -14,8 +14,9 @@
 
 // What this computer keeps of the notebook across its sessions, in a folder of its own that no
 // sync program copies: fingerprints of the versions it wrote and of the texts it had (with
-// when), and the last version it took in from the other computer. A help for later merges
-// only: missing or unwritable, nothing is lost, merges just keep both texts more often.
+// when), the last version it took in from the other computer, its last write and what each of
+// its writes since that version changed. A help for later merges only: missing or unwritable,
+// nothing is lost, merges just keep both texts more often.
 class CComputerRecord {
 public:
     // folder: this computer's own, with its separator at the end; empty for none.
@@ -53,6 +54,8 @@ public:
     // Whether the last version taken in from elsewhere came after the last write of ours: that
     // write is in it.
     bool SharedAfterLastWrite() const;
+    // The record of the writes of ours that led to the last one (CNotesLineage::OwnSteps).
+    std::string ReadOwnSteps() const;
     // The notes file holds everything of the last write of ours: its bytes are not needed.
     void ForgetLastWrite();
     // A recovery file of these notes was made from the version of baseHash.

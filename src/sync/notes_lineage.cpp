@@ -277,6 +277,9 @@ void CNotesLineage::Start(std::shared_ptr<const std::string> canonical, uint64_t
     m_stepBytes = 0;
     m_copyTexts.clear();
     m_foreignLines.clear();
+    m_priorOwn.clear();
+    m_priorComplete = false;
+    m_trimmed = false;
 }
 
 void CNotesLineage::Record(bool ours, std::shared_ptr<const std::string> canonical,
@@ -300,10 +303,18 @@ void CNotesLineage::Record(bool ours, std::shared_ptr<const std::string> canonic
                 step.before.emplace_back(std::string(entry.first), std::string());
             }
         }
-        if (!ours) {
-            for (const auto& day : step.before) {
+        for (const auto& day : step.before) {
+            if (!ours) {
                 NoteForeignLines(day.first, TextIn(now, day.first));
+                continue;
             }
+            // Kept for this computer's record of its writes (OwnSteps).
+            ForEachTypedLine(TextIn(now, day.first), [&](std::string_view l) {
+                const uint64_t key = LineKey(day.first, l);
+                if (m_foreignLines.count(key) != 0) {
+                    step.foreignAfter.push_back(key);
+                }
+            });
         }
     }
     for (const auto& day : step.before) {
@@ -327,6 +338,8 @@ void CNotesLineage::Trim() {
         m_startContested = m_steps.front().contested;
         m_stepBytes -= m_steps.front().bytes;
         m_steps.pop_front();
+        m_priorOwn.clear();
+        m_trimmed = true;
     }
 }
 
@@ -841,4 +854,203 @@ void CNotesLineage::MarkContested(uint64_t canonicalHash) {
             step.contested = true;
         }
     }
+}
+
+namespace {
+
+const char kOwnStepsHead[] = "QOWN1\n";
+// Kept small: a record this size is written with every save.
+constexpr size_t kMostOwnStepBytes = 1u << 20;
+
+void PutNumber(std::string& out, uint64_t value) {
+    for (int i = 0; i < 8; ++i) {
+        out += static_cast<char>((value >> (8 * i)) & 0xFF);
+    }
+}
+
+bool TakeNumber(std::string_view& in, uint64_t& value) {
+    if (in.size() < 8) {
+        return false;
+    }
+    value = 0;
+    for (int i = 7; i >= 0; --i) {
+        value = (value << 8) | static_cast<unsigned char>(in[static_cast<size_t>(i)]);
+    }
+    in.remove_prefix(8);
+    return true;
+}
+
+bool TakeText(std::string_view& in, std::string& text) {
+    uint64_t size = 0;
+    if (!TakeNumber(in, size) || size > in.size()) {
+        return false;
+    }
+    text.assign(in.substr(0, static_cast<size_t>(size)));
+    in.remove_prefix(static_cast<size_t>(size));
+    return true;
+}
+
+} // namespace
+
+std::string CNotesLineage::OwnSteps() const {
+    const size_t from = AfterLastForeign(m_steps.size());
+    if (from == m_steps.size()) {
+        return std::string();
+    }
+    std::vector<const SStep*> steps;
+    if (from == 0) {
+        for (const SStep& step : m_priorOwn) {
+            steps.push_back(&step);
+        }
+    }
+    for (size_t i = from; i < m_steps.size(); ++i) {
+        steps.push_back(&m_steps[i]);
+    }
+    // The latest that fit.
+    size_t first = steps.size();
+    size_t bytes = 0;
+    while (first > 0 && bytes + steps[first - 1]->bytes <= kMostOwnStepBytes) {
+        bytes += steps[--first]->bytes;
+    }
+    // Lines of theirs that merges of ours brought are no sign of a write of ours either.
+    std::vector<uint64_t> foreign;
+    std::unordered_set<uint64_t> keys;
+    for (size_t i = first; i < steps.size(); ++i) {
+        for (const auto& day : steps[i]->before) {
+            ForEachTypedLine(day.second, [&](std::string_view l) {
+                const uint64_t key = LineKey(day.first, l);
+                if (m_foreignLines.count(key) != 0 && keys.insert(key).second) {
+                    foreign.push_back(key);
+                }
+            });
+        }
+        for (uint64_t key : steps[i]->foreignAfter) {
+            if (keys.insert(key).second) {
+                foreign.push_back(key);
+            }
+        }
+    }
+    // Whether the first step went on from the last version taken in from elsewhere.
+    const bool complete =
+        first == 0 &&
+        (from > 0 || (!m_trimmed && (m_priorOwn.empty() ? m_startShared : m_priorComplete)));
+    std::string out(kOwnStepsHead);
+    PutNumber(out, m_steps.back().hash);
+    PutNumber(out, complete ? 1 : 0);
+    PutNumber(out, foreign.size());
+    for (uint64_t key : foreign) {
+        PutNumber(out, key);
+    }
+    PutNumber(out, steps.size() - first);
+    for (size_t i = first; i < steps.size(); ++i) {
+        const SStep& step = *steps[i];
+        PutNumber(out, static_cast<uint64_t>(step.fileTime));
+        PutNumber(out, step.hash);
+        PutNumber(out, step.before.size());
+        for (const auto& day : step.before) {
+            PutNumber(out, day.first.size());
+            out += day.first;
+            PutNumber(out, day.second.size());
+            out += day.second;
+        }
+    }
+    return out;
+}
+
+namespace {
+
+bool ParseOwnSteps(const std::string& bytes, uint64_t& endHash, bool& complete,
+                   std::vector<uint64_t>& foreign, std::vector<std::pair<QTime, uint64_t>>& times,
+                   std::vector<std::vector<std::pair<std::string, std::string>>>& befores) {
+    std::string_view in(bytes);
+    if (in.compare(0, sizeof kOwnStepsHead - 1, kOwnStepsHead) != 0) {
+        return false;
+    }
+    in.remove_prefix(sizeof kOwnStepsHead - 1);
+    uint64_t count = 0;
+    uint64_t whole = 0;
+    if (!TakeNumber(in, endHash) || !TakeNumber(in, whole) || !TakeNumber(in, count) ||
+        count > in.size() / 8) {
+        return false;
+    }
+    complete = whole == 1;
+    foreign.resize(static_cast<size_t>(count));
+    for (uint64_t& key : foreign) {
+        TakeNumber(in, key);
+    }
+    if (!TakeNumber(in, count) || count > in.size()) {
+        return false;
+    }
+    for (uint64_t i = 0; i < count; ++i) {
+        uint64_t time = 0;
+        uint64_t hash = 0;
+        uint64_t days = 0;
+        if (!TakeNumber(in, time) || !TakeNumber(in, hash) || !TakeNumber(in, days) ||
+            days > in.size()) {
+            return false;
+        }
+        times.emplace_back(static_cast<QTime>(time), hash);
+        befores.emplace_back();
+        for (uint64_t d = 0; d < days; ++d) {
+            std::pair<std::string, std::string> day;
+            if (!TakeText(in, day.first) || !TakeText(in, day.second)) {
+                return false;
+            }
+            befores.back().push_back(std::move(day));
+        }
+    }
+    return in.empty();
+}
+
+} // namespace
+
+void CNotesLineage::ContinueOwnSteps(const std::string& steps) {
+    uint64_t endHash = 0;
+    bool complete = false;
+    std::vector<uint64_t> foreign;
+    std::vector<std::pair<QTime, uint64_t>> times;
+    std::vector<std::vector<std::pair<std::string, std::string>>> befores;
+    m_priorOwn.clear();
+    if (!m_steps.empty() || !ParseOwnSteps(steps, endHash, complete, foreign, times, befores) ||
+        endHash != m_startHash) {
+        return;
+    }
+    m_priorComplete = complete;
+    m_foreignLines.insert(foreign.begin(), foreign.end());
+    for (size_t i = 0; i < times.size(); ++i) {
+        SStep step;
+        step.ours = true;
+        step.fileTime = times[i].first;
+        step.hash = times[i].second;
+        step.before = std::move(befores[i]);
+        for (const auto& day : step.before) {
+            step.bytes += day.first.size() + day.second.size();
+        }
+        m_priorOwn.push_back(std::move(step));
+    }
+    // Their keys go on with the steps into later records.
+    if (!m_priorOwn.empty()) {
+        m_priorOwn.back().foreignAfter = std::move(foreign);
+    }
+}
+
+bool CNotesLineage::LastOwnSeen(const std::shared_ptr<const std::string>& lastWrite,
+                                const std::string& steps, const SNotebook& file, SNotebook& seen) {
+    CNotesLineage chain;
+    if (!lastWrite) {
+        return false;
+    }
+    chain.Start(lastWrite, HashBytes(*lastWrite), SFileStamp(), 0, true);
+    chain.ContinueOwnSteps(steps);
+    if (chain.m_priorOwn.empty()) {
+        return false;
+    }
+    chain.m_steps = std::move(chain.m_priorOwn);
+    // Holding none of their lines, it was made from what they were made from, when known.
+    const size_t upTo = chain.SeenUpTo(file, 0);
+    if (upTo == 0 && !chain.m_priorComplete) {
+        return false;
+    }
+    seen = chain.VersionBefore(upTo);
+    return true;
 }

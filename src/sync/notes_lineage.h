@@ -103,6 +103,18 @@ public:
     // another one, made beside ours rather than from it.
     void MarkContested(uint64_t canonicalHash);
 
+    // The writes of ours since the last version from elsewhere, with those of earlier sessions
+    // that led to the start's version, as bytes for this computer's record; empty for none.
+    std::string OwnSteps() const;
+    // Such a record from an earlier session: when it ends at the start's version, this session's
+    // writes go on from it.
+    void ContinueOwnSteps(const std::string& steps);
+    // What a version that the last write of ours (lastWrite, with its record of OwnSteps) may
+    // not have reached was made from: the version after the last write of ours whose own lines
+    // it holds; holding none, the version before them. False when the record does not tell.
+    static bool LastOwnSeen(const std::shared_ptr<const std::string>& lastWrite,
+                            const std::string& steps, const SNotebook& file, SNotebook& seen);
+
 private:
     struct SStep {
         bool ours = false;
@@ -113,6 +125,8 @@ private:
         // note under a key no day has.
         std::vector<std::pair<std::string, std::string>> before;
         size_t bytes = 0;
+        // For a write of ours: lines from elsewhere in those days' texts after it (LineKey).
+        std::vector<uint64_t> foreignAfter;
     };
     using DayTextsView = std::unordered_map<std::string_view, std::string_view>;
 
@@ -165,4 +179,9 @@ private:
     // Read only when a merge needs it: a start does not wait for it.
     std::function<std::shared_ptr<const std::string>()> m_readShared;
     size_t m_stepBytes = 0;
+    // Writes of ours of earlier sessions that led to the start's version; complete when the
+    // first went on from the last version taken in from elsewhere.
+    std::deque<SStep> m_priorOwn;
+    bool m_priorComplete = false;
+    bool m_trimmed = false; // steps of this session were forgotten
 };

@@ -894,6 +894,27 @@ TEST_F(StorageTest, ThisComputersLastWriteAndRecoveryFilesComeBackBesideTheOther
     ASSERT_TRUE(startAgain());
     EXPECT_EQ(notes.days[0].strNote, "one, last here");
     EXPECT_EQ(notes.days.back().strNote, "three, there");
+
+    // Over several writes of ours, the one copied over them was made from an earlier one, and a
+    // line of that one was taken out there: both changed the day since, so both texts stay.
+    CSavePolicy typist{paths, files, clock};
+    typist.Load(settings, notes, kAtCreation);
+    auto typeAndSave = [&](const char* more) {
+        clock.ms += 5000;
+        notes.days[0].strNote += more;
+        return typist.SaveMain(settings, notes, kAtCreation, 1000).saved;
+    };
+    ASSERT_TRUE(typeAndSave("\r\nA\r\nB"));
+    there = notes;
+    ASSERT_TRUE(typeAndSave("\r\nC"));
+    there.days[0].strNote = "one, last here\r\nA";
+    there.days.push_back({"041226", "four, there"});
+    clock.ms += 30000;
+    SaveElsewhere(there.days, there.everyDay);
+    ASSERT_TRUE(startAgain());
+    EXPECT_EQ(PiecesOfText(notes.days[0].strNote),
+              (std::vector<std::string>{"one, last here\r\nA\r\nB\r\nC", "one, last here\r\nA"}));
+    EXPECT_EQ(notes.days.back().strNote, "four, there");
 }
 
 } // namespace
