@@ -105,7 +105,7 @@ bool CSavePolicy::BaseOf(ECameIn kind, const SNotebook& theirs, QTime theirTime,
         (m_lineage.CurrentIsOurs() && m_startFromMain && !m_record.WroteAfter(hash, current))) {
         return false;
     }
-    base = m_lineage.BaseByKnownTexts(mine, m_startNotesTime, &theirs);
+    base = m_lineage.BaseByKnownTexts(mine, m_startNotesTime, &theirs, theirTime);
     return true;
 }
 

@@ -642,7 +642,7 @@ bool CNotesLineage::SharedBeforeSteps(SNotebook& shared) const {
 }
 
 SNotebook CNotesLineage::BaseByKnownTexts(const SNotebook& theirs, QTime theirTime,
-                                          const SNotebook* oursGiven) const {
+                                          const SNotebook* oursGiven, QTime oursWritten) const {
     std::deque<std::string> store;
     const DayTexts now = m_base ? TextsOf(*m_base, store) : DayTexts();
     const std::string oursBytes =
@@ -687,7 +687,9 @@ SNotebook CNotesLineage::BaseByKnownTexts(const SNotebook& theirs, QTime theirTi
         if (theirText == ours) {
             return std::string(theirText);
         }
-        if (known.count(key(day, theirText)) != 0) {
+        const auto had = known.find(key(day, theirText));
+        if (had != known.end() &&
+            (oursWritten == 0 || had->second <= oursWritten + kFileTimeSlackSeconds)) {
             const std::string_view was = sentText(day);
             return std::string(WrittenAgain(foreign, key(day, theirText), key(day, was), theirTime)
                                    ? was

@@ -85,8 +85,10 @@ public:
     // made there, so both stay where both differ; a day they lack may be one they never saw,
     // and stays.
     // ours: the side to set them beside, when not the file's version.
+    // oursWritten: when ours was written here, when known; a text the file held after it is
+    // newer than ours, not older.
     SNotebook BaseByKnownTexts(const SNotebook& theirs, QTime theirTime,
-                               const SNotebook* ours = nullptr) const;
+                               const SNotebook* ours = nullptr, QTime oursWritten = 0) const;
     bool AtStart() const { return m_steps.empty(); }
     // The version the file holds as last read or written.
     SNotebook Current() const { return VersionBefore(m_steps.size()); }
