@@ -49,7 +49,7 @@ bool CSavePolicy::BaseOf(ECameIn kind, const SNotebook& theirs, QTime theirTime,
         base = m_lineage.BaseForChange(
             theirTime, m_changeSeenAt != 0 ? m_changeSeenAt : m_clock.Now(), theirs, mine);
         return true;
-    case ECameIn::LastWrite:
+    case ECameIn::LastWrite: {
         // The notes file may have been made from it, or from an earlier write of ours: from the
         // last one whose own lines it holds, as this computer's record of its writes tells, or
         // from the version taken in before them. Without either, every line of the last write
@@ -58,14 +58,20 @@ bool CSavePolicy::BaseOf(ECameIn kind, const SNotebook& theirs, QTime theirTime,
             base = mine; // an older version of ours: ours went on from it
             return true;
         }
-        if (!CNotesLineage::LastOwnSeen(StartLastWrite(), m_record.ReadOwnSteps(), mine, shared)) {
+        bool none = false;
+        std::unordered_set<std::string> besideDays;
+        if (!CNotesLineage::LastOwnSeen(StartLastWrite(), m_record.ReadOwnSteps(), mine, shared,
+                                        none, besideDays)) {
             const auto bytes = m_record.SharedAfterLastWrite() ? nullptr : m_record.ReadShared();
             if (!bytes || !ParseDataFileNotes(*bytes, shared)) {
                 shared = FirstRunTexts(theirs);
             }
         }
-        base = m_lineage.BaseForOwn(mine, theirs, shared);
+        // Lines of ours older than the record, or from elsewhere, that the file holds are no sign
+        // that it had the record's writes.
+        base = m_lineage.BaseForOwn(mine, theirs, shared, none, &besideDays);
         return true;
+    }
     case ECameIn::Recovery:
         // Made from the version the notes file held then, as this computer recorded it.
         if (const uint64_t made = m_record.RecoveryBase(hash); made != 0) {

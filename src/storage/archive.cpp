@@ -153,6 +153,12 @@ CDataArchive& CDataArchive::WriteByte(uint8_t value) {
     return *this;
 }
 
+CDataArchive& CDataArchive::WriteUInt64(uint64_t value) {
+    RequireMode(Mode::Store);
+    WriteLE<uint64_t>(value);
+    return *this;
+}
+
 CDataArchive& CDataArchive::WriteString(const std::string& text) {
     RequireMode(Mode::Store);
     const uint64_t n = text.size();
@@ -197,6 +203,11 @@ bool CDataArchive::ReadFlag() {
 uint8_t CDataArchive::ReadByte() {
     RequireMode(Mode::Load);
     return ReadLE<uint8_t>();
+}
+
+uint64_t CDataArchive::ReadUInt64() {
+    RequireMode(Mode::Load);
+    return ReadLE<uint64_t>();
 }
 
 uint64_t CDataArchive::ReadStringLength(uint64_t& charSize) {

@@ -99,6 +99,7 @@ public:
     CDataArchive& WriteInt(int32_t value);
     CDataArchive& WriteFlag(bool value);
     CDataArchive& WriteByte(uint8_t value);
+    CDataArchive& WriteUInt64(uint64_t value);
     // A counted string of bytes, as they are.
     CDataArchive& WriteString(const std::string& bytes);
     // A counted string holding a text in its stored form.
@@ -107,6 +108,7 @@ public:
     int32_t ReadInt();
     bool ReadFlag();
     uint8_t ReadByte();
+    uint64_t ReadUInt64();
     // The text of a counted string.
     std::string ReadText();
     // The bytes of a counted string; a string of the wide form gives the stored form of its text.

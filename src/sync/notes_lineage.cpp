@@ -3,6 +3,7 @@
 
 #include "base/hash.h"
 #include "base/stored_text.h"
+#include "storage/archive.h"
 #include "storage/notes_file.h"
 #include "sync/notes_merge.h"
 
@@ -309,12 +310,7 @@ void CNotesLineage::Record(bool ours, std::shared_ptr<const std::string> canonic
                 continue;
             }
             // Kept for this computer's record of its writes (OwnSteps).
-            ForEachTypedLine(TextIn(now, day.first), [&](std::string_view l) {
-                const uint64_t key = LineKey(day.first, l);
-                if (m_foreignLines.count(key) != 0) {
-                    step.foreignAfter.push_back(key);
-                }
-            });
+            AddForeignKeys(day.first, TextIn(now, day.first), step.foreignAfter);
         }
     }
     for (const auto& day : step.before) {
@@ -450,9 +446,10 @@ SNotebook CNotesLineage::BaseForChange(QTime writeTime, QTime seenAt, const SNot
     return base;
 }
 
-size_t CNotesLineage::SeenUpTo(const SNotebook& theirs, size_t from) const {
+template <typename F>
+void CNotesLineage::ForEachOwnLine(const SNotebook& theirs, size_t from, F f) const {
     if (from >= m_steps.size() || !m_base) {
-        return std::max(from, m_steps.size());
+        return;
     }
     // Each step's texts after it, back from the file's version.
     std::deque<std::string> store;
@@ -469,30 +466,42 @@ size_t CNotesLineage::SeenUpTo(const SNotebook& theirs, size_t from) const {
     // Forward, with the lines each day held before: a line a write of ours brought that no
     // earlier text of the day held, nor one from elsewhere, is its own.
     std::unordered_map<std::string_view, std::unordered_set<std::string_view>> held;
-    size_t seen = from;
     for (size_t k = 0; k < m_steps.size(); ++k) {
         const SStep& step = m_steps[k];
         for (size_t d = 0; d < step.before.size(); ++d) {
             const std::string& day = step.before[d].first;
             std::unordered_set<std::string_view>& lines = held[day];
             ForEachTypedLine(step.before[d].second, [&](std::string_view l) { lines.insert(l); });
-            if (k < from || !step.ours || seen > k) {
+            if (k < from || !step.ours) {
                 continue;
             }
             const std::string_view their = TextIn(theirTexts, day);
             ForEachTypedLine(after[k][d], [&](std::string_view l) {
-                if (seen <= k && lines.count(l) == 0 &&
-                    m_foreignLines.count(LineKey(day, l)) == 0 && HasLine(their, l)) {
-                    seen = k + 1;
+                if (lines.count(l) == 0 && m_foreignLines.count(LineKey(day, l)) == 0) {
+                    f(k, day, l, their);
                 }
             });
         }
     }
+}
+
+size_t CNotesLineage::SeenUpTo(const SNotebook& theirs, size_t from) const {
+    if (from >= m_steps.size() || !m_base) {
+        return std::max(from, m_steps.size());
+    }
+    size_t seen = from;
+    ForEachOwnLine(theirs, from,
+                   [&](size_t k, std::string_view, std::string_view l, std::string_view their) {
+                       if (seen <= k && HasLine(their, l)) {
+                           seen = k + 1;
+                       }
+                   });
     return seen;
 }
 
 SNotebook CNotesLineage::BaseForOwn(const SNotebook& file, const SNotebook& own,
-                                    const SNotebook& before, bool madeBeside) const {
+                                    const SNotebook& before, bool madeBeside,
+                                    const std::unordered_set<std::string>* besideDays) const {
     const DayTexts fileTexts = TextsOfNotes(file);
     const DayTexts ownTexts = TextsOfNotes(own);
     const DayTexts was = TextsOfNotes(before);
@@ -529,7 +538,8 @@ SNotebook CNotesLineage::BaseForOwn(const SNotebook& file, const SNotebook& own,
         if (f == w) {
             return std::string(w);
         }
-        if (!held || madeBeside) {
+        if (!held || madeBeside ||
+            (besideDays != nullptr && besideDays->count(std::string(day)) != 0)) {
             // Never had ours: a text this side had before is older there.
             return std::string(lines != brought.end() && had(day, f) ? f : s);
         }
@@ -551,6 +561,16 @@ SNotebook CNotesLineage::BaseForOwn(const SNotebook& file, const SNotebook& own,
                                                                              : std::string(w);
     };
     return NotebookOfDays(fileTexts, ownTexts, baseText);
+}
+
+void CNotesLineage::AddForeignKeys(std::string_view day, std::string_view text,
+                                   std::vector<uint64_t>& keys) const {
+    ForEachTypedLine(text, [&](std::string_view l) {
+        const uint64_t key = LineKey(day, l);
+        if (m_foreignLines.count(key) != 0) {
+            keys.push_back(key);
+        }
+    });
 }
 
 void CNotesLineage::NoteForeignLines(std::string_view day, std::string_view text) {
@@ -860,37 +880,9 @@ void CNotesLineage::MarkContested(uint64_t canonicalHash) {
 
 namespace {
 
-const char kOwnStepsHead[] = "QOWN1\n";
+const char kOwnStepsHead[] = "QOWN2\n";
 // Kept small: a record this size is written with every save.
 constexpr size_t kMostOwnStepBytes = 1u << 20;
-
-void PutNumber(std::string& out, uint64_t value) {
-    for (int i = 0; i < 8; ++i) {
-        out += static_cast<char>((value >> (8 * i)) & 0xFF);
-    }
-}
-
-bool TakeNumber(std::string_view& in, uint64_t& value) {
-    if (in.size() < 8) {
-        return false;
-    }
-    value = 0;
-    for (int i = 7; i >= 0; --i) {
-        value = (value << 8) | static_cast<unsigned char>(in[static_cast<size_t>(i)]);
-    }
-    in.remove_prefix(8);
-    return true;
-}
-
-bool TakeText(std::string_view& in, std::string& text) {
-    uint64_t size = 0;
-    if (!TakeNumber(in, size) || size > in.size()) {
-        return false;
-    }
-    text.assign(in.substr(0, static_cast<size_t>(size)));
-    in.remove_prefix(static_cast<size_t>(size));
-    return true;
-}
 
 } // namespace
 
@@ -916,47 +908,51 @@ std::string CNotesLineage::OwnSteps() const {
     }
     // Lines of theirs that merges of ours brought are no sign of a write of ours either.
     std::vector<uint64_t> foreign;
-    std::unordered_set<uint64_t> keys;
+    std::unordered_set<std::string_view> days;
     for (size_t i = first; i < steps.size(); ++i) {
         for (const auto& day : steps[i]->before) {
-            ForEachTypedLine(day.second, [&](std::string_view l) {
-                const uint64_t key = LineKey(day.first, l);
-                if (m_foreignLines.count(key) != 0 && keys.insert(key).second) {
-                    foreign.push_back(key);
-                }
-            });
+            AddForeignKeys(day.first, day.second, foreign);
+            days.insert(day.first);
         }
-        for (uint64_t key : steps[i]->foreignAfter) {
-            if (keys.insert(key).second) {
-                foreign.push_back(key);
+        foreign.insert(foreign.end(), steps[i]->foreignAfter.begin(), steps[i]->foreignAfter.end());
+    }
+    // Nor are lines those days held before the record begins (an older write of ours that the
+    // other computer lacked is in a merge of ours again).
+    const size_t prior = from == 0 ? m_priorOwn.size() : 0;
+    const size_t unrecorded = first < prior ? 0 : from + first - prior;
+    for (size_t k = 0; k < unrecorded; ++k) {
+        for (const auto& day : m_steps[k].before) {
+            if (days.count(day.first) != 0) {
+                ForEachTypedLine(day.second, [&](std::string_view l) {
+                    foreign.push_back(LineKey(day.first, l));
+                });
             }
         }
     }
+    std::sort(foreign.begin(), foreign.end());
+    foreign.erase(std::unique(foreign.begin(), foreign.end()), foreign.end());
     // Whether the first step went on from the last version taken in from elsewhere.
     const bool complete =
         first == 0 &&
         (from > 0 || (!m_trimmed && (m_priorOwn.empty() ? m_startShared : m_priorComplete)));
-    std::string out(kOwnStepsHead);
-    PutNumber(out, m_steps.back().hash);
-    PutNumber(out, complete ? 1 : 0);
-    PutNumber(out, foreign.size());
+    CMemoryWriter out;
+    out.Write(kOwnStepsHead, sizeof kOwnStepsHead - 1);
+    CDataArchive ar(out, CDataArchive::Mode::Store);
+    ar.WriteUInt64(m_steps.back().hash).WriteFlag(complete).WriteUInt64(foreign.size());
     for (uint64_t key : foreign) {
-        PutNumber(out, key);
+        ar.WriteUInt64(key);
     }
-    PutNumber(out, steps.size() - first);
+    ar.WriteUInt64(steps.size() - first);
     for (size_t i = first; i < steps.size(); ++i) {
         const SStep& step = *steps[i];
-        PutNumber(out, static_cast<uint64_t>(step.fileTime));
-        PutNumber(out, step.hash);
-        PutNumber(out, step.before.size());
+        ar.WriteUInt64(static_cast<uint64_t>(step.fileTime)).WriteUInt64(step.hash);
+        ar.WriteUInt64(step.before.size());
         for (const auto& day : step.before) {
-            PutNumber(out, day.first.size());
-            out += day.first;
-            PutNumber(out, day.second.size());
-            out += day.second;
+            ar.WriteString(day.first).WriteString(day.second);
         }
     }
-    return out;
+    ar.Close();
+    return out.TakeBytes();
 }
 
 namespace {
@@ -964,44 +960,38 @@ namespace {
 bool ParseOwnSteps(const std::string& bytes, uint64_t& endHash, bool& complete,
                    std::vector<uint64_t>& foreign, std::vector<std::pair<QTime, uint64_t>>& times,
                    std::vector<std::vector<std::pair<std::string, std::string>>>& befores) {
-    std::string_view in(bytes);
-    if (in.compare(0, sizeof kOwnStepsHead - 1, kOwnStepsHead) != 0) {
+    const size_t head = sizeof kOwnStepsHead - 1;
+    if (bytes.compare(0, head, kOwnStepsHead) != 0) {
         return false;
     }
-    in.remove_prefix(sizeof kOwnStepsHead - 1);
-    uint64_t count = 0;
-    uint64_t whole = 0;
-    if (!TakeNumber(in, endHash) || !TakeNumber(in, whole) || !TakeNumber(in, count) ||
-        count > in.size() / 8) {
-        return false;
-    }
-    complete = whole == 1;
-    foreign.resize(static_cast<size_t>(count));
-    for (uint64_t& key : foreign) {
-        TakeNumber(in, key);
-    }
-    if (!TakeNumber(in, count) || count > in.size()) {
-        return false;
-    }
-    for (uint64_t i = 0; i < count; ++i) {
-        uint64_t time = 0;
-        uint64_t hash = 0;
-        uint64_t days = 0;
-        if (!TakeNumber(in, time) || !TakeNumber(in, hash) || !TakeNumber(in, days) ||
-            days > in.size()) {
-            return false;
+    CMemoryReader in(bytes.data() + head, bytes.size() - head);
+    CDataArchive ar(in, CDataArchive::Mode::Load);
+    // A count is checked against the bytes left, so that a damaged one asks for no more memory.
+    const auto count = [&ar](uint64_t each) {
+        const uint64_t n = ar.ReadUInt64();
+        if (n > ar.Remaining() / each) {
+            throw CArchiveError("count past the end");
         }
-        times.emplace_back(static_cast<QTime>(time), hash);
-        befores.emplace_back();
-        for (uint64_t d = 0; d < days; ++d) {
-            std::pair<std::string, std::string> day;
-            if (!TakeText(in, day.first) || !TakeText(in, day.second)) {
-                return false;
+        return static_cast<size_t>(n);
+    };
+    return ReadOrFail([&] {
+        endHash = ar.ReadUInt64();
+        complete = ar.ReadFlag();
+        foreign.resize(count(8));
+        for (uint64_t& key : foreign) {
+            key = ar.ReadUInt64();
+        }
+        for (size_t i = count(24); i > 0; --i) {
+            const QTime time = static_cast<QTime>(ar.ReadUInt64());
+            times.emplace_back(time, ar.ReadUInt64());
+            befores.emplace_back(count(2));
+            for (auto& day : befores.back()) {
+                day.first = ar.ReadString();
+                day.second = ar.ReadString();
             }
-            befores.back().push_back(std::move(day));
         }
-    }
-    return in.empty();
+        return ar.Remaining() == 0;
+    });
 }
 
 } // namespace
@@ -1037,7 +1027,8 @@ void CNotesLineage::ContinueOwnSteps(const std::string& steps) {
 }
 
 bool CNotesLineage::LastOwnSeen(const std::shared_ptr<const std::string>& lastWrite,
-                                const std::string& steps, const SNotebook& file, SNotebook& seen) {
+                                const std::string& steps, const SNotebook& file, SNotebook& seen,
+                                bool& none, std::unordered_set<std::string>& besideDays) {
     CNotesLineage chain;
     if (!lastWrite) {
         return false;
@@ -1054,5 +1045,15 @@ bool CNotesLineage::LastOwnSeen(const std::shared_ptr<const std::string>& lastWr
         return false;
     }
     seen = chain.VersionBefore(upTo);
+    // Only lines of ours the last write still holds tell that the file lacks them.
+    besideDays.clear();
+    chain.ForEachOwnLine(
+        chain.VersionBefore(chain.m_steps.size()), upTo,
+        [&](size_t, std::string_view day, std::string_view l, std::string_view last) {
+            if (HasLine(last, l)) {
+                besideDays.insert(std::string(day));
+            }
+        });
+    none = upTo == 0 && !besideDays.empty();
     return true;
 }

@@ -66,10 +66,11 @@ public:
     // What the notes file was made from, day by day, when a version of ours (own) was made from
     // `before` and the file may or may not have been made from it: a day whose file text holds
     // lines own brought was made from it (unless madeBeside: a sync program filed own as a
-    // conflict), one that holds none from `before`, one whose text this side had before is
-    // older there.
+    // conflict, or the file holds no line a write of ours typed; on besideDays, the day alone),
+    // one that holds none from `before`, one whose text this side had before is older there.
     SNotebook BaseForOwn(const SNotebook& file, const SNotebook& own, const SNotebook& before,
-                         bool madeBeside = false) const;
+                         bool madeBeside = false,
+                         const std::unordered_set<std::string>* besideDays = nullptr) const;
     // What this computer knows of the texts of days, as TextKey hashes: until when it had each
     // (replaced), and since when the other computer had each that came from there (foreign).
     struct STextTimes {
@@ -113,9 +114,12 @@ public:
     void ContinueOwnSteps(const std::string& steps);
     // What a version that the last write of ours (lastWrite, with its record of OwnSteps) may
     // not have reached was made from: the version after the last write of ours whose own lines
-    // it holds; holding none, the version before them. False when the record does not tell.
+    // it holds; holding none (none), the version before them. besideDays: the days on which
+    // later writes of ours typed lines that the last write still holds. False when the record
+    // does not tell.
     static bool LastOwnSeen(const std::shared_ptr<const std::string>& lastWrite,
-                            const std::string& steps, const SNotebook& file, SNotebook& seen);
+                            const std::string& steps, const SNotebook& file, SNotebook& seen,
+                            bool& none, std::unordered_set<std::string>& besideDays);
 
 private:
     struct SStep {
@@ -137,6 +141,9 @@ private:
     // The step after the last write of ours, from step `from` on, whose own new lines theirs
     // holds; `from` when it holds none.
     size_t SeenUpTo(const SNotebook& theirs, size_t from) const;
+    // Calls f(step, day, line, theirs' text of the day) for each line that a write of ours from
+    // step `from` on typed.
+    template <typename F> void ForEachOwnLine(const SNotebook& theirs, size_t from, F f) const;
     // A day that writes of ours from step `from` on changed, and that mine has again as the base
     // has it, was changed here too: the base forgets its text, so that both stay.
     void ForgetChangedBack(size_t from, const SNotebook& mine, SNotebook& base) const;
@@ -155,6 +162,9 @@ private:
     size_t AfterLastForeign(size_t at) const;
     // Lines of texts that came from elsewhere are no sign of a write of ours.
     void NoteForeignLines(std::string_view day, std::string_view text);
+    // Appends the keys of the text's lines that came from elsewhere.
+    void AddForeignKeys(std::string_view day, std::string_view text,
+                        std::vector<uint64_t>& keys) const;
     // Keys every text of the start's version, once, when it is one both computers had.
     void KeyStart() const;
     void Trim();

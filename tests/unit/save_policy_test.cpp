@@ -915,6 +915,30 @@ TEST_F(StorageTest, ThisComputersLastWriteAndRecoveryFilesComeBackBesideTheOther
     EXPECT_EQ(PiecesOfText(notes.days[0].strNote),
               (std::vector<std::string>{"one, last here\r\nA\r\nB\r\nC", "one, last here\r\nA"}));
     EXPECT_EQ(notes.days.back().strNote, "four, there");
+
+    // A save that merged their version, which lacked a line of an earlier write of ours, holds
+    // that line again beside one typed since; a version made from the earlier write holds the
+    // old line only, and the new one stays.
+    CSavePolicy merger{paths, files, clock};
+    merger.Load(settings, notes, kAtCreation);
+    auto saveHere = [&] {
+        clock.ms += 5000;
+        return merger.SaveMain(settings, notes, kAtCreation, 1000).saved;
+    };
+    notes.days.push_back({"051226", "five"});
+    ASSERT_TRUE(saveHere());
+    SNotebook fromEarlier = notes;
+    fromEarlier.days.back().strNote += "\r\nfive, there";
+    there = notes;
+    there.days.back().strNote = "5, there";
+    SaveElsewhere(there.days, there.everyDay);
+    notes.days.back().strNote += "\r\nfive, typed last";
+    ASSERT_TRUE(saveHere());
+    clock.ms += 30000;
+    SaveElsewhere(fromEarlier.days, fromEarlier.everyDay);
+    ASSERT_TRUE(startAgain());
+    EXPECT_NE(notes.days[4].strNote.find("five, typed last"), std::string::npos)
+        << notes.days[4].strNote;
 }
 
 } // namespace
