@@ -313,9 +313,7 @@ void CNotesLineage::Record(bool ours, std::shared_ptr<const std::string> canonic
             AddForeignKeys(day.first, TextIn(now, day.first), step.foreignAfter);
         }
     }
-    for (const auto& day : step.before) {
-        step.bytes += day.first.size() + day.second.size();
-    }
+    step.bytes = BytesOf(step.before);
     m_stepBytes += step.bytes;
     m_steps.push_back(std::move(step));
     // Once the file moves on, the start's version is known by its keys alone: its bytes would
@@ -955,11 +953,8 @@ std::string CNotesLineage::OwnSteps() const {
     return out.TakeBytes();
 }
 
-namespace {
-
-bool ParseOwnSteps(const std::string& bytes, uint64_t& endHash, bool& complete,
-                   std::vector<uint64_t>& foreign, std::vector<std::pair<QTime, uint64_t>>& times,
-                   std::vector<std::vector<std::pair<std::string, std::string>>>& befores) {
+bool CNotesLineage::ParseOwnSteps(const std::string& bytes, uint64_t& endHash, bool& complete,
+                                  std::vector<uint64_t>& foreign, std::deque<SStep>& steps) {
     const size_t head = sizeof kOwnStepsHead - 1;
     if (bytes.compare(0, head, kOwnStepsHead) != 0) {
         return false;
@@ -982,44 +977,33 @@ bool ParseOwnSteps(const std::string& bytes, uint64_t& endHash, bool& complete,
             key = ar.ReadUInt64();
         }
         for (size_t i = count(24); i > 0; --i) {
-            const QTime time = static_cast<QTime>(ar.ReadUInt64());
-            times.emplace_back(time, ar.ReadUInt64());
-            befores.emplace_back(count(2));
-            for (auto& day : befores.back()) {
+            SStep& step = steps.emplace_back();
+            step.ours = true;
+            step.fileTime = static_cast<QTime>(ar.ReadUInt64());
+            step.hash = ar.ReadUInt64();
+            step.before.resize(count(2));
+            for (auto& day : step.before) {
                 day.first = ar.ReadString();
                 day.second = ar.ReadString();
             }
+            step.bytes = BytesOf(step.before);
         }
         return ar.Remaining() == 0;
     });
 }
 
-} // namespace
-
 void CNotesLineage::ContinueOwnSteps(const std::string& steps) {
     uint64_t endHash = 0;
     bool complete = false;
     std::vector<uint64_t> foreign;
-    std::vector<std::pair<QTime, uint64_t>> times;
-    std::vector<std::vector<std::pair<std::string, std::string>>> befores;
     m_priorOwn.clear();
-    if (!m_steps.empty() || !ParseOwnSteps(steps, endHash, complete, foreign, times, befores) ||
+    if (!m_steps.empty() || !ParseOwnSteps(steps, endHash, complete, foreign, m_priorOwn) ||
         endHash != m_startHash) {
+        m_priorOwn.clear();
         return;
     }
     m_priorComplete = complete;
     m_foreignLines.insert(foreign.begin(), foreign.end());
-    for (size_t i = 0; i < times.size(); ++i) {
-        SStep step;
-        step.ours = true;
-        step.fileTime = times[i].first;
-        step.hash = times[i].second;
-        step.before = std::move(befores[i]);
-        for (const auto& day : step.before) {
-            step.bytes += day.first.size() + day.second.size();
-        }
-        m_priorOwn.push_back(std::move(step));
-    }
     // Their keys go on with the steps into later records.
     if (!m_priorOwn.empty()) {
         m_priorOwn.back().foreignAfter = std::move(foreign);
@@ -1048,7 +1032,7 @@ bool CNotesLineage::LastOwnSeen(const std::shared_ptr<const std::string>& lastWr
     // Only lines of ours the last write still holds tell that the file lacks them.
     besideDays.clear();
     chain.ForEachOwnLine(
-        chain.VersionBefore(chain.m_steps.size()), upTo,
+        chain.Current(), upTo,
         [&](size_t, std::string_view day, std::string_view l, std::string_view last) {
             if (HasLine(last, l)) {
                 besideDays.insert(std::string(day));

@@ -135,6 +135,16 @@ private:
         std::vector<uint64_t> foreignAfter;
     };
     using DayTextsView = std::unordered_map<std::string_view, std::string_view>;
+    static size_t BytesOf(const std::vector<std::pair<std::string, std::string>>& days) {
+        size_t bytes = 0;
+        for (const auto& day : days) {
+            bytes += day.first.size() + day.second.size();
+        }
+        return bytes;
+    }
+    // A record of OwnSteps, read into steps of ours.
+    static bool ParseOwnSteps(const std::string& bytes, uint64_t& endHash, bool& complete,
+                              std::vector<uint64_t>& foreign, std::deque<SStep>& steps);
 
     // What both computers had before this session's steps, as far as known.
     bool SharedBeforeSteps(SNotebook& shared) const;
