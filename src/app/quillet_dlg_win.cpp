@@ -43,7 +43,6 @@ BOOL CQuilletDlg::OnInitDialog() {
     ::SetTimer(m_hWnd, kShownTimerId, kShownDelayMs, nullptr);
     m_noteArea.MarkNotedDays();
     m_painter.CreateTabFonts(m_layout.dpi);
-    m_noteArea.FocusNotes();
     // What the window applied (a position brought onto the desktop, a Search room opened as the
     // day's room) is no change of the user's to save.
     m_saves.TakeSettingsAsSaved();
@@ -222,6 +221,14 @@ bool CQuilletDlg::OnActivate(UINT state) {
     }
     if (m_settings.nFullView == 0) {
         ::SetFocus(m_hWnd);
+        return true;
+    }
+    // The notes take the keys with the window's first activation, as it shows: focused while it
+    // was hidden, the box activated the window a step before showing it, which cost the start
+    // a few milliseconds under Wine.
+    if (!m_notesFocused) {
+        m_notesFocused = true;
+        m_noteArea.FocusNotes();
         return true;
     }
     return false;

@@ -184,7 +184,8 @@ private:
                         const std::function<bool(const std::string&)>& parse, SLoadedFrom& from,
                         std::string& loadedBytes, std::string& busyPath);
     EFileError ReadPatiently(const std::string& path, std::string& bytes, unsigned waitMs);
-    void SettleStartFiles();
+    // Returns the names in the data folder, as listed for it.
+    std::vector<std::string> SettleStartFiles();
     void ApplySettings(SSettings& settings, const SWindowPlace& place, SStartStepsLeft& start,
                        SStartReport& report);
     // The notes the start read, named against what this computer knows.

@@ -125,7 +125,7 @@ void CSavePolicy::ReadWithBackup(const std::string& main, const std::string& bac
     }
 }
 
-void CSavePolicy::SettleStartFiles() {
+std::vector<std::string> CSavePolicy::SettleStartFiles() {
     // The four files share a folder: listed once, as each listing is a round trip under Wine.
     std::string listed;
     std::vector<std::string> entries;
@@ -149,6 +149,7 @@ void CSavePolicy::SettleStartFiles() {
                 return KeepAside(target, keptAs);
             });
     }
+    return listed == m_paths.folder ? entries : m_files.List(m_paths.folder);
 }
 
 SStartReport CSavePolicy::Load(SSettings& settings, SNotebook& notes, const SWindowPlace& place) {
@@ -158,7 +159,7 @@ SStartReport CSavePolicy::Load(SSettings& settings, SNotebook& notes, const SWin
     m_versionToName.reset();
     m_unreadable.clear();
     m_copies.Reset();
-    SettleStartFiles();
+    const std::vector<std::string> listed = SettleStartFiles();
 
     // Everything is read before anything is applied or written: a file that stays busy ends the
     // load with nothing changed.
@@ -183,7 +184,7 @@ SStartReport CSavePolicy::Load(SSettings& settings, SNotebook& notes, const SWin
     bool copiesBusy = false;
     std::vector<CCopiesBeside::SCopy> copies;
     if (report.busyPath.empty()) {
-        copies = m_copies.Find(true, copiesBusy);
+        copies = m_copies.Find(true, copiesBusy, &listed);
     }
     if (!report.busyPath.empty()) {
         m_unreadable.clear();

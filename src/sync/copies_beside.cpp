@@ -14,14 +14,18 @@ void CCopiesBeside::Reset() {
     m_notice = SMergeNotice();
 }
 
-std::vector<CCopiesBeside::SCopy> CCopiesBeside::Find(bool atStart, bool& busy) {
+std::vector<CCopiesBeside::SCopy> CCopiesBeside::Find(bool atStart, bool& busy,
+                                                      const std::vector<std::string>* listed) {
     std::vector<SCopy> copies;
     busy = false;
     auto look = [&](const std::string& folder, bool dataFolder) {
         if (folder.empty()) {
             return;
         }
-        for (const std::string& name : m_files.List(folder)) {
+        std::vector<std::string> own;
+        const std::vector<std::string>& names =
+            dataFolder && listed != nullptr ? *listed : (own = m_files.List(folder));
+        for (const std::string& name : names) {
             const bool recovery = atStart && IsRecoveryName(name);
             if (!recovery && !(dataFolder && ConflictClientOf(name) != nullptr)) {
                 continue;

@@ -44,8 +44,10 @@ public:
     // A start: nothing is merged yet.
     void Reset();
     // The copies that load and were not taken in yet, oldest first; recovery files only at
-    // start. busy: one was held by another program.
-    std::vector<SCopy> Find(bool atStart, bool& busy);
+    // start. busy: one was held by another program. listed: the data folder's names, when the
+    // caller has just listed it.
+    std::vector<SCopy> Find(bool atStart, bool& busy,
+                            const std::vector<std::string>* listed = nullptr);
     // A copy of a version of ours tells that the notes file holds, or will, one made beside it.
     void MarkContested();
     // The copy's notes are in the notes now: it goes aside after the next save, and the user
