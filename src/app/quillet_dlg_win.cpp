@@ -43,6 +43,7 @@ BOOL CQuilletDlg::OnInitDialog() {
     ::SetTimer(m_hWnd, kShownTimerId, kShownDelayMs, nullptr);
     m_noteArea.MarkNotedDays();
     m_painter.CreateTabFonts(m_layout.dpi);
+    m_noteArea.HoldInputMethod(true);
     // What the window applied (a position brought onto the desktop, a Search room opened as the
     // day's room) is no change of the user's to save.
     m_saves.TakeSettingsAsSaved();

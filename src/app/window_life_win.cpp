@@ -25,6 +25,7 @@ bool CWindowLife::Load() {
 
 void CWindowLife::FinishShowing() {
     const HWND wnd = Wnd();
+    m_noteArea.HoldInputMethod(false);
     m_look.CreateTips();
     m_tray.SetTip(TrayTipText(m_saves.Paths()));
     m_tray.Add(wnd, m_bFirstRun);

@@ -4,6 +4,9 @@
 #include "base/ids.h"
 #include "notes/calendar_win.h"
 #include "win/convert_win.h"
+#include "win/system_dll_win.h"
+
+#include <imm.h>
 
 #include <algorithm>
 
@@ -21,6 +24,15 @@ SRect CNoteArea::NotesHomeRect() const {
     RECT rect = ToRECT(m_editNotes.GetWindowRect());
     ::MapWindowPoints(nullptr, m_dialog, reinterpret_cast<POINT*>(&rect), 2);
     return ToSRect(rect);
+}
+
+void CNoteArea::HoldInputMethod(bool held) const {
+    using AssociateContextEx = BOOL(WINAPI*)(HWND, HIMC, DWORD);
+    static const auto associate =
+        SystemFunction<AssociateContextEx>(LoadSystemDll(L"imm32.dll"), "ImmAssociateContextEx");
+    if (associate != nullptr) {
+        associate(m_editNotes.GetSafeHwnd(), nullptr, held ? 0 : IACE_DEFAULT);
+    }
 }
 
 void CNoteArea::PlaceSearchBox() {

@@ -28,6 +28,10 @@ public:
     // The stored description holds its size at 96 DPI.
     void SetFont(const SLogFont& font, int dpi);
     void FocusNotes() const { m_editNotes.SetFocus(); }
+    // Held, the notes box has no input method: its first set-up, when the box first takes the
+    // keys, cost the start several milliseconds under Wine. It joins a moment after the window
+    // shows.
+    void HoldInputMethod(bool held) const;
     void MarkNotedDays() override;
     // While a note is put in the box: its change is no typing.
     bool Filling() const { return m_filling; }
