@@ -220,15 +220,16 @@ bool CQuilletDlg::OnActivate(UINT state) {
     if (m_life.Shown()) {
         m_saves.LookAtFolder();
     }
+    // The notes take the keys with the window's first activation, as it shows: focused while it
+    // was hidden, the box activated the window a step before showing it, which cost the start
+    // a few milliseconds under Wine. Later ones give back what had the keys.
+    const bool first = !m_activated;
+    m_activated = true;
     if (m_settings.nFullView == 0) {
         ::SetFocus(m_hWnd);
         return true;
     }
-    // The notes take the keys with the window's first activation, as it shows: focused while it
-    // was hidden, the box activated the window a step before showing it, which cost the start
-    // a few milliseconds under Wine.
-    if (!m_notesFocused) {
-        m_notesFocused = true;
+    if (first) {
         m_noteArea.FocusNotes();
         return true;
     }

@@ -78,5 +78,5 @@ private:
     CWindowCommands m_commands{m_parts, m_tray, m_look, m_life, m_changes};
     // What screen readers were given for the client area, once one asked.
     CPaintedAccessible* m_accessible = nullptr;
-    bool m_notesFocused = false;
+    bool m_activated = false;
 };
