@@ -58,10 +58,10 @@ bool CSavePolicy::BaseOf(ECameIn kind, const SNotebook& theirs, QTime theirTime,
             base = mine; // an older version of ours: ours went on from it
             return true;
         }
-        bool none = false;
-        std::unordered_set<std::string> besideDays;
-        if (!CNotesLineage::LastOwnSeen(StartLastWrite(), m_record.ReadOwnSteps(), mine, shared,
-                                        none, besideDays)) {
+        CNotesLineage::SOwnSeen seen;
+        if (CNotesLineage::LastOwnSeen(StartLastWrite(), m_record.ReadOwnSteps(), mine, seen)) {
+            shared = std::move(seen.before);
+        } else {
             const auto bytes = m_record.SharedAfterLastWrite() ? nullptr : m_record.ReadShared();
             if (!bytes || !ParseDataFileNotes(*bytes, shared)) {
                 shared = FirstRunTexts(theirs);
@@ -69,7 +69,7 @@ bool CSavePolicy::BaseOf(ECameIn kind, const SNotebook& theirs, QTime theirTime,
         }
         // Lines of ours older than the record, or from elsewhere, that the file holds are no sign
         // that it had the record's writes.
-        base = m_lineage.BaseForOwn(mine, theirs, shared, none, &besideDays);
+        base = m_lineage.BaseForOwn(mine, theirs, shared, seen.noneHeld, &seen.besideDays);
         return true;
     }
     case ECameIn::Recovery:

@@ -1011,8 +1011,7 @@ void CNotesLineage::ContinueOwnSteps(const std::string& steps) {
 }
 
 bool CNotesLineage::LastOwnSeen(const std::shared_ptr<const std::string>& lastWrite,
-                                const std::string& steps, const SNotebook& file, SNotebook& seen,
-                                bool& none, std::unordered_set<std::string>& besideDays) {
+                                const std::string& steps, const SNotebook& file, SOwnSeen& seen) {
     CNotesLineage chain;
     if (!lastWrite) {
         return false;
@@ -1028,16 +1027,16 @@ bool CNotesLineage::LastOwnSeen(const std::shared_ptr<const std::string>& lastWr
     if (upTo == 0 && !chain.m_priorComplete) {
         return false;
     }
-    seen = chain.VersionBefore(upTo);
+    seen.before = chain.VersionBefore(upTo);
     // Only lines of ours the last write still holds tell that the file lacks them.
-    besideDays.clear();
+    seen.besideDays.clear();
     chain.ForEachOwnLine(
         chain.Current(), upTo,
         [&](size_t, std::string_view day, std::string_view l, std::string_view last) {
             if (HasLine(last, l)) {
-                besideDays.insert(std::string(day));
+                seen.besideDays.insert(std::string(day));
             }
         });
-    none = upTo == 0 && !besideDays.empty();
+    seen.noneHeld = upTo == 0 && !seen.besideDays.empty();
     return true;
 }

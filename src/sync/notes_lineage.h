@@ -113,13 +113,18 @@ public:
     // writes go on from it.
     void ContinueOwnSteps(const std::string& steps);
     // What a version that the last write of ours (lastWrite, with its record of OwnSteps) may
-    // not have reached was made from: the version after the last write of ours whose own lines
-    // it holds; holding none (none), the version before them. besideDays: the days on which
-    // later writes of ours typed lines that the last write still holds. False when the record
-    // does not tell.
+    // not have reached was made from. False when the record does not tell.
+    struct SOwnSeen {
+        // The version after the last write of ours whose own lines it holds; holding none, the
+        // version before them.
+        SNotebook before;
+        // It holds none of the lines that writes of ours typed and the last write still holds.
+        bool noneHeld = false;
+        // The days on which later writes of ours typed lines that the last write still holds.
+        std::unordered_set<std::string> besideDays;
+    };
     static bool LastOwnSeen(const std::shared_ptr<const std::string>& lastWrite,
-                            const std::string& steps, const SNotebook& file, SNotebook& seen,
-                            bool& none, std::unordered_set<std::string>& besideDays);
+                            const std::string& steps, const SNotebook& file, SOwnSeen& seen);
 
 private:
     struct SStep {
